@@ -1,0 +1,14 @@
+#include "db/ChannelDatabase.h"
+
+#include <algorithm>
+
+namespace korvex {
+
+std::string_view NameView(const NameBytes& name)
+{
+    const auto end = std::find(name.begin(), name.end(), std::uint8_t{0});
+    return {reinterpret_cast<const char*>(name.data()),
+            static_cast<std::size_t>(end - name.begin())};
+}
+
+} // namespace korvex

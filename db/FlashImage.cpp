@@ -1,0 +1,168 @@
+#include "db/FlashImage.h"
+
+#include "db/BigEndian.h"
+
+#include <algorithm>
+#include <fstream>
+#include <functional>
+#include <system_error>
+#include <vector>
+
+namespace korvex {
+namespace {
+
+constexpr std::uint32_t kLayout1FlashSize = 0x80000;
+constexpr std::uint32_t kLayout2FlashSize = 0x100000;
+constexpr std::uint32_t kLayout1DirStart = 0x70000;
+constexpr std::uint32_t kLayout1DirScanLength = 0x8000;
+constexpr std::uint32_t kLayout2DirScanLength = 0x10000;
+// Layout 2 keeps its directory in one of two 64 KiB blocks; the marker stands
+// in the last four bytes of the block that holds it.
+constexpr std::uint32_t kLayout2FirstDirStart = 0xD0000;
+constexpr std::uint32_t kLayout2SecondDirStart = 0xE0000;
+constexpr std::uint32_t kMarkerOffsetInBlock = 0xFFFC;
+// A first block magic above this offset can only belong to a 1 MiB flash.
+constexpr std::uint32_t kLayout1HighestMagic = 0x80000;
+
+constexpr std::array<std::uint8_t, 4> kMagicBytes{0x29, 0x30, 0xAB, 0xCD};
+
+std::optional<std::size_t> FindFrom(const FlashImage& image, std::size_t from,
+                                    std::span<const std::uint8_t> pattern)
+{
+    const auto begin = image.bytes.begin() + static_cast<std::ptrdiff_t>(from);
+    const auto it = std::search(begin, image.bytes.end(),
+                                std::boyer_moore_horspool_searcher(pattern.begin(), pattern.end()));
+    if (it == image.bytes.end())
+        return std::nullopt;
+    return static_cast<std::size_t>(it - image.bytes.begin());
+}
+
+bool MarkerAt(const FlashImage& image, std::uint32_t offset)
+{
+    const auto word = image.Region<4>(offset);
+    return word && LoadBe32(*word) == kDirectoryMarker;
+}
+
+} // namespace
+
+bool TakeInBytes(FlashImage& image, std::span<const std::uint8_t> fileBytes)
+{
+    if (fileBytes.size() > kImageCapacity)
+        return false;
+    const auto tail = std::copy(fileBytes.begin(), fileBytes.end(), image.bytes.begin());
+    std::fill(tail, image.bytes.end(), std::uint8_t{0});
+    image.fileOpened = 1;
+    return true;
+}
+
+TakeInResult TakeInFile(FlashImage& image, const std::filesystem::path& path)
+{
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec))
+        return TakeInResult::CannotRead;
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return TakeInResult::CannotRead;
+    // Read one byte more than the buffer holds: that is enough to know the
+    // file is too large without reading all of a huge one.
+    std::vector<std::uint8_t> content(kImageCapacity + 1);
+    in.read(reinterpret_cast<char*>(content.data()), static_cast<std::streamsize>(content.size()));
+    if (in.bad())
+        return TakeInResult::CannotRead;
+    content.resize(static_cast<std::size_t>(in.gcount()));
+    if (content.size() > kImageCapacity)
+        return TakeInResult::TooLarge;
+    TakeInBytes(image, content);
+    return TakeInResult::Taken;
+}
+
+std::uint32_t DetectLayout(const FlashImage& image)
+{
+    const auto signature = FindFrom(
+        image, 0,
+        std::span(reinterpret_cast<const std::uint8_t*>(kSignature.data()), kSignature.size()));
+    // An image whose signature starts at offset 4 is not a channel image.
+    if (!signature || *signature == 4)
+        return 0;
+    const auto magic = FindFrom(image, *signature, kMagicBytes);
+    if (!magic)
+        return 0;
+    return *magic > kLayout1HighestMagic ? 2 : 1;
+}
+
+bool ApplyLayout(FlashImage& image, std::uint32_t kind)
+{
+    switch (kind) {
+    case 1:
+        image.dirStart = kLayout1DirStart;
+        image.dirScanLength = kLayout1DirScanLength;
+        image.flashSize = kLayout1FlashSize;
+        return true;
+    case 2:
+        image.dirScanLength = kLayout2DirScanLength;
+        if (MarkerAt(image, kLayout2FirstDirStart + kMarkerOffsetInBlock))
+            image.dirStart = kLayout2FirstDirStart;
+        else if (MarkerAt(image, kLayout2SecondDirStart + kMarkerOffsetInBlock))
+            image.dirStart = kLayout2SecondDirStart;
+        else
+            return false;
+        image.flashSize = kLayout2FlashSize;
+        return true;
+    default:
+        return false;
+    }
+}
+
+std::uint32_t FoundBlock::EntriesInsideBuffer() const
+{
+    if (!Found())
+        return 0;
+    const std::uint64_t firstEntry = std::uint64_t{offset} + kBlockHeaderSize;
+    const std::uint64_t room = firstEntry >= kImageCapacity ? 0 : (kImageCapacity - firstEntry) / kEntrySize;
+    return static_cast<std::uint32_t>(std::min<std::uint64_t>(header.entryCount, room));
+}
+
+FoundBlock FindBlock(const FlashImage& image, BlockId blockId)
+{
+    for (std::uint64_t i = 0; i < image.dirScanLength; i += 4) {
+        const std::uint64_t at = std::uint64_t{image.dirStart} + i;
+        const auto raw = image.Region<kBlockHeaderSize>(at);
+        if (!raw)
+            break;
+        const BlockHeader header{
+            LoadBe32(raw->subspan<0, 4>()),  LoadBe32(raw->subspan<4, 4>()),
+            LoadBe32(raw->subspan<8, 4>()),  LoadBe32(raw->subspan<12, 4>()),
+            LoadBe32(raw->subspan<16, 4>()),
+        };
+        if (header.magic == kBlockMagic && header.blockId == static_cast<std::uint32_t>(blockId) &&
+            header.activeMark == kActiveMark)
+            return FoundBlock{static_cast<std::uint32_t>(at), header};
+    }
+    return FoundBlock{};
+}
+
+std::optional<std::uint32_t> EntryWordAt(const FlashImage& image, const FoundBlock& block,
+                                         std::uint32_t k)
+{
+    if (!block.Found() || k >= block.header.entryCount)
+        return std::nullopt;
+    const auto entry = image.Region<kEntrySize>(std::uint64_t{block.offset} + kBlockHeaderSize +
+                                                std::uint64_t{kEntrySize} * k);
+    if (!entry)
+        return std::nullopt;
+    return LoadBe32(*entry);
+}
+
+bool SetEntryFlagAt(FlashImage& image, const FoundBlock& block, std::uint32_t k, std::uint8_t flag)
+{
+    if (!block.Found() || k >= block.header.entryCount)
+        return false;
+    const auto entry = image.Region<kEntrySize>(std::uint64_t{block.offset} + kBlockHeaderSize +
+                                                std::uint64_t{kEntrySize} * k);
+    if (!entry)
+        return false;
+    (*entry)[0] = flag;
+    return true;
+}
+
+} // namespace korvex

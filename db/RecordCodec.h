@@ -1,0 +1,41 @@
+#pragma once
+// Record layouts in the image, decoded and written back. Each decoder and its
+// writer list the same fields in the same order, so one can be checked against
+// the other line by line.
+//
+// Satellite, 22 bytes:   satId, longitude, lnbFreLow, lnbFreHigh (16 bits each);
+//                        a packed word power012V:1 tone22K:1 diseqc10:3
+//                        diseqc12En:1 lnbType:2 lnbPower:2 position:6; name (12).
+// Transponder, 8 bytes:  tpId; packed satId:14 opaque2:2; packed frequency:14
+//                        polarisation:2; symbolRate.
+// Program, 36 bytes:     satId, tpId, serviceId; packed pcrPid:13 scramble:1
+//                        track:2; packed 32-bit opaque1:1 opaque13:13 opaque5:5
+//                        videoPid:13; packed audioPid:13 opaque3:3; name (12);
+//                        2 bytes never touched; 8 tail bytes kept raw.
+
+#include "db/ChannelDatabase.h"
+
+#include <cstdint>
+#include <span>
+
+namespace korvex {
+
+inline constexpr std::size_t kSatRecordSize = 22;
+inline constexpr std::size_t kTpRecordSize = 8;
+inline constexpr std::size_t kProgRecordSize = 36;
+
+enum class ProgTable { Tv, Radio };
+
+// Fields stored in the record bytes only; entryWord and the counts are left 0.
+SatRecord DecodeSat(std::span<const std::uint8_t, kSatRecordSize> in);
+void WriteSat(const SatRecord& sat, std::span<std::uint8_t, kSatRecordSize> out);
+
+TpRecord DecodeTp(std::span<const std::uint8_t, kTpRecordSize> in);
+void WriteTp(const TpRecord& tp, std::span<std::uint8_t, kTpRecordSize> out);
+
+// A radio record's videoPid bits are not read: the radio table holds no video.
+ProgRecord DecodeProg(std::span<const std::uint8_t, kProgRecordSize> in, ProgTable table);
+// Writes bytes 0..25 and 28..35; bytes 26..27 are never written.
+void WriteProg(const ProgRecord& prog, std::span<std::uint8_t, kProgRecordSize> out);
+
+} // namespace korvex
