@@ -11,4 +11,12 @@ std::string_view NameView(const NameBytes& name)
             static_cast<std::size_t>(end - name.begin())};
 }
 
+void StoreNameBytes(NameBytes& field, std::string_view encoded)
+{
+    const std::size_t length = std::min(encoded.size(), field.size());
+    std::copy_n(encoded.begin(), length, field.begin());
+    if (length < field.size())
+        field[length] = 0;
+}
+
 } // namespace korvex

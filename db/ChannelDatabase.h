@@ -164,4 +164,9 @@ constexpr std::string_view CodedValueName(std::span<const std::string_view> tabl
 // or all twelve when there is none.
 std::string_view NameView(const NameBytes& name);
 
+// Writes a new name into a name field: at most 12 bytes, then one zero byte
+// when the name is shorter. The bytes behind that zero byte are left as they
+// were, as the box keeps them.
+void StoreNameBytes(NameBytes& field, std::string_view encoded);
+
 } // namespace korvex

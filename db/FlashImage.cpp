@@ -3,7 +3,9 @@
 #include "db/BigEndian.h"
 
 #include <algorithm>
-#include <fstream>
+#include <cerrno>
+#include <cstdio>
+#include <memory>
 #include <functional>
 #include <system_error>
 #include <vector>
@@ -55,24 +57,28 @@ bool TakeInBytes(FlashImage& image, std::span<const std::uint8_t> fileBytes)
     return true;
 }
 
-TakeInResult TakeInFile(FlashImage& image, const std::filesystem::path& path)
+TakeInResult TakeInFile(FlashImage& image, const std::filesystem::path& path, std::error_code* error)
 {
+    auto fail = [&](std::error_code why) {
+        if (error)
+            *error = why;
+        return TakeInResult::CannotRead;
+    };
     std::error_code ec;
-    if (!std::filesystem::is_regular_file(path, ec))
-        return TakeInResult::CannotRead;
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return TakeInResult::CannotRead;
+    if (std::filesystem::is_directory(path, ec))
+        return fail(std::make_error_code(std::errc::is_a_directory));
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
+    if (!file)
+        return fail(std::error_code(errno, std::generic_category()));
     // Read one byte more than the buffer holds: that is enough to know the
     // file is too large without reading all of a huge one.
     std::vector<std::uint8_t> content(kImageCapacity + 1);
-    in.read(reinterpret_cast<char*>(content.data()), static_cast<std::streamsize>(content.size()));
-    if (in.bad())
-        return TakeInResult::CannotRead;
-    content.resize(static_cast<std::size_t>(in.gcount()));
-    if (content.size() > kImageCapacity)
+    const std::size_t got = std::fread(content.data(), 1, content.size(), file.get());
+    if (std::ferror(file.get()))
+        return fail(std::error_code(errno ? errno : EIO, std::generic_category()));
+    if (got > kImageCapacity)
         return TakeInResult::TooLarge;
-    TakeInBytes(image, content);
+    TakeInBytes(image, std::span(content.data(), got));
     return TakeInResult::Taken;
 }
 

@@ -20,6 +20,7 @@
 #include <optional>
 #include <span>
 #include <string_view>
+#include <system_error>
 
 namespace korvex {
 
@@ -78,8 +79,9 @@ enum class TakeInResult {
 };
 
 // Reads a file and takes it in as TakeInBytes does. On any failure the image
-// is left exactly as it was.
-TakeInResult TakeInFile(FlashImage& image, const std::filesystem::path& path);
+// is left exactly as it was; for CannotRead, error (when given) says why.
+TakeInResult TakeInFile(FlashImage& image, const std::filesystem::path& path,
+                        std::error_code* error = nullptr);
 
 // 0 when the image is refused, otherwise the layout kind 1 or 2.
 std::uint32_t DetectLayout(const FlashImage& image);

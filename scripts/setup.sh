@@ -15,7 +15,8 @@ test | run) ;;
     ;;
 esac
 
-packages="cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev"
+packages="cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev
+    qt6-base-dev xvfb xauth"
 
 missing=""
 for package in $packages; do

@@ -60,7 +60,9 @@ TEST_F(TakeInFileTest, ReportsEachKindOfFailureWithoutTouchingTheImage)
 {
     auto image = MakeFlashImage(Bytes{7});
     image->fileOpened = 0;
-    EXPECT_EQ(TakeInFile(*image, dir / "missing.bin"), TakeInResult::CannotRead);
+    std::error_code why;
+    EXPECT_EQ(TakeInFile(*image, dir / "missing.bin", &why), TakeInResult::CannotRead);
+    EXPECT_EQ(why, std::errc::no_such_file_or_directory);
     EXPECT_EQ(TakeInFile(*image, dir), TakeInResult::CannotRead);
     EXPECT_EQ(TakeInFile(*image, Write("big.bin", Bytes(kImageCapacity + 1, 1))), TakeInResult::TooLarge);
     EXPECT_EQ(image->bytes[0], 7);

@@ -224,6 +224,15 @@ TEST(Counting, FollowsTheIdentifierRules)
     }
 }
 
+TEST(StoreNameBytes, EndsAShorterNameWithOneZeroAndKeepsTheBytesBehindIt)
+{
+    NameBytes field = Name("ABCDEFGHIJ");
+    StoreNameBytes(field, "xy");
+    EXPECT_EQ(std::string(field.begin(), field.end()), std::string("xy\0DEFGHIJ\0\0", 12));
+    StoreNameBytes(field, "0123456789abcdef");
+    EXPECT_EQ(std::string(field.begin(), field.end()), "0123456789ab");
+}
+
 TEST(Counting, SatellitesWithoutProgramsCountOnlyTheirTransponders)
 {
     LoadedImage loaded(ImageBuilder(2).AddSat(Sat(1)).AddSat(Sat(2)).AddTp(Tp(1, 1)).AddTp(Tp(2, 1)).AddTp(Tp(3, 2)));
