@@ -16,7 +16,7 @@ test | run) ;;
 esac
 
 packages="cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev
-    qt6-base-dev xvfb xauth"
+    qt6-base-dev qt6-qpa-plugins libx11-dev fonts-dejavu-core xvfb xauth"
 
 missing=""
 for package in $packages; do
@@ -37,5 +37,5 @@ cmake --build build
 
 case "$mode" in
 test) ctest --test-dir build --output-on-failure -j "$(nproc)" ;;
-run) echo "The editor window is not part of this build yet; run the tests with: $0 test" >&2; exit 1 ;;
+run) exec ./build/ui/korvex ;;
 esac

@@ -1,0 +1,96 @@
+#include "res/Templates.h"
+
+#include "res/ResourceIds.h"
+
+#include <QPixmap>
+
+namespace korvex::res {
+namespace {
+
+const QString kShellFont = QStringLiteral("MS Shell Dlg");
+
+} // namespace
+
+const DialogTemplate& AboutTemplate()
+{
+    static const DialogTemplate about{
+        IDD_ABOUTBOX,
+        QStringLiteral("About Korvex"),
+        QSize(235, 55),
+        kShellFont,
+        8,
+        {
+            {IDR_MAINFRAME, ControlKind::Icon, QString(), QRect(11, 17, 20, 20)},
+            {IDC_STATIC, ControlKind::Static, QStringLiteral("Korvex Version 1.0"), QRect(40, 10, 119, 8)},
+            {IDOK, ControlKind::DefPushButton, QStringLiteral("OK"), QRect(178, 7, 50, 16), kTabStop},
+        },
+    };
+    return about;
+}
+
+const DialogTemplate& MainDialogTemplate()
+{
+    static const DialogTemplate main{
+        IDD_KORVEX_DIALOG,
+        QStringLiteral("Korvex"),
+        QSize(563, 367),
+        kShellFont,
+        8,
+        {
+            {IDC_CHANNEL_LIST, ControlKind::ListView, QString(), QRect(144, 47, 399, 278), kTabStop},
+            {IDC_CHANNEL_TREE, ControlKind::TreeView, QString(), QRect(20, 62, 115, 263), kTabStop},
+            {IDC_SAT_COUNT, ControlKind::SunkenStatic, QString(), QRect(28, 336, 53, 14)},
+            {IDC_TP_COUNT, ControlKind::SunkenStatic, QString(), QRect(91, 336, 53, 14)},
+            {IDC_TV_COUNT, ControlKind::SunkenStatic, QString(), QRect(155, 336, 53, 14)},
+            {IDC_RADIO_COUNT, ControlKind::SunkenStatic, QString(), QRect(227, 336, 53, 14)},
+            {IDC_COUNT_FRAME, ControlKind::GroupBox, QString(), QRect(21, 329, 522, 26)},
+            {IDC_KIND_TABS, ControlKind::TabStrip, QString(), QRect(48, 49, 85, 13)},
+            {IDC_UPGRADE, ControlKind::PushButton, QStringLiteral("Upgrade"), QRect(105, 12, 50, 14), kTabStop},
+            {IDC_DUMP, ControlKind::PushButton, QStringLiteral("Dump"), QRect(39, 12, 50, 14), kTabStop},
+            {IDC_STATIC, ControlKind::GroupBox, QString(), QRect(21, 5, 521, 24)},
+            {IDC_OPEN, ControlKind::PushButton, QStringLiteral("Open"), QRect(172, 12, 50, 14), kTabStop},
+            {IDC_SAVE, ControlKind::PushButton, QStringLiteral("Save"), QRect(241, 12, 50, 14), kTabStop},
+        },
+    };
+    return main;
+}
+
+const std::vector<PopupTemplate>& MainMenuTemplate()
+{
+    static const std::vector<PopupTemplate> menu{
+        {QStringLiteral("File"),
+         {{QStringLiteral("open"), ID_FILE_OPEN},
+          {QStringLiteral("save"), ID_FILE_SAVE},
+          {QStringLiteral("exit"), ID_FILE_EXIT}}},
+        {QStringLiteral("Tools"),
+         {{QStringLiteral("upgrade"), ID_TOOLS_UPGRADE}, {QStringLiteral("dump"), ID_TOOLS_DUMP}}},
+        {QStringLiteral("Help"),
+         {{QStringLiteral("about"), ID_HELP_ABOUT}, {QStringLiteral("user guide"), ID_HELP_USERGUIDE}}},
+    };
+    return menu;
+}
+
+QString LoadString(int id)
+{
+    switch (id) {
+    case IDS_ABOUTBOX:
+        return QStringLiteral("&About Korvex...");
+    default:
+        return {};
+    }
+}
+
+QIcon ApplicationIcon()
+{
+    QIcon icon;
+    for (const int size : {16, 32, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/korvex/icons/korvex-%1.png").arg(size), QSize(size, size));
+    return icon;
+}
+
+QPixmap BitmapResource(int id)
+{
+    return QPixmap(QStringLiteral(":/korvex/bitmaps/%1.png").arg(id));
+}
+
+} // namespace korvex::res

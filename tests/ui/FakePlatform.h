@@ -1,0 +1,96 @@
+#pragma once
+// A platform for tests: file dialogs answer from a queue, every message box
+// and every started program is recorded, and the version block is whatever
+// the test sets.
+
+#include "ui/Platform.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <deque>
+#include <optional>
+#include <vector>
+
+namespace korvex::testing {
+
+struct RecordedMessage {
+    QString text;
+    QString caption;
+    MessageIcon icon;
+};
+
+class FakePlatform final : public Platform {
+public:
+    void ShowMessage(QWidget*, const QString& text, const QString& caption, MessageIcon icon) override
+    {
+        messages.push_back({text, caption, icon});
+    }
+
+    std::optional<QString> GetOpenFileName(QWidget*, const QString& filter) override
+    {
+        openFilters << filter;
+        return Next(openAnswers);
+    }
+
+    std::optional<QString> GetSaveFileName(QWidget*, const QString& initialName, const QString& filter) override
+    {
+        saveInitialNames << initialName;
+        saveFilters << filter;
+        return Next(saveAnswers);
+    }
+
+    bool StartProgram(const QString& program) override
+    {
+        startedPrograms << program;
+        return false;
+    }
+
+    QString ExecutablePath() override { return executablePath; }
+    std::optional<VersionInfo> ReadVersionInfo() override { return versionInfo; }
+
+    bool AppendSystemMenuItem(QWidget*, int commandId, const QString& text) override
+    {
+        systemMenuItems.push_back({commandId, text});
+        return true;
+    }
+
+    void Reset()
+    {
+        messages.clear();
+        openAnswers.clear();
+        saveAnswers.clear();
+        openFilters.clear();
+        saveFilters.clear();
+        saveInitialNames.clear();
+        startedPrograms.clear();
+        systemMenuItems.clear();
+    }
+
+    // What the test arranges.
+    std::deque<std::optional<QString>> openAnswers;
+    std::deque<std::optional<QString>> saveAnswers;
+    QString executablePath = QStringLiteral("/opt/korvex/bin/korvex");
+    std::optional<VersionInfo> versionInfo = VersionInfo{{1, 0, 0, 3}, {10, 10, 22, 9}};
+
+    // What the program did.
+    std::vector<RecordedMessage> messages;
+    QStringList openFilters;
+    QStringList saveFilters;
+    QStringList saveInitialNames;
+    QStringList startedPrograms;
+    std::vector<std::pair<int, QString>> systemMenuItems;
+
+private:
+    static std::optional<QString> Next(std::deque<std::optional<QString>>& answers)
+    {
+        if (answers.empty())
+            return std::nullopt;
+        std::optional<QString> answer;
+        answer.swap(answers.front());
+        answers.pop_front();
+        return answer;
+    }
+};
+
+} // namespace korvex::testing

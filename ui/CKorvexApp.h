@@ -1,0 +1,28 @@
+#pragma once
+// The application object: owns the one image, the one database and the list
+// state for the whole run, and runs the main dialog.
+
+#include "ui/Platform.h"
+#include "ui/ProgramState.h"
+
+#include <QApplication>
+
+namespace korvex {
+
+class CKorvexApp final : public QApplication {
+public:
+    CKorvexApp(int& argc, char** argv, Platform& platform);
+
+    // Runs the main dialog modally and returns false once it has ended, so
+    // that the process ends instead of entering an event loop of its own.
+    bool InitInstance();
+
+    ProgramState& state() { return state_; }
+    Platform& platform() { return platform_; }
+
+private:
+    Platform& platform_;
+    ProgramState state_;
+};
+
+} // namespace korvex

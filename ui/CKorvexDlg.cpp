@@ -1,0 +1,529 @@
+#include "ui/CKorvexDlg.h"
+
+#include "db/LoadDatabase.h"
+#include "db/Queries.h"
+#include "io/AtomicFile.h"
+#include "res/ResourceIds.h"
+#include "res/Templates.h"
+#include "ui/CAboutDlg.h"
+#include "ui/Messages.h"
+#include "ui/VersionText.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPainter>
+#include <QPushButton>
+#include <QScreen>
+#include <QStyle>
+#include <QTabBar>
+#include <QTableView>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <filesystem>
+
+namespace korvex {
+namespace {
+
+const QString kOpenFilter = QStringLiteral("bin file (*.bin)|*.bin;*.s|All file (*.*)|*.*||");
+const QString kSaveFilter = QStringLiteral("Bin文件(*.bin)|*.bin|所有文件(*.*)|*.*||");
+const QString kProposedSaveName = QStringLiteral("KV2930_FlashMapNew.bin");
+const QString kBinFileNotRight = QStringLiteral("The bin file is not right!");
+
+} // namespace
+
+CKorvexDlg::CKorvexDlg(ProgramState& state, Platform& platform)
+    : ModalDialog(nullptr), state_(state), platform_(platform)
+{
+    const res::DialogTemplate& main = res::MainDialogTemplate();
+    setWindowTitle(main.caption);
+    // A fixed-size window with caption, system menu and minimise box.
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    auto* client = new QWidget(this);
+    res::BuildControls(client, main);
+    layout->addWidget(client);
+
+    channelTree = res::FindControl<QTreeWidget>(this, res::IDC_CHANNEL_TREE);
+    channelList = res::FindControl<QTableView>(this, res::IDC_CHANNEL_LIST);
+    kindTabs = res::FindControl<QTabBar>(this, res::IDC_KIND_TABS);
+    listModel_ = new ChannelListModel(this);
+    channelList->setModel(listModel_);
+    ConnectControls();
+
+    appIcon = res::ApplicationIcon();
+}
+
+CKorvexDlg::~CKorvexDlg() = default;
+
+void CKorvexDlg::ConnectControls()
+{
+    connect(channelTree, &QTreeWidget::currentItemChanged, this, [this] { OnTreeSelChanged(); });
+    connect(channelTree, &QTreeWidget::itemClicked, this, [this] { OnTreeClick(); });
+    connect(kindTabs, &QTabBar::currentChanged, this, [this] { OnTabSelChange(); });
+    for (const int id : {res::IDC_UPGRADE, res::IDC_DUMP, res::IDC_OPEN, res::IDC_SAVE}) {
+        connect(res::FindControl<QPushButton>(this, id), &QPushButton::clicked, this, [this, id] { OnCommand(id); });
+    }
+}
+
+bool CKorvexDlg::OnInitDialog()
+{
+    const QString aboutEntry = res::LoadString(res::IDS_ABOUTBOX);
+    if (!aboutEntry.isEmpty())
+        platform_.AppendSystemMenuItem(this, res::IDM_ABOUTBOX, aboutEntry);
+
+    setWindowIcon(appIcon);
+    setWindowState(Qt::WindowNoState);
+    CreateMenuBar();
+    setWindowTitle(res::MainDialogTemplate().caption + QLatin1Char(' ') + GetVersionString());
+
+    FlashImage& image = state_.image();
+    std::ranges::fill(image.bytes, std::uint8_t{0});
+    image.fileOpened = 0;
+
+    {
+        const QSignalBlocker quiet(kindTabs);
+        while (kindTabs->count() > 0)
+            kindTabs->removeTab(0);
+        kindTabs->insertTab(0, QStringLiteral("TV"));
+        kindTabs->insertTab(1, QStringLiteral("Radio"));
+        kindTabs->setCurrentIndex(0);
+    }
+    state_.list().radioMode = 0;
+
+    channelList->setShowGrid(true);
+    channelList->setSelectionBehavior(QAbstractItemView::SelectRows);
+    channelList->setSelectionMode(QAbstractItemView::SingleSelection);
+    channelList->setEditTriggers(QAbstractItemView::NoEditTriggers);
+
+    adjustSize();
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+    channelList->setFocus();
+    return true;
+}
+
+void CKorvexDlg::CreateMenuBar()
+{
+    if (menuBar_)
+        return;
+    menuBar_ = new QMenuBar(this);
+    for (const res::PopupTemplate& popup : res::MainMenuTemplate()) {
+        QMenu* menu = menuBar_->addMenu(popup.title);
+        for (const res::MenuItemTemplate& item : popup.items) {
+            QAction* action = menu->addAction(item.text);
+            action->setData(item.commandId);
+            const int id = item.commandId;
+            connect(action, &QAction::triggered, this, [this, id] { OnCommand(id); });
+        }
+    }
+    layout()->setMenuBar(menuBar_);
+}
+
+QString CKorvexDlg::GetVersionString()
+{
+    const std::optional<VersionInfo> version = platform_.ReadVersionInfo();
+    return version ? FormatVersion(*version) : QString();
+}
+
+void CKorvexDlg::OnCommand(int id)
+{
+    switch (id) {
+    case res::ID_FILE_OPEN:
+    case res::IDC_OPEN:
+        OnFileOpen();
+        break;
+    case res::ID_FILE_SAVE:
+    case res::IDC_SAVE:
+        OnFileSave();
+        break;
+    case res::ID_FILE_EXIT:
+        OnExit();
+        break;
+    case res::ID_TOOLS_UPGRADE:
+    case res::IDC_UPGRADE:
+        OnToolsUpgrade();
+        break;
+    case res::ID_TOOLS_DUMP:
+    case res::IDC_DUMP:
+        OnToolsDump();
+        break;
+    case res::ID_HELP_ABOUT:
+        OnAbout();
+        break;
+    default:  // "user guide" and anything else: nothing to do
+        break;
+    }
+}
+
+bool CKorvexDlg::OnSysCommand(int id)
+{
+    if ((id & 0xFFF0) != res::IDM_ABOUTBOX)
+        return false;
+    OnAbout();
+    return true;
+}
+
+void CKorvexDlg::OnAbout()
+{
+    CAboutDlg about(this);
+    about.DoModal();
+}
+
+void CKorvexDlg::OnExit()
+{
+    ExchangeCounterTexts(false);
+    accept();
+}
+
+void CKorvexDlg::keyPressEvent(QKeyEvent* event)
+{
+    // Enter ends the dialog like exit unless a button has the focus, which it
+    // then presses; Escape ends it like the close box.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        if (auto* button = qobject_cast<QPushButton*>(focusWidget()))
+            button->click();
+        else
+            OnExit();
+        return;
+    }
+    ModalDialog::keyPressEvent(event);
+}
+
+void CKorvexDlg::paintEvent(QPaintEvent* event)
+{
+    if (!isMinimized()) {
+        ModalDialog::paintEvent(event);
+        return;
+    }
+    const int iconWidth = style()->pixelMetric(QStyle::PM_LargeIconSize);
+    const int iconHeight = iconWidth;
+    QPainter painter(this);
+    painter.fillRect(rect(), palette().window());
+    const int x = (width() - iconWidth + 1) / 2;
+    const int y = (height() - iconHeight + 1) / 2;
+    appIcon.paint(&painter, x, y, iconWidth, iconHeight);
+}
+
+void CKorvexDlg::OnFileOpen()
+{
+    FlashImage& image = state_.image();
+    const std::optional<QString> path = platform_.GetOpenFileName(this, kOpenFilter);
+    if (!path) {
+        image.fileOpened = 0;
+        return;
+    }
+    std::error_code why;
+    switch (TakeInFile(image, std::filesystem::path(QFile::encodeName(*path).toStdString()), &why)) {
+    case TakeInResult::TooLarge:
+        ShowWarning(platform_, this, kBinFileNotRight);
+        return;
+    case TakeInResult::CannotRead:
+        ShowWarning(platform_, this,
+                    QStringLiteral("Can't open \"%1\": %2").arg(QDir::toNativeSeparators(*path),
+                                                               QString::fromStdString(why.message())));
+        return;
+    case TakeInResult::Taken:
+        break;
+    }
+    if (!LoadDatabase(image, state_.database())) {
+        // Nothing of the previous image may stay on screen: its rows would
+        // open records that are no longer in the database.
+        imageLoaded_ = false;
+        ClearView();
+        ShowWarning(platform_, this, kBinFileNotRight);
+        return;
+    }
+    imageLoaded_ = true;
+    UpdateCounters();
+    BuildTree();
+    FillList(kListAllPrograms);
+}
+
+void CKorvexDlg::OnFileSave()
+{
+    const FlashImage& image = state_.image();
+    if (image.fileOpened == 0 || !imageLoaded_) {
+        ShowWarning(platform_, this, QStringLiteral("Please open file first!"));
+        return;
+    }
+    const std::optional<QString> path = platform_.GetSaveFileName(this, kProposedSaveName, kSaveFilter);
+    if (!path)
+        return;
+    const QString error = WriteFileAtomically(
+        *path, QByteArrayView(reinterpret_cast<const char*>(image.bytes.data()), image.flashSize));
+    if (!error.isEmpty()) {
+        ShowWarning(platform_, this,
+                    QStringLiteral("Can't save \"%1\": %2").arg(QDir::toNativeSeparators(*path), error));
+        return;
+    }
+    ShowInformation(platform_, this, QStringLiteral("Save Success!"), QStringLiteral("save"));
+}
+
+void CKorvexDlg::ClearView()
+{
+    {
+        const QSignalBlocker quiet(channelTree);
+        channelTree->clear();
+    }
+    treeNodes.fill(TreeNode{});
+    numTreeNodes = 0;
+    selectedSat = 0;
+    selectedTp = 0;
+    state_.list().RowMap.fill(0);
+    listModel_->ClearRows();
+    satCountText.clear();
+    tpCountText.clear();
+    tvCountText.clear();
+    radioCountText.clear();
+    ExchangeCounterTexts(true);
+}
+
+void CKorvexDlg::UpdateCounters()
+{
+    const ChannelDatabase& db = state_.database();
+    satCountText = QStringLiteral("Sat: %1").arg(db.numSats);
+    tpCountText = QStringLiteral("TP: %1").arg(db.numTps);
+    tvCountText = QStringLiteral("TV: %1").arg(db.numTv);
+    radioCountText = QStringLiteral("Radio: %1").arg(db.numRadio);
+    ExchangeCounterTexts(true);
+}
+
+void CKorvexDlg::ExchangeCounterTexts(bool toControls)
+{
+    const std::pair<int, QString*> fields[] = {
+        {res::IDC_SAT_COUNT, &satCountText},
+        {res::IDC_TP_COUNT, &tpCountText},
+        {res::IDC_TV_COUNT, &tvCountText},
+        {res::IDC_RADIO_COUNT, &radioCountText},
+    };
+    for (const auto& [id, text] : fields) {
+        QLabel* label = res::FindControl<QLabel>(this, id);
+        if (toControls)
+            label->setText(*text);
+        else
+            *text = label->text();
+    }
+}
+
+void CKorvexDlg::StartTool(const QString& fileName)
+{
+    const QString folder = QFileInfo(platform_.ExecutablePath()).absolutePath();
+    // Whether the tool is there and starts is not looked at: it reports for itself.
+    platform_.StartProgram(QDir(folder).filePath(QStringLiteral("Config/") + fileName));
+}
+
+void CKorvexDlg::OnToolsUpgrade() { StartTool(QStringLiteral("Burnix.exe")); }
+void CKorvexDlg::OnToolsDump() { StartTool(QStringLiteral("Pullix.exe")); }
+
+void CKorvexDlg::BuildTree()
+{
+    const ChannelDatabase& db = state_.database();
+    const QSignalBlocker quiet(channelTree);
+    channelTree->clear();
+    treeNodes.fill(TreeNode{});
+
+    auto* allPrograms = new QTreeWidgetItem(channelTree, {QStringLiteral("AllPrograms")});
+    treeNodes[0] = {allPrograms, kTreeAllPrograms, 0, 0};
+    auto* satelliteRoot = new QTreeWidgetItem(channelTree, {QString::asprintf("Satellite(%d)", db.numSats)});
+    treeNodes[1] = {satelliteRoot, kTreeSatelliteRoot, 0, 0};
+
+    std::size_t n = 2;
+    for (std::uint16_t s = 0; s < db.numSats && n < kMaxTreeNodes; ++s) {
+        const SatRecord& sat = db.sats[s];
+        auto* satItem = new QTreeWidgetItem(
+            satelliteRoot, {QString::asprintf("%3d_", s) + NameText(sat.satName) + QString::asprintf("(%d)", sat.tpCount)});
+        treeNodes[n++] = {satItem, kTreeSatellite, s, 0};
+        // Each transponder node remembers the transponder's own index in tps,
+        // so it selects that transponder however the table is ordered.
+        std::size_t k = 0;
+        for (std::uint16_t t = 0; t < db.numTps && k < kMaxTreeTpsPerSat && n < kMaxTreeNodes; ++t) {
+            if (db.tps[t].satId != sat.satId)
+                continue;
+            auto* tpItem = new QTreeWidgetItem(satItem, {QString::asprintf("%3d_%5d", static_cast<int>(k),
+                                                                           static_cast<int>(db.tps[t].frequency))});
+            treeNodes[n++] = {tpItem, kTreeTransponder, 0, t};
+            ++k;
+        }
+    }
+    numTreeNodes = static_cast<std::uint16_t>(n);
+}
+
+void CKorvexDlg::OnTreeSelChanged()
+{
+    const QTreeWidgetItem* selected = channelTree->currentItem();
+    if (!selected || state_.image().fileOpened == 0)
+        return;
+    for (std::size_t i = 0; i < numTreeNodes; ++i) {
+        const TreeNode& node = treeNodes[i];
+        if (node.item != selected)
+            continue;
+        switch (node.kind) {
+        case kTreeSatelliteRoot:
+            FillList(kListSatellites);
+            break;
+        case kTreeSatellite:
+            selectedSat = node.satIndex;
+            FillList(kListSatTransponders);
+            break;
+        case kTreeTransponder:
+            selectedTp = node.tpIndex;
+            FillList(kListTpPrograms);
+            break;
+        case kTreeAllPrograms:
+            FillList(kListAllPrograms);
+            break;
+        }
+    }
+}
+
+void CKorvexDlg::OnTreeClick()
+{
+    // The selection change does the work.
+}
+
+void CKorvexDlg::OnTabSelChange()
+{
+    state_.list().radioMode = static_cast<std::uint32_t>(std::max(kindTabs->currentIndex(), 0));
+    FillList(state_.list().ListType);
+}
+
+bool CKorvexDlg::PassesTabFilter(const ProgRecord& prog) const
+{
+    return state_.list().radioMode == 0 ? prog.videoPid != 0 : prog.videoPid == 0;
+}
+
+void CKorvexDlg::FillList(std::uint32_t listType)
+{
+    ListState& list = state_.list();
+    std::ranges::fill(state_.database().satTps, TpRecord{});
+    list.RowMap.fill(0);
+    list.RowTable.fill(ProgTable::Tv);
+    list.ListType = listType;
+
+    QString warning;
+    listModel_->BeginFill();
+    switch (listType) {
+    case kListSatellites:
+        listModel_->SetColumns(SatelliteColumns());
+        FillSatellites(warning);
+        break;
+    case kListSatTransponders:
+        listModel_->SetColumns(TransponderColumns());
+        FillSatTransponders();
+        break;
+    case kListAllPrograms:
+        listModel_->SetColumns(ProgramColumns());
+        FillAllPrograms();
+        break;
+    case kListTpPrograms:
+        listModel_->SetColumns(ProgramColumns());
+        FillTpPrograms();
+        break;
+    default:  // the columns of the previous layout stay, with no rows
+        break;
+    }
+    listModel_->EndFill();
+    const std::span<const ListColumn> columns = listModel_->Columns();
+    for (std::size_t c = 0; c < columns.size(); ++c)
+        channelList->setColumnWidth(static_cast<int>(c), columns[c].width);
+    if (!warning.isEmpty())
+        ShowWarning(platform_, this, warning);
+}
+
+void CKorvexDlg::FillSatellites(QString& warning)
+{
+    const ChannelDatabase& db = state_.database();
+    ListState& list = state_.list();
+    // A coded LNB value without a name stops the list at that satellite. The
+    // row still opens its own satellite, so the user can repair it.
+    constexpr int kCellsBeforeLnbType = 3;
+    constexpr int kCellsBeforeLnbPower = 4;
+    for (std::uint16_t i = 0; i < db.numSats; ++i) {
+        const SatRecord& sat = db.sats[i];
+        list.RowMap[i] = i;
+        if (CodedValueName(kLnbTypeNames, sat.lnbType).empty()) {
+            listModel_->AppendSatellite(sat, i, kCellsBeforeLnbType);
+            warning = QStringLiteral("LNB Type is error!");
+            return;
+        }
+        if (CodedValueName(kLnbPowerNames, sat.lnbPower).empty()) {
+            listModel_->AppendSatellite(sat, i, kCellsBeforeLnbPower);
+            warning = QStringLiteral("LNB Power is error!");
+            return;
+        }
+        listModel_->AppendSatellite(sat, i, static_cast<int>(SatelliteColumns().size()));
+    }
+}
+
+void CKorvexDlg::FillSatTransponders()
+{
+    ChannelDatabase& db = state_.database();
+    ListState& list = state_.list();
+    if (selectedSat >= kMaxSats)
+        return;
+    const std::size_t count = CollectSatTps(db, db.satTps, db.sats[selectedSat].satId);
+    for (std::size_t i = 0; i < count; ++i) {
+        listModel_->AppendTransponder(db.satTps[i]);
+        list.RowMap[i] = static_cast<std::uint16_t>(i);
+    }
+}
+
+void CKorvexDlg::FillAllPrograms()
+{
+    const ChannelDatabase& db = state_.database();
+    ListState& list = state_.list();
+    std::size_t row = 0;
+    for (std::uint16_t k = 0; k < db.numProgs && row < kMaxListRows; ++k) {
+        const ProgRecord& prog = db.allProgs[k];
+        if (!PassesTabFilter(prog))
+            continue;
+        listModel_->AppendProgram(prog);
+        // allProgs holds the TV table, then the radio table.
+        if (k < db.numTv) {
+            list.RowMap[row] = k;
+            list.RowTable[row] = ProgTable::Tv;
+        } else {
+            list.RowMap[row] = static_cast<std::uint16_t>(k - db.numTv);
+            list.RowTable[row] = ProgTable::Radio;
+        }
+        ++row;
+    }
+}
+
+void CKorvexDlg::FillTpPrograms()
+{
+    const ChannelDatabase& db = state_.database();
+    ListState& list = state_.list();
+    if (selectedTp >= kMaxTps)
+        return;
+    std::array<ProgRecord, kTpProgBufferSize> collected;
+    const std::size_t count = CollectTpProgs(db, collected, db.tps[selectedTp].tpId);
+    const bool radio = list.radioMode != 0;
+    const std::span<ProgRecord> view = radio ? std::span<ProgRecord>(list.tpRadioProgs)
+                                             : std::span<ProgRecord>(list.tpTvProgs);
+    std::size_t row = 0;
+    for (std::size_t i = 0; i < count && row < view.size(); ++i) {
+        if (!PassesTabFilter(collected[i]))
+            continue;
+        view[row] = collected[i];
+        listModel_->AppendProgram(view[row]);
+        list.RowMap[row] = static_cast<std::uint16_t>(row);
+        list.RowTable[row] = radio ? ProgTable::Radio : ProgTable::Tv;
+        ++row;
+    }
+}
+
+} // namespace korvex

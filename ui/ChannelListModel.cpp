@@ -1,0 +1,188 @@
+#include "ui/ChannelListModel.h"
+
+#include "codepage/CodePage.h"
+
+namespace korvex {
+namespace {
+
+const ListColumn kSatelliteColumns[] = {
+    {QStringLiteral("SatNO."), 60},     {QStringLiteral("SatName"), 80},   {QStringLiteral("Longitude(E)"), 80},
+    {QStringLiteral("LnbType"), 60},    {QStringLiteral("LnbPower"), 80},  {QStringLiteral("LnbFreLow"), 80},
+    {QStringLiteral("LnbFreHigh"), 80}, {QStringLiteral("22K"), 60},       {QStringLiteral("0/12V"), 60},
+    {QStringLiteral("DiSEqC1.0"), 80},  {QStringLiteral("DiSEqC1.2En"), 80}, {QStringLiteral("Postion"), 60},
+};
+
+const ListColumn kTransponderColumns[] = {
+    {QStringLiteral("TpNO."), 60},
+    {QStringLiteral("Frequency"), 80},
+    {QStringLiteral("Polarization"), 80},
+    {QStringLiteral("Symbol Rate"), 80},
+};
+
+const ListColumn kProgramColumns[] = {
+    {QStringLiteral("ProgNO."), 60},  {QStringLiteral("ProgName"), 100}, {QStringLiteral("ServiceID"), 80},
+    {QStringLiteral("VideoPid"), 80}, {QStringLiteral("AudioPid"), 80},  {QStringLiteral("PcrPid"), 80},
+    {QStringLiteral("Scramble"), 60}, {QStringLiteral("Track"), 60},     {QStringLiteral("ChildLock"), 60},
+    {QStringLiteral("Favorite"), 80},
+};
+
+QString Latin(std::string_view text)
+{
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QString SatelliteCell(const SatRecord& sat, int index, int column)
+{
+    switch (column) {
+    case 0: return QString::number(index);
+    case 1: return NameText(sat.satName);
+    case 2: return QString::number(sat.longitude);
+    case 3: return Latin(CodedValueName(kLnbTypeNames, sat.lnbType));
+    case 4: return Latin(CodedValueName(kLnbPowerNames, sat.lnbPower));
+    case 5: return QString::number(sat.lnbFreLow);
+    case 6: return QString::number(sat.lnbFreHigh);
+    case 7: return QString::number(sat.tone22K);
+    case 8: return QString::number(sat.power012V);
+    case 9: return QString::number(sat.diseqc10);
+    case 10: return QString::number(sat.diseqc12En);
+    case 11: return QString::number(sat.position);
+    default: return {};
+    }
+}
+
+QString TransponderCell(const TpRecord& tp, int index, int column)
+{
+    switch (column) {
+    case 0: return QString::number(index);
+    case 1: return QString::number(tp.frequency);
+    case 2: return QString::number(tp.polarisation);
+    case 3: return QString::number(tp.symbolRate);
+    default: return {};
+    }
+}
+
+QString ProgramCell(const ProgRecord& prog, int number, int column)
+{
+    switch (column) {
+    case 0: return QString::number(number);
+    case 1: return NameText(prog.progName);
+    case 2: return QString::number(prog.serviceId);
+    case 3: return QString::number(prog.videoPid);
+    case 4: return QString::number(prog.audioPid);
+    case 5: return QString::number(prog.pcrPid);
+    case 6: return QString::number(prog.scramble);
+    case 7: return QString::number(prog.track);
+    case 8: return QString::number((prog.unlocked & 1) == 0 ? 1 : 0);
+    case 9: return FavouriteText(prog.favBits);
+    default: return {};
+    }
+}
+
+} // namespace
+
+std::span<const ListColumn> SatelliteColumns() { return kSatelliteColumns; }
+std::span<const ListColumn> TransponderColumns() { return kTransponderColumns; }
+std::span<const ListColumn> ProgramColumns() { return kProgramColumns; }
+
+QString FavouriteText(std::uint8_t favBits)
+{
+    QString text;
+    for (std::size_t group = 0; group < kFavouriteGroupNames.size(); ++group) {
+        if (InFavouriteGroup(favBits, group))
+            text += Latin(kFavouriteGroupNames[group]) + QLatin1Char('/');
+    }
+    return text;
+}
+
+QString NameText(const NameBytes& name)
+{
+    return QString::fromStdU16String(AnsiToUtf16(NameView(name)));
+}
+
+void ChannelListModel::BeginFill()
+{
+    beginResetModel();
+    rows_.clear();
+}
+
+void ChannelListModel::SetColumns(std::span<const ListColumn> columns)
+{
+    columns_.assign(columns.begin(), columns.end());
+}
+
+void ChannelListModel::AppendSatellite(const SatRecord& sat, int satIndex, int filledCells)
+{
+    rows_.push_back({Kind::Satellite, &sat, filledCells, satIndex});
+}
+
+void ChannelListModel::AppendTransponder(const TpRecord& tp)
+{
+    rows_.push_back({Kind::Transponder, &tp, static_cast<int>(std::size(kTransponderColumns)),
+                     static_cast<int>(rows_.size())});
+}
+
+void ChannelListModel::AppendProgram(const ProgRecord& prog)
+{
+    rows_.push_back({Kind::Program, &prog, static_cast<int>(std::size(kProgramColumns)),
+                     static_cast<int>(rows_.size()) + 1});
+}
+
+void ChannelListModel::EndFill()
+{
+    endResetModel();
+}
+
+void ChannelListModel::ClearRows()
+{
+    BeginFill();
+    EndFill();
+}
+
+int ChannelListModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : static_cast<int>(rows_.size());
+}
+
+int ChannelListModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : static_cast<int>(columns_.size());
+}
+
+QString ChannelListModel::CellText(const Row& row, int column) const
+{
+    if (column >= row.filledCells)
+        return {};
+    switch (row.kind) {
+    case Kind::Satellite:
+        return SatelliteCell(*static_cast<const SatRecord*>(row.record), row.number, column);
+    case Kind::Transponder:
+        return TransponderCell(*static_cast<const TpRecord*>(row.record), row.number, column);
+    case Kind::Program:
+        return ProgramCell(*static_cast<const ProgRecord*>(row.record), row.number, column);
+    }
+    return {};
+}
+
+QVariant ChannelListModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid() || index.row() >= rowCount() || index.column() >= columnCount())
+        return {};
+    if (role == Qt::DisplayRole)
+        return CellText(rows_[static_cast<std::size_t>(index.row())], index.column());
+    if (role == Qt::TextAlignmentRole)
+        return QVariant::fromValue(Qt::Alignment(Qt::AlignLeft | Qt::AlignVCenter));
+    return {};
+}
+
+QVariant ChannelListModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || section < 0 || section >= columnCount())
+        return {};
+    if (role == Qt::DisplayRole)
+        return columns_[static_cast<std::size_t>(section)].title;
+    if (role == Qt::TextAlignmentRole)
+        return QVariant::fromValue(Qt::Alignment(Qt::AlignLeft | Qt::AlignVCenter));
+    return {};
+}
+
+} // namespace korvex

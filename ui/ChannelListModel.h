@@ -1,0 +1,72 @@
+#pragma once
+// The channel list's rows as a table model. A row keeps a pointer to the
+// record it shows and how many of its cells were filled; cell texts are
+// formatted when the view asks for them, so a 5000-row list costs nothing
+// until it is drawn. The records live in the database and the list state,
+// which are refilled in place, and every change there is followed by a fill.
+
+#include "db/ChannelDatabase.h"
+
+#include <QAbstractTableModel>
+#include <QString>
+
+#include <span>
+#include <vector>
+
+namespace korvex {
+
+struct ListColumn {
+    QString title;
+    int width;  // pixels
+};
+
+// Column layouts of the four list types.
+std::span<const ListColumn> SatelliteColumns();
+std::span<const ListColumn> TransponderColumns();
+std::span<const ListColumn> ProgramColumns();
+
+// The favourite groups a program is in, each name followed by "/".
+QString FavouriteText(std::uint8_t favBits);
+
+// A record name as shown: its bytes up to the first zero, decoded from the
+// system's code page.
+QString NameText(const NameBytes& name);
+
+class ChannelListModel final : public QAbstractTableModel {
+public:
+    using QAbstractTableModel::QAbstractTableModel;
+
+    // A fill replaces all rows (and, when given, the columns) at once.
+    void BeginFill();
+    void SetColumns(std::span<const ListColumn> columns);
+    void AppendSatellite(const SatRecord& sat, int satIndex, int filledCells);
+    void AppendTransponder(const TpRecord& tp);
+    void AppendProgram(const ProgRecord& prog);
+    void EndFill();
+
+    // No rows; the columns stay.
+    void ClearRows();
+
+    std::span<const ListColumn> Columns() const { return columns_; }
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+
+private:
+    enum class Kind { Satellite, Transponder, Program };
+    struct Row {
+        Kind kind;
+        const void* record;
+        int filledCells;
+        int number;  // the number in the first cell
+    };
+
+    QString CellText(const Row& row, int column) const;
+
+    std::vector<ListColumn> columns_;
+    std::vector<Row> rows_;
+};
+
+} // namespace korvex

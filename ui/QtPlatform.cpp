@@ -1,0 +1,85 @@
+#include "ui/QtPlatform.h"
+
+#include "ui/KorvexVersion.h"
+
+#include <QCoreApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QProcess>
+
+namespace korvex {
+
+void QtPlatform::ShowMessage(QWidget* owner, const QString& text, const QString& caption, MessageIcon icon)
+{
+    const QMessageBox::Icon shown = icon == MessageIcon::Warning       ? QMessageBox::Warning
+                                    : icon == MessageIcon::Information ? QMessageBox::Information
+                                                                       : QMessageBox::Critical;
+    QMessageBox box(shown, caption, text, QMessageBox::Ok, owner);
+    box.exec();
+}
+
+QStringList QtNameFilters(const QString& filter)
+{
+    QStringList parts = filter.split(QLatin1Char('|'));
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        if (parts[i].isEmpty())
+            break;
+        QStringList patterns = parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts);
+        for (QString& pattern : patterns) {
+            if (pattern == QLatin1String("*.*"))
+                pattern = QStringLiteral("*");  // every file, with or without a dot
+        }
+        filters << QStringLiteral("%1 (%2)").arg(parts[i], patterns.join(QLatin1Char(' ')));
+    }
+    return filters;
+}
+
+std::optional<QString> QtPlatform::GetOpenFileName(QWidget* owner, const QString& filter)
+{
+    QFileDialog dialog(owner);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
+    dialog.setNameFilters(QtNameFilters(filter));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles().constFirst();
+}
+
+std::optional<QString> QtPlatform::GetSaveFileName(QWidget* owner, const QString& initialName,
+                                                   const QString& filter)
+{
+    QFileDialog dialog(owner);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
+    dialog.setNameFilters(QtNameFilters(filter));
+    dialog.selectFile(initialName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles().constFirst();
+}
+
+bool QtPlatform::StartProgram(const QString& program)
+{
+    return QProcess::startDetached(program, {});
+}
+
+QString QtPlatform::ExecutablePath()
+{
+    return QCoreApplication::applicationFilePath();
+}
+
+std::optional<VersionInfo> QtPlatform::ReadVersionInfo()
+{
+    return VersionInfo{kProductVersion, kFileVersion};
+}
+
+bool QtPlatform::AppendSystemMenuItem(QWidget*, int, const QString&)
+{
+    // The window manager owns the window menu here; a program cannot add to it.
+    return false;
+}
+
+} // namespace korvex

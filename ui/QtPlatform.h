@@ -1,0 +1,26 @@
+#pragma once
+
+#include "ui/Platform.h"
+
+#include <QStringList>
+
+namespace korvex {
+
+class QtPlatform final : public Platform {
+public:
+    void ShowMessage(QWidget* owner, const QString& text, const QString& caption, MessageIcon icon) override;
+    std::optional<QString> GetOpenFileName(QWidget* owner, const QString& filter) override;
+    std::optional<QString> GetSaveFileName(QWidget* owner, const QString& initialName,
+                                           const QString& filter) override;
+    bool StartProgram(const QString& program) override;
+    QString ExecutablePath() override;
+    std::optional<VersionInfo> ReadVersionInfo() override;
+    bool AppendSystemMenuItem(QWidget* window, int commandId, const QString& text) override;
+};
+
+// Turns "desc|*.a;*.b|desc2|*.*||" into Qt name filters "desc (*.a *.b)".
+// The description is shown as it is; the patterns in brackets are what Qt
+// matches, so a file dialog shown with details hidden reads like the original.
+QStringList QtNameFilters(const QString& filter);
+
+} // namespace korvex
