@@ -1,0 +1,15 @@
+#pragma once
+// What is wrong in an image that loads: records the loader could not hold,
+// references that point nowhere, coded values with no name, and identifiers
+// held by more than one record.
+
+#include "db/ChannelDatabase.h"
+
+#include <QStringList>
+
+namespace korvex::cli {
+
+// One finding a line, in that order; empty when nothing is wrong.
+QStringList CheckFindings(const ChannelDatabase& db);
+
+} // namespace korvex::cli

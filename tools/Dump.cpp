@@ -1,0 +1,247 @@
+#include "tools/Dump.h"
+
+#include "codepage/CodePage.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+namespace korvex::cli {
+namespace {
+
+// Every number goes into JSON as a 64-bit integer, so that no field is ever
+// written as a floating-point value.
+QJsonValue Int(qint64 value) { return QJsonValue(value); }
+
+// The 12 raw name bytes, also those behind the first zero byte, which the box
+// keeps and a round trip must not lose.
+QString NameHex(const NameBytes& name)
+{
+    return QString::fromLatin1(
+        QByteArray(reinterpret_cast<const char*>(name.data()), static_cast<qsizetype>(name.size())).toHex());
+}
+
+QJsonObject SatJson(const SatRecord& s)
+{
+    return {
+        {QStringLiteral("satId"), Int(s.satId)},
+        {QStringLiteral("longitude"), Int(s.longitude)},
+        {QStringLiteral("lnbFreLow"), Int(s.lnbFreLow)},
+        {QStringLiteral("lnbFreHigh"), Int(s.lnbFreHigh)},
+        {QStringLiteral("power012V"), Int(s.power012V)},
+        {QStringLiteral("tone22K"), Int(s.tone22K)},
+        {QStringLiteral("diseqc10"), Int(s.diseqc10)},
+        {QStringLiteral("diseqc12En"), Int(s.diseqc12En)},
+        {QStringLiteral("lnbType"), Int(s.lnbType)},
+        {QStringLiteral("lnbPower"), Int(s.lnbPower)},
+        {QStringLiteral("position"), Int(s.position)},
+        {QStringLiteral("satName"), NameText(s.satName)},
+        {QStringLiteral("satNameHex"), NameHex(s.satName)},
+        {QStringLiteral("entryWord"), Int(s.entryWord)},
+        {QStringLiteral("tpCount"), Int(s.tpCount)},
+        {QStringLiteral("tvCount"), Int(s.tvCount)},
+        {QStringLiteral("radioCount"), Int(s.radioCount)},
+    };
+}
+
+QJsonObject TpJson(const TpRecord& t)
+{
+    return {
+        {QStringLiteral("tpId"), Int(t.tpId)},
+        {QStringLiteral("satId"), Int(t.satId)},
+        {QStringLiteral("opaque2"), Int(t.opaque2)},
+        {QStringLiteral("frequency"), Int(t.frequency)},
+        {QStringLiteral("polarisation"), Int(t.polarisation)},
+        {QStringLiteral("symbolRate"), Int(t.symbolRate)},
+        {QStringLiteral("entryWord"), Int(t.entryWord)},
+        {QStringLiteral("tvCount"), Int(t.tvCount)},
+        {QStringLiteral("radioCount"), Int(t.radioCount)},
+    };
+}
+
+QJsonObject ProgJson(const ProgRecord& p)
+{
+    return {
+        {QStringLiteral("satId"), Int(p.satId)},
+        {QStringLiteral("tpId"), Int(p.tpId)},
+        {QStringLiteral("serviceId"), Int(p.serviceId)},
+        {QStringLiteral("pcrPid"), Int(p.pcrPid)},
+        {QStringLiteral("scramble"), Int(p.scramble)},
+        {QStringLiteral("track"), Int(p.track)},
+        {QStringLiteral("opaque1"), Int(p.opaque1)},
+        {QStringLiteral("opaque13"), Int(p.opaque13)},
+        {QStringLiteral("opaque5"), Int(p.opaque5)},
+        {QStringLiteral("videoPid"), Int(p.videoPid)},
+        {QStringLiteral("audioPid"), Int(p.audioPid)},
+        {QStringLiteral("opaque3"), Int(p.opaque3)},
+        {QStringLiteral("progName"), NameText(p.progName)},
+        {QStringLiteral("progNameHex"), NameHex(p.progName)},
+        {QStringLiteral("entryWord"), Int(p.entryWord)},
+        {QStringLiteral("tableIndex"), Int(p.tableIndex)},
+        {QStringLiteral("unlocked"), Int(p.unlocked)},
+        {QStringLiteral("favBits"), Int(p.favBits)},
+    };
+}
+
+template <typename Record, typename ToJson>
+QJsonArray JsonArray(std::span<const Record> records, ToJson toJson)
+{
+    QJsonArray array;
+    for (const Record& record : records)
+        array.append(toJson(record));
+    return array;
+}
+
+// RFC 4180: a field holding a comma, a double quote or a line break is put in
+// double quotes, with each double quote inside doubled. Records end in CRLF.
+QString CsvField(const QString& text)
+{
+    if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"')) &&
+        !text.contains(QLatin1Char('\r')) && !text.contains(QLatin1Char('\n')))
+        return text;
+    QString quoted = text;
+    quoted.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+    return QLatin1Char('"') + quoted + QLatin1Char('"');
+}
+
+void AppendCsvRow(QString& csv, const QStringList& cells)
+{
+    for (qsizetype i = 0; i < cells.size(); ++i) {
+        if (i > 0)
+            csv += QLatin1Char(',');
+        csv += CsvField(cells[i]);
+    }
+    csv += QStringLiteral("\r\n");
+}
+
+QString Number(qint64 value) { return QString::number(value); }
+
+// A coded value's name; empty when its table has none, so that one odd value
+// leaves one cell blank instead of ending the table.
+QString CodedName(std::span<const std::string_view> table, unsigned value)
+{
+    const std::string_view name = CodedValueName(table, value);
+    return QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size()));
+}
+
+// Each group the program is in, followed by "/": "Movies/News/".
+QString FavouriteText(std::uint8_t favBits)
+{
+    QString text;
+    for (std::size_t group = 0; group < kFavouriteGroupNames.size(); ++group)
+        if (InFavouriteGroup(favBits, group))
+            text += QLatin1StringView(kFavouriteGroupNames[group]) + QLatin1Char('/');
+    return text;
+}
+
+QString SatsCsv(const ChannelDatabase& db)
+{
+    QString csv;
+    AppendCsvRow(csv, {QStringLiteral("SatNO."), QStringLiteral("SatName"), QStringLiteral("Longitude(E)"),
+                       QStringLiteral("LnbType"), QStringLiteral("LnbPower"), QStringLiteral("LnbFreLow"),
+                       QStringLiteral("LnbFreHigh"), QStringLiteral("22K"), QStringLiteral("0/12V"),
+                       QStringLiteral("DiSEqC1.0"), QStringLiteral("DiSEqC1.2En"), QStringLiteral("Postion"),
+                       QStringLiteral("satId")});
+    qint64 row = 0;
+    for (const SatRecord& s : db.Sats())
+        AppendCsvRow(csv, {Number(row++), NameText(s.satName), Number(s.longitude),
+                           CodedName(kLnbTypeNames, s.lnbType), CodedName(kLnbPowerNames, s.lnbPower),
+                           Number(s.lnbFreLow), Number(s.lnbFreHigh), Number(s.tone22K), Number(s.power012V),
+                           Number(s.diseqc10), Number(s.diseqc12En), Number(s.position), Number(s.satId)});
+    return csv;
+}
+
+QString TpsCsv(const ChannelDatabase& db)
+{
+    QString csv;
+    AppendCsvRow(csv, {QStringLiteral("TpNO."), QStringLiteral("Frequency"), QStringLiteral("Polarization"),
+                       QStringLiteral("Symbol Rate"), QStringLiteral("tpId"), QStringLiteral("satId")});
+    qint64 row = 0;
+    for (const TpRecord& t : db.Tps())
+        AppendCsvRow(csv, {Number(row++), Number(t.frequency), Number(t.polarisation), Number(t.symbolRate),
+                           Number(t.tpId), Number(t.satId)});
+    return csv;
+}
+
+QString ProgsCsv(std::span<const ProgRecord> progs)
+{
+    QString csv;
+    AppendCsvRow(csv, {QStringLiteral("ProgNO."), QStringLiteral("ProgName"), QStringLiteral("ServiceID"),
+                       QStringLiteral("VideoPid"), QStringLiteral("AudioPid"), QStringLiteral("PcrPid"),
+                       QStringLiteral("Scramble"), QStringLiteral("Track"), QStringLiteral("ChildLock"),
+                       QStringLiteral("Favorite"), QStringLiteral("satId"), QStringLiteral("tpId")});
+    qint64 row = 1;  // program rows count from 1
+    for (const ProgRecord& p : progs)
+        AppendCsvRow(csv, {Number(row++), NameText(p.progName), Number(p.serviceId), Number(p.videoPid),
+                           Number(p.audioPid), Number(p.pcrPid), Number(p.scramble), Number(p.track),
+                           Number((p.unlocked & 1) == 0 ? 1 : 0), FavouriteText(p.favBits), Number(p.satId),
+                           Number(p.tpId)});
+    return csv;
+}
+
+} // namespace
+
+std::optional<CsvTable> CsvTableNamed(QStringView name)
+{
+    if (name == u"sats")
+        return CsvTable::Sats;
+    if (name == u"tps")
+        return CsvTable::Tps;
+    if (name == u"tv")
+        return CsvTable::Tv;
+    if (name == u"radio")
+        return CsvTable::Radio;
+    return std::nullopt;
+}
+
+QString NameText(const NameBytes& name)
+{
+    return QString::fromStdU16String(AnsiToUtf16(NameView(name)));
+}
+
+QByteArray InfoText(const FlashImage& image, const ChannelDatabase& db)
+{
+    const auto hex = [](std::uint32_t value) { return QStringLiteral("0x") + QString::number(value, 16).toUpper(); };
+    QString text;
+    text += QStringLiteral("Layout kind:     %1\n").arg(image.layoutKind);
+    text += QStringLiteral("Flash size:      %1 bytes (%2)\n").arg(image.flashSize).arg(hex(image.flashSize));
+    text += QStringLiteral("Directory start: %1\n").arg(hex(image.dirStart));
+    text += QStringLiteral("Satellites:      %1\n").arg(db.numSats);
+    text += QStringLiteral("Transponders:    %1\n").arg(db.numTps);
+    text += QStringLiteral("TV programs:     %1\n").arg(db.numTv);
+    text += QStringLiteral("Radio programs:  %1\n").arg(db.numRadio);
+    return text.toUtf8();
+}
+
+QByteArray DumpJson(const FlashImage& image, const ChannelDatabase& db)
+{
+    const QJsonObject root{
+        {QStringLiteral("layoutKind"), Int(image.layoutKind)},
+        {QStringLiteral("flashSize"), Int(image.flashSize)},
+        {QStringLiteral("dirStart"), Int(image.dirStart)},
+        {QStringLiteral("dirScanLength"), Int(image.dirScanLength)},
+        {QStringLiteral("numSats"), Int(db.numSats)},
+        {QStringLiteral("numTps"), Int(db.numTps)},
+        {QStringLiteral("numTv"), Int(db.numTv)},
+        {QStringLiteral("numRadio"), Int(db.numRadio)},
+        {QStringLiteral("numProgs"), Int(db.numProgs)},
+        {QStringLiteral("sats"), JsonArray(db.Sats(), SatJson)},
+        {QStringLiteral("tps"), JsonArray(db.Tps(), TpJson)},
+        {QStringLiteral("tvProgs"), JsonArray(db.TvProgs(), ProgJson)},
+        {QStringLiteral("radioProgs"), JsonArray(db.RadioProgs(), ProgJson)},
+    };
+    return QJsonDocument(root).toJson(QJsonDocument::Indented);
+}
+
+QByteArray DumpCsv(const ChannelDatabase& db, CsvTable table)
+{
+    switch (table) {
+    case CsvTable::Sats: return SatsCsv(db).toUtf8();
+    case CsvTable::Tps: return TpsCsv(db).toUtf8();
+    case CsvTable::Tv: return ProgsCsv(db.TvProgs()).toUtf8();
+    case CsvTable::Radio: return ProgsCsv(db.RadioProgs()).toUtf8();
+    }
+    return {};
+}
+
+} // namespace korvex::cli
