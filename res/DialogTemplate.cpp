@@ -17,6 +17,8 @@
 #include <QTableView>
 #include <QTreeWidget>
 
+#include <algorithm>
+
 namespace korvex::res {
 namespace {
 
@@ -162,7 +164,12 @@ void BuildControls(QWidget* client, const DialogTemplate& dialogTemplate)
     for (const ControlTemplate& control : dialogTemplate.controls) {
         QWidget* widget = CreateControl(control, client);
         widget->setObjectName(ControlName(control.id));
-        widget->setGeometry(units.ToPixels(control.dialogUnits));
+        QRect at = units.ToPixels(control.dialogUnits);
+        // A drop-down's template height includes its open list; closed, it
+        // is as tall as the widget wants.
+        if (control.kind == ControlKind::ComboBox)
+            at.setHeight(std::min(at.height(), widget->sizeHint().height()));
+        widget->setGeometry(at);
         widget->setEnabled(!(control.style & kDisabled));
         if (!TakesFocus(control.kind)) {
             widget->setFocusPolicy(Qt::NoFocus);

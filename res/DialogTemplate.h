@@ -82,10 +82,16 @@ void BuildControls(QWidget* client, const DialogTemplate& dialogTemplate);
 
 QString ControlName(int id);
 
+// The control with this id in root's own window. Ids repeat across dialogs,
+// and a dialog owned by root is a window of its own, so it is not searched.
 template <typename Widget>
 Widget* FindControl(const QWidget* root, int id)
 {
-    return root->findChild<Widget*>(ControlName(id));
+    for (Widget* control : root->findChildren<Widget*>(ControlName(id))) {
+        if (control->window() == root->window())
+            return control;
+    }
+    return nullptr;
 }
 
 } // namespace korvex::res

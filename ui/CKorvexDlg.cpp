@@ -40,7 +40,12 @@ const QString kBinFileNotRight = QStringLiteral("The bin file is not right!");
 } // namespace
 
 CKorvexDlg::CKorvexDlg(ProgramState& state, Platform& platform)
-    : ModalDialog(nullptr), state_(state), platform_(platform)
+    : ModalDialog(nullptr),
+      satEditDlg(state, platform, this),
+      tpEditDlg(state, platform, this),
+      progEditDlg(state, platform, this),
+      state_(state),
+      platform_(platform)
 {
     const res::DialogTemplate& main = res::MainDialogTemplate();
     setWindowTitle(main.caption);
@@ -73,6 +78,7 @@ void CKorvexDlg::ConnectControls()
     connect(channelTree, &QTreeWidget::currentItemChanged, this, [this] { OnTreeSelChanged(); });
     connect(channelTree, &QTreeWidget::itemClicked, this, [this] { OnTreeClick(); });
     connect(kindTabs, &QTabBar::currentChanged, this, [this] { OnTabSelChange(); });
+    connect(channelList, &QTableView::doubleClicked, this, [this] { OnListDblClk(); });
     for (const int id : {res::IDC_UPGRADE, res::IDC_DUMP, res::IDC_OPEN, res::IDC_SAVE}) {
         connect(res::FindControl<QPushButton>(this, id), &QPushButton::clicked, this, [this, id] { OnCommand(id); });
     }
@@ -184,8 +190,23 @@ void CKorvexDlg::OnAbout()
 
 void CKorvexDlg::OnExit()
 {
+    if (!MayDiscardEdits())
+        return;
     ExchangeCounterTexts(false);
     accept();
+}
+
+void CKorvexDlg::reject()
+{
+    if (MayDiscardEdits())
+        ModalDialog::reject();
+}
+
+bool CKorvexDlg::MayDiscardEdits()
+{
+    return !unsavedEdits_ ||
+           platform_.AskYesNo(this, QStringLiteral("The image has edits that were not saved. Discard them?"),
+                              QStringLiteral("Korvex"));
 }
 
 void CKorvexDlg::keyPressEvent(QKeyEvent* event)
@@ -238,6 +259,8 @@ void CKorvexDlg::OnFileOpen()
     case TakeInResult::Taken:
         break;
     }
+    // The buffer now holds the new file: the edits of the old one are gone.
+    unsavedEdits_ = false;
     if (!LoadDatabase(image, state_.database())) {
         // Nothing of the previous image may stay on screen: its rows would
         // open records that are no longer in the database.
@@ -269,6 +292,7 @@ void CKorvexDlg::OnFileSave()
                     QStringLiteral("Can't save \"%1\": %2").arg(QDir::toNativeSeparators(*path), error));
         return;
     }
+    unsavedEdits_ = false;
     ShowInformation(platform_, this, QStringLiteral("Save Success!"), QStringLiteral("save"));
 }
 
@@ -343,8 +367,7 @@ void CKorvexDlg::BuildTree()
     std::size_t n = 2;
     for (std::uint16_t s = 0; s < db.numSats && n < kMaxTreeNodes; ++s) {
         const SatRecord& sat = db.sats[s];
-        auto* satItem = new QTreeWidgetItem(
-            satelliteRoot, {QString::asprintf("%3d_", s) + NameText(sat.satName) + QString::asprintf("(%d)", sat.tpCount)});
+        auto* satItem = new QTreeWidgetItem(satelliteRoot, {SatelliteLabel(s)});
         treeNodes[n++] = {satItem, kTreeSatellite, s, 0};
         // Each transponder node remembers the transponder's own index in tps,
         // so it selects that transponder however the table is ordered.
@@ -352,13 +375,45 @@ void CKorvexDlg::BuildTree()
         for (std::uint16_t t = 0; t < db.numTps && k < kMaxTreeTpsPerSat && n < kMaxTreeNodes; ++t) {
             if (db.tps[t].satId != sat.satId)
                 continue;
-            auto* tpItem = new QTreeWidgetItem(satItem, {QString::asprintf("%3d_%5d", static_cast<int>(k),
-                                                                           static_cast<int>(db.tps[t].frequency))});
+            auto* tpItem = new QTreeWidgetItem(satItem, {TransponderLabel(k, t)});
             treeNodes[n++] = {tpItem, kTreeTransponder, 0, t};
             ++k;
         }
     }
     numTreeNodes = static_cast<std::uint16_t>(n);
+}
+
+QString CKorvexDlg::SatelliteLabel(std::uint16_t s) const
+{
+    const SatRecord& sat = state_.database().sats[s];
+    return QString::asprintf("%3d_", s) + NameText(sat.satName) + QString::asprintf("(%d)", sat.tpCount);
+}
+
+QString CKorvexDlg::TransponderLabel(std::size_t k, std::uint16_t t) const
+{
+    return QString::asprintf("%3d_%5d", static_cast<int>(k), static_cast<int>(state_.database().tps[t].frequency));
+}
+
+void CKorvexDlg::RefreshTreeLabels()
+{
+    std::size_t k = 0;
+    for (std::size_t i = 0; i < numTreeNodes; ++i) {
+        const TreeNode& node = treeNodes[i];
+        switch (node.kind) {
+        case kTreeSatelliteRoot:
+            node.item->setText(0, QString::asprintf("Satellite(%d)", state_.database().numSats));
+            break;
+        case kTreeSatellite:
+            node.item->setText(0, SatelliteLabel(node.satIndex));
+            k = 0;
+            break;
+        case kTreeTransponder:
+            node.item->setText(0, TransponderLabel(k++, node.tpIndex));
+            break;
+        default:
+            break;
+        }
+    }
 }
 
 void CKorvexDlg::OnTreeSelChanged()
@@ -398,6 +453,51 @@ void CKorvexDlg::OnTabSelChange()
 {
     state_.list().radioMode = static_cast<std::uint32_t>(std::max(kindTabs->currentIndex(), 0));
     FillList(state_.list().ListType);
+}
+
+void CKorvexDlg::OnListDblClk()
+{
+    ListState& list = state_.list();
+    list.RecordEdited = 0;
+    const QModelIndexList selected = channelList->selectionModel()->selectedRows();
+    if (selected.isEmpty())
+        return;
+    int topmost = selected.first().row();
+    for (const QModelIndex& index : selected)
+        topmost = std::min(topmost, index.row());
+    list.CurrentRow = static_cast<std::uint16_t>(topmost);
+
+    switch (list.ListType) {
+    case kListSatellites:
+        satEditDlg.DoModal();
+        break;
+    case kListSatTransponders:
+        tpEditDlg.DoModal();
+        break;
+    case kListAllPrograms:
+    case kListTpPrograms:
+        progEditDlg.DoModal();
+        break;
+    default:
+        ShowWarning(platform_, this, QStringLiteral("The list type is not right!"));
+        return;
+    }
+
+    if (list.RecordEdited != 0) {
+        list.RecordEdited = 0;
+        unsavedEdits_ = true;
+        if (!LoadDatabase(state_.image(), state_.database())) {
+            // An edit broke the image's own checks: show nothing that could
+            // be edited against the now empty database.
+            imageLoaded_ = false;
+            ClearView();
+            ShowWarning(platform_, this, kBinFileNotRight);
+            return;
+        }
+        FillList(list.ListType);
+        UpdateCounters();
+        RefreshTreeLabels();
+    }
 }
 
 bool CKorvexDlg::PassesTabFilter(const ProgRecord& prog) const

@@ -2,6 +2,9 @@
 // The main window: menu, buttons, the TV/Radio tab strip, the channel tree,
 // the channel list and the four counters, and the commands behind them.
 
+#include "editors/ProgEditDlg.h"
+#include "editors/SatEditDlg.h"
+#include "editors/TpEditDlg.h"
 #include "ui/ChannelListModel.h"
 #include "ui/ModalDialog.h"
 #include "ui/Platform.h"
@@ -66,6 +69,12 @@ public:
     void FillList(std::uint32_t listType);
     void OnTabSelChange();
     void UpdateCounters();
+    // The edit dispatch: opens the editor for the selected row and, after an
+    // accepted edit, shows the image as it now stands.
+    void OnListDblClk();
+
+    // True while the image holds accepted edits that no save has written.
+    bool HasUnsavedEdits() const { return unsavedEdits_; }
 
     QIcon OnQueryDragIcon() const { return appIcon; }
 
@@ -74,6 +83,9 @@ public:
     std::array<TreeNode, kMaxTreeNodes> treeNodes{};
     std::uint16_t numTreeNodes = 0;
     QIcon appIcon;
+    SatEditDlg satEditDlg;
+    TpEditDlg tpEditDlg;
+    ProgEditDlg progEditDlg;
     QString satCountText;
     QString tpCountText;
     QString tvCountText;
@@ -81,6 +93,9 @@ public:
     QTreeWidget* channelTree = nullptr;
     QTableView* channelList = nullptr;
     QTabBar* kindTabs = nullptr;
+
+    // Escape and the close box end here, as with Cancel.
+    void reject() override;
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -96,6 +111,13 @@ private:
     void FillAllPrograms();
     void FillTpPrograms();
     void ClearView();
+    // Gives every tree node the label of the record it stands for as the
+    // database now holds it; the tree keeps its items, expansion and selection.
+    void RefreshTreeLabels();
+    QString SatelliteLabel(std::uint16_t s) const;
+    QString TransponderLabel(std::size_t k, std::uint16_t t) const;
+    // Asks before accepted edits that were not saved are thrown away.
+    bool MayDiscardEdits();
     void StartTool(const QString& fileName);
     bool PassesTabFilter(const ProgRecord& prog) const;
 
@@ -106,6 +128,7 @@ private:
     // True while the buffer holds an image that LoadDatabase accepted; Save
     // refuses to write anything else.
     bool imageLoaded_ = false;
+    bool unsavedEdits_ = false;
 };
 
 } // namespace korvex

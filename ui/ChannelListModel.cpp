@@ -103,6 +103,9 @@ void ChannelListModel::BeginFill()
 {
     beginResetModel();
     rows_.clear();
+    sats_.clear();
+    tps_.clear();
+    progs_.clear();
 }
 
 void ChannelListModel::SetColumns(std::span<const ListColumn> columns)
@@ -112,19 +115,22 @@ void ChannelListModel::SetColumns(std::span<const ListColumn> columns)
 
 void ChannelListModel::AppendSatellite(const SatRecord& sat, int satIndex, int filledCells)
 {
-    rows_.push_back({Kind::Satellite, &sat, filledCells, satIndex});
+    sats_.push_back(sat);
+    rows_.push_back({Kind::Satellite, static_cast<std::uint32_t>(sats_.size() - 1), filledCells, satIndex});
 }
 
 void ChannelListModel::AppendTransponder(const TpRecord& tp)
 {
-    rows_.push_back({Kind::Transponder, &tp, static_cast<int>(std::size(kTransponderColumns)),
-                     static_cast<int>(rows_.size())});
+    tps_.push_back(tp);
+    rows_.push_back({Kind::Transponder, static_cast<std::uint32_t>(tps_.size() - 1),
+                     static_cast<int>(std::size(kTransponderColumns)), static_cast<int>(rows_.size())});
 }
 
 void ChannelListModel::AppendProgram(const ProgRecord& prog)
 {
-    rows_.push_back({Kind::Program, &prog, static_cast<int>(std::size(kProgramColumns)),
-                     static_cast<int>(rows_.size()) + 1});
+    progs_.push_back(prog);
+    rows_.push_back({Kind::Program, static_cast<std::uint32_t>(progs_.size() - 1),
+                     static_cast<int>(std::size(kProgramColumns)), static_cast<int>(rows_.size()) + 1});
 }
 
 void ChannelListModel::EndFill()
@@ -154,11 +160,11 @@ QString ChannelListModel::CellText(const Row& row, int column) const
         return {};
     switch (row.kind) {
     case Kind::Satellite:
-        return SatelliteCell(*static_cast<const SatRecord*>(row.record), row.number, column);
+        return SatelliteCell(sats_[row.record], row.number, column);
     case Kind::Transponder:
-        return TransponderCell(*static_cast<const TpRecord*>(row.record), row.number, column);
+        return TransponderCell(tps_[row.record], row.number, column);
     case Kind::Program:
-        return ProgramCell(*static_cast<const ProgRecord*>(row.record), row.number, column);
+        return ProgramCell(progs_[row.record], row.number, column);
     }
     return {};
 }

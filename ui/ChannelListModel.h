@@ -1,9 +1,9 @@
 #pragma once
-// The channel list's rows as a table model. A row keeps a pointer to the
-// record it shows and how many of its cells were filled; cell texts are
-// formatted when the view asks for them, so a 5000-row list costs nothing
-// until it is drawn. The records live in the database and the list state,
-// which are refilled in place, and every change there is followed by a fill.
+// The channel list's rows as a table model. A fill copies the records it
+// shows, so the list goes on showing them as they were when it was filled
+// (an editor's Cancel leaves a choice in a live record that the image does
+// not hold); cell texts are formatted only when the view asks for them, so a
+// 5000-row list costs little until it is drawn.
 
 #include "db/ChannelDatabase.h"
 
@@ -58,7 +58,7 @@ private:
     enum class Kind { Satellite, Transponder, Program };
     struct Row {
         Kind kind;
-        const void* record;
+        std::uint32_t record;  // index into the copies of its kind
         int filledCells;
         int number;  // the number in the first cell
     };
@@ -67,6 +67,9 @@ private:
 
     std::vector<ListColumn> columns_;
     std::vector<Row> rows_;
+    std::vector<SatRecord> sats_;
+    std::vector<TpRecord> tps_;
+    std::vector<ProgRecord> progs_;
 };
 
 } // namespace korvex

@@ -1,6 +1,7 @@
 #pragma once
 // A dialog run modally as often as needed: every run prepares its controls in
-// OnInitDialog first.
+// OnInitDialog first. A dialog whose OnInitDialog finds nothing to show (and
+// has told the user why) returns false and ends at once, as with Cancel.
 
 #include <QDialog>
 
@@ -13,7 +14,10 @@ public:
     // The result is QDialog::Accepted (OK) or QDialog::Rejected (Cancel).
     int DoModal()
     {
-        OnInitDialog();
+        if (!OnInitDialog()) {
+            setResult(QDialog::Rejected);
+            return QDialog::Rejected;
+        }
         return exec();
     }
 

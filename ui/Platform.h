@@ -31,6 +31,9 @@ public:
     virtual void ShowMessage(QWidget* owner, const QString& text, const QString& caption,
                              MessageIcon icon) = 0;
 
+    // A modal question with Yes and No buttons; true for Yes.
+    virtual bool AskYesNo(QWidget* owner, const QString& text, const QString& caption) = 0;
+
     // File dialogs. `filter` is a list of "description|patterns" pairs, each
     // part ended by '|', the list ended by an empty pair ("...||"); patterns
     // are separated by ';'. Nothing when the user cancels.

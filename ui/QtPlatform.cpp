@@ -18,6 +18,13 @@ void QtPlatform::ShowMessage(QWidget* owner, const QString& text, const QString&
     box.exec();
 }
 
+bool QtPlatform::AskYesNo(QWidget* owner, const QString& text, const QString& caption)
+{
+    QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::Yes | QMessageBox::No, owner);
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
 QStringList QtNameFilters(const QString& filter)
 {
     QStringList parts = filter.split(QLatin1Char('|'));

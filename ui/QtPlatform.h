@@ -9,6 +9,7 @@ namespace korvex {
 class QtPlatform final : public Platform {
 public:
     void ShowMessage(QWidget* owner, const QString& text, const QString& caption, MessageIcon icon) override;
+    bool AskYesNo(QWidget* owner, const QString& text, const QString& caption) override;
     std::optional<QString> GetOpenFileName(QWidget* owner, const QString& filter) override;
     std::optional<QString> GetSaveFileName(QWidget* owner, const QString& initialName,
                                            const QString& filter) override;

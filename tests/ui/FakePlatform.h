@@ -27,6 +27,16 @@ public:
         messages.push_back({text, caption, icon});
     }
 
+    bool AskYesNo(QWidget*, const QString& text, const QString& caption) override
+    {
+        questions.push_back({text, caption, MessageIcon::Warning});
+        if (yesNoAnswers.empty())
+            return false;
+        const bool answer = yesNoAnswers.front();
+        yesNoAnswers.pop_front();
+        return answer;
+    }
+
     std::optional<QString> GetOpenFileName(QWidget*, const QString& filter) override
     {
         openFilters << filter;
@@ -58,6 +68,8 @@ public:
     void Reset()
     {
         messages.clear();
+        questions.clear();
+        yesNoAnswers.clear();
         openAnswers.clear();
         saveAnswers.clear();
         openFilters.clear();
@@ -67,7 +79,8 @@ public:
         systemMenuItems.clear();
     }
 
-    // What the test arranges.
+    // What the test arranges. Unanswered questions are answered No.
+    std::deque<bool> yesNoAnswers;
     std::deque<std::optional<QString>> openAnswers;
     std::deque<std::optional<QString>> saveAnswers;
     QString executablePath = QStringLiteral("/opt/korvex/bin/korvex");
@@ -75,6 +88,7 @@ public:
 
     // What the program did.
     std::vector<RecordedMessage> messages;
+    std::vector<RecordedMessage> questions;
     QStringList openFilters;
     QStringList saveFilters;
     QStringList saveInitialNames;

@@ -1,0 +1,105 @@
+#include "editors/ProgEditDlg.h"
+
+#include "db/Encoders.h"
+#include "db/Queries.h"
+#include "editors/FieldConversions.h"
+#include "res/EditorTemplates.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+
+#include <array>
+#include <string_view>
+
+namespace korvex {
+
+using namespace res::prog_edit;
+
+namespace {
+
+constexpr std::array<std::string_view, 2> kChildLockNames{"Locked", "UnLocked"};
+
+} // namespace
+
+ProgEditDlg::ProgEditDlg(ProgramState& state, Platform& platform, QWidget* owner)
+    : RecordEditor(state, platform, res::ProgEditTemplate(), IDC_OK, IDC_CANCEL, owner)
+{
+    connect(Control<QComboBox>(IDC_TRACK), &QComboBox::activated, this,
+            [this](int position) { EditedProgram.track = LowBits(position, 2); });
+    connect(Control<QComboBox>(IDC_CHILD_LOCK), &QComboBox::activated, this,
+            [this](int position) { EditedProgram.unlocked = static_cast<std::uint8_t>(position); });
+}
+
+const ProgRecord* ProgEditDlg::Source() const
+{
+    const ListState& list = state_.list();
+    const ChannelDatabase& db = state_.database();
+    const std::size_t row = list.CurrentRow % kMaxListRows;
+    const std::uint16_t i = list.RowMap[row];
+    if (list.ListType == kListAllPrograms) {
+        // The list of all programs knows which table each row came from: under
+        // the Radio tab it also lists TV-table programs without video.
+        if (list.RowTable[row] == ProgTable::Tv)
+            return i < db.numTv ? &db.tvProgs[i] : nullptr;
+        return i < db.numRadio ? &db.radioProgs[i] : nullptr;
+    }
+    if (list.ListType == kListTpPrograms) {
+        if (list.radioMode == 0)
+            return i < list.tpTvProgs.size() ? &list.tpTvProgs[i] : nullptr;
+        return i < list.tpRadioProgs.size() ? &list.tpRadioProgs[i] : nullptr;
+    }
+    return nullptr;
+}
+
+bool ProgEditDlg::OnInitDialog()
+{
+    const ProgRecord* source = Source();
+    if (!source)
+        return false;
+    EditedProgram = *source;
+    const ListState& list = state_.list();
+    Control<QLineEdit>(IDC_PROG_NUMBER)->setText(ShowNumber(list.RowMap[list.CurrentRow % kMaxListRows]));
+
+    // The program's own satellite, found by its satId; empty when none has it.
+    const std::uint16_t s = FindSatIndex(state_.image(), EditedProgram.satId);
+    Control<QLineEdit>(IDC_SAT_NUMBER)->setText(s == kNoSatIndex ? QString() : ShowNumber(s));
+    Control<QLineEdit>(IDC_SAT_NAME)->setText(s == kNoSatIndex ? QString() : ShowName(state_.database().sats[s].satName));
+
+    Control<QLineEdit>(IDC_TP_ID)->setText(ShowNumber(EditedProgram.tpId));
+    shownName_ = ShowName(EditedProgram.progName);
+    Control<QLineEdit>(IDC_NAME)->setText(shownName_);
+    Control<QLineEdit>(IDC_VIDEO_PID)->setText(ShowNumber(EditedProgram.videoPid));
+    Control<QLineEdit>(IDC_AUDIO_PID)->setText(ShowNumber(EditedProgram.audioPid));
+    Control<QLineEdit>(IDC_PCR_PID)->setText(ShowNumber(EditedProgram.pcrPid));
+    Control<QLineEdit>(IDC_SERVICE_ID)->setText(ShowNumber(EditedProgram.serviceId));
+    Control<QLineEdit>(IDC_SCRAMBLE)->setText(ShowNumber(EditedProgram.scramble));
+    FillCombo(Control<QComboBox>(IDC_TRACK), kTrackNames, EditedProgram.track);
+    FillCombo(Control<QComboBox>(IDC_CHILD_LOCK), kChildLockNames, EditedProgram.unlocked & 1u);
+    for (std::size_t group = 0; group < std::size(IDC_FAVOURITES); ++group)
+        Control<QCheckBox>(IDC_FAVOURITES[group])->setChecked(InFavouriteGroup(EditedProgram.favBits, group));
+    Control<QLineEdit>(IDC_NAME)->setFocus();
+    return true;
+}
+
+void ProgEditDlg::OnOK()
+{
+    ListState& list = state_.list();
+    list.RecordEdited = 1;
+    ReadName(Control<QLineEdit>(IDC_NAME)->text(), shownName_, EditedProgram.progName);
+    EditedProgram.videoPid = LowBits(ReadNumber(Control<QLineEdit>(IDC_VIDEO_PID)->text(), 4), 13);
+    EditedProgram.audioPid = LowBits(ReadNumber(Control<QLineEdit>(IDC_AUDIO_PID)->text(), 4), 13);
+    EditedProgram.pcrPid = LowBits(ReadNumber(Control<QLineEdit>(IDC_PCR_PID)->text(), 4), 13);
+    EditedProgram.serviceId =
+        static_cast<std::uint16_t>(LowBits(ReadNumber(Control<QLineEdit>(IDC_SERVICE_ID)->text(), 5), 16));
+    std::uint8_t favBits = 0;
+    for (std::size_t group = 0; group < std::size(IDC_FAVOURITES); ++group) {
+        if (!Control<QCheckBox>(IDC_FAVOURITES[group])->isChecked())
+            favBits = static_cast<std::uint8_t>(favBits | FavouriteGroupBit(group));
+    }
+    EditedProgram.favBits = favBits;
+    EncodeProg(state_.image(), EditedProgram, list.radioMode);
+    accept();
+}
+
+} // namespace korvex

@@ -1,0 +1,47 @@
+#include "editors/RecordEditor.h"
+
+#include <QKeyEvent>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace korvex {
+
+RecordEditor::RecordEditor(ProgramState& state, Platform& platform, const res::DialogTemplate& dialogTemplate,
+                           int okId, int cancelId, QWidget* owner)
+    : ModalDialog(owner), state_(state), platform_(platform)
+{
+    setWindowTitle(dialogTemplate.caption);
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    auto* client = new QWidget(this);
+    res::BuildControls(client, dialogTemplate);
+    layout->addWidget(client);
+
+    auto* ok = Control<QPushButton>(okId);
+    auto* cancel = Control<QPushButton>(cancelId);
+    cancelButton_ = cancel;
+    connect(ok, &QPushButton::clicked, this, [this] { OnOK(); });
+    connect(cancel, &QPushButton::clicked, this, [this] { OnCancel(); });
+}
+
+void RecordEditor::OnCancel()
+{
+    state_.list().RecordEdited = 0;
+    reject();
+}
+
+void RecordEditor::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        if (focusWidget() == cancelButton_)
+            OnCancel();
+        else
+            OnOK();
+        return;
+    }
+    ModalDialog::keyPressEvent(event);
+}
+
+} // namespace korvex

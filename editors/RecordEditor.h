@@ -1,0 +1,40 @@
+#pragma once
+// What the three record editors share: the dialog built from its template,
+// the program state they edit, and the way they end. OK stores the fields,
+// encodes the record into the image and sets RecordEdited; Cancel clears it.
+// Enter does what OK does unless the Cancel button has the focus; Escape and
+// the close box leave without storing anything.
+
+#include "res/DialogTemplate.h"
+#include "ui/ModalDialog.h"
+#include "ui/Platform.h"
+#include "ui/ProgramState.h"
+
+namespace korvex {
+
+class RecordEditor : public ModalDialog {
+public:
+    RecordEditor(ProgramState& state, Platform& platform, const res::DialogTemplate& dialogTemplate,
+                 int okId, int cancelId, QWidget* owner);
+
+    virtual void OnOK() = 0;
+    // The one Cancel handler of all editors.
+    void OnCancel();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+    template <typename Widget>
+    Widget* Control(int id) const
+    {
+        return res::FindControl<Widget>(this, id);
+    }
+
+    ProgramState& state_;
+    Platform& platform_;
+
+private:
+    QWidget* cancelButton_;
+};
+
+} // namespace korvex

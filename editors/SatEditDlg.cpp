@@ -1,0 +1,79 @@
+#include "editors/SatEditDlg.h"
+
+#include "db/Encoders.h"
+#include "editors/FieldConversions.h"
+#include "res/EditorTemplates.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+
+namespace korvex {
+
+using namespace res::sat_edit;
+
+SatEditDlg::SatEditDlg(ProgramState& state, Platform& platform, QWidget* owner)
+    : RecordEditor(state, platform, res::SatEditTemplate(), IDC_OK, IDC_CANCEL, owner)
+{
+    // A choice in a combo goes straight into the live record.
+    const auto onChoice = [this](int id, auto store) {
+        connect(Control<QComboBox>(id), &QComboBox::activated, this, [this, store](int position) {
+            if (SatRecord* sat = Record())
+                store(*sat, static_cast<unsigned>(position));
+        });
+    };
+    onChoice(IDC_LNB_TYPE, [](SatRecord& s, unsigned v) { s.lnbType = LowBits(static_cast<int>(v), 2); });
+    onChoice(IDC_LNB_POWER, [](SatRecord& s, unsigned v) { s.lnbPower = LowBits(static_cast<int>(v), 2); });
+    onChoice(IDC_DISEQC10, [](SatRecord& s, unsigned v) { s.diseqc10 = LowBits(static_cast<int>(v), 3); });
+    onChoice(IDC_TONE22K, [](SatRecord& s, unsigned v) { s.tone22K = LowBits(static_cast<int>(v), 1); });
+    onChoice(IDC_DISEQC12, [](SatRecord& s, unsigned v) { s.diseqc12En = LowBits(static_cast<int>(v), 1); });
+    onChoice(IDC_POWER012V, [](SatRecord& s, unsigned v) { s.power012V = LowBits(static_cast<int>(v), 1); });
+}
+
+SatRecord* SatEditDlg::Record()
+{
+    const ListState& list = state_.list();
+    const std::uint16_t index = list.RowMap[list.CurrentRow % kMaxListRows];
+    return index < state_.database().numSats ? &state_.database().sats[index] : nullptr;
+}
+
+bool SatEditDlg::OnInitDialog()
+{
+    const SatRecord* sat = Record();
+    if (!sat)
+        return false;
+    const ListState& list = state_.list();
+    Control<QLineEdit>(IDC_NUMBER)->setText(ShowNumber(list.RowMap[list.CurrentRow % kMaxListRows]));
+    shownName_ = ShowName(sat->satName);
+    Control<QLineEdit>(IDC_NAME)->setText(shownName_);
+    Control<QLineEdit>(IDC_LONGITUDE)->setText(ShowNumber(sat->longitude));
+    Control<QLineEdit>(IDC_LNB_FRE_LOW)->setText(ShowNumber(sat->lnbFreLow));
+    Control<QLineEdit>(IDC_LNB_FRE_HIGH)->setText(ShowNumber(sat->lnbFreHigh));
+    Control<QLineEdit>(IDC_POSITION)->setText(ShowNumber(sat->position));
+    FillCombo(Control<QComboBox>(IDC_LNB_TYPE), kLnbTypeNames, sat->lnbType);
+    FillCombo(Control<QComboBox>(IDC_LNB_POWER), kLnbPowerNames, sat->lnbPower);
+    FillCombo(Control<QComboBox>(IDC_DISEQC10), kDiseqcPortNames, sat->diseqc10);
+    FillCombo(Control<QComboBox>(IDC_TONE22K), kSwitchNames, sat->tone22K);
+    FillCombo(Control<QComboBox>(IDC_DISEQC12), kSwitchNames, sat->diseqc12En);
+    FillCombo(Control<QComboBox>(IDC_POWER012V), kSwitchNames, sat->power012V);
+    Control<QLineEdit>(IDC_NAME)->setFocus();
+    return true;
+}
+
+void SatEditDlg::OnOK()
+{
+    SatRecord* sat = Record();
+    if (!sat) {
+        OnCancel();
+        return;
+    }
+    state_.list().RecordEdited = 1;
+    ReadName(Control<QLineEdit>(IDC_NAME)->text(), shownName_, sat->satName);
+    sat->longitude = static_cast<std::uint16_t>(LowBits(ReadNumber(Control<QLineEdit>(IDC_LONGITUDE)->text(), 4), 16));
+    sat->lnbFreLow = static_cast<std::uint16_t>(LowBits(ReadNumber(Control<QLineEdit>(IDC_LNB_FRE_LOW)->text(), 5), 16));
+    sat->lnbFreHigh = static_cast<std::uint16_t>(LowBits(ReadNumber(Control<QLineEdit>(IDC_LNB_FRE_HIGH)->text(), 5), 16));
+    sat->position = LowBits(ReadNumber(Control<QLineEdit>(IDC_POSITION)->text(), 2), 6);
+    EncodeSat(state_.image(), *sat);
+    accept();
+}
+
+} // namespace korvex

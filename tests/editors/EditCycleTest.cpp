@@ -1,0 +1,477 @@
+// The edit cycle from the window: a double click opens the editor for the
+// row, OK encodes the record into the image, and the window shows the image
+// as it now stands. Every check looks at the image bytes.
+
+#include "db/Queries.h"
+#include "res/EditorTemplates.h"
+#include "res/ResourceIds.h"
+#include "tests/support/ImageBuilder.h"
+#include "tests/ui/FakePlatform.h"
+#include "ui/CKorvexApp.h"
+#include "ui/CKorvexDlg.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QtTest>
+
+#include <clocale>
+#include <functional>
+#include <memory>
+
+using namespace korvex;
+using korvex::testing::BuiltImage;
+using korvex::testing::Bytes;
+using korvex::testing::FakePlatform;
+using korvex::testing::ImageBuilder;
+using korvex::testing::Name;
+
+namespace {
+
+BuiltImage SampleImage()
+{
+    ImageBuilder builder(1);
+    SatRecord astra;
+    astra.satId = 1;
+    astra.satName = Name("Astra");
+    astra.lnbType = 2;
+    astra.lnbPower = 2;
+    astra.longitude = 192;
+    SatRecord hotbird = astra;
+    hotbird.satId = 2;
+    hotbird.satName = Name("Hotbird");
+    builder.AddSat(astra).AddSat(hotbird);
+    TpRecord tp;
+    tp.tpId = 10;
+    tp.satId = 1;
+    tp.frequency = 11494;
+    tp.opaque2 = 3;
+    tp.symbolRate = 22000;
+    builder.AddTp(tp);
+    tp.tpId = 20;
+    tp.satId = 2;
+    tp.frequency = 10992;
+    builder.AddTp(tp);
+    tp.tpId = 30;
+    tp.satId = 99;  // no satellite has this id
+    builder.AddTp(tp);
+
+    ProgRecord prog;
+    prog.satId = 2;
+    prog.tpId = 20;
+    prog.videoPid = 100;
+    prog.audioPid = 101;
+    prog.pcrPid = 102;
+    prog.serviceId = 7;
+    prog.opaque13 = 0x1234;
+    prog.opaque3 = 5;
+    prog.progName = Name("Rai 1");
+    prog.unlocked = 1;
+    prog.favBits = 0x7E;
+    prog.tailWords = {0x11223344, 0x55667788};
+    builder.AddTv(prog);
+    ProgRecord noVideo = prog;
+    noVideo.videoPid = 0;
+    noVideo.progName = Name("TV silent");
+    builder.AddTv(noVideo);
+    ProgRecord radio = noVideo;
+    radio.progName = Name("Radio 105");
+    radio.satId = 42;  // no satellite has this id
+    builder.AddRadio(radio);
+    return builder.Build();
+}
+
+} // namespace
+
+class EditCycleTest : public QObject {
+    Q_OBJECT
+
+public:
+    EditCycleTest(CKorvexApp& app, FakePlatform& platform) : app_(app), platform_(platform) {}
+
+private slots:
+    void init();
+    void cleanup();
+
+    void editsASatelliteAndShowsItInListTreeAndImage();
+    void editsATransponderWithNumbersWrappedToTheirWidth();
+    void editsATvProgramKeepingEveryOtherBit();
+    void opensTheTvTableProgramListedUnderTheRadioTab();
+    void showsTheProgramsOwnSatelliteOrNone();
+    void cancelWritesNothing();
+    void enterStoresWhatWasTypedAndEscapeDoesNot();
+    void aTransponderWithoutSatelliteEndsAsCancelled();
+    void refusesAListTypeWithoutEditor();
+    void anUnchangedNameKeepsItsBytes();
+    void asksBeforeUnsavedEditsAreDropped();
+    void savesAnImageThatDiffersExactlyWhereTheEditsWent();
+
+private:
+    // Selects a list row and double-clicks; `act` runs on the editor.
+    void EditRow(int row, const std::function<void(QDialog*)>& act);
+    void Open(const Bytes& bytes);
+    QString Cell(int row, int column) const;
+    std::uint8_t ImageByte(std::uint32_t offset) const { return app_.state().image().bytes[offset]; }
+    std::uint16_t ImageWord(std::uint32_t offset) const
+    {
+        return static_cast<std::uint16_t>(ImageByte(offset) << 8 | ImageByte(offset + 1));
+    }
+    QTreeWidgetItem* SatelliteRoot() const { return dlg_->channelTree->topLevelItem(1); }
+    Bytes ImageNow() const
+    {
+        const auto& bytes = app_.state().image().bytes;
+        return Bytes(bytes.begin(), bytes.begin() + built_.bytes.size());
+    }
+    static void Type(QDialog* editor, int id, const QString& text)
+    {
+        QLineEdit* edit = res::FindControl<QLineEdit>(editor, id);
+        QVERIFY(edit);
+        edit->setText(text);
+    }
+    static QString Text(QDialog* editor, int id) { return res::FindControl<QLineEdit>(editor, id)->text(); }
+    static void Choose(QDialog* editor, int id, int position)
+    {
+        QComboBox* combo = res::FindControl<QComboBox>(editor, id);
+        QVERIFY(combo);
+        combo->setCurrentIndex(position);
+        emit combo->activated(position);
+    }
+    static void Click(QDialog* editor, int id) { res::FindControl<QPushButton>(editor, id)->click(); }
+
+    CKorvexApp& app_;
+    FakePlatform& platform_;
+    std::unique_ptr<CKorvexDlg> dlg_;
+    BuiltImage built_;
+    QTemporaryDir dir_;
+    bool editorRan_ = false;
+};
+
+void EditCycleTest::init()
+{
+    app_.state().list() = *std::make_unique<ListState>();
+    platform_.Reset();
+    dlg_ = std::make_unique<CKorvexDlg>(app_.state(), platform_);
+    dlg_->OnInitDialog();
+    dlg_->show();
+    built_ = SampleImage();
+    Open(built_.bytes);
+}
+
+void EditCycleTest::cleanup()
+{
+    platform_.yesNoAnswers.push_back(true);
+    dlg_.reset();
+}
+
+void EditCycleTest::Open(const Bytes& bytes)
+{
+    const QString path = dir_.filePath(QStringLiteral("image.bin"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
+    file.close();
+    platform_.openAnswers.push_back(path);
+    dlg_->OnFileOpen();
+    QVERIFY(platform_.messages.empty());
+}
+
+void EditCycleTest::EditRow(int row, const std::function<void(QDialog*)>& act)
+{
+    editorRan_ = false;
+    QTimer editing;  // ends with this call, fired or not
+    editing.setSingleShot(true);
+    editing.callOnTimeout([this, act] {
+        auto* editor = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (!editor)
+            return;
+        editorRan_ = true;
+        act(editor);
+        if (editor->isVisible())
+            editor->reject();
+    });
+    editing.start(0);
+    dlg_->channelList->selectRow(row);
+    dlg_->OnListDblClk();
+    QVERIFY(editorRan_);
+}
+
+QString EditCycleTest::Cell(int row, int column) const
+{
+    const QAbstractItemModel* model = dlg_->channelList->model();
+    return model->data(model->index(row, column)).toString();
+}
+
+void EditCycleTest::editsASatelliteAndShowsItInListTreeAndImage()
+{
+    using namespace res::sat_edit;
+    dlg_->channelTree->setCurrentItem(SatelliteRoot());
+    EditRow(1, [](QDialog* editor) {
+        QCOMPARE(Text(editor, IDC_NUMBER), QStringLiteral("1"));
+        QCOMPARE(Text(editor, IDC_NAME), QStringLiteral("Hotbird"));
+        QCOMPARE(res::FindControl<QComboBox>(editor, IDC_LNB_TYPE)->currentText(), QStringLiteral("Universal"));
+        Type(editor, IDC_NAME, QStringLiteral("Hot Bird 13E"));
+        Type(editor, IDC_LONGITUDE, QStringLiteral("13000"));  // four characters: 1300
+        Type(editor, IDC_POSITION, QStringLiteral("99"));      // 99 mod 64
+        Choose(editor, IDC_LNB_TYPE, 0);
+        Choose(editor, IDC_DISEQC10, 4);
+        Click(editor, IDC_OK);
+    });
+    QVERIFY(editorRan_);
+    const std::uint32_t at = built_.RecordOffset(BlockId::Satellites, 1);
+    QCOMPARE(QByteArray(reinterpret_cast<const char*>(&app_.state().image().bytes[at + 10]), 12),
+             QByteArray("Hot Bird 13E"));
+    QCOMPARE(ImageWord(at + 2), std::uint16_t{1300});
+    // Switch word: diseqc10 4 in bits 13..11, lnbType 0, lnbPower 2 in bits 7..6, position 35.
+    QCOMPARE(ImageWord(at + 8), std::uint16_t{(4 << 11) | (2 << 6) | 35});
+    QCOMPARE(Cell(1, 1), QStringLiteral("Hot Bird 13E"));
+    QCOMPARE(Cell(1, 2), QStringLiteral("1300"));
+    QCOMPARE(Cell(1, 3), QStringLiteral("User"));
+    QCOMPARE(SatelliteRoot()->child(1)->text(0), QStringLiteral("  1_Hot Bird 13E(1)"));
+    QVERIFY(dlg_->HasUnsavedEdits());
+}
+
+void EditCycleTest::editsATransponderWithNumbersWrappedToTheirWidth()
+{
+    using namespace res::tp_edit;
+    SatelliteRoot()->setExpanded(true);
+    dlg_->channelTree->setCurrentItem(SatelliteRoot()->child(1));
+    EditRow(0, [](QDialog* editor) {
+        QCOMPARE(Text(editor, IDC_SAT_NUMBER), QStringLiteral("1"));
+        QCOMPARE(Text(editor, IDC_SAT_NAME), QStringLiteral("Hotbird"));
+        QCOMPARE(Text(editor, IDC_TP_NUMBER), QStringLiteral("0"));
+        QCOMPARE(editor->focusWidget(), res::FindControl<QWidget>(editor, IDC_OK));
+        Type(editor, IDC_FREQUENCY, QStringLiteral("20000"));    // mod 16384: 3616
+        Type(editor, IDC_SYMBOL_RATE, QStringLiteral("70000"));  // mod 65536: 4464
+        Choose(editor, IDC_POLARISATION, 1);
+        Click(editor, IDC_OK);
+    });
+    const std::uint32_t at = built_.RecordOffset(BlockId::Transponders, 1);
+    QCOMPARE(ImageWord(at + 2), std::uint16_t{(2 << 2) | 3});  // satId and opaque2 untouched
+    QCOMPARE(ImageWord(at + 4), std::uint16_t{3616 * 4 + 1});
+    QCOMPARE(ImageWord(at + 6), std::uint16_t{4464});
+    QCOMPARE(Cell(0, 1), QStringLiteral("3616"));
+    QCOMPARE(Cell(0, 2), QStringLiteral("1"));
+    QCOMPARE(SatelliteRoot()->child(1)->child(0)->text(0), QStringLiteral("  0_ 3616"));
+    QVERIFY(SatelliteRoot()->isExpanded());
+    QCOMPARE(dlg_->channelTree->currentItem(), SatelliteRoot()->child(1));
+}
+
+void EditCycleTest::editsATvProgramKeepingEveryOtherBit()
+{
+    using namespace res::prog_edit;
+    EditRow(0, [](QDialog* editor) {
+        QCOMPARE(Text(editor, IDC_PROG_NUMBER), QStringLiteral("0"));
+        QCOMPARE(Text(editor, IDC_NAME), QStringLiteral("Rai 1"));
+        Type(editor, IDC_NAME, QStringLiteral("Rai Uno"));
+        Type(editor, IDC_VIDEO_PID, QStringLiteral("9999"));  // mod 8192: 1807
+        Type(editor, IDC_AUDIO_PID, QStringLiteral("0"));
+        Type(editor, IDC_SERVICE_ID, QStringLiteral("70000"));
+        Choose(editor, IDC_TRACK, 1);
+        Choose(editor, IDC_CHILD_LOCK, 0);
+        res::FindControl<QCheckBox>(editor, IDC_FAVOURITES[0])->setChecked(true);  // Movies
+        res::FindControl<QCheckBox>(editor, IDC_FAVOURITES[4])->setChecked(true);  // Sport
+        Click(editor, IDC_OK);
+    });
+    const std::uint32_t at = built_.RecordOffset(BlockId::TvPrograms, 0);
+    QCOMPARE(ImageWord(at + 4), std::uint16_t{4464});
+    QCOMPARE(ImageWord(at + 6), std::uint16_t{(102 << 3) | 1});                 // track 1, pcr kept
+    QCOMPARE(ImageWord(at + 10), std::uint16_t{1807});
+    QCOMPARE(ImageWord(at + 8), std::uint16_t{0x1234 << 2});                    // opaque13 untouched
+    QCOMPARE(ImageWord(at + 12), std::uint16_t{5});                              // audio 0, opaque3 kept
+    QCOMPARE(ImageByte(at + 28), std::uint8_t{0x44});                           // tail bytes as they were
+    QCOMPARE(ImageByte(built_.EntryOffset(BlockId::TvPrograms, 0)), std::uint8_t{0x7E & ~0x02 & ~0x20});
+    QCOMPARE(Cell(0, 1), QStringLiteral("Rai Uno"));
+    QCOMPARE(Cell(0, 8), QStringLiteral("1"));
+    QCOMPARE(Cell(0, 9), QStringLiteral("Movies/Sport/"));
+}
+
+void EditCycleTest::opensTheTvTableProgramListedUnderTheRadioTab()
+{
+    using namespace res::prog_edit;
+    dlg_->kindTabs->setCurrentIndex(1);
+    QCOMPARE(Cell(0, 1), QStringLiteral("TV silent"));
+    EditRow(0, [](QDialog* editor) {
+        QCOMPARE(Text(editor, IDC_NAME), QStringLiteral("TV silent"));
+        QCOMPARE(Text(editor, IDC_PROG_NUMBER), QStringLiteral("1"));
+        Choose(editor, IDC_CHILD_LOCK, 0);
+        Click(editor, IDC_OK);
+    });
+    // Its flag byte lives in the TV table, and that is where the change went.
+    QCOMPARE(ImageByte(built_.EntryOffset(BlockId::TvPrograms, 1)), std::uint8_t{0x7E});
+    QCOMPARE(ImageByte(built_.EntryOffset(BlockId::RadioPrograms, 0)), std::uint8_t{0x7F});
+    QCOMPARE(Cell(0, 8), QStringLiteral("1"));
+    QCOMPARE(Cell(1, 1), QStringLiteral("Radio 105"));
+}
+
+void EditCycleTest::showsTheProgramsOwnSatelliteOrNone()
+{
+    using namespace res::prog_edit;
+    EditRow(0, [](QDialog* editor) {
+        QCOMPARE(Text(editor, IDC_SAT_NUMBER), QStringLiteral("1"));
+        QCOMPARE(Text(editor, IDC_SAT_NAME), QStringLiteral("Hotbird"));
+        QCOMPARE(Text(editor, IDC_TP_ID), QStringLiteral("20"));
+    });
+    dlg_->kindTabs->setCurrentIndex(1);
+    EditRow(1, [](QDialog* editor) {
+        QCOMPARE(Text(editor, IDC_NAME), QStringLiteral("Radio 105"));
+        QVERIFY(Text(editor, IDC_SAT_NUMBER).isEmpty());
+        QVERIFY(Text(editor, IDC_SAT_NAME).isEmpty());
+    });
+}
+
+void EditCycleTest::cancelWritesNothing()
+{
+    const Bytes before = ImageNow();
+    dlg_->channelTree->setCurrentItem(SatelliteRoot());
+    EditRow(0, [](QDialog* editor) {
+        Type(editor, res::sat_edit::IDC_NAME, QStringLiteral("Changed"));
+        Choose(editor, res::sat_edit::IDC_LNB_POWER, 0);
+        Click(editor, res::sat_edit::IDC_CANCEL);
+    });
+    QVERIFY(editorRan_);
+    QVERIFY(ImageNow() == before);
+    QVERIFY(!dlg_->HasUnsavedEdits());
+    // The combo's choice went into the live record only.
+    QCOMPARE(app_.state().database().sats[0].lnbPower, 0u);
+    QCOMPARE(Cell(0, 4), QStringLiteral("Auto"));
+
+    dlg_->channelTree->setCurrentItem(dlg_->channelTree->topLevelItem(0));  // AllPrograms
+    EditRow(0, [](QDialog* editor) {
+        Choose(editor, res::prog_edit::IDC_TRACK, 2);
+        Click(editor, res::prog_edit::IDC_CANCEL);
+    });
+    QVERIFY(ImageNow() == before);
+}
+
+void EditCycleTest::enterStoresWhatWasTypedAndEscapeDoesNot()
+{
+    using namespace res::prog_edit;
+    const Bytes before = ImageNow();
+    EditRow(0, [](QDialog* editor) {
+        Type(editor, IDC_SERVICE_ID, QStringLiteral("99"));
+        QTest::keyClick(res::FindControl<QLineEdit>(editor, IDC_NAME), Qt::Key_Escape);
+    });
+    QVERIFY(ImageNow() == before);
+    EditRow(0, [](QDialog* editor) {
+        Type(editor, IDC_SERVICE_ID, QStringLiteral("99"));
+        QTest::keyClick(res::FindControl<QLineEdit>(editor, IDC_SERVICE_ID), Qt::Key_Return);
+    });
+    QCOMPARE(ImageWord(built_.RecordOffset(BlockId::TvPrograms, 0) + 4), std::uint16_t{99});
+}
+
+void EditCycleTest::aTransponderWithoutSatelliteEndsAsCancelled()
+{
+    const Bytes before = ImageNow();
+    dlg_->channelTree->setCurrentItem(SatelliteRoot()->child(0));
+    // List the transponder whose satId no satellite in the image carries, as
+    // if the live record of satellite 0 had that id.
+    app_.state().database().sats[0].satId = 99;
+    dlg_->FillList(kListSatTransponders);
+    QCOMPARE(dlg_->channelList->model()->rowCount(), 1);
+    bool opened = false;
+    QTimer watch;  // ends with this test, fired or not
+    watch.setSingleShot(true);
+    watch.callOnTimeout([&opened] {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            opened = true;
+            static_cast<QDialog*>(modal)->reject();
+        }
+    });
+    watch.start(0);
+    dlg_->channelList->selectRow(0);
+    dlg_->OnListDblClk();
+    QCoreApplication::processEvents();
+    QVERIFY(!opened);
+    QCOMPARE(platform_.messages.size(), std::size_t{1});
+    QCOMPARE(platform_.messages[0].text, QStringLiteral("Can't find the current sat no.!"));
+    QCOMPARE(platform_.messages[0].caption, QStringLiteral("Waring"));
+    QVERIFY(ImageNow() == before);
+    QCOMPARE(app_.state().list().RecordEdited, 0u);
+}
+
+void EditCycleTest::refusesAListTypeWithoutEditor()
+{
+    dlg_->channelList->selectRow(0);
+    app_.state().list().ListType = 3;
+    dlg_->OnListDblClk();
+    QCOMPARE(platform_.messages.size(), std::size_t{1});
+    QCOMPARE(platform_.messages[0].text, QStringLiteral("The list type is not right!"));
+    QCOMPARE(platform_.messages[0].caption, QStringLiteral("Waring"));
+}
+
+void EditCycleTest::anUnchangedNameKeepsItsBytes()
+{
+    const char* previous = std::setlocale(LC_CTYPE, nullptr);
+    const std::string saved = previous ? previous : "C";
+    QVERIFY(std::setlocale(LC_CTYPE, "C.UTF-8"));
+    BuiltImage image = SampleImage();
+    const std::uint32_t nameAt = image.RecordOffset(BlockId::TvPrograms, 0) + 14;
+    image.bytes[nameAt] = 0xFF;  // not UTF-8
+    built_ = image;
+    Open(image.bytes);
+    EditRow(0, [](QDialog* editor) {
+        Type(editor, res::prog_edit::IDC_SERVICE_ID, QStringLiteral("8"));
+        Click(editor, res::prog_edit::IDC_OK);
+    });
+    std::setlocale(LC_CTYPE, saved.c_str());
+    QCOMPARE(ImageByte(nameAt), std::uint8_t{0xFF});
+    QCOMPARE(ImageWord(image.RecordOffset(BlockId::TvPrograms, 0) + 4), std::uint16_t{8});
+}
+
+void EditCycleTest::asksBeforeUnsavedEditsAreDropped()
+{
+    EditRow(0, [](QDialog* editor) { Click(editor, res::prog_edit::IDC_OK); });
+    QVERIFY(dlg_->HasUnsavedEdits());
+    platform_.yesNoAnswers.push_back(false);
+    QTest::keyClick(dlg_->channelList, Qt::Key_Escape);
+    QVERIFY(dlg_->isVisible());
+    QCOMPARE(platform_.questions.size(), std::size_t{1});
+    platform_.yesNoAnswers.push_back(false);
+    dlg_->OnCommand(res::ID_FILE_EXIT);
+    QVERIFY(dlg_->isVisible());
+    platform_.yesNoAnswers.push_back(true);
+    dlg_->close();
+    QVERIFY(!dlg_->isVisible());
+    QCOMPARE(platform_.questions.size(), std::size_t{3});
+}
+
+void EditCycleTest::savesAnImageThatDiffersExactlyWhereTheEditsWent()
+{
+    EditRow(0, [](QDialog* editor) {
+        Type(editor, res::prog_edit::IDC_AUDIO_PID, QStringLiteral("200"));
+        Click(editor, res::prog_edit::IDC_OK);
+    });
+    const QString target = dir_.filePath(QStringLiteral("saved.bin"));
+    platform_.saveAnswers.push_back(target);
+    dlg_->OnFileSave();
+    QVERIFY(!dlg_->HasUnsavedEdits());
+    QFile saved(target);
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    const QByteArray bytes = saved.readAll();
+    QCOMPARE(static_cast<std::size_t>(bytes.size()), built_.bytes.size());
+    QList<std::uint32_t> changed;
+    for (std::uint32_t i = 0; i < built_.bytes.size(); ++i)
+        if (static_cast<std::uint8_t>(bytes[i]) != built_.bytes[i])
+            changed << i;
+    const std::uint32_t at = built_.RecordOffset(BlockId::TvPrograms, 0);
+    QCOMPARE(changed, QList<std::uint32_t>({at + 12, at + 13}));
+    dlg_->close();
+    QVERIFY(platform_.questions.empty());
+}
+
+int main(int argc, char** argv)
+{
+    FakePlatform platform;
+    CKorvexApp app(argc, argv, platform);
+    EditCycleTest test(app, platform);
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "EditCycleTest.moc"

@@ -1,0 +1,96 @@
+#include "editors/FieldConversions.h"
+#include "tests/support/ImageBuilder.h"
+
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <string>
+
+namespace korvex {
+namespace {
+
+struct NumberCase {
+    const char* text;
+    int maxChars;
+    unsigned bits;
+    std::uint32_t stored;
+};
+
+class ReadNumberTest : public ::testing::TestWithParam<NumberCase> {};
+
+TEST_P(ReadNumberTest, ReadsTheLeadingCharactersAndKeepsTheLowBits)
+{
+    const NumberCase& c = GetParam();
+    EXPECT_EQ(LowBits(ReadNumber(QString::fromUtf8(c.text), c.maxChars), c.bits), c.stored)
+        << '"' << c.text << "\" N=" << c.maxChars << " W=" << c.bits;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    AtoiRules, ReadNumberTest,
+    ::testing::Values(NumberCase{"", 4, 16, 0},              // empty field
+                      NumberCase{"12345", 4, 16, 1234},      // a fifth digit is ignored
+                      NumberCase{"20000", 5, 14, 3616},      // 20000 mod 16384
+                      NumberCase{"70000", 5, 16, 4464},      // 70000 mod 65536
+                      NumberCase{"99", 2, 6, 35},            // 99 mod 64
+                      NumberCase{"123", 2, 6, 12},           // a third digit is ignored
+                      NumberCase{"9999", 4, 13, 1807},       // 9999 mod 8192
+                      NumberCase{"  42", 4, 16, 42},         // leading blanks
+                      NumberCase{"   42", 4, 16, 4},         // ... count among the characters read
+                      NumberCase{"+7", 2, 6, 7},             // a sign
+                      NumberCase{"-1", 2, 6, 63},            // wraps as the field's width does
+                      NumberCase{"4a2", 4, 16, 4},           // digits up to the first other character
+                      NumberCase{"x12", 4, 16, 0},           // nothing to parse
+                      NumberCase{"\xD9\xA3", 4, 16, 0}));    // a digit of another script is not a digit
+
+class NameTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        previous_ = std::setlocale(LC_CTYPE, nullptr);
+        ASSERT_NE(std::setlocale(LC_CTYPE, "C.UTF-8"), nullptr);
+    }
+    void TearDown() override { std::setlocale(LC_CTYPE, previous_.c_str()); }
+
+    static std::string Bytes(const NameBytes& name) { return std::string(name.begin(), name.end()); }
+
+private:
+    std::string previous_;
+};
+
+TEST_F(NameTest, StoresAtMostTwelveCharactersAndBytes)
+{
+    NameBytes field = testing::Name("ABCDEFGHIJ");
+    ReadName(QStringLiteral("xy"), QStringLiteral("ABCDEFGHIJ"), field);
+    EXPECT_EQ(Bytes(field), std::string("xy\0DEFGHIJ\0\0", 12)) << "shortening keeps the old bytes behind the zero";
+
+    ReadName(QStringLiteral("THIRTEEN_CHAR"), QString(), field);
+    EXPECT_EQ(Bytes(field), "THIRTEEN_CHA") << "12 characters, no terminator";
+
+    // Eleven letters and an e-acute: its two bytes do not fit, so it is left out whole.
+    ReadName(QStringLiteral("ABCDEFGHIJKé"), QString(), field);
+    EXPECT_EQ(Bytes(field), std::string("ABCDEFGHIJK\0", 12));
+    ReadName(QStringLiteral("中文台中文"), QString(), field);
+    EXPECT_EQ(Bytes(field), "\xE4\xB8\xAD\xE6\x96\x87\xE5\x8F\xB0\xE4\xB8\xAD");
+}
+
+TEST_F(NameTest, LeavesAnUnchangedNameExactlyAsItWas)
+{
+    // 0xFF is no character of UTF-8: shown as a replacement character, it
+    // must not come back as one.
+    NameBytes field{0xFF, 'T', 'V', 0, 0x11, 0x22};
+    const QString shown = ShowName(field);
+    EXPECT_EQ(shown, QString::fromUtf8("\xEF\xBF\xBDTV"));
+    const NameBytes before = field;
+    ReadName(shown, shown, field);
+    EXPECT_EQ(field, before);
+}
+
+TEST_F(NameTest, ShowsAtMostTwelveCharacters)
+{
+    EXPECT_EQ(ShowName(testing::Name("TWELVE_CHARS")), QStringLiteral("TWELVE_CHARS"));
+    NameBytes empty{};
+    EXPECT_EQ(ShowName(empty), QString());
+}
+
+} // namespace
+} // namespace korvex
