@@ -2,7 +2,6 @@
 
 #include <QKeyEvent>
 #include <QPushButton>
-#include <QVBoxLayout>
 
 namespace korvex {
 
@@ -10,14 +9,8 @@ RecordEditor::RecordEditor(ProgramState& state, Platform& platform, const res::D
                            int okId, int cancelId, QWidget* owner)
     : ModalDialog(owner), state_(state), platform_(platform)
 {
-    setWindowTitle(dialogTemplate.caption);
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
-    auto* client = new QWidget(this);
-    res::BuildControls(client, dialogTemplate);
-    layout->addWidget(client);
+    res::BuildDialog(this, dialogTemplate);
 
     auto* ok = Control<QPushButton>(okId);
     auto* cancel = Control<QPushButton>(cancelId);

@@ -16,6 +16,7 @@
 #include <QTabBar>
 #include <QTableView>
 #include <QTreeWidget>
+#include <QVBoxLayout>
 
 #include <algorithm>
 
@@ -146,6 +147,18 @@ QFont TemplateFont(const DialogTemplate& dialogTemplate)
     font.setPointSize(dialogTemplate.fontPointSize);
     font.setStyleHint(QFont::SansSerif);
     return font;
+}
+
+void BuildDialog(QDialog* dialog, const DialogTemplate& dialogTemplate)
+{
+    dialog->setWindowTitle(dialogTemplate.caption);
+    auto* layout = new QVBoxLayout(dialog);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    auto* client = new QWidget(dialog);
+    BuildControls(client, dialogTemplate);
+    layout->addWidget(client);
 }
 
 QString ControlName(int id)

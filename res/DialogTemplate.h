@@ -6,6 +6,7 @@
 // vertical unit an eighth of its height), so every control can later be found
 // by its id.
 
+#include <QDialog>
 #include <QFont>
 #include <QRect>
 #include <QString>
@@ -79,6 +80,11 @@ QFont TemplateFont(const DialogTemplate& dialogTemplate);
 // client to the template. Each control's object name is its id (see
 // ControlName), so FindControl finds it.
 void BuildControls(QWidget* client, const DialogTemplate& dialogTemplate);
+
+// Gives a dialog its template: the caption, and a client area of the
+// template's size holding the controls, kept at that size by the dialog's
+// layout (which leaves room for a menu bar above the client area).
+void BuildDialog(QDialog* dialog, const DialogTemplate& dialogTemplate);
 
 QString ControlName(int id);
 

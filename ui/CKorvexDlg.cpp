@@ -24,7 +24,7 @@
 #include <QTabBar>
 #include <QTableView>
 #include <QTreeWidget>
-#include <QVBoxLayout>
+#include <QLayout>
 
 #include <algorithm>
 #include <filesystem>
@@ -47,19 +47,10 @@ CKorvexDlg::CKorvexDlg(ProgramState& state, Platform& platform)
       state_(state),
       platform_(platform)
 {
-    const res::DialogTemplate& main = res::MainDialogTemplate();
-    setWindowTitle(main.caption);
     // A fixed-size window with caption, system menu and minimise box.
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
-    auto* client = new QWidget(this);
-    res::BuildControls(client, main);
-    layout->addWidget(client);
+    res::BuildDialog(this, res::MainDialogTemplate());
 
     channelTree = res::FindControl<QTreeWidget>(this, res::IDC_CHANNEL_TREE);
     channelList = res::FindControl<QTableView>(this, res::IDC_CHANNEL_LIST);
