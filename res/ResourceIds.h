@@ -39,6 +39,12 @@ inline constexpr int IDC_DUMP = 1016;
 inline constexpr int IDC_OPEN = 1017;
 inline constexpr int IDC_SAVE = 1020;
 
+// COM port setting dialog controls.
+inline constexpr int IDC_PORT_COMBO = 1004;
+inline constexpr int IDC_PORT_TEXT = 1005;
+inline constexpr int IDC_LAMP_OFF = 1006;
+inline constexpr int IDC_LAMP_ON = 1007;
+
 // Controls without an id of their own.
 inline constexpr int IDC_STATIC = -1;
 

@@ -55,6 +55,27 @@ const DialogTemplate& MainDialogTemplate()
     return main;
 }
 
+// The COM port setting dialog. The two lamps lie on the same spot and the
+// dialog shows one at a time, the gray one first. The combo box's height
+// includes its drop-down list.
+const DialogTemplate& ComSetTemplate()
+{
+    static const DialogTemplate comSet{
+        IDD_COMSET,
+        QStringLiteral("COM Setting"),
+        QSize(173, 70),
+        kShellFont,
+        8,
+        {
+            {IDC_PORT_COMBO, ControlKind::ComboBox, QString(), QRect(62, 24, 55, 47), kTabStop},
+            {IDC_PORT_TEXT, ControlKind::Static, QStringLiteral("Port NO."), QRect(30, 27, 29, 8)},
+            {IDC_LAMP_OFF, ControlKind::Bitmap, QString::number(IDB_LAMP_GRAY), QRect(123, 26, 11, 10)},
+            {IDC_LAMP_ON, ControlKind::Bitmap, QString::number(IDB_LAMP_GREEN), QRect(123, 26, 11, 10)},
+        },
+    };
+    return comSet;
+}
+
 const std::vector<PopupTemplate>& MainMenuTemplate()
 {
     static const std::vector<PopupTemplate> menu{

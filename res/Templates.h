@@ -12,6 +12,7 @@ namespace korvex::res {
 
 const DialogTemplate& AboutTemplate();       // 100
 const DialogTemplate& MainDialogTemplate();  // 102
+const DialogTemplate& ComSetTemplate();      // 131
 
 struct MenuItemTemplate {
     QString text;

@@ -41,6 +41,7 @@ const QString kBinFileNotRight = QStringLiteral("The bin file is not right!");
 
 CKorvexDlg::CKorvexDlg(ProgramState& state, Platform& platform)
     : ModalDialog(nullptr),
+      comSetDlg(platform),
       satEditDlg(state, platform, this),
       tpEditDlg(state, platform, this),
       progEditDlg(state, platform, this),
@@ -85,6 +86,7 @@ bool CKorvexDlg::OnInitDialog()
     setWindowState(Qt::WindowNoState);
     CreateMenuBar();
     setWindowTitle(res::MainDialogTemplate().caption + QLatin1Char(' ') + GetVersionString());
+    comSetDlg.selectedPort = 1;
 
     FlashImage& image = state_.image();
     std::ranges::fill(image.bytes, std::uint8_t{0});

@@ -5,6 +5,7 @@
 #include "editors/ProgEditDlg.h"
 #include "editors/SatEditDlg.h"
 #include "editors/TpEditDlg.h"
+#include "serial/CCOMSetDlg.h"
 #include "ui/ChannelListModel.h"
 #include "ui/ModalDialog.h"
 #include "ui/Platform.h"
@@ -83,6 +84,7 @@ public:
     std::array<TreeNode, kMaxTreeNodes> treeNodes{};
     std::uint16_t numTreeNodes = 0;
     QIcon appIcon;
+    CCOMSetDlg comSetDlg;  // built and destroyed with the window, never shown
     SatEditDlg satEditDlg;
     TpEditDlg tpEditDlg;
     ProgEditDlg progEditDlg;
