@@ -108,6 +108,10 @@ struct LoadAccount {
     bool operator==(const LoadAccount&) const = default;
 };
 
+// Every entry of an array beyond its count is zero (satTps aside, which the
+// channel list fills and clears itself). The loader relies on it: a reload
+// clears only what the previous load held beyond the new counts. Whoever
+// writes a record by hand writes it below the count.
 struct ChannelDatabase {
     std::array<SatRecord, kMaxSats> sats{};
     std::array<TpRecord, kMaxTps> tps{};

@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <memory>
-#include <functional>
 #include <system_error>
 #include <vector>
 
@@ -28,15 +28,25 @@ constexpr std::uint32_t kLayout1HighestMagic = 0x80000;
 
 constexpr std::array<std::uint8_t, 4> kMagicBytes{0x29, 0x30, 0xAB, 0xCD};
 
+// The first occurrence of pattern at or after from. Most of an image is
+// erased flash or record bytes in which the pattern's first byte is rare, so
+// memchr skips ahead to each candidate and only those are compared in full.
 std::optional<std::size_t> FindFrom(const FlashImage& image, std::size_t from,
                                     std::span<const std::uint8_t> pattern)
 {
-    const auto begin = image.bytes.begin() + static_cast<std::ptrdiff_t>(from);
-    const auto it = std::search(begin, image.bytes.end(),
-                                std::boyer_moore_horspool_searcher(pattern.begin(), pattern.end()));
-    if (it == image.bytes.end())
+    const std::uint8_t* const begin = image.bytes.data();
+    const std::uint8_t* const end = begin + image.bytes.size();
+    if (pattern.empty() || from > image.bytes.size())
         return std::nullopt;
-    return static_cast<std::size_t>(it - image.bytes.begin());
+    for (const std::uint8_t* at = begin + from; static_cast<std::size_t>(end - at) >= pattern.size(); ++at) {
+        at = static_cast<const std::uint8_t*>(
+            std::memchr(at, pattern[0], static_cast<std::size_t>(end - at) - pattern.size() + 1));
+        if (!at)
+            return std::nullopt;
+        if (std::memcmp(at + 1, pattern.data() + 1, pattern.size() - 1) == 0)
+            return static_cast<std::size_t>(at - begin);
+    }
+    return std::nullopt;
 }
 
 bool MarkerAt(const FlashImage& image, std::uint32_t offset)
@@ -145,6 +155,15 @@ FoundBlock FindBlock(const FlashImage& image, BlockId blockId)
             return FoundBlock{static_cast<std::uint32_t>(at), header};
     }
     return FoundBlock{};
+}
+
+std::span<const std::uint8_t> EntryBytesOf(const FlashImage& image, const FoundBlock& block)
+{
+    const std::uint32_t entries = block.EntriesInsideBuffer();
+    if (entries == 0)
+        return {};
+    return std::span(image.bytes).subspan(std::size_t{block.offset} + kBlockHeaderSize,
+                                          std::size_t{entries} * kEntrySize);
 }
 
 std::optional<std::uint32_t> EntryWordAt(const FlashImage& image, const FoundBlock& block,

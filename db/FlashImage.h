@@ -116,6 +116,10 @@ struct FoundBlock {
 // dirScanLength bytes.
 FoundBlock FindBlock(const FlashImage& image, BlockId blockId);
 
+// The entries of a found block that lie wholly inside the buffer, four bytes
+// each, in order; empty when the block was not found.
+std::span<const std::uint8_t> EntryBytesOf(const FlashImage& image, const FoundBlock& block);
+
 // Entry k of a found block read as one big-endian word, when it is inside the
 // buffer. The flag byte is bits 24..31, the record offset bits 0..23.
 std::optional<std::uint32_t> EntryWordAt(const FlashImage& image, const FoundBlock& block,

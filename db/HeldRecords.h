@@ -3,6 +3,7 @@
 // by the loader and by the lookups that work on the image, so that "the k-th
 // satellite" means the same record in both.
 
+#include "db/BigEndian.h"
 #include "db/ChannelDatabase.h"
 #include "db/FlashImage.h"
 
@@ -27,25 +28,27 @@ TableAccount WalkHeldRecords(const FlashImage& image, BlockId blockId, std::size
     account.blockFound = true;
     account.entryCount = block.header.entryCount;
 
+    const std::span<const std::uint8_t> entries = EntryBytesOf(image, block);
     std::size_t held = 0;
     for (std::uint32_t k = 0; k < block.header.entryCount; ++k) {
         if (held == capacity) {
             account.dropped = block.header.entryCount - k;
             break;
         }
-        const auto entryWord = EntryWordAt(image, block, k);
-        if (!entryWord) {
+        const std::size_t at = std::size_t{k} * kEntrySize;
+        if (at >= entries.size()) {
             // Entries are consecutive: once one runs past the buffer, all do.
             account.skipped += block.header.entryCount - k;
             break;
         }
-        const auto record = image.template Region<RecordSize>(RecordOffsetOf(*entryWord));
+        const std::uint32_t entryWord = LoadBe32(entries.subspan(at).template first<kEntrySize>());
+        const auto record = image.template Region<RecordSize>(RecordOffsetOf(entryWord));
         if (!record) {
             ++account.skipped;
             continue;
         }
         ++held;
-        if (!visit(k, *entryWord, *record))
+        if (!visit(k, entryWord, *record))
             break;
     }
     return account;

@@ -5,89 +5,101 @@
 
 #include <algorithm>
 #include <array>
-#include <optional>
 #include <ranges>
 
 namespace korvex {
 namespace {
 
-// The distinct values among a set of ids, sorted, each with a tally per kind
-// of match. The counting compares every program with every transponder and
-// satellite; tallying per distinct id and then handing each record the tally
-// of its id gives the same counts in O(n log n), duplicated ids included.
+// Tallies per distinct id. Every record is compared with every other by id;
+// tallying the matches per distinct id and then handing each record the tally
+// of its id gives the same counts, duplicated ids included, in one pass over
+// each table. Ids are 16-bit numbers, so a table indexed by the id itself
+// finds an id's slot in one step.
 template <std::size_t Capacity>
 class IdTally {
 public:
     explicit IdTally(std::ranges::input_range auto&& ids)
     {
-        for (const std::uint16_t id : ids)
-            ids_[size_++] = id;
-        std::sort(ids_.begin(), ids_.begin() + size_);
-        size_ = static_cast<std::size_t>(std::unique(ids_.begin(), ids_.begin() + size_) -
-                                         ids_.begin());
+        std::uint16_t slots = 0;
+        for (const std::uint16_t id : ids) {
+            if (slotOf_[id] == kNoSlot)
+                slotOf_[id] = ++slots;
+        }
     }
 
-    std::optional<std::size_t> SlotOf(std::uint32_t id) const
+    void AddProgram(std::uint16_t id, bool isTv)
     {
-        const auto end = ids_.begin() + size_;
-        const auto it = std::lower_bound(ids_.begin(), end, id);
-        if (it == end || *it != id)
-            return std::nullopt;
-        return static_cast<std::size_t>(it - ids_.begin());
+        if (const std::uint16_t slot = slotOf_[id]; slot != kNoSlot)
+            ++(isTv ? tv_ : radio_)[slot - 1];
     }
 
-    void AddProgram(std::uint32_t id, bool isTv)
+    void AddOther(std::uint16_t id)
     {
-        if (const auto slot = SlotOf(id))
-            ++(isTv ? tv_ : radio_)[*slot];
+        if (const std::uint16_t slot = slotOf_[id]; slot != kNoSlot)
+            ++other_[slot - 1];
     }
 
-    void AddOther(std::uint32_t id)
-    {
-        if (const auto slot = SlotOf(id))
-            ++other_[*slot];
-    }
-
-    std::uint16_t Tv(std::uint32_t id) const { return At(tv_, id); }
-    std::uint16_t Radio(std::uint32_t id) const { return At(radio_, id); }
-    std::uint16_t Other(std::uint32_t id) const { return At(other_, id); }
+    // Only for ids the tally was built from.
+    std::uint16_t Tv(std::uint16_t id) const { return tv_[slotOf_[id] - 1]; }
+    std::uint16_t Radio(std::uint16_t id) const { return radio_[slotOf_[id] - 1]; }
+    std::uint16_t Other(std::uint16_t id) const { return other_[slotOf_[id] - 1]; }
 
 private:
-    std::uint16_t At(const std::array<std::uint16_t, Capacity>& tally, std::uint32_t id) const
-    {
-        const auto slot = SlotOf(id);
-        return slot ? tally[*slot] : std::uint16_t{0};
-    }
+    static constexpr std::uint16_t kNoSlot = 0;  // slots are stored from 1
 
-    std::array<std::uint16_t, Capacity> ids_{};
-    std::size_t size_ = 0;
+    std::array<std::uint16_t, 0x10000> slotOf_{};
     std::array<std::uint16_t, Capacity> tv_{};
     std::array<std::uint16_t, Capacity> radio_{};
     std::array<std::uint16_t, Capacity> other_{};
 };
 
-void ClearDatabase(ChannelDatabase& db)
+// How many records of each array the database holds; every entry beyond them
+// is zero.
+struct HeldCounts {
+    std::size_t sats, tps, allProgs, tvProgs, radioProgs;
+
+    explicit HeldCounts(const ChannelDatabase& db)
+        : sats(db.numSats), tps(db.numTps), allProgs(db.numProgs), tvProgs(db.numTv), radioProgs(db.numRadio)
+    {
+    }
+};
+
+template <typename Record, std::size_t N>
+void ZeroFrom(std::array<Record, N>& records, std::size_t from, std::size_t to)
 {
-    std::ranges::fill(db.sats, SatRecord{});
-    std::ranges::fill(db.tps, TpRecord{});
-    std::ranges::fill(db.satTps, TpRecord{});
-    std::ranges::fill(db.allProgs, ProgRecord{});
-    std::ranges::fill(db.tvProgs, ProgRecord{});
-    std::ranges::fill(db.radioProgs, ProgRecord{});
+    if (from < to)
+        std::fill(records.begin() + from, records.begin() + to, Record{});
+}
+
+// Zeroes the records that `before` held beyond the counts the database holds
+// now. Records below the counts have just been decoded over, and entries
+// beyond `before` are zero already, so a reload writes each byte of the
+// arrays at most once instead of clearing them whole first.
+void ZeroBeyondCounts(ChannelDatabase& db, const HeldCounts& before)
+{
+    const HeldCounts now(db);
+    ZeroFrom(db.sats, now.sats, before.sats);
+    ZeroFrom(db.tps, now.tps, before.tps);
+    ZeroFrom(db.allProgs, now.allProgs, before.allProgs);
+    ZeroFrom(db.tvProgs, now.tvProgs, before.tvProgs);
+    ZeroFrom(db.radioProgs, now.radioProgs, before.radioProgs);
+}
+
+void ClearCounts(ChannelDatabase& db)
+{
     db.numSats = db.numTps = db.numProgs = db.numTv = db.numRadio = 0;
     db.loadAccount = LoadAccount{};
 }
 
-ProgRecord ProgramFromEntry(std::span<const std::uint8_t, kProgRecordSize> bytes, ProgTable table,
-                            std::uint32_t k, std::uint32_t entryWord)
+void DecodeProgramEntry(std::span<const std::uint8_t, kProgRecordSize> bytes, ProgTable table, std::uint32_t k,
+                        std::uint32_t entryWord, ProgRecord& prog)
 {
-    ProgRecord prog = DecodeProg(bytes, table);
+    DecodeProg(bytes, table, prog);
     const std::uint8_t flag = FlagByteOf(entryWord);
     prog.entryWord = entryWord;
     prog.unlocked = flag & 0x01;
     prog.favBits = flag & 0x7E;
     prog.tableIndex = static_cast<std::uint16_t>(k);
-    return prog;
 }
 
 void LoadSats(const FlashImage& image, ChannelDatabase& db)
@@ -95,7 +107,7 @@ void LoadSats(const FlashImage& image, ChannelDatabase& db)
     db.loadAccount.tables[0] = WalkHeldRecords<kSatRecordSize>(
         image, BlockId::Satellites, kMaxSats, [&](std::uint32_t, std::uint32_t entryWord, auto bytes) {
             SatRecord& sat = db.sats[db.numSats++];
-            sat = DecodeSat(bytes);
+            DecodeSat(bytes, sat);
             sat.entryWord = entryWord;
             return true;
         });
@@ -106,7 +118,7 @@ void LoadTps(const FlashImage& image, ChannelDatabase& db)
     db.loadAccount.tables[1] = WalkHeldRecords<kTpRecordSize>(
         image, BlockId::Transponders, kMaxTps, [&](std::uint32_t, std::uint32_t entryWord, auto bytes) {
             TpRecord& tp = db.tps[db.numTps++];
-            tp = DecodeTp(bytes);
+            DecodeTp(bytes, tp);
             tp.entryWord = entryWord;
             return true;
         });
@@ -116,7 +128,7 @@ void LoadPrograms(const FlashImage& image, ChannelDatabase& db)
 {
     db.loadAccount.tables[2] = WalkHeldRecords<kProgRecordSize>(
         image, BlockId::TvPrograms, kMaxTv, [&](std::uint32_t k, std::uint32_t entryWord, auto bytes) {
-            db.tvProgs[db.numTv++] = ProgramFromEntry(bytes, ProgTable::Tv, k, entryWord);
+            DecodeProgramEntry(bytes, ProgTable::Tv, k, entryWord, db.tvProgs[db.numTv++]);
             return true;
         });
     // allProgs holds TV then radio programs, 5000 in all: the radio table gets
@@ -125,7 +137,7 @@ void LoadPrograms(const FlashImage& image, ChannelDatabase& db)
     db.loadAccount.tables[3] = WalkHeldRecords<kProgRecordSize>(
         image, BlockId::RadioPrograms, radioRoom,
         [&](std::uint32_t k, std::uint32_t entryWord, auto bytes) {
-            db.radioProgs[db.numRadio++] = ProgramFromEntry(bytes, ProgTable::Radio, k, entryWord);
+            DecodeProgramEntry(bytes, ProgTable::Radio, k, entryWord, db.radioProgs[db.numRadio++]);
             return true;
         });
 
@@ -161,17 +173,25 @@ void CountRecords(ChannelDatabase& db)
 
 bool LoadDatabase(FlashImage& image, ChannelDatabase& db)
 {
-    ClearDatabase(db);
+    // The database starts empty: the counts here, the records they held once
+    // decoding is done (or at once when the image is refused). satTps belongs
+    // to the channel list, which fills it from entry 0; it is cleared whole.
+    const HeldCounts before(db);
+    ClearCounts(db);
+    std::ranges::fill(db.satTps, TpRecord{});
+
     const std::uint32_t kind = DetectLayout(image);
-    if (kind == 0)
+    if (kind != 0)
+        image.layoutKind = kind;
+    if (kind == 0 || !ApplyLayout(image, kind)) {
+        ZeroBeyondCounts(db, before);
         return false;
-    image.layoutKind = kind;
-    if (!ApplyLayout(image, kind))
-        return false;
+    }
 
     LoadSats(image, db);
     LoadTps(image, db);
     LoadPrograms(image, db);
+    ZeroBeyondCounts(db, before);
     CountRecords(db);
     return true;
 }

@@ -16,9 +16,8 @@ std::uint16_t U16(std::uint32_t value)
 
 } // namespace
 
-SatRecord DecodeSat(std::span<const std::uint8_t, kSatRecordSize> in)
+void DecodeSat(std::span<const std::uint8_t, kSatRecordSize> in, SatRecord& sat)
 {
-    SatRecord sat;
     sat.satId = LoadBe16(in.subspan<0, 2>());
     sat.longitude = LoadBe16(in.subspan<2, 2>());
     sat.lnbFreLow = LoadBe16(in.subspan<4, 2>());
@@ -32,7 +31,6 @@ SatRecord DecodeSat(std::span<const std::uint8_t, kSatRecordSize> in)
     sat.lnbPower = U16(bits.Take(2));
     sat.position = U16(bits.Take(6));
     std::ranges::copy(in.subspan<10, kNameBytes>(), sat.satName.begin());
-    return sat;
 }
 
 void WriteSat(const SatRecord& sat, std::span<std::uint8_t, kSatRecordSize> out)
@@ -53,9 +51,8 @@ void WriteSat(const SatRecord& sat, std::span<std::uint8_t, kSatRecordSize> out)
     std::ranges::copy(sat.satName, out.subspan<10, kNameBytes>().begin());
 }
 
-TpRecord DecodeTp(std::span<const std::uint8_t, kTpRecordSize> in)
+void DecodeTp(std::span<const std::uint8_t, kTpRecordSize> in, TpRecord& tp)
 {
-    TpRecord tp;
     tp.tpId = LoadBe16(in.subspan<0, 2>());
     MsbFirstReader satWord(LoadBe16(in.subspan<2, 2>()), 16);
     tp.satId = U16(satWord.Take(14));
@@ -64,7 +61,6 @@ TpRecord DecodeTp(std::span<const std::uint8_t, kTpRecordSize> in)
     tp.frequency = U16(freqWord.Take(14));
     tp.polarisation = U16(freqWord.Take(2));
     tp.symbolRate = LoadBe16(in.subspan<6, 2>());
-    return tp;
 }
 
 void WriteTp(const TpRecord& tp, std::span<std::uint8_t, kTpRecordSize> out)
@@ -81,9 +77,8 @@ void WriteTp(const TpRecord& tp, std::span<std::uint8_t, kTpRecordSize> out)
     StoreBe16(out.subspan<6, 2>(), tp.symbolRate);
 }
 
-ProgRecord DecodeProg(std::span<const std::uint8_t, kProgRecordSize> in, ProgTable table)
+void DecodeProg(std::span<const std::uint8_t, kProgRecordSize> in, ProgTable table, ProgRecord& prog)
 {
-    ProgRecord prog;
     prog.satId = LoadBe16(in.subspan<0, 2>());
     prog.tpId = LoadBe16(in.subspan<2, 2>());
     prog.serviceId = LoadBe16(in.subspan<4, 2>());
@@ -102,7 +97,6 @@ ProgRecord DecodeProg(std::span<const std::uint8_t, kProgRecordSize> in, ProgTab
     prog.opaque3 = U16(audioWord.Take(3));
     std::ranges::copy(in.subspan<14, kNameBytes>(), prog.progName.begin());
     std::memcpy(prog.tailWords.data(), in.subspan<28, 8>().data(), 8);
-    return prog;
 }
 
 void WriteProg(const ProgRecord& prog, std::span<std::uint8_t, kProgRecordSize> out)

@@ -26,15 +26,20 @@ inline constexpr std::size_t kProgRecordSize = 36;
 
 enum class ProgTable { Tv, Radio };
 
-// Fields stored in the record bytes only; entryWord and the counts are left 0.
-SatRecord DecodeSat(std::span<const std::uint8_t, kSatRecordSize> in);
+// Each decoder overwrites the fields that the record bytes hold and leaves the
+// others (entryWord, the flags and index of a program's entry, the counts) to
+// the caller. Decoding in place, into the array that keeps the record, writes
+// each packed word of the destination once instead of building a cleared
+// record first and copying it.
+void DecodeSat(std::span<const std::uint8_t, kSatRecordSize> in, SatRecord& sat);
 void WriteSat(const SatRecord& sat, std::span<std::uint8_t, kSatRecordSize> out);
 
-TpRecord DecodeTp(std::span<const std::uint8_t, kTpRecordSize> in);
+void DecodeTp(std::span<const std::uint8_t, kTpRecordSize> in, TpRecord& tp);
 void WriteTp(const TpRecord& tp, std::span<std::uint8_t, kTpRecordSize> out);
 
-// A radio record's videoPid bits are not read: the radio table holds no video.
-ProgRecord DecodeProg(std::span<const std::uint8_t, kProgRecordSize> in, ProgTable table);
+// A radio record's videoPid bits are not read: the radio table holds no video,
+// and videoPid is set to 0.
+void DecodeProg(std::span<const std::uint8_t, kProgRecordSize> in, ProgTable table, ProgRecord& prog);
 // Writes bytes 0..25 and 28..35; bytes 26..27 are never written.
 void WriteProg(const ProgRecord& prog, std::span<std::uint8_t, kProgRecordSize> out);
 

@@ -1,0 +1,66 @@
+#pragma once
+// The real main window, shown on the platform the process runs on, with a
+// fake platform that answers Open with the largest image. One window serves
+// every benchmark of the run.
+
+#include "bench/LargestImage.h"
+#include "bench/TempImageFile.h"
+#include "tests/ui/FakePlatform.h"
+#include "ui/CKorvexDlg.h"
+#include "ui/ProgramState.h"
+
+#include <QObject>
+
+#include <memory>
+#include <optional>
+
+namespace korvex::bench {
+
+// Counts the paint events a widget receives.
+class PaintCounter final : public QObject {
+public:
+    explicit PaintCounter(QWidget* widget);
+    int count() const { return count_; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    int count_ = 0;
+};
+
+class BenchWindow {
+public:
+    static BenchWindow& Get();
+    // Destroys the window, if there is one, while the application still runs.
+    static void Close();
+
+    // Opens the image through the window's Open command unless it is the one
+    // open now, and shows the list of all TV programs. False when it fails.
+    bool Show(TvVideo video);
+
+    // Open, as the user runs it: the file dialog answers with the image of
+    // `video`; returns when the list has been drawn. False on any message.
+    bool Open(TvVideo video);
+
+    // Selects the TV (0) or Radio (1) tab without refilling the list.
+    void SelectTab(std::uint32_t radioMode);
+
+    // Handles events until the list has been drawn since the last call.
+    bool WaitUntilListDrawn();
+
+    ProgramState state;
+    testing::FakePlatform platform;
+    std::unique_ptr<CKorvexDlg> dialog;
+
+private:
+    BenchWindow();
+
+    TempImageFile carried_{TvVideo::Carried};
+    TempImageFile none_{TvVideo::None};
+    std::unique_ptr<PaintCounter> listPaints_;
+    int paintsSeen_ = 0;
+    std::optional<TvVideo> open_;
+};
+
+} // namespace korvex::bench

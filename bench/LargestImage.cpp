@@ -1,0 +1,107 @@
+#include "bench/LargestImage.h"
+
+#include <cstdio>
+#include <memory>
+#include <string>
+
+namespace korvex::bench {
+namespace {
+
+constexpr std::size_t kSats = kMaxSats;        // 150
+constexpr std::size_t kTps = kMaxTps;          // 3000
+constexpr std::size_t kTv = 3000;
+constexpr std::size_t kRadio = kMaxProgs - kTv;  // 2000
+constexpr std::size_t kBusiestSatTps = kMaxSatTps;  // 300
+constexpr std::size_t kBusiestTpTv = 300;
+constexpr std::size_t kBusiestTpRadio = 200;     // 500 in all
+
+NameBytes NumberedName(const char* stem, std::size_t n)
+{
+    char text[16];
+    std::snprintf(text, sizeof text, "%s%0*zu", stem, static_cast<int>(12 - std::char_traits<char>::length(stem)), n);
+    return testing::Name(text);
+}
+
+// Transponder t belongs to satellite 0 for the first 300, then round the rest.
+std::size_t SatOfTp(std::size_t t)
+{
+    return t < kBusiestSatTps ? kBusiestSat : 1 + (t - kBusiestSatTps) % (kSats - 1);
+}
+
+// The k-th program of a table goes to transponder 0 for the first `busiest`,
+// then round the other transponders.
+std::size_t TpOfProgram(std::size_t k, std::size_t busiest)
+{
+    return k < busiest ? kBusiestTp : 1 + (k - busiest) % (kTps - 1);
+}
+
+std::uint16_t SatId(std::size_t s) { return static_cast<std::uint16_t>(101 + s); }
+std::uint16_t TpId(std::size_t t) { return static_cast<std::uint16_t>(10001 + t); }
+
+ProgRecord Program(std::size_t k, std::size_t tp, std::uint16_t videoPid, const char* stem)
+{
+    ProgRecord prog;
+    prog.satId = SatId(SatOfTp(tp));
+    prog.tpId = TpId(tp);
+    prog.serviceId = static_cast<std::uint16_t>(10000 + k);
+    prog.pcrPid = static_cast<std::uint16_t>(8000 + k % 191);
+    prog.scramble = k & 1;
+    prog.track = 2;
+    prog.videoPid = videoPid;
+    prog.audioPid = static_cast<std::uint16_t>(7000 + k % 1191);
+    prog.progName = NumberedName(stem, k);
+    prog.unlocked = 0;  // child-locked
+    prog.favBits = 0;   // in every favourite group
+    return prog;
+}
+
+} // namespace
+
+testing::BuiltImage LargestImage(TvVideo video)
+{
+    testing::ImageBuilder builder(2);
+    for (std::size_t s = 0; s < kSats; ++s) {
+        SatRecord sat;
+        sat.satId = SatId(s);
+        sat.longitude = static_cast<std::uint16_t>(10000 + s);
+        sat.lnbFreLow = 10600;
+        sat.lnbFreHigh = 11300;
+        sat.power012V = 1;
+        sat.tone22K = 1;
+        sat.diseqc10 = 7;
+        sat.diseqc12En = 1;
+        sat.lnbType = 2;
+        sat.lnbPower = 2;
+        sat.position = 63;
+        sat.satName = NumberedName("SATELLITE", s);
+        builder.AddSat(sat);
+    }
+    for (std::size_t t = 0; t < kTps; ++t) {
+        TpRecord tp;
+        tp.tpId = TpId(t);
+        tp.satId = SatId(SatOfTp(t));
+        tp.frequency = static_cast<std::uint16_t>(10700 + t % 2000);
+        tp.polarisation = t & 1;
+        tp.symbolRate = static_cast<std::uint16_t>(27500 + t % 2500);
+        builder.AddTp(tp);
+    }
+    for (std::size_t k = 0; k < kTv; ++k) {
+        const std::uint16_t videoPid = video == TvVideo::Carried ? static_cast<std::uint16_t>(1000 + k) : 0;
+        builder.AddTv(Program(k, TpOfProgram(k, kBusiestTpTv), videoPid, "TELEVIS"));
+    }
+    for (std::size_t k = 0; k < kRadio; ++k)
+        builder.AddRadio(Program(k, TpOfProgram(k, kBusiestTpRadio), 0, "RADIOST"));
+    return builder.Build();
+}
+
+bool WriteLargestImage(const std::filesystem::path& path, TvVideo video)
+{
+    const testing::BuiltImage image = LargestImage(video);
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "wb"), &std::fclose);
+    if (!file)
+        return false;
+    const bool written = std::fwrite(image.bytes.data(), 1, image.bytes.size(), file.get()) == image.bytes.size();
+    return std::fclose(file.release()) == 0 && written;
+}
+
+} // namespace korvex::bench
