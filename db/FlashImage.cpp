@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <string>
 #include <system_error>
 #include <vector>
 
@@ -27,6 +28,18 @@ constexpr std::uint32_t kMarkerOffsetInBlock = 0xFFFC;
 constexpr std::uint32_t kLayout1HighestMagic = 0x80000;
 
 constexpr std::array<std::uint8_t, 4> kMagicBytes{0x29, 0x30, 0xAB, 0xCD};
+
+// Why a path that names a pipe, a socket or a character device is not read.
+const std::error_category& NotAFileCategory()
+{
+    class Category final : public std::error_category {
+    public:
+        const char* name() const noexcept override { return "image file"; }
+        std::string message(int) const override { return "Not a regular file"; }
+    };
+    static const Category category;
+    return category;
+}
 
 // The first occurrence of pattern at or after from. Most of an image is
 // erased flash or record bytes in which the pattern's first byte is rare, so
@@ -77,6 +90,12 @@ TakeInResult TakeInFile(FlashImage& image, const std::filesystem::path& path, st
     std::error_code ec;
     if (std::filesystem::is_directory(path, ec))
         return fail(std::make_error_code(std::errc::is_a_directory));
+    // A pipe, a socket or a terminal would hold up the open or the read until
+    // some other program writes to it; only files and block devices hold
+    // bytes that are all there to be read.
+    const std::filesystem::file_status status = std::filesystem::status(path, ec);
+    if (!ec && !std::filesystem::is_regular_file(status) && !std::filesystem::is_block_file(status))
+        return fail(std::error_code(1, NotAFileCategory()));
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
     if (!file)
         return fail(std::error_code(errno, std::generic_category()));

@@ -6,6 +6,7 @@
 #include "res/DialogTemplate.h"
 #include "tests/support/ImageBuilder.h"
 #include "tests/ui/FakePlatform.h"
+#include "tests/ui/TestFiles.h"
 #include "ui/CKorvexApp.h"
 #include "ui/CKorvexDlg.h"
 
@@ -30,6 +31,7 @@
 using namespace korvex;
 using korvex::testing::Bytes;
 using korvex::testing::FakePlatform;
+using korvex::testing::WriteTestFile;
 using korvex::testing::ImageBuilder;
 using korvex::testing::Name;
 
@@ -123,7 +125,6 @@ private slots:
     void endsOnExitEnterEscapeAndClose();
 
 private:
-    QString WriteFile(const QString& name, const Bytes& bytes);
     void Open(const Bytes& bytes);
     QString Cell(int row, int column) const;
     int Rows() const { return dlg_->channelList->model()->rowCount(); }
@@ -161,19 +162,9 @@ void MainWindowTest::cleanup()
     dlg_.reset();
 }
 
-QString MainWindowTest::WriteFile(const QString& name, const Bytes& bytes)
-{
-    const QString path = dir_.filePath(name);
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        qFatal("cannot write a test file");
-    file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
-    return path;
-}
-
 void MainWindowTest::Open(const Bytes& bytes)
 {
-    platform_.openAnswers.push_back(WriteFile(QStringLiteral("image.bin"), bytes));
+    platform_.openAnswers.push_back(WriteTestFile(dir_, QStringLiteral("image.bin"), bytes));
     dlg_->OnCommand(res::IDC_OPEN);
 }
 
@@ -574,13 +565,13 @@ void MainWindowTest::aFailedSaveNamesTheFileAndKeepsTheOldOne()
     };
 
     // Failures that bind every user, the superuser too.
-    const QString plainFile = WriteFile(QStringLiteral("plain"), Bytes{1, 2, 3});
+    const QString plainFile = WriteTestFile(dir_, QStringLiteral("plain"), Bytes{1, 2, 3});
     expectRefused(plainFile + QStringLiteral("/inside.bin"));
     expectRefused(dir_.path());
 
     const QString folder = dir_.filePath(QStringLiteral("locked"));
     QVERIFY(QDir().mkdir(folder));
-    const QString old = WriteFile(QStringLiteral("locked/old.bin"), Bytes{'o', 'l', 'd'});
+    const QString old = WriteTestFile(dir_, QStringLiteral("locked/old.bin"), Bytes{'o', 'l', 'd'});
     if (::geteuid() != 0) {
         QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
         expectRefused(old);

@@ -1,0 +1,288 @@
+// Fuzz target "text": whatever a user can type into an editor's fields.
+//
+// Input: byte 0 picks the code page (the locale's charset: UTF-8, GBK when
+// its locale could be built, ASCII); byte 1 is the number L of UTF-16 units
+// typed; 2L bytes of UTF-16LE text follow; then the 12 bytes of the name field
+// as it stood; whatever remains seeds the other fields of the records.
+//
+// Every number field is read from the text and stored as the editors store it,
+// then the record is written out: only the field's own bits of its packed word
+// may change, and they must hold the low W bits of what atoi makes of the
+// first N characters. The name is read as the editors read it: at most 12
+// bytes, whole characters only, a zero byte behind a shorter name and the
+// bytes behind that zero left alone.
+
+#include "codepage/CodePage.h"
+#include "db/ChannelDatabase.h"
+#include "db/RecordCodec.h"
+#include "editors/FieldConversions.h"
+#include "fuzz/FuzzCheck.h"
+
+#include <QString>
+
+#include <array>
+#include <clocale>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <cwchar>
+#include <optional>
+#include <random>
+#include <string>
+#include <vector>
+
+using namespace korvex;
+
+namespace {
+
+std::vector<std::string>& CodePages()
+{
+    static std::vector<std::string> names;
+    return names;
+}
+
+void UseCodePage(std::uint8_t selector)
+{
+    static std::size_t current = SIZE_MAX;
+    const std::vector<std::string>& names = CodePages();
+    const std::size_t wanted = selector % names.size();
+    if (wanted == current)
+        return;
+    KORVEX_FUZZ_CHECK(std::setlocale(LC_CTYPE, names[wanted].c_str()) != nullptr, "a locale went away");
+    current = wanted;
+}
+
+struct Records {
+    SatRecord sat;
+    TpRecord tp;
+    ProgRecord prog;
+};
+
+enum class Kind { Sat, Tp, Prog };
+
+// A number field of an editor: its character limit and width, the store the
+// editor makes, and where the field's bits lie in the record bytes.
+struct NumberField {
+    const char* name;
+    int maxChars;
+    unsigned bits;
+    Kind kind;
+    std::size_t wordAt;   // first byte of the big-endian word holding the field
+    std::size_t wordSize; // 2 or 4
+    unsigned shift;       // lowest bit of the field in that word
+    void (*store)(Records&, std::uint32_t);
+};
+
+const NumberField kNumberFields[] = {
+    {"longitude", 4, 16, Kind::Sat, 2, 2, 0, [](Records& r, std::uint32_t v) { r.sat.longitude = static_cast<std::uint16_t>(v); }},
+    {"lnbFreLow", 5, 16, Kind::Sat, 4, 2, 0, [](Records& r, std::uint32_t v) { r.sat.lnbFreLow = static_cast<std::uint16_t>(v); }},
+    {"lnbFreHigh", 5, 16, Kind::Sat, 6, 2, 0, [](Records& r, std::uint32_t v) { r.sat.lnbFreHigh = static_cast<std::uint16_t>(v); }},
+    {"position", 2, 6, Kind::Sat, 8, 2, 0, [](Records& r, std::uint32_t v) { r.sat.position = v; }},
+    {"frequency", 5, 14, Kind::Tp, 4, 2, 2, [](Records& r, std::uint32_t v) { r.tp.frequency = v; }},
+    {"symbolRate", 5, 16, Kind::Tp, 6, 2, 0, [](Records& r, std::uint32_t v) { r.tp.symbolRate = static_cast<std::uint16_t>(v); }},
+    {"serviceId", 5, 16, Kind::Prog, 4, 2, 0, [](Records& r, std::uint32_t v) { r.prog.serviceId = static_cast<std::uint16_t>(v); }},
+    {"pcrPid", 4, 13, Kind::Prog, 6, 2, 3, [](Records& r, std::uint32_t v) { r.prog.pcrPid = v; }},
+    {"videoPid", 4, 13, Kind::Prog, 8, 4, 0, [](Records& r, std::uint32_t v) { r.prog.videoPid = v; }},
+    {"audioPid", 4, 13, Kind::Prog, 12, 2, 3, [](Records& r, std::uint32_t v) { r.prog.audioPid = v; }},
+};
+
+std::vector<std::uint8_t> RecordBytes(const Records& records, Kind kind)
+{
+    std::vector<std::uint8_t> bytes(kProgRecordSize, 0);
+    switch (kind) {
+    case Kind::Sat:
+        WriteSat(records.sat, std::span(bytes).first<kSatRecordSize>());
+        bytes.resize(kSatRecordSize);
+        break;
+    case Kind::Tp:
+        WriteTp(records.tp, std::span(bytes).first<kTpRecordSize>());
+        bytes.resize(kTpRecordSize);
+        break;
+    case Kind::Prog:
+        WriteProg(records.prog, std::span<std::uint8_t, kProgRecordSize>(bytes.data(), kProgRecordSize));
+        break;
+    }
+    return bytes;
+}
+
+std::uint32_t WordAt(const std::vector<std::uint8_t>& bytes, const NumberField& field)
+{
+    std::uint32_t word = 0;
+    for (std::size_t i = 0; i < field.wordSize; ++i)
+        word = (word << 8) | bytes[field.wordAt + i];
+    return word;
+}
+
+Records RandomRecords(std::mt19937& rng)
+{
+    auto bits = [&](unsigned n) { return static_cast<unsigned>(rng()) & ((1u << n) - 1u); };
+    Records r;
+    r.sat.satId = static_cast<std::uint16_t>(bits(16));
+    r.sat.longitude = static_cast<std::uint16_t>(bits(16));
+    r.sat.lnbFreLow = static_cast<std::uint16_t>(bits(16));
+    r.sat.lnbFreHigh = static_cast<std::uint16_t>(bits(16));
+    r.sat.power012V = bits(1);
+    r.sat.tone22K = bits(1);
+    r.sat.diseqc10 = bits(3);
+    r.sat.diseqc12En = bits(1);
+    r.sat.lnbType = bits(2);
+    r.sat.lnbPower = bits(2);
+    r.sat.position = bits(6);
+    r.tp.tpId = static_cast<std::uint16_t>(bits(16));
+    r.tp.satId = bits(14);
+    r.tp.opaque2 = bits(2);
+    r.tp.frequency = bits(14);
+    r.tp.polarisation = bits(2);
+    r.tp.symbolRate = static_cast<std::uint16_t>(bits(16));
+    r.prog.satId = static_cast<std::uint16_t>(bits(16));
+    r.prog.tpId = static_cast<std::uint16_t>(bits(16));
+    r.prog.serviceId = static_cast<std::uint16_t>(bits(16));
+    r.prog.pcrPid = bits(13);
+    r.prog.scramble = bits(1);
+    r.prog.track = bits(2);
+    r.prog.opaque1 = bits(1);
+    r.prog.opaque13 = bits(13);
+    r.prog.opaque5 = bits(5);
+    r.prog.videoPid = bits(13);
+    r.prog.audioPid = bits(13);
+    r.prog.opaque3 = bits(3);
+    r.prog.tailWords = {static_cast<std::uint32_t>(rng()), static_cast<std::uint32_t>(rng())};
+    return r;
+}
+
+// What atoi makes of the code-page bytes of the first maxChars characters.
+long Atoi(const QString& text, int maxChars)
+{
+    const std::string bytes = Utf16ToAnsi(text.left(maxChars).toStdU16String());
+    return std::strtol(bytes.c_str(), nullptr, 10);
+}
+
+void CheckNumberFields(const QString& text, const Records& before)
+{
+    for (const NumberField& field : kNumberFields) {
+        const std::uint32_t mask = (1u << field.bits) - 1u;
+        const std::uint32_t stored = LowBits(ReadNumber(text, field.maxChars), field.bits);
+        const std::uint32_t expected = static_cast<std::uint32_t>(Atoi(text, field.maxChars)) & mask;
+        KORVEX_FUZZ_CHECK(stored == expected, field.name);
+
+        Records after = before;
+        field.store(after, stored);
+        const std::vector<std::uint8_t> old = RecordBytes(before, field.kind);
+        const std::vector<std::uint8_t> now = RecordBytes(after, field.kind);
+        for (std::size_t i = 0; i < old.size(); ++i) {
+            if (i < field.wordAt || i >= field.wordAt + field.wordSize)
+                KORVEX_FUZZ_CHECK(old[i] == now[i], field.name);
+        }
+        const std::uint32_t fieldBits = mask << field.shift;
+        KORVEX_FUZZ_CHECK((WordAt(old, field) & ~fieldBits) == (WordAt(now, field) & ~fieldBits), field.name);
+        KORVEX_FUZZ_CHECK(((WordAt(now, field) & fieldBits) >> field.shift) == expected, field.name);
+    }
+}
+
+// The offsets at which the characters of bytes begin and end in the current
+// code page, or nothing when the bytes do not decode as whole characters.
+std::optional<std::vector<std::size_t>> CharacterBoundaries(std::string_view bytes)
+{
+    std::vector<std::size_t> boundaries{0};
+    std::mbstate_t state{};
+    std::size_t at = 0;
+    while (at < bytes.size()) {
+        wchar_t ignored;
+        std::size_t length = std::mbrtowc(&ignored, bytes.data() + at, bytes.size() - at, &state);
+        if (length == static_cast<std::size_t>(-1) || length == static_cast<std::size_t>(-2))
+            return std::nullopt;
+        if (length == 0)
+            length = 1;  // the zero character
+        at += length;
+        boundaries.push_back(at);
+    }
+    return boundaries;
+}
+
+void CheckName(const QString& text, const NameBytes& before)
+{
+    const QString shown = ShowName(before);
+    KORVEX_FUZZ_CHECK(shown.size() <= static_cast<qsizetype>(kNameBytes), "a name shows more than 12 characters");
+
+    NameBytes field = before;
+    ReadName(shown, shown, field);
+    KORVEX_FUZZ_CHECK(field == before, "a name left as shown was written again");
+
+    field = before;
+    ReadName(text, shown, field);
+    if (text == shown) {
+        KORVEX_FUZZ_CHECK(field == before, "a name left as shown was written again");
+        return;
+    }
+    // Every character of the first 12 that fits wholly into 12 bytes.
+    const std::string full = Utf16ToAnsi(text.left(static_cast<qsizetype>(kNameBytes)).toStdU16String());
+    const auto boundaries = CharacterBoundaries(full);
+    KORVEX_FUZZ_CHECK(boundaries.has_value(), "the code page's encoder made bytes that do not decode");
+    std::size_t written = 0;
+    for (const std::size_t b : *boundaries)
+        if (b <= kNameBytes)
+            written = b;
+
+    NameBytes expected = before;
+    std::memcpy(expected.data(), full.data(), written);
+    if (written < kNameBytes)
+        expected[written] = 0;
+    KORVEX_FUZZ_CHECK(field == expected, "the stored name is not the whole characters that fit into 12 bytes");
+
+    // Decoding what was stored and encoding it again gives the same bytes: no
+    // character was cut.
+    const std::string_view stored(reinterpret_cast<const char*>(field.data()), written);
+    KORVEX_FUZZ_CHECK(CharacterBoundaries(stored).has_value(), "a stored name ends inside a character");
+    KORVEX_FUZZ_CHECK(Utf16ToAnsi(AnsiToUtf16(stored)) == stored, "a stored name does not decode back to itself");
+}
+
+std::uint64_t Fold(const std::uint8_t* data, std::size_t size)
+{
+    std::uint64_t hash = 0xCBF29CE484222325ull ^ size;
+    for (std::size_t i = 0; i < size; ++i)
+        hash = (hash ^ data[i]) * 0x100000001B3ull;
+    return hash;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***)
+{
+    // Locales built beside the fuzzers (GBK, a double-byte code page like the
+    // one the box's own tools use) are found through LOCPATH.
+    const std::string systemDirs = "/usr/lib/locale";
+    ::setenv("LOCPATH", (std::string(KORVEX_FUZZ_LOCALE_DIR) + ":" + systemDirs).c_str(), 1);
+    for (const char* name : {"C.UTF-8", "zh_CN.GBK", "C"}) {
+        if (std::setlocale(LC_CTYPE, name))
+            CodePages().push_back(name);
+    }
+    std::string used;
+    for (const std::string& name : CodePages())
+        used += " " + name;
+    std::fprintf(stderr, "text: code pages:%s\n", used.c_str());
+    KORVEX_FUZZ_CHECK(!CodePages().empty(), "no locale could be set");
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    if (size < 2)
+        return 0;
+    UseCodePage(data[0]);
+    std::size_t at = 2;
+    const std::size_t units = std::min<std::size_t>(data[1], (size - at) / 2);
+    std::u16string typed(units, u'\0');
+    for (std::size_t i = 0; i < units; ++i, at += 2)
+        typed[i] = static_cast<char16_t>(data[at] | (data[at + 1] << 8));
+    const QString text = QString::fromStdU16String(typed);
+
+    NameBytes name{};
+    const std::size_t nameBytes = std::min(kNameBytes, size - at);
+    std::memcpy(name.data(), data + at, nameBytes);
+    at += nameBytes;
+    std::mt19937 rng(static_cast<std::mt19937::result_type>(Fold(data + at, size - at)));
+
+    CheckNumberFields(text, RandomRecords(rng));
+    CheckName(text, name);
+    return 0;
+}
