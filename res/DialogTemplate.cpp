@@ -182,6 +182,11 @@ void BuildControls(QWidget* client, const DialogTemplate& dialogTemplate)
         // is as tall as the widget wants.
         if (control.kind == ControlKind::ComboBox)
             at.setHeight(std::min(at.height(), widget->sizeHint().height()));
+        // The templates were laid out for a narrower font than the ones found
+        // here; a label grows to the right to show its whole text rather than
+        // lose its last letters.
+        if (control.kind == ControlKind::Static)
+            at.setWidth(std::max(at.width(), widget->sizeHint().width()));
         widget->setGeometry(at);
         widget->setEnabled(!(control.style & kDisabled));
         if (!TakesFocus(control.kind)) {

@@ -4,6 +4,8 @@
 #include "db/LoadDatabase.h"
 #include "res/ResourceIds.h"
 #include "res/DialogTemplate.h"
+#include "res/EditorTemplates.h"
+#include "res/Templates.h"
 #include "tests/support/ImageBuilder.h"
 #include "tests/ui/FakePlatform.h"
 #include "tests/ui/TestFiles.h"
@@ -13,6 +15,7 @@
 #include <QAbstractItemModelTester>
 #include <QDialog>
 #include <QFile>
+#include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenuBar>
@@ -103,6 +106,7 @@ private slots:
     void formatsTheVersionText_data();
     void formatsTheVersionText();
     void laysOutControlsAndMenuFromTheTemplate();
+    void everyLabelShowsItsWholeText();
     void opensAnImageAndShowsCountersTreeAndPrograms();
     void refusesBadFilesWithTheirMessage_data();
     void refusesBadFilesWithTheirMessage();
@@ -288,6 +292,37 @@ void MainWindowTest::laysOutControlsAndMenuFromTheTemplate()
     dlg_->OnCommand(res::ID_HELP_USERGUIDE);
     QVERIFY(platform_.messages.empty());
     QVERIFY(platform_.startedPrograms.isEmpty());
+}
+
+// The fonts found here are wider than the one the templates were laid out
+// for; no label may lose its last letters, and a label that grew to show them
+// covers no control that its template place did not touch already.
+void MainWindowTest::everyLabelShowsItsWholeText()
+{
+    for (const res::DialogTemplate* dialogTemplate :
+         {&res::AboutTemplate(), &res::MainDialogTemplate(), &res::ComSetTemplate(), &res::SatEditTemplate(),
+          &res::TpEditTemplate(), &res::ProgEditTemplate()}) {
+        QWidget client;
+        res::BuildControls(&client, *dialogTemplate);
+        const res::DialogUnits units(client.font());
+        const QList<QWidget*> controls = client.findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+        for (const res::ControlTemplate& control : dialogTemplate->controls) {
+            if (control.kind != res::ControlKind::Static || control.text.isEmpty())
+                continue;
+            const auto named = client.findChildren<QLabel*>(res::ControlName(control.id));
+            const auto label = std::find_if(named.begin(), named.end(),
+                                            [&](const QLabel* l) { return l->text() == control.text; });
+            QVERIFY(label != named.end());
+            const QString where = QStringLiteral("%1: \"%2\"").arg(dialogTemplate->id).arg(control.text);
+            QVERIFY2((*label)->width() >= (*label)->sizeHint().width(), qPrintable(where));
+            const QRect templatePlace = units.ToPixels(control.dialogUnits);
+            for (const QWidget* other : controls) {
+                if (other != *label && !qobject_cast<const QGroupBox*>(other) &&
+                    (*label)->geometry().intersects(other->geometry()))
+                    QVERIFY2(templatePlace.intersects(other->geometry()), qPrintable(where));
+            }
+        }
+    }
 }
 
 void MainWindowTest::opensAnImageAndShowsCountersTreeAndPrograms()
