@@ -17,6 +17,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
@@ -71,6 +72,7 @@ void CKorvexDlg::ConnectControls()
     connect(channelTree, &QTreeWidget::itemClicked, this, [this] { OnTreeClick(); });
     connect(kindTabs, &QTabBar::currentChanged, this, [this] { OnTabSelChange(); });
     connect(channelList, &QTableView::doubleClicked, this, [this] { OnListDblClk(); });
+    channelList->viewport()->installEventFilter(this);
     for (const int id : {res::IDC_UPGRADE, res::IDC_DUMP, res::IDC_OPEN, res::IDC_SAVE}) {
         connect(res::FindControl<QPushButton>(this, id), &QPushButton::clicked, this, [this, id] { OnCommand(id); });
     }
@@ -200,6 +202,16 @@ bool CKorvexDlg::MayDiscardEdits()
     return !unsavedEdits_ ||
            platform_.AskYesNo(this, QStringLiteral("The image has edits that were not saved. Discard them?"),
                               QStringLiteral("Korvex"));
+}
+
+bool CKorvexDlg::eventFilter(QObject* watched, QEvent* event)
+{
+    // The view reports a double click of any button; only the left button's
+    // opens an editor.
+    if (watched == channelList->viewport() && event->type() == QEvent::MouseButtonDblClick &&
+        static_cast<QMouseEvent*>(event)->button() != Qt::LeftButton)
+        return true;
+    return ModalDialog::eventFilter(watched, event);
 }
 
 void CKorvexDlg::keyPressEvent(QKeyEvent* event)

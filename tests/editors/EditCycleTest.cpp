@@ -109,6 +109,7 @@ private slots:
     void enterStoresWhatWasTypedAndEscapeDoesNot();
     void aTransponderWithoutSatelliteEndsAsCancelled();
     void refusesAListTypeWithoutEditor();
+    void onlyTheLeftButtonsDoubleClickOpensAnEditor();
     void anUnchangedNameKeepsItsBytes();
     void asksBeforeUnsavedEditsAreDropped();
     void savesAnImageThatDiffersExactlyWhereTheEditsWent();
@@ -404,6 +405,33 @@ void EditCycleTest::refusesAListTypeWithoutEditor()
     QCOMPARE(platform_.messages.size(), std::size_t{1});
     QCOMPARE(platform_.messages[0].text, QStringLiteral("The list type is not right!"));
     QCOMPARE(platform_.messages[0].caption, QStringLiteral("Waring"));
+}
+
+void EditCycleTest::onlyTheLeftButtonsDoubleClickOpensAnEditor()
+{
+    dlg_->show();
+    QVERIFY(QTest::qWaitForWindowExposed(dlg_.get()));
+    const QPoint onRow = dlg_->channelList->visualRect(dlg_->channelList->model()->index(0, 1)).center();
+    for (const Qt::MouseButton button : {Qt::RightButton, Qt::MiddleButton, Qt::LeftButton}) {
+        bool opened = false;
+        QTimer watch;
+        watch.setSingleShot(true);
+        watch.callOnTimeout([&opened] {
+            if (auto* editor = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+                opened = true;
+                editor->reject();
+            }
+        });
+        watch.start(0);
+        // A click, then the event a second click within the double-click time
+        // becomes.
+        QWidget* viewport = dlg_->channelList->viewport();
+        QTest::mouseClick(viewport, button, {}, onRow);
+        QMouseEvent doubleClick(QEvent::MouseButtonDblClick, onRow, viewport->mapToGlobal(onRow), button, button, {});
+        QApplication::sendEvent(viewport, &doubleClick);
+        QCoreApplication::processEvents();
+        QCOMPARE(opened, button == Qt::LeftButton);
+    }
 }
 
 void EditCycleTest::anUnchangedNameKeepsItsBytes()
