@@ -9,7 +9,7 @@ EventLoopReport ReportThroughPlatform(Platform& platform, QObject* uiContext)
 {
     return [&platform, uiContext](const QString& text, const QString& caption) {
         QMetaObject::invokeMethod(
-            uiContext, [&platform, text, caption] { platform.ShowMessage(nullptr, text, caption, MessageIcon::Error); },
+            uiContext, [&platform, text, caption] { platform.ShowMessage(nullptr, text, caption, MessageIcon::None); },
             Qt::QueuedConnection);
     };
 }

@@ -14,7 +14,8 @@ class QWidget;
 
 namespace korvex {
 
-enum class MessageIcon { Warning, Information, Error };
+// None: a plain box, the text and an OK button only.
+enum class MessageIcon { Warning, Information, None };
 
 // The version block of the executable: product and file versions, each as
 // four numbers a.b.c.d.

@@ -13,7 +13,7 @@ void QtPlatform::ShowMessage(QWidget* owner, const QString& text, const QString&
 {
     const QMessageBox::Icon shown = icon == MessageIcon::Warning       ? QMessageBox::Warning
                                     : icon == MessageIcon::Information ? QMessageBox::Information
-                                                                       : QMessageBox::Critical;
+                                                                       : QMessageBox::NoIcon;
     QMessageBox box(shown, caption, text, QMessageBox::Ok, owner);
     box.exec();
 }

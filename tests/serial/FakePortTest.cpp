@@ -173,7 +173,7 @@ TEST_F(SerialPortFake, AFailedEventMaskEndsTheThreadAndIsShownOnTheUserInterface
     ASSERT_EQ(platform.messages.size(), 1u);
     const korvex::testing::RecordedMessage& shown = platform.messages.front();
     EXPECT_EQ(shown.caption, QStringLiteral("Class cnComm"));
-    EXPECT_EQ(shown.icon, MessageIcon::Error);
+    EXPECT_EQ(shown.icon, MessageIcon::None);
     const QString call = QStringLiteral("(670) : COM3 Call WINAPI SetCommMask(%1, 1fd) Fail, thread work invalid! "
                                         "GetLastError() = %2;")
                              .arg(QString::number(port.portHandle.load(), 16))
