@@ -21,11 +21,15 @@ const testing::BuiltImage& Largest()
     return image;
 }
 
-std::unique_ptr<ChannelDatabase> LoadedLargest(FlashImage& image)
+// The largest image taken in and loaded; null, and the benchmark stopped
+// with an error, when it does not load.
+std::unique_ptr<ChannelDatabase> LoadedLargest(benchmark::State& state, FlashImage& image)
 {
     auto db = std::make_unique<ChannelDatabase>();
-    if (!TakeInBytes(image, Largest().bytes) || !LoadDatabase(image, *db))
+    if (!TakeInBytes(image, Largest().bytes) || !LoadDatabase(image, *db)) {
+        state.SkipWithError("the largest image does not load");
         return nullptr;
+    }
     return db;
 }
 
@@ -68,11 +72,9 @@ BENCHMARK(TakeInFileBench)->Name("TakeIn/File");
 void LoadDatabaseBench(benchmark::State& state)
 {
     auto image = std::make_unique<FlashImage>();
-    auto db = LoadedLargest(*image);
-    if (!db) {
-        state.SkipWithError("the largest image does not load");
+    auto db = LoadedLargest(state, *image);
+    if (!db)
         return;
-    }
     for (auto _ : state) {
         benchmark::DoNotOptimize(LoadDatabase(*image, *db));
         benchmark::ClobberMemory();
@@ -84,11 +86,9 @@ BENCHMARK(LoadDatabaseBench)->Name("LoadDatabase");
 void CountRecordsBench(benchmark::State& state)
 {
     auto image = std::make_unique<FlashImage>();
-    auto db = LoadedLargest(*image);
-    if (!db) {
-        state.SkipWithError("the largest image does not load");
+    auto db = LoadedLargest(state, *image);
+    if (!db)
         return;
-    }
     for (auto _ : state) {
         CountRecords(*db);
         benchmark::ClobberMemory();
@@ -99,11 +99,9 @@ BENCHMARK(CountRecordsBench)->Name("Counting/Tallies");
 void LiteralCountBench(benchmark::State& state)
 {
     auto image = std::make_unique<FlashImage>();
-    auto db = LoadedLargest(*image);
-    if (!db) {
-        state.SkipWithError("the largest image does not load");
+    auto db = LoadedLargest(state, *image);
+    if (!db)
         return;
-    }
     for (auto _ : state) {
         testing::LiteralCount(*db);
         benchmark::ClobberMemory();
