@@ -81,7 +81,10 @@ bool BenchWindow::Open(TvVideo video)
     platform.openAnswers.push_back(
         QString::fromStdString((video == TvVideo::Carried ? carried_ : none_).path().string()));
     open_.reset();
+    // The edit benchmarks leave edits that were not saved: drop them.
+    platform.yesNoAnswers.assign(1, true);
     dialog->OnFileOpen();
+    platform.yesNoAnswers.clear();
     if (!platform.messages.empty() || !WaitUntilListDrawn())
         return false;
     open_ = video;

@@ -93,7 +93,7 @@ void EditCycle(benchmark::State& state, bool drawn)
                                                                 : db.radioProgs[list.RowMap[row]];
         edited.serviceId ^= 1;
         edited.unlocked ^= 1;
-        if (!EncodeProg(program.image(), edited, list.radioMode) ||
+        if (!EncodeProg(program.image(), edited) ||
             !LoadDatabase(program.image(), program.database())) {
             state.SkipWithError("the edit did not go through");
             break;

@@ -26,6 +26,10 @@ inline constexpr std::size_t kMaxProgs = 5000;   // TV and radio together
 inline constexpr std::size_t kMaxTv = 5000;
 inline constexpr std::size_t kMaxRadio = 2000;
 
+// The two program tables. A program's table is where its directory entry
+// stands; whether it counts as TV or radio is decided by its video PID.
+enum class ProgTable : std::uint8_t { Tv, Radio };
+
 struct SatRecord {
     std::uint16_t satId = 0;
     std::uint16_t longitude = 0;
@@ -72,6 +76,9 @@ struct ProgRecord {
     std::uint32_t opaque13 : 13 = 0;
     std::uint32_t opaque5 : 5 = 0;
     std::uint32_t videoPid : 13 = 0;     // 0 for every record of the radio table
+    // Bits 12..0 of bytes 8..11 of a radio-table record, which that table does
+    // not decode; kept so that writing the record back leaves them as found.
+    std::uint16_t radioVideoBits : 13 = 0;
     std::uint16_t audioPid : 13 = 0;
     std::uint16_t opaque3 : 3 = 0;
     NameBytes progName{};
@@ -79,7 +86,10 @@ struct ProgRecord {
     // conversion), so that writing a record back keeps them.
     std::array<std::uint32_t, 2> tailWords{};
     std::uint32_t entryWord = 0;
-    std::uint16_t tableIndex = 0;        // position of the entry in its block
+    // Position of the entry in its block. Entries skipped before it (their
+    // records lie outside the buffer) count too, so it can pass 65535.
+    std::uint32_t tableIndex = 0;
+    ProgTable table = ProgTable::Tv;     // the block that holds the entry
     std::uint8_t unlocked = 0;           // flag byte bit 0: 1 = not child-locked
     std::uint8_t favBits = 0;            // flag byte bits 1..6, in place
 

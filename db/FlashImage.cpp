@@ -164,6 +164,10 @@ FoundBlock FindBlock(const FlashImage& image, BlockId blockId)
         const auto raw = image.Region<kBlockHeaderSize>(at);
         if (!raw)
             break;
+        // Nearly every position holds an entry, not a header: its first word
+        // alone rules it out.
+        if (LoadBe32(raw->subspan<0, 4>()) != kBlockMagic)
+            continue;
         const BlockHeader header{
             LoadBe32(raw->subspan<0, 4>()),  LoadBe32(raw->subspan<4, 4>()),
             LoadBe32(raw->subspan<8, 4>()),  LoadBe32(raw->subspan<12, 4>()),
@@ -195,18 +199,6 @@ std::optional<std::uint32_t> EntryWordAt(const FlashImage& image, const FoundBlo
     if (!entry)
         return std::nullopt;
     return LoadBe32(*entry);
-}
-
-bool SetEntryFlagAt(FlashImage& image, const FoundBlock& block, std::uint32_t k, std::uint8_t flag)
-{
-    if (!block.Found() || k >= block.header.entryCount)
-        return false;
-    const auto entry = image.Region<kEntrySize>(std::uint64_t{block.offset} + kBlockHeaderSize +
-                                                std::uint64_t{kEntrySize} * k);
-    if (!entry)
-        return false;
-    (*entry)[0] = flag;
-    return true;
 }
 
 } // namespace korvex

@@ -125,10 +125,6 @@ std::span<const std::uint8_t> EntryBytesOf(const FlashImage& image, const FoundB
 std::optional<std::uint32_t> EntryWordAt(const FlashImage& image, const FoundBlock& block,
                                          std::uint32_t k);
 
-// Rewrites the flag byte of entry k; false when the entry is outside the buffer.
-bool SetEntryFlagAt(FlashImage& image, const FoundBlock& block, std::uint32_t k,
-                    std::uint8_t flag);
-
 constexpr std::uint32_t RecordOffsetOf(std::uint32_t entryWord) { return entryWord & 0xFFFFFF; }
 constexpr std::uint8_t FlagByteOf(std::uint32_t entryWord)
 {

@@ -99,7 +99,7 @@ void DecodeProgramEntry(std::span<const std::uint8_t, kProgRecordSize> bytes, Pr
     prog.entryWord = entryWord;
     prog.unlocked = flag & 0x01;
     prog.favBits = flag & 0x7E;
-    prog.tableIndex = static_cast<std::uint16_t>(k);
+    prog.tableIndex = k;
 }
 
 void LoadSats(const FlashImage& image, ChannelDatabase& db)

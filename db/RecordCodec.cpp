@@ -91,7 +91,9 @@ void DecodeProg(std::span<const std::uint8_t, kProgRecordSize> in, ProgTable tab
     prog.opaque13 = videoWord.Take(13);
     prog.opaque5 = videoWord.Take(5);
     const std::uint32_t videoPid = videoWord.Take(13);
+    prog.table = table;
     prog.videoPid = table == ProgTable::Tv ? videoPid : 0;
+    prog.radioVideoBits = U16(table == ProgTable::Radio ? videoPid : 0);
     MsbFirstReader audioWord(LoadBe16(in.subspan<12, 2>()), 16);
     prog.audioPid = U16(audioWord.Take(13));
     prog.opaque3 = U16(audioWord.Take(3));
@@ -113,7 +115,7 @@ void WriteProg(const ProgRecord& prog, std::span<std::uint8_t, kProgRecordSize> 
     videoWord.Put(prog.opaque1, 1);
     videoWord.Put(prog.opaque13, 13);
     videoWord.Put(prog.opaque5, 5);
-    videoWord.Put(prog.videoPid, 13);
+    videoWord.Put(prog.table == ProgTable::Radio ? prog.radioVideoBits : prog.videoPid, 13);
     StoreBe32(out.subspan<8, 4>(), videoWord.Word());
     MsbFirstWriter audioWord(16);
     audioWord.Put(prog.audioPid, 13);

@@ -24,8 +24,6 @@ inline constexpr std::size_t kSatRecordSize = 22;
 inline constexpr std::size_t kTpRecordSize = 8;
 inline constexpr std::size_t kProgRecordSize = 36;
 
-enum class ProgTable { Tv, Radio };
-
 // Each decoder overwrites the fields that the record bytes hold and leaves the
 // others (entryWord, the flags and index of a program's entry, the counts) to
 // the caller. Decoding in place, into the array that keeps the record, writes
@@ -37,10 +35,11 @@ void WriteSat(const SatRecord& sat, std::span<std::uint8_t, kSatRecordSize> out)
 void DecodeTp(std::span<const std::uint8_t, kTpRecordSize> in, TpRecord& tp);
 void WriteTp(const TpRecord& tp, std::span<std::uint8_t, kTpRecordSize> out);
 
-// A radio record's videoPid bits are not read: the radio table holds no video,
-// and videoPid is set to 0.
+// A radio record's videoPid is 0: the radio table holds no video. What its
+// video bits hold is kept in radioVideoBits and written back from there.
 void DecodeProg(std::span<const std::uint8_t, kProgRecordSize> in, ProgTable table, ProgRecord& prog);
-// Writes bytes 0..25 and 28..35; bytes 26..27 are never written.
+// Writes bytes 0..25 and 28..35; bytes 26..27 are never written. Which video
+// bits are written follows the record's table, not its videoPid.
 void WriteProg(const ProgRecord& prog, std::span<std::uint8_t, kProgRecordSize> out);
 
 } // namespace korvex

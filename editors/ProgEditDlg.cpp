@@ -55,7 +55,7 @@ const ProgRecord* ProgEditDlg::Source() const
 bool ProgEditDlg::OnInitDialog()
 {
     const ProgRecord* source = Source();
-    if (!source)
+    if (!source || !WarnUnlessSavable(IsSavable(state_.image(), *source)))
         return false;
     EditedProgram = *source;
     const ListState& list = state_.list();
@@ -69,7 +69,9 @@ bool ProgEditDlg::OnInitDialog()
     Control<QLineEdit>(IDC_TP_ID)->setText(ShowNumber(EditedProgram.tpId));
     shownName_ = ShowName(EditedProgram.progName);
     Control<QLineEdit>(IDC_NAME)->setText(shownName_);
+    // The radio table stores no video PID: its field shows 0 and takes nothing.
     Control<QLineEdit>(IDC_VIDEO_PID)->setText(ShowNumber(EditedProgram.videoPid));
+    Control<QLineEdit>(IDC_VIDEO_PID)->setEnabled(EditedProgram.table == ProgTable::Tv);
     Control<QLineEdit>(IDC_AUDIO_PID)->setText(ShowNumber(EditedProgram.audioPid));
     Control<QLineEdit>(IDC_PCR_PID)->setText(ShowNumber(EditedProgram.pcrPid));
     Control<QLineEdit>(IDC_SERVICE_ID)->setText(ShowNumber(EditedProgram.serviceId));
@@ -87,7 +89,8 @@ void ProgEditDlg::OnOK()
     ListState& list = state_.list();
     list.RecordEdited = 1;
     ReadName(Control<QLineEdit>(IDC_NAME)->text(), shownName_, EditedProgram.progName);
-    EditedProgram.videoPid = LowBits(ReadNumber(Control<QLineEdit>(IDC_VIDEO_PID)->text(), 4), 13);
+    if (EditedProgram.table == ProgTable::Tv)
+        EditedProgram.videoPid = LowBits(ReadNumber(Control<QLineEdit>(IDC_VIDEO_PID)->text(), 4), 13);
     EditedProgram.audioPid = LowBits(ReadNumber(Control<QLineEdit>(IDC_AUDIO_PID)->text(), 4), 13);
     EditedProgram.pcrPid = LowBits(ReadNumber(Control<QLineEdit>(IDC_PCR_PID)->text(), 4), 13);
     EditedProgram.serviceId =
@@ -98,7 +101,7 @@ void ProgEditDlg::OnOK()
             favBits = static_cast<std::uint8_t>(favBits | FavouriteGroupBit(group));
     }
     EditedProgram.favBits = favBits;
-    EncodeProg(state_.image(), EditedProgram, list.radioMode);
+    EncodeProg(state_.image(), EditedProgram);
     accept();
 }
 

@@ -1,5 +1,8 @@
 #include "editors/RecordEditor.h"
 
+#include "db/Encoders.h"
+#include "ui/Messages.h"
+
 #include <QKeyEvent>
 #include <QPushButton>
 
@@ -23,6 +26,14 @@ void RecordEditor::OnCancel()
 {
     state_.list().RecordEdited = 0;
     reject();
+}
+
+bool RecordEditor::WarnUnlessSavable(bool savable)
+{
+    if (!savable)
+        ShowWarning(platform_, parentWidget(),
+                    QString::fromUtf8(kBeyondFlashSizeText.data(), static_cast<qsizetype>(kBeyondFlashSizeText.size())));
+    return savable;
 }
 
 void RecordEditor::keyPressEvent(QKeyEvent* event)

@@ -22,6 +22,11 @@ public:
     void OnCancel();
 
 protected:
+    // Save writes only the image's flash size: a record at or beyond it would
+    // lose any change. Returns savable, after warning the user when false, so
+    // that OnInitDialog can refuse to open.
+    bool WarnUnlessSavable(bool savable);
+
     void keyPressEvent(QKeyEvent* event) override;
 
     template <typename Widget>

@@ -39,7 +39,7 @@ SatRecord* SatEditDlg::Record()
 bool SatEditDlg::OnInitDialog()
 {
     const SatRecord* sat = Record();
-    if (!sat)
+    if (!sat || !WarnUnlessSavable(IsSavable(state_.image(), *sat)))
         return false;
     const ListState& list = state_.list();
     Control<QLineEdit>(IDC_NUMBER)->setText(ShowNumber(list.RowMap[list.CurrentRow % kMaxListRows]));

@@ -33,7 +33,7 @@ TpRecord* TpEditDlg::Record()
 bool TpEditDlg::OnInitDialog()
 {
     const TpRecord* tp = Record();
-    if (!tp)
+    if (!tp || !WarnUnlessSavable(IsSavable(state_.image(), *tp)))
         return false;
     const std::uint16_t s = FindSatIndex(state_.image(), tp->satId);
     if (s == kNoSatIndex) {

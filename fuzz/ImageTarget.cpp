@@ -3,7 +3,7 @@
 // For every input the image is loaded, the database is checked against the
 // image it was decoded from, every lookup and every list the window can show
 // is run and formatted, the records are encoded back unchanged (the image must
-// not change, a radio record's video bits aside), and then one satellite, one
+// not change, and a record an edit could not save is refused), and then one satellite, one
 // transponder, one TV and one radio program are edited in turn: each edit may
 // change its own record's bytes and the flag byte of an entry that points at
 // it, nothing else, and the reload that follows must equal a fresh load.
@@ -130,13 +130,13 @@ void CheckCountsAndEmptyTails(const ChannelDatabase& db)
 
 void CheckProgramTable(std::span<const ProgRecord> progs, bool radio)
 {
-    int lastIndex = -1;
+    std::int64_t lastIndex = -1;
     for (const ProgRecord& prog : progs) {
         const std::uint8_t flag = FlagByteOf(prog.entryWord);
         KORVEX_FUZZ_CHECK(Inside(prog.entryWord, kProgRecordSize), "a program record outside the buffer was held");
         KORVEX_FUZZ_CHECK(prog.unlocked == (flag & 0x01) && prog.favBits == (flag & 0x7E),
                           "child lock or favourites differ from the entry's flag byte");
-        KORVEX_FUZZ_CHECK(prog.tableIndex > lastIndex, "table indexes do not rise in entry order");
+        KORVEX_FUZZ_CHECK(std::int64_t{prog.tableIndex} > lastIndex, "table indexes do not rise in entry order");
         lastIndex = prog.tableIndex;
         if (radio)
             KORVEX_FUZZ_CHECK(prog.videoPid == 0, "a radio-table program has a video PID");
@@ -367,45 +367,17 @@ void CheckUnchangedRecordsEncodeToTheSameBytes(Workspace& work)
     work.before.bytes = image.bytes;
 
     for (const SatRecord& sat : db.Sats())
-        KORVEX_FUZZ_CHECK(EncodeSat(image, sat), "a held satellite could not be encoded");
+        KORVEX_FUZZ_CHECK(EncodeSat(image, sat) == IsSavable(image, sat), "a held satellite could not be encoded");
     for (const TpRecord& tp : db.Tps())
-        KORVEX_FUZZ_CHECK(EncodeTp(image, tp), "a held transponder could not be encoded");
+        KORVEX_FUZZ_CHECK(EncodeTp(image, tp) == IsSavable(image, tp), "a held transponder could not be encoded");
     for (const std::size_t k : ProgramsToEncode(db.numTv))
-        KORVEX_FUZZ_CHECK(EncodeProg(image, db.tvProgs[k], 0), "a held TV program could not be encoded");
+        KORVEX_FUZZ_CHECK(EncodeProg(image, db.tvProgs[k]) == IsSavable(image, db.tvProgs[k]),
+                          "a held TV program could not be encoded");
+    for (const std::size_t k : ProgramsToEncode(db.numRadio))
+        KORVEX_FUZZ_CHECK(EncodeProg(image, db.radioProgs[k]) == IsSavable(image, db.radioProgs[k]),
+                          "a held radio program could not be encoded");
     KORVEX_FUZZ_CHECK(std::memcmp(work.before.bytes.data(), image.bytes.data(), kImageCapacity) == 0,
-                      "encoding unchanged satellites, transponders and TV programs changed the image");
-
-    // A radio record's video bits are read as zero, so they are written back
-    // as zero: bits 4..0 of byte 10 and all of byte 11 of the record. Once one
-    // of those writes has changed a byte, a record that overlaps it (its own
-    // write included, when the record lies over its own directory entry) may
-    // no longer find its entry; until then every entry is found.
-    struct MayClear {
-        std::uint32_t offset;
-        std::uint8_t kept;
-    };
-    std::vector<MayClear> mayClear;
-    bool changedSoFar = false;
-    for (const std::size_t k : ProgramsToEncode(db.numRadio)) {
-        const ProgRecord& prog = db.radioProgs[k];
-        const std::uint32_t at = RecordOffsetOf(prog.entryWord);
-        const std::uint8_t b10 = image.bytes[at + 10];
-        const std::uint8_t b11 = image.bytes[at + 11];
-        const bool encoded = EncodeProg(image, prog, 1);
-        changedSoFar = changedSoFar || image.bytes[at + 10] != b10 || image.bytes[at + 11] != b11;
-        KORVEX_FUZZ_CHECK(encoded || changedSoFar, "a held radio program could not be encoded");
-        mayClear.push_back({at + 10, 0xE0});
-        mayClear.push_back({at + 11, 0x00});
-    }
-    std::sort(mayClear.begin(), mayClear.end(), [](const MayClear& a, const MayClear& b) { return a.offset < b.offset; });
-    ForEachChangedByte(work.before, image, [&](std::uint32_t offset) {
-        auto it = std::lower_bound(mayClear.begin(), mayClear.end(), offset,
-                                   [](const MayClear& m, std::uint32_t o) { return m.offset < o; });
-        bool explained = false;
-        for (; it != mayClear.end() && it->offset == offset; ++it)
-            explained = explained || image.bytes[offset] == (work.before.bytes[offset] & it->kept);
-        KORVEX_FUZZ_CHECK(explained, "an unchanged encode changed a byte other than a radio record's video bits");
-    });
+                      "encoding unchanged records changed the image");
 }
 
 // Entries of either program block, as the image stands, that point at the
@@ -495,7 +467,8 @@ bool EditSatellite(Workspace& work, Randomiser& random)
 
     const std::uint32_t at = RecordOffsetOf(sat.entryWord);
     work.before.bytes = work.image.bytes;
-    KORVEX_FUZZ_CHECK(EncodeSat(work.image, sat), "a held satellite could not be encoded");
+    const bool savable = IsSavable(work.image, sat);
+    KORVEX_FUZZ_CHECK(EncodeSat(work.image, sat) == savable, "a held satellite could not be encoded");
     CheckOnlyTheseBytesChanged(work, at, at + kSatRecordSize, {});
     if (!Reload(work))
         return false;
@@ -524,7 +497,8 @@ bool EditTransponder(Workspace& work, Randomiser& random)
 
     const std::uint32_t at = RecordOffsetOf(tp.entryWord);
     work.before.bytes = work.image.bytes;
-    KORVEX_FUZZ_CHECK(EncodeTp(work.image, tp), "a held transponder could not be encoded");
+    const bool savable = IsSavable(work.image, tp);
+    KORVEX_FUZZ_CHECK(EncodeTp(work.image, tp) == savable, "a held transponder could not be encoded");
     CheckOnlyTheseBytesChanged(work, at, at + kTpRecordSize, {});
     if (!Reload(work))
         return false;
@@ -560,8 +534,6 @@ bool EditProgram(Workspace& work, Randomiser& random, bool radio)
     prog.tailWords = {random.U16() * 0x10001u, random.U16() * 0x10003u};
     prog.unlocked = static_cast<std::uint8_t>(random.Bits(1));
     prog.favBits = static_cast<std::uint8_t>(random.Bits(8) & 0x7E);
-    // The tab showing may be either: the flag byte must reach the entry anyway.
-    const std::uint32_t radioMode = random.Bits(1);
 
     const std::uint32_t at = RecordOffsetOf(prog.entryWord);
     const std::uint32_t end = at + static_cast<std::uint32_t>(kProgRecordSize);
@@ -569,11 +541,12 @@ bool EditProgram(Workspace& work, Randomiser& random, bool radio)
     std::vector<std::uint32_t> flagBytes;
     AddFlagBytesPointingAt(work.image, at, flagBytes);
     const bool directoryUnderRecord = OverlapsAProgramDirectory(work.image, at, end);
+    const bool savable = IsSavable(work.image, prog);
 
     work.before.bytes = work.image.bytes;
-    const bool encoded = EncodeProg(work.image, prog, radioMode);
+    const bool encoded = EncodeProg(work.image, prog);
     AddFlagBytesPointingAt(work.image, at, flagBytes);
-    KORVEX_FUZZ_CHECK(encoded || directoryUnderRecord, "an edited program's flag byte found no entry");
+    KORVEX_FUZZ_CHECK(encoded || directoryUnderRecord || !savable, "an edited program's flag byte found no entry");
     CheckOnlyTheseBytesChanged(work, at, end, flagBytes);
     bool flagWritten = false;
     bool flagInsideRecord = false;

@@ -1,5 +1,7 @@
 #include "tools/Check.h"
 
+#include "db/Encoders.h"
+
 #include <algorithm>
 #include <map>
 #include <set>
@@ -116,9 +118,20 @@ void CheckDuplicates(std::span<const Record> records, std::uint16_t (*idOf)(cons
     }
 }
 
+template <typename Record>
+void CheckSavable(const FlashImage& image, std::span<const Record> records, const char* array,
+                  QStringList& findings)
+{
+    for (std::size_t i = 0; i < records.size(); ++i)
+        if (!IsSavable(image, records[i]))
+            findings << QStringLiteral("%1: %2").arg(At(array, i),
+                                                    QString::fromUtf8(kBeyondFlashSizeText.data(),
+                                                                      static_cast<qsizetype>(kBeyondFlashSizeText.size())));
+}
+
 } // namespace
 
-QStringList CheckFindings(const ChannelDatabase& db)
+QStringList CheckFindings(const FlashImage& image, const ChannelDatabase& db)
 {
     QStringList findings;
     CheckLoadAccount(db, findings);
@@ -126,6 +139,10 @@ QStringList CheckFindings(const ChannelDatabase& db)
     CheckCodedValues(db, findings);
     CheckDuplicates<SatRecord>(db.Sats(), [](const SatRecord& s) { return s.satId; }, "satId", "sats", findings);
     CheckDuplicates<TpRecord>(db.Tps(), [](const TpRecord& t) { return t.tpId; }, "tpId", "tps", findings);
+    CheckSavable(image, db.Sats(), "sats", findings);
+    CheckSavable(image, db.Tps(), "tps", findings);
+    CheckSavable(image, db.TvProgs(), "tvProgs", findings);
+    CheckSavable(image, db.RadioProgs(), "radioProgs", findings);
     return findings;
 }
 

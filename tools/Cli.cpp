@@ -194,7 +194,7 @@ CliResult RunCheck(const QString& path)
     Image image;
     if (auto failed = LoadImage(path, image))
         return *failed;
-    const QStringList findings = CheckFindings(*image.db);
+    const QStringList findings = CheckFindings(*image.flash, *image.db);
     if (findings.isEmpty())
         return Output({});
     return Output((findings.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8(), kExitFindings);
@@ -226,13 +226,27 @@ bool EditRecord(Image& image, RecordKind kind, std::size_t index, const std::vec
     case RecordKind::TvProgram: {
         ProgRecord prog = db.tvProgs[index];
         ApplyFieldEdits(prog, edits);
-        return EncodeProg(flash, prog, /*radioMode=*/0);
+        return EncodeProg(flash, prog);
     }
     case RecordKind::RadioProgram: {
         ProgRecord prog = db.radioProgs[index];
         ApplyFieldEdits(prog, edits);
-        return EncodeProg(flash, prog, /*radioMode=*/1);
+        return EncodeProg(flash, prog);
     }
+    }
+    return false;
+}
+
+// Whether an edit of the record would reach the saved file.
+bool RecordSavable(const Image& image, RecordKind kind, std::size_t index)
+{
+    const FlashImage& flash = *image.flash;
+    const ChannelDatabase& db = *image.db;
+    switch (kind) {
+    case RecordKind::Satellite: return IsSavable(flash, db.sats[index]);
+    case RecordKind::Transponder: return IsSavable(flash, db.tps[index]);
+    case RecordKind::TvProgram: return IsSavable(flash, db.tvProgs[index]);
+    case RecordKind::RadioProgram: return IsSavable(flash, db.radioProgs[index]);
     }
     return false;
 }
@@ -310,6 +324,11 @@ CliResult RunSet(const QStringList& arguments)
                                       .arg(count)
                                       .arg(QLatin1StringView(chosen->plural))));
 
+    if (!RecordSavable(image, chosen->kind, static_cast<std::size_t>(*index)))
+        return Error(QStringLiteral("%1[%2]: %3")
+                         .arg(QLatin1StringView(chosen->table), indexText,
+                              QString::fromUtf8(kBeyondFlashSizeText.data(),
+                                                static_cast<qsizetype>(kBeyondFlashSizeText.size()))));
     if (!EditRecord(image, chosen->kind, static_cast<std::size_t>(*index), edits))
         return Error(line.Problem(QStringLiteral("%1[%2]: the record could not be written into %3")
                                       .arg(QLatin1StringView(chosen->table), indexText, imagePath)));

@@ -245,14 +245,15 @@ void CKorvexDlg::paintEvent(QPaintEvent* event)
 
 void CKorvexDlg::OnFileOpen()
 {
-    FlashImage& image = state_.image();
-    const std::optional<QString> path = platform_.GetOpenFileName(this, kOpenFilter);
-    if (!path) {
-        image.fileOpened = 0;
+    if (!MayDiscardEdits())
         return;
-    }
+    // Cancel keeps the open image open, listed, editable and savable.
+    const std::optional<QString> path = platform_.GetOpenFileName(this, kOpenFilter);
+    if (!path)
+        return;
+    FlashImage& incoming = state_.incomingImage();
     std::error_code why;
-    switch (TakeInFile(image, std::filesystem::path(QFile::encodeName(*path).toStdString()), &why)) {
+    switch (TakeInFile(incoming, std::filesystem::path(QFile::encodeName(*path).toStdString()), &why)) {
     case TakeInResult::TooLarge:
         ShowWarning(platform_, this, kBinFileNotRight);
         return;
@@ -264,16 +265,12 @@ void CKorvexDlg::OnFileOpen()
     case TakeInResult::Taken:
         break;
     }
-    // The buffer now holds the new file: the edits of the old one are gone.
-    unsavedEdits_ = false;
-    if (!LoadDatabase(image, state_.database())) {
-        // Nothing of the previous image may stay on screen: its rows would
-        // open records that are no longer in the database.
-        imageLoaded_ = false;
-        ClearView();
+    if (!LoadDatabase(incoming, state_.incomingDatabase())) {
         ShowWarning(platform_, this, kBinFileNotRight);
         return;
     }
+    state_.AdoptIncoming();
+    unsavedEdits_ = false;
     imageLoaded_ = true;
     UpdateCounters();
     BuildTree();

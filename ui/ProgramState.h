@@ -16,10 +16,25 @@ public:
     ChannelDatabase& database() { return *database_; }
     ListState& list() { return *list_; }
 
+    // A file being opened is taken in and decoded here, beside the open
+    // image, so that a file that cannot be read or is refused costs nothing.
+    FlashImage& incomingImage() { return *incomingImage_; }
+    ChannelDatabase& incomingDatabase() { return *incomingDatabase_; }
+    // Makes the incoming image and its database the open ones. They are
+    // copied (about 2 MiB) rather than swapped, so that references to the
+    // open image and database stay valid.
+    void AdoptIncoming()
+    {
+        *image_ = *incomingImage_;
+        *database_ = *incomingDatabase_;
+    }
+
 private:
     std::unique_ptr<FlashImage> image_ = std::make_unique<FlashImage>();
     std::unique_ptr<ChannelDatabase> database_ = std::make_unique<ChannelDatabase>();
     std::unique_ptr<ListState> list_ = std::make_unique<ListState>();
+    std::unique_ptr<FlashImage> incomingImage_ = std::make_unique<FlashImage>();
+    std::unique_ptr<ChannelDatabase> incomingDatabase_ = std::make_unique<ChannelDatabase>();
 };
 
 } // namespace korvex

@@ -323,6 +323,15 @@ const CheckCase kCheckCases[] = {
      },
      "satId 1 is held by sats[0], sats[1]\n"
      "tpId 10 is held by tps[0], tps[1], tps[2]\n"},
+    {"records beyond the flash size",
+     [] {
+         // A 512 KiB flash in a 1 MiB file, its records behind 0x80000.
+         return CheckBase().ImageSize(testing::kLayout2Size).RecordsAt(testing::kLayout1Size).Build().bytes;
+     },
+     "sats[0]: This record lies beyond the image's flash size and cannot be saved.\n"
+     "tps[0]: This record lies beyond the image's flash size and cannot be saved.\n"
+     "tvProgs[0]: This record lies beyond the image's flash size and cannot be saved.\n"
+     "radioProgs[0]: This record lies beyond the image's flash size and cannot be saved.\n"},
 };
 
 class CheckFindingTest : public CliTest, public ::testing::WithParamInterface<CheckCase> {};
@@ -428,6 +437,51 @@ TEST_P(SetTest, ChangesTheRecordAndNothingElse)
 
 INSTANTIATE_TEST_SUITE_P(Set, SetTest, ::testing::ValuesIn(kSetCases),
                          [](const auto& info) { return CaseName(info.param.description); });
+
+TEST_F(CliTest, SetRefusesARecordBeyondTheFlashSize)
+{
+    const Bytes bytes =
+        CheckBase().ImageSize(testing::kLayout2Size).RecordsAt(testing::kLayout1Size - 10).Build().bytes;
+    const QString image = Write(QStringLiteral("beyond.bin"), bytes);
+    const QString out = Path(QStringLiteral("out.bin"));
+    for (const QStringList& record : {QStringList{"--sat", "0", "longitude=1"}, QStringList{"--tp", "0", "frequency=1"},
+                                      QStringList{"--tv", "0", "unlocked=0"}, QStringList{"--radio", "0", "favBits=0"}}) {
+        const Finished run = RunCli(QStringList{"set", image, "--out", out} + record);
+        EXPECT_EQ(run.exitCode, 2) << record.join(' ').toStdString();
+        EXPECT_TRUE(run.err.contains("lies beyond the image's flash size and cannot be saved")) << run.err.toStdString();
+        EXPECT_FALSE(QFile::exists(out));
+    }
+}
+
+TEST_F(CliTest, SetWritesTheFlagByteOfTheRecordsOwnEntry)
+{
+    // The second TV entry is a copy of the first: both name the same record
+    // with the same flag byte.
+    BuiltImage built = SampleImage().Build();
+    const std::uint32_t first = built.EntryOffset(BlockId::TvPrograms, 0);
+    const std::uint32_t second = built.EntryOffset(BlockId::TvPrograms, 1);
+    std::copy_n(built.bytes.begin() + first, 4, built.bytes.begin() + second);
+    const QString image = Write(QStringLiteral("image.bin"), built.bytes);
+    const QString out = Path(QStringLiteral("out.bin"));
+    const Finished run = RunCli({"set", image, "--out", out, "--tv", "1", "unlocked=0", "favBits=126"});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const QByteArray written = ReadFile(out);
+    EXPECT_EQ(static_cast<std::uint8_t>(written[first]), built.bytes[first]);
+    EXPECT_EQ(static_cast<std::uint8_t>(written[second]), 0x7E);
+}
+
+TEST_F(CliTest, SetOnARadioProgramKeepsItsUndecodedVideoBits)
+{
+    const BuiltImage built = SampleImage().Build();
+    const QString image = Write(QStringLiteral("image.bin"), built.bytes);
+    const QString out = Path(QStringLiteral("out.bin"));
+    const Finished run = RunCli({"set", image, "--out", out, "--radio", "0", "progName=Radio 2", "audioPid=7"});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const QByteArray written = ReadFile(out);
+    const std::uint32_t at = built.RecordOffset(BlockId::RadioPrograms, 0);
+    for (std::uint32_t i = at + 8; i < at + 12; ++i)
+        EXPECT_EQ(static_cast<std::uint8_t>(written[i]), built.bytes[i]) << "record byte " << i - at;
+}
 
 struct ErrorCase {
     const char* description;

@@ -40,6 +40,7 @@ TEST(EncodeSat, PacksTheWordFromTheTopBitDown)
     sat.position = 63;
     sat.entryWord = 0x00001000;
     auto image = std::make_unique<FlashImage>();
+    image->flashSize = testing::kLayout1Size;
     ASSERT_TRUE(EncodeSat(*image, sat));
     EXPECT_EQ(BytesAt(*image, 0x1008, 2), (std::vector<std::uint8_t>{0xA0, 0x3F}));
 }
@@ -51,6 +52,7 @@ TEST(EncodeTp, PacksFrequencyAndPolarisation)
     tp.polarisation = 1;
     tp.entryWord = 0x00002000;
     auto image = std::make_unique<FlashImage>();
+    image->flashSize = testing::kLayout1Size;
     ASSERT_TRUE(EncodeTp(*image, tp));
     EXPECT_EQ(BytesAt(*image, 0x2004, 2), (std::vector<std::uint8_t>{0xBB, 0x81}));
 }
@@ -82,7 +84,7 @@ TEST_P(EncodeProgFlagTest, KeepsBit7AndSetsLockAndFavourites)
     ProgRecord edited = loaded.db->tvProgs[0];
     edited.unlocked = c.unlocked;
     edited.favBits = c.favBits;
-    ASSERT_TRUE(EncodeProg(*loaded.image, edited, 0));
+    ASSERT_TRUE(EncodeProg(*loaded.image, edited));
     EXPECT_EQ(loaded.image->bytes[built.EntryOffset(BlockId::TvPrograms, 0)], c.expected);
 }
 
@@ -94,8 +96,7 @@ INSTANTIATE_TEST_SUITE_P(FlagBytes, EncodeProgFlagTest,
                                     std::to_string(info.param.expected);
                          });
 
-// Loading, then encoding every record unchanged, leaves every byte as it was,
-// apart from a radio record's video bits, which the loader reads as zero.
+// Loading, then encoding every record unchanged, leaves every byte as it was.
 void ExpectRoundTripKeepsEveryByte(const ImageBuilder& builder)
 {
     const BuiltImage built = builder.Build();
@@ -106,20 +107,9 @@ void ExpectRoundTripKeepsEveryByte(const ImageBuilder& builder)
         ASSERT_TRUE(EncodeSat(*loaded.image, sat));
     for (const TpRecord& tp : db.Tps())
         ASSERT_TRUE(EncodeTp(*loaded.image, tp));
-    for (const ProgRecord& prog : db.TvProgs())
-        ASSERT_TRUE(EncodeProg(*loaded.image, prog, 0));
-    for (const ProgRecord& prog : db.RadioProgs())
-        ASSERT_TRUE(EncodeProg(*loaded.image, prog, 1));
-
-    std::vector<std::uint32_t> radioVideoBits;
-    for (const std::uint32_t at : built.recordOffsets[3])
-        for (std::uint32_t i = 10; i < 12; ++i)
-            if (built.bytes[at + i] != 0)
-                radioVideoBits.push_back(at + i);
-    for (const std::uint32_t changed : ChangedOffsets(*loaded.image, built.bytes)) {
-        const bool isRadioVideo = std::find(radioVideoBits.begin(), radioVideoBits.end(), changed) != radioVideoBits.end();
-        EXPECT_TRUE(isRadioVideo) << "byte 0x" << std::hex << changed << " changed";
-    }
+    for (const ProgRecord& prog : db.AllProgs())
+        ASSERT_TRUE(EncodeProg(*loaded.image, prog));
+    EXPECT_EQ(ChangedOffsets(*loaded.image, built.bytes), std::vector<std::uint32_t>{});
 }
 
 TEST(RoundTrip, EncodingEveryRecordUnchangedKeepsEveryByte)
@@ -132,17 +122,23 @@ TEST(RoundTrip, EncodingEveryRecordUnchangedKeepsEveryByte)
     }
 }
 
-TEST(RoundTrip, ARadioRecordsVideoBitsAreTheOnlyBytesAnUnchangedEncodeRewrites)
+TEST(RoundTrip, ARadioRecordKeepsTheVideoBitsItsTableDoesNotDecode)
 {
     ProgRecord radio;
     radio.videoPid = 0x1ABC;  // written into the image by the builder
     radio.opaque5 = 0x1F;
     const BuiltImage built = ImageBuilder(1).AddRadio(radio).Build();
     LoadedImage loaded(built);
-    ASSERT_TRUE(EncodeProg(*loaded.image, loaded.db->radioProgs[0], 1));
+    ProgRecord edited = loaded.db->radioProgs[0];
+    EXPECT_EQ(edited.videoPid, 0u);
+    edited.progName = Name("RADIO ONE");
+    edited.audioPid = 0x123;
+    ASSERT_TRUE(EncodeProg(*loaded.image, edited));
     const std::uint32_t at = built.RecordOffset(BlockId::RadioPrograms, 0);
-    EXPECT_EQ(ChangedOffsets(*loaded.image, built.bytes), (std::vector<std::uint32_t>{at + 10, at + 11}));
-    EXPECT_EQ(BytesAt(*loaded.image, at + 8, 4), (std::vector<std::uint8_t>{0x00, 0x03, 0xE0, 0x00}));
+    EXPECT_EQ(BytesAt(*loaded.image, at + 8, 4), (std::vector<std::uint8_t>{0x00, 0x03, 0xFA, 0xBC}));
+    ASSERT_TRUE(loaded.Reload());
+    EXPECT_EQ(NameView(loaded.db->radioProgs[0].progName), "RADIO ONE");
+    EXPECT_EQ(loaded.db->radioProgs[0].videoPid, 0u);
 }
 
 TEST(EncodeProg, ChangesOnlyItsRecordAndItsEntrysFlagByte)
@@ -154,7 +150,7 @@ TEST(EncodeProg, ChangesOnlyItsRecordAndItsEntrysFlagByte)
     edited.progName = Name("CHANGED");
     edited.favBits = static_cast<std::uint8_t>(~edited.favBits & 0x7E);
     edited.serviceId = static_cast<std::uint16_t>(edited.serviceId ^ 0xFFFF);
-    ASSERT_TRUE(EncodeProg(*loaded.image, edited, 0));
+    ASSERT_TRUE(EncodeProg(*loaded.image, edited));
 
     const std::uint32_t record = built.RecordOffset(BlockId::TvPrograms, 5);
     const std::uint32_t entry = built.EntryOffset(BlockId::TvPrograms, 5);
@@ -178,12 +174,12 @@ TEST(EncodeProg, NeverTouchesBytes26And27)
     LoadedImage loaded(bytes);
     ProgRecord prog = loaded.db->tvProgs[0];
     std::ranges::fill(prog.progName, 0xFF);
-    ASSERT_TRUE(EncodeProg(*loaded.image, prog, 0));
+    ASSERT_TRUE(EncodeProg(*loaded.image, prog));
     EXPECT_EQ(loaded.image->bytes[at + 26], 0x5A);
     EXPECT_EQ(loaded.image->bytes[at + 27], 0xA5);
 }
 
-TEST(UpdateProgFlags, OnlyTheFirstOfTwoEqualEntriesChanges)
+TEST(UpdateProgFlags, TheEditedRowsOwnEntryChangesWhenTwoEntriesHoldTheSameWord)
 {
     ProgRecord prog;
     prog.videoPid = 1;
@@ -191,32 +187,114 @@ TEST(UpdateProgFlags, OnlyTheFirstOfTwoEqualEntriesChanges)
     // Point the second entry at the first record: both entries now hold the same word.
     testing::PutEntry(built.bytes, built.EntryOffset(BlockId::TvPrograms, 1), 0,
                       built.RecordOffset(BlockId::TvPrograms, 0));
-    auto image = testing::MakeFlashImage(built.bytes);
-    ASSERT_TRUE(ApplyLayout(*image, 1));
-    ASSERT_TRUE(UpdateProgFlags(*image, built.RecordOffset(BlockId::TvPrograms, 0), 0x55, 0));
-    EXPECT_EQ(image->bytes[built.EntryOffset(BlockId::TvPrograms, 0)], 0x55);
-    EXPECT_EQ(image->bytes[built.EntryOffset(BlockId::TvPrograms, 1)], 0x00);
+    LoadedImage loaded(built);
+    ASSERT_EQ(loaded.db->tvProgs[0].entryWord, loaded.db->tvProgs[1].entryWord);
+
+    ASSERT_TRUE(UpdateProgFlags(*loaded.image, loaded.db->tvProgs[1], 0x55));
+    EXPECT_EQ(loaded.image->bytes[built.EntryOffset(BlockId::TvPrograms, 0)], 0x00);
+    EXPECT_EQ(loaded.image->bytes[built.EntryOffset(BlockId::TvPrograms, 1)], 0x55);
+    ASSERT_TRUE(UpdateProgFlags(*loaded.image, loaded.db->tvProgs[0], 0x2A));
+    EXPECT_EQ(loaded.image->bytes[built.EntryOffset(BlockId::TvPrograms, 0)], 0x2A);
+    EXPECT_EQ(loaded.image->bytes[built.EntryOffset(BlockId::TvPrograms, 1)], 0x55);
 }
 
-TEST(UpdateProgFlags, FindsTheEntryInTheOtherBlockWhenTheSelectedOneLacksIt)
+TEST(UpdateProgFlags, WritesTheEntryOfTheTableTheRecordWasLoadedFrom)
 {
-    ProgRecord tvWithoutVideo;  // listed under the Radio tab, but kept in the TV table
-    ProgRecord radio;
-    const BuiltImage built = ImageBuilder(2).AddTv(tvWithoutVideo).AddRadio(radio).Build();
+    // One record with an entry in each table: a TV-table program without
+    // video (listed under the Radio tab) and a radio program.
+    BuiltImage built = ImageBuilder(2).AddTv(ProgRecord{}).AddRadio(ProgRecord{}).Build();
+    testing::PutEntry(built.bytes, built.EntryOffset(BlockId::RadioPrograms, 0), 0,
+                      built.RecordOffset(BlockId::TvPrograms, 0));
     LoadedImage loaded(built);
+    const std::uint32_t tvEntry = built.EntryOffset(BlockId::TvPrograms, 0);
+    const std::uint32_t radioEntry = built.EntryOffset(BlockId::RadioPrograms, 0);
 
     ProgRecord edited = loaded.db->tvProgs[0];
     edited.unlocked = 1;
-    ASSERT_TRUE(EncodeProg(*loaded.image, edited, /*radioMode=*/1));
-    EXPECT_EQ(loaded.image->bytes[built.EntryOffset(BlockId::TvPrograms, 0)], 0x01);
-    EXPECT_EQ(loaded.image->bytes[built.EntryOffset(BlockId::RadioPrograms, 0)], 0x00);
+    ASSERT_TRUE(EncodeProg(*loaded.image, edited));
+    EXPECT_EQ(loaded.image->bytes[tvEntry], 0x01);
+    EXPECT_EQ(loaded.image->bytes[radioEntry], 0x00);
 
     edited = loaded.db->radioProgs[0];
     edited.favBits = 0x40;
-    ASSERT_TRUE(EncodeProg(*loaded.image, edited, /*radioMode=*/0));
-    EXPECT_EQ(loaded.image->bytes[built.EntryOffset(BlockId::RadioPrograms, 0)], 0x40);
+    ASSERT_TRUE(EncodeProg(*loaded.image, edited));
+    EXPECT_EQ(loaded.image->bytes[tvEntry], 0x01);
+    EXPECT_EQ(loaded.image->bytes[radioEntry], 0x40);
+}
 
-    EXPECT_FALSE(UpdateProgFlags(*loaded.image, 0x00FFFFFF, 0x7F, 0));
+TEST(UpdateProgFlags, RefusesAnEntryThatNoLongerPointsAtTheRecord)
+{
+    const BuiltImage built = ImageBuilder(1).AddTv(ProgRecord{}).AddTv(ProgRecord{}).Build();
+    LoadedImage loaded(built);
+    ProgRecord stale = loaded.db->tvProgs[0];
+    stale.tableIndex = 1;  // entry 1 points at the other record
+    EXPECT_FALSE(UpdateProgFlags(*loaded.image, stale, 0x7F));
+    stale.tableIndex = 2;  // no such entry
+    EXPECT_FALSE(UpdateProgFlags(*loaded.image, stale, 0x7F));
+    EXPECT_EQ(ChangedOffsets(*loaded.image, built.bytes), std::vector<std::uint32_t>{});
+}
+
+// A 512 KiB flash in a 1 MiB file: records behind 0x80000 load, but Save
+// writes only the first 0x80000 bytes, so no edit of them may be accepted.
+TEST(Encoders, RefuseRecordsAtOrBeyondTheFlashSize)
+{
+    ProgRecord tv;
+    tv.videoPid = 1;
+    // The satellite straddles 0x80000; everything after it lies wholly beyond.
+    const BuiltImage built = ImageBuilder(1)
+                                 .ImageSize(testing::kLayout2Size)
+                                 .RecordsAt(0x80000 - 10)
+                                 .AddSat(SatRecord{})
+                                 .AddTp(TpRecord{})
+                                 .AddTv(tv)
+                                 .AddRadio(ProgRecord{})
+                                 .Build();
+    LoadedImage loaded(built);
+    ASSERT_TRUE(loaded.loaded);
+    ASSERT_EQ(loaded.image->flashSize, testing::kLayout1Size);
+    const ChannelDatabase& db = *loaded.db;
+    ASSERT_EQ(db.numSats + db.numTps + db.numTv + db.numRadio, 4);
+
+    EXPECT_FALSE(IsSavable(*loaded.image, db.sats[0]));
+    EXPECT_FALSE(EncodeSat(*loaded.image, db.sats[0]));
+    EXPECT_FALSE(IsSavable(*loaded.image, db.tps[0]));
+    EXPECT_FALSE(EncodeTp(*loaded.image, db.tps[0]));
+    for (const ProgRecord& prog : db.AllProgs()) {
+        ProgRecord edited = prog;
+        edited.unlocked = 1;
+        EXPECT_FALSE(IsSavable(*loaded.image, edited));
+        EXPECT_FALSE(EncodeProg(*loaded.image, edited));
+    }
+    EXPECT_EQ(ChangedOffsets(*loaded.image, built.bytes), std::vector<std::uint32_t>{});
+}
+
+TEST(Encoders, RefuseAProgramWhoseEntryLiesAtOrBeyondTheFlashSize)
+{
+    // The TV block's last header position in a 512 KiB flash, with entries that
+    // run past 0x80000: the first 8188 point outside the buffer and are
+    // skipped, entry 8188 (at 0x80000) is the one held.
+    BuiltImage built = ImageBuilder(1).ImageSize(testing::kLayout2Size).OmitBlock(BlockId::TvPrograms).Build();
+    constexpr std::uint32_t header = 0x77FFC;
+    constexpr std::uint32_t held = 8188;
+    testing::PutHeader(built.bytes, header, BlockId::TvPrograms, held + 1);
+    for (std::uint32_t k = 0; k < held; ++k)
+        testing::PutEntry(built.bytes, header + kBlockHeaderSize + kEntrySize * k, 0, 0xFFFFFF);
+    ProgRecord tv;
+    tv.videoPid = 1;
+    testing::PutProgRecord(built.bytes, 0x2000, tv);
+    const std::uint32_t entry = header + kBlockHeaderSize + kEntrySize * held;
+    ASSERT_EQ(entry, 0x80000u);
+    testing::PutEntry(built.bytes, entry, 0, 0x2000);
+
+    LoadedImage loaded(built);
+    ASSERT_EQ(loaded.db->numTv, 1);
+    ProgRecord edited = loaded.db->tvProgs[0];
+    EXPECT_EQ(edited.tableIndex, held);
+    edited.favBits = 0x02;
+    EXPECT_FALSE(IsSavable(*loaded.image, edited));
+    EXPECT_FALSE(EncodeProg(*loaded.image, edited));
+    EXPECT_FALSE(UpdateProgFlags(*loaded.image, edited, 0x02));
+    EXPECT_EQ(ChangedOffsets(*loaded.image, built.bytes), std::vector<std::uint32_t>{});
 }
 
 TEST(Encoders, LeaveDirectoryEntriesOfSatellitesAndTranspondersAlone)
@@ -248,7 +326,7 @@ TEST(Encoders, WriteNothingForARecordThatWouldRunPastTheBuffer)
     ProgRecord prog;
     prog.entryWord = kImageCapacity - 35;
     prog.satId = 0xFFFF;
-    EXPECT_FALSE(EncodeProg(*image, prog, 0));
+    EXPECT_FALSE(EncodeProg(*image, prog));
     EXPECT_EQ(std::count(image->bytes.begin(), image->bytes.end(), 0), kImageCapacity);
 }
 

@@ -84,6 +84,7 @@ BuiltImage SampleImage()
     ProgRecord radio = noVideo;
     radio.progName = Name("Radio 105");
     radio.satId = 42;  // no satellite has this id
+    radio.videoPid = 0x0ABC;  // bits the radio table does not decode
     builder.AddRadio(radio);
     return builder.Build();
 }
@@ -113,6 +114,11 @@ private slots:
     void anUnchangedNameKeepsItsBytes();
     void asksBeforeUnsavedEditsAreDropped();
     void savesAnImageThatDiffersExactlyWhereTheEditsWent();
+    void aRadioProgramKeepsItsVideoBitsAndTakesNoVideoPid();
+    void lockAndFavouritesReachTheEditedRowAmongEqualEntries();
+    void aRecordBeyondTheFlashSizeOpensNoEditor_data();
+    void aRecordBeyondTheFlashSizeOpensNoEditor();
+    void openAsksBeforeEditsAreDroppedAndCancelKeepsThem();
 
 private:
     // Selects a list row and double-clicks; `act` runs on the editor.
@@ -492,6 +498,141 @@ void EditCycleTest::savesAnImageThatDiffersExactlyWhereTheEditsWent()
     QCOMPARE(changed, QList<std::uint32_t>({at + 12, at + 13}));
     dlg_->close();
     QVERIFY(platform_.questions.empty());
+}
+
+void EditCycleTest::aRadioProgramKeepsItsVideoBitsAndTakesNoVideoPid()
+{
+    using namespace res::prog_edit;
+    dlg_->kindTabs->setCurrentIndex(1);
+    QCOMPARE(Cell(1, 1), QStringLiteral("Radio 105"));
+    EditRow(1, [](QDialog* editor) {
+        QLineEdit* videoPid = res::FindControl<QLineEdit>(editor, IDC_VIDEO_PID);
+        QCOMPARE(videoPid->text(), QStringLiteral("0"));
+        QVERIFY(!videoPid->isEnabled());
+        videoPid->setText(QStringLiteral("1234"));  // whatever stands there is not read
+        Type(editor, IDC_NAME, QStringLiteral("Radio 106"));
+        Click(editor, IDC_OK);
+    });
+    const std::uint32_t at = built_.RecordOffset(BlockId::RadioPrograms, 0);
+    for (std::uint32_t i = 8; i < 12; ++i)
+        QCOMPARE(ImageByte(at + i), built_.bytes[at + i]);
+    QCOMPARE(Cell(1, 1), QStringLiteral("Radio 106"));
+
+    // A TV-table program without video listed beside it still takes one.
+    EditRow(0, [](QDialog* editor) {
+        QVERIFY(res::FindControl<QLineEdit>(editor, IDC_VIDEO_PID)->isEnabled());
+        Click(editor, IDC_CANCEL);
+    });
+}
+
+void EditCycleTest::lockAndFavouritesReachTheEditedRowAmongEqualEntries()
+{
+    using namespace res::prog_edit;
+    // Both TV entries name the first record with the same flag byte.
+    BuiltImage image = SampleImage();
+    const std::uint32_t first = image.EntryOffset(BlockId::TvPrograms, 0);
+    const std::uint32_t second = image.EntryOffset(BlockId::TvPrograms, 1);
+    std::copy_n(image.bytes.begin() + first, 4, image.bytes.begin() + second);
+    built_ = image;
+    Open(image.bytes);
+    QCOMPARE(dlg_->channelList->model()->rowCount(), 2);
+    EditRow(1, [](QDialog* editor) {
+        Choose(editor, IDC_CHILD_LOCK, 0);
+        res::FindControl<QCheckBox>(editor, IDC_FAVOURITES[3])->setChecked(true);  // News
+        Click(editor, IDC_OK);
+    });
+    QCOMPARE(ImageByte(first), std::uint8_t{0x7F});
+    QCOMPARE(ImageByte(second), std::uint8_t{0x7E & ~0x10});
+    QCOMPARE(Cell(0, 8), QStringLiteral("0"));
+    QCOMPARE(Cell(1, 8), QStringLiteral("1"));
+    QCOMPARE(Cell(1, 9), QStringLiteral("News/"));
+}
+
+void EditCycleTest::aRecordBeyondTheFlashSizeOpensNoEditor_data()
+{
+    QTest::addColumn<int>("listType");
+    QTest::newRow("satellite") << int{kListSatellites};
+    QTest::newRow("transponder") << int{kListSatTransponders};
+    QTest::newRow("program") << int{kListAllPrograms};
+}
+
+void EditCycleTest::aRecordBeyondTheFlashSizeOpensNoEditor()
+{
+    QFETCH(int, listType);
+    // A 512 KiB flash in a 1 MiB file whose records lie behind 0x80000: they
+    // load and show, but Save writes only the first 0x80000 bytes.
+    SatRecord sat;
+    sat.satId = 1;
+    sat.lnbType = 2;
+    sat.lnbPower = 2;
+    TpRecord tp;
+    tp.satId = 1;
+    ProgRecord tv;
+    tv.videoPid = 1;
+    const BuiltImage image =
+        ImageBuilder(1).ImageSize(0x100000).RecordsAt(0x80000).AddSat(sat).AddTp(tp).AddTv(tv).Build();
+    built_ = image;
+    Open(image.bytes);
+    dlg_->selectedSat = 0;
+    dlg_->FillList(static_cast<std::uint32_t>(listType));
+    QCOMPARE(dlg_->channelList->model()->rowCount(), 1);
+
+    bool opened = false;
+    QTimer watch;  // ends with this test, fired or not
+    watch.setSingleShot(true);
+    watch.callOnTimeout([&opened] {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            opened = true;
+            static_cast<QDialog*>(modal)->reject();
+        }
+    });
+    watch.start(0);
+    dlg_->channelList->selectRow(0);
+    dlg_->OnListDblClk();
+    QCoreApplication::processEvents();
+    QVERIFY(!opened);
+    QCOMPARE(platform_.messages.size(), std::size_t{1});
+    QCOMPARE(platform_.messages[0].text,
+             QStringLiteral("This record lies beyond the image's flash size and cannot be saved."));
+    QCOMPARE(platform_.messages[0].caption, QStringLiteral("Waring"));
+    QVERIFY(ImageNow() == image.bytes);
+    QVERIFY(!dlg_->HasUnsavedEdits());
+}
+
+void EditCycleTest::openAsksBeforeEditsAreDroppedAndCancelKeepsThem()
+{
+    EditRow(0, [](QDialog* editor) {
+        Type(editor, res::prog_edit::IDC_SERVICE_ID, QStringLiteral("4321"));
+        Click(editor, res::prog_edit::IDC_OK);
+    });
+    const Bytes edited = ImageNow();
+    QVERIFY(edited != built_.bytes);
+
+    // No: the file dialog is not even shown.
+    platform_.yesNoAnswers.push_back(false);
+    dlg_->OnCommand(res::IDC_OPEN);
+    QCOMPARE(platform_.questions.size(), std::size_t{1});
+    QCOMPARE(platform_.questions[0].caption, QStringLiteral("Korvex"));
+    QCOMPARE(platform_.openFilters.size(), qsizetype{1});  // the Open of init() only
+
+    // Yes, then Cancel in the file dialog: the edited image stays open.
+    platform_.yesNoAnswers.push_back(true);
+    platform_.openAnswers.push_back(std::nullopt);
+    dlg_->OnCommand(res::IDC_OPEN);
+    QCOMPARE(platform_.openFilters.size(), qsizetype{2});
+    QVERIFY(ImageNow() == edited);
+    QVERIFY(dlg_->HasUnsavedEdits());
+    QCOMPARE(Cell(0, 2), QStringLiteral("4321"));
+    dlg_->channelTree->setCurrentItem(SatelliteRoot());
+    QCOMPARE(app_.state().list().ListType, kListSatellites);
+
+    const QString target = dir_.filePath(QStringLiteral("kept.bin"));
+    platform_.saveAnswers.push_back(target);
+    dlg_->OnFileSave();
+    QCOMPARE(platform_.messages.back().text, QStringLiteral("Save Success!"));
+    QFile saved(target);
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    QCOMPARE(saved.readAll(), QByteArray(reinterpret_cast<const char*>(edited.data()), static_cast<qsizetype>(edited.size())));
 }
 
 int main(int argc, char** argv)

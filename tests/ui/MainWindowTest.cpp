@@ -15,6 +15,7 @@
 #include <QAbstractItemModelTester>
 #include <QDialog>
 #include <QFile>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -24,6 +25,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
 #include <QtTest>
 
 #include <functional>
@@ -110,9 +112,10 @@ private slots:
     void opensAnImageAndShowsCountersTreeAndPrograms();
     void refusesBadFilesWithTheirMessage_data();
     void refusesBadFilesWithTheirMessage();
-    void aRefusedOpenClearsTheEarlierImagesView();
+    void aFileThatCannotBeOpenedLeavesTheOpenImageAsItWas_data();
+    void aFileThatCannotBeOpenedLeavesTheOpenImageAsItWas();
     void aFileThatCannotBeReadIsNamedInTheWarning();
-    void cancellingOpenStopsSaveAndTreeSelection();
+    void cancellingOpenKeepsTheImageOpen();
     void labelsTreeNodes();
     void transponderNodesSelectTheirOwnTransponder();
     void listsSatellitesWithTheirColumns();
@@ -133,6 +136,8 @@ private:
     QString Cell(int row, int column) const;
     int Rows() const { return dlg_->channelList->model()->rowCount(); }
     QStringList Headers() const;
+    // Everything the window shows of an image: tree labels, counters, cells.
+    QStringList ShownTexts() const;
     QString Counter(int id) const { return res::FindControl<QLabel>(dlg_.get(), id)->text(); }
     void SelectTreeNode(QTreeWidgetItem* item) { dlg_->channelTree->setCurrentItem(item); }
     QTreeWidgetItem* SatelliteRoot() const { return dlg_->channelTree->topLevelItem(1); }
@@ -170,6 +175,21 @@ void MainWindowTest::Open(const Bytes& bytes)
 {
     platform_.openAnswers.push_back(WriteTestFile(dir_, QStringLiteral("image.bin"), bytes));
     dlg_->OnCommand(res::IDC_OPEN);
+}
+
+QStringList MainWindowTest::ShownTexts() const
+{
+    QStringList texts;
+    for (QTreeWidgetItemIterator it(dlg_->channelTree); *it; ++it)
+        texts << (*it)->text(0);
+    for (const int id : {res::IDC_SAT_COUNT, res::IDC_TP_COUNT, res::IDC_TV_COUNT, res::IDC_RADIO_COUNT})
+        texts << Counter(id);
+    texts << Headers();
+    const QAbstractItemModel* model = dlg_->channelList->model();
+    for (int row = 0; row < model->rowCount(); ++row)
+        for (int column = 0; column < model->columnCount(); ++column)
+            texts << Cell(row, column);
+    return texts;
 }
 
 QString MainWindowTest::Cell(int row, int column) const
@@ -353,9 +373,10 @@ void MainWindowTest::refusesBadFilesWithTheirMessage_data()
     for (auto& b : random)
         b = static_cast<std::uint8_t>(rng());
     Bytes largest = ImageBuilder(2).Build().bytes;
-    QTest::newRow("empty file") << Bytes{} << true << 1u;
-    QTest::newRow("one byte") << Bytes{0x36} << true << 1u;
-    QTest::newRow("1,048,576 random bytes") << random << true << 1u;
+    // A refused file is never the open image.
+    QTest::newRow("empty file") << Bytes{} << true << 0u;
+    QTest::newRow("one byte") << Bytes{0x36} << true << 0u;
+    QTest::newRow("1,048,576 random bytes") << random << true << 0u;
     QTest::newRow("1,048,577 bytes") << Bytes(kImageCapacity + 1, 0) << true << 0u;
     QTest::newRow("exactly 1,048,576 bytes, a good image") << largest << false << 1u;
 }
@@ -373,16 +394,50 @@ void MainWindowTest::refusesBadFilesWithTheirMessage()
     QCOMPARE(app_.state().image().fileOpened, fileOpened);
 }
 
-void MainWindowTest::aRefusedOpenClearsTheEarlierImagesView()
+void MainWindowTest::aFileThatCannotBeOpenedLeavesTheOpenImageAsItWas_data()
 {
-    Open(SampleImage().Build().bytes);
-    QVERIFY(Rows() > 0);
-    Open(Bytes(100, 0));
-    ExpectOnlyMessage(QStringLiteral("The bin file is not right!"), QStringLiteral("Waring"), MessageIcon::Warning);
-    QCOMPARE(Rows(), 0);
-    QCOMPARE(dlg_->channelTree->topLevelItemCount(), 0);
-    QVERIFY(Counter(res::IDC_SAT_COUNT).isEmpty());
-    QCOMPARE(app_.state().database().numSats, std::uint16_t{0});
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("message");
+    const QString notRight = QStringLiteral("The bin file is not right!");
+    QTest::newRow("not a channel image")
+        << WriteTestFile(dir_, QStringLiteral("zeros.bin"), Bytes(100, 0)) << notRight;
+    Bytes signatureAt4 = SampleImage().Build().bytes;
+    std::copy_n("xxxx6CGHLSWZ", 12, signatureAt4.begin());
+    QTest::newRow("signature at offset 4") << WriteTestFile(dir_, QStringLiteral("at4.bin"), signatureAt4) << notRight;
+    QTest::newRow("1,048,577 bytes")
+        << WriteTestFile(dir_, QStringLiteral("long.bin"), Bytes(kImageCapacity + 1, 0)) << notRight;
+    const QString missing = dir_.filePath(QStringLiteral("missing.bin"));
+    QTest::newRow("a file that is not there") << missing << missing;
+}
+
+void MainWindowTest::aFileThatCannotBeOpenedLeavesTheOpenImageAsItWas()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, message);
+    const Bytes shown = SampleImage().Build().bytes;
+    Open(shown);
+    SelectTreeNode(SatelliteRoot()->child(1));
+    const QStringList texts = ShownTexts();
+    const std::uint32_t listType = app_.state().list().ListType;
+
+    platform_.openAnswers.push_back(path);
+    dlg_->OnCommand(res::IDC_OPEN);
+    QCOMPARE(platform_.messages.size(), std::size_t{1});
+    QVERIFY2(platform_.messages[0].text.contains(message), qPrintable(platform_.messages[0].text));
+    QCOMPARE(platform_.messages[0].caption, QStringLiteral("Waring"));
+
+    QCOMPARE(ShownTexts(), texts);
+    QCOMPARE(app_.state().list().ListType, listType);
+    QCOMPARE(app_.state().image().fileOpened, 1u);
+    QVERIFY(std::equal(shown.begin(), shown.end(), app_.state().image().bytes.begin()));
+    QCOMPARE(app_.state().database().numSats, std::uint16_t{3});
+    SelectTreeNode(dlg_->channelTree->topLevelItem(0));
+    QCOMPARE(app_.state().list().ListType, kListAllPrograms);
+    const QString saved = dir_.filePath(QStringLiteral("still-saves.bin"));
+    platform_.saveAnswers.push_back(saved);
+    dlg_->OnFileSave();
+    QCOMPARE(platform_.messages.back().text, QStringLiteral("Save Success!"));
+    QCOMPARE(QFileInfo(saved).size(), static_cast<qint64>(shown.size()));
 }
 
 void MainWindowTest::aFileThatCannotBeReadIsNamedInTheWarning()
@@ -395,20 +450,22 @@ void MainWindowTest::aFileThatCannotBeReadIsNamedInTheWarning()
     QCOMPARE(platform_.messages[0].caption, QStringLiteral("Waring"));
 }
 
-void MainWindowTest::cancellingOpenStopsSaveAndTreeSelection()
+void MainWindowTest::cancellingOpenKeepsTheImageOpen()
 {
     Open(SampleImage().Build().bytes);
-    const int rows = Rows();
+    const QStringList texts = ShownTexts();
     platform_.openAnswers.push_back(std::nullopt);
     dlg_->OnFileOpen();
-    QCOMPARE(app_.state().image().fileOpened, 0u);
-    QCOMPARE(Rows(), rows);
-    QCOMPARE(Counter(res::IDC_SAT_COUNT), QStringLiteral("Sat: 3"));
+    QVERIFY(platform_.messages.empty());
+    QCOMPARE(app_.state().image().fileOpened, 1u);
+    QCOMPARE(ShownTexts(), texts);
     SelectTreeNode(SatelliteRoot());
-    QCOMPARE(app_.state().list().ListType, kListAllPrograms);
+    QCOMPARE(app_.state().list().ListType, kListSatellites);
+    const QString saved = dir_.filePath(QStringLiteral("after-cancel.bin"));
+    platform_.saveAnswers.push_back(saved);
     dlg_->OnFileSave();
-    ExpectOnlyMessage(QStringLiteral("Please open file first!"), QStringLiteral("Waring"), MessageIcon::Warning);
-    QVERIFY(platform_.saveInitialNames.isEmpty());
+    ExpectOnlyMessage(QStringLiteral("Save Success!"), QStringLiteral("save"), MessageIcon::Information);
+    QVERIFY(QFileInfo::exists(saved));
 }
 
 void MainWindowTest::labelsTreeNodes()
