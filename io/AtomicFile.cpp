@@ -3,7 +3,44 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <cerrno>
+#include <cstring>
+
+#include <unistd.h>
+
 namespace korvex {
+namespace {
+
+QString SystemReason(int error)
+{
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+// QSaveFile reports a failed write of its temporary file as "Unknown error",
+// which tells a user nothing about a full disk. The bytes therefore go out
+// through the temporary file's own descriptor, and reach the disk before the
+// commit, so that the system's own reason is kept (no space left on device,
+// disk quota exceeded, file too large, input/output error).
+QString WriteAndSync(int fd, QByteArrayView bytes)
+{
+    const char* next = bytes.data();
+    qsizetype left = bytes.size();
+    while (left > 0) {
+        const ssize_t written = ::write(fd, next, static_cast<std::size_t>(left));
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            return SystemReason(errno);
+        }
+        next += written;
+        left -= written;
+    }
+    if (::fsync(fd) != 0 && errno != EINVAL && errno != EROFS)
+        return SystemReason(errno);
+    return {};
+}
+
+} // namespace
 
 QString WriteFileAtomically(const QString& path, QByteArrayView bytes)
 {
@@ -17,15 +54,14 @@ QString WriteFileAtomically(const QString& path, QByteArrayView bytes)
         return QStringLiteral("the file is read-only");
 
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return file.errorString();
-    if (file.write(bytes.data(), bytes.size()) != bytes.size()) {
-        const QString reason = file.errorString();
+    if (const QString reason = WriteAndSync(file.handle(), bytes); !reason.isEmpty()) {
         file.cancelWriting();
         return reason;
     }
-    // commit() flushes, syncs and renames; only its success means the file
-    // on disk holds the new bytes.
+    // commit() renames the temporary file over the target; only its success
+    // means the file on disk holds the new bytes.
     if (!file.commit())
         return file.errorString().isEmpty() ? QStringLiteral("the file could not be replaced")
                                             : file.errorString();
