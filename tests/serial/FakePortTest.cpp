@@ -11,9 +11,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <latch>
 #include <mutex>
+#include <thread>
 
 namespace korvex::serial {
 namespace {
@@ -35,6 +37,12 @@ protected:
     SerialPortFake()
     {
         layer.AddDevice(u"COM3");
+        SetUpPort();
+    }
+
+    // Port 3, notifying the test's thread.
+    void SetUpPort()
+    {
         comm.SetPortNumber(kPort);
         comm.targetThreadId = inbox.Id();
         comm.targetThread = OpenThread(inbox.Id());
@@ -245,6 +253,66 @@ TEST_F(SerialPortFake, AThreadThatCannotEndInTimeIsKeptAndCollectedLater)
     EXPECT_EQ(port.eventThread->ExitCode(), 0u);
     EXPECT_TRUE(port.StopEventThread());
     EXPECT_EQ(port.eventThread, nullptr);
+}
+
+TEST_F(SerialPortFake, RecreatingOrReleasingTheObjectsEndsTheThreadFirst)
+{
+    struct Case {
+        const char* what;
+        std::function<void()> run;
+        std::vector<std::string> calls;
+        bool portStaysOpen;
+    };
+    const Case cases[] = {
+        // CreateObjects forgets the port handle, so it closes the port first.
+        {"CreateObjects", [&] { comm.CreateObjects(); }, {"Purge 0x5", "SetEventMask 0x0", "Close"}, false},
+        {"ReleaseObjects", [&] { comm.ReleaseObjects(); }, {"SetEventMask 0x0"}, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        OpenWithEventThread();
+        layer.ClearCalls();
+
+        c.run();
+        EXPECT_EQ(comm.eventThread, nullptr);
+        EXPECT_EQ(layer.Calls(), c.calls);
+        EXPECT_EQ(comm.portHandle != kInvalidPortHandle, c.portStaysOpen);
+
+        comm.CreateObjects();
+        SetUpPort();
+    }
+
+    // Created again, the object works as a new one.
+    OpenWithEventThread();
+    EXPECT_EQ(PostedFor({EV_RING}), std::vector<ThreadMessage>{Message(COMM_MSG_RING, 0)});
+}
+
+TEST_F(SerialPortFake, RecreatingTheObjectsWaitsForAThreadThatOutlivedItsStop)
+{
+    HeldRing port(kFlagOverlapped, true, layer, {});
+    port.SetPortNumber(kPort);
+    ASSERT_TRUE(port.OpenPort());
+    layer.PushEvent(EV_RING);
+    ASSERT_TRUE(WaitUntil([&] { return port.entered.try_wait(); }));
+
+    // The notification is let go only once the stop inside CreateObjects has
+    // given up and the port is closed: the thread then still runs, on the
+    // events that CreateObjects is about to replace. (Or after the tests'
+    // patience, so that a CreateObjects that does not wait cannot hang.)
+    const auto closed = [&] {
+        const std::vector<std::string> calls = layer.Calls();
+        return std::ranges::find(calls, "Close") != calls.end();
+    };
+    std::thread releaser([&] {
+        WaitUntil(closed);
+        port.release.count_down();
+    });
+    port.CreateObjects();
+    releaser.join();
+
+    EXPECT_EQ(port.eventThread, nullptr);
+    ASSERT_NE(port.waitOverlapped.event, nullptr);
+    EXPECT_FALSE(port.waitOverlapped.event->IsSet());
 }
 
 TEST_F(SerialPortFake, OpenPortOnAnOpenPortClosesItAndOpensItAgain)
