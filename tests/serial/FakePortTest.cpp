@@ -23,7 +23,6 @@ namespace {
 using testing::Inbox;
 using testing::kPatience;
 using testing::WaitUntil;
-using namespace std::chrono_literals;
 
 constexpr std::uint32_t kPort = 3;
 
@@ -195,16 +194,22 @@ TEST_F(SerialPortFake, AFailedEventMaskEndsTheThreadAndIsShownOnTheUserInterface
     EXPECT_EQ(port.eventThread, nullptr);
 }
 
-TEST_F(SerialPortFake, StopEndsAPendingWaitWithinTheLimit)
+TEST_F(SerialPortFake, StopEndsAPendingWait)
 {
     for (const bool maskChangeEndsWait : {true, false}) {
         SCOPED_TRACE(maskChangeEndsWait ? "the mask change ends the wait" : "only the wait event ends it");
         layer.SetWaitEndsOnMaskChange(maskChangeEndsWait);
         OpenWithEventThread();
 
-        const auto start = std::chrono::steady_clock::now();
-        EXPECT_TRUE(comm.StopEventThread());
-        EXPECT_LT(std::chrono::steady_clock::now() - start, kStopWait);
+        // A wait that is not woken never ends here. A woken thread that a
+        // loaded machine does not run within the stop's limit makes the stop
+        // report false; its request stands, so the thread still ends, and a
+        // second stop collects it.
+        if (!comm.StopEventThread()) {
+            ASSERT_NE(comm.eventThread, nullptr);
+            ASSERT_TRUE(comm.eventThread->WaitForEnd(kPatience)) << "the wait was not woken";
+            EXPECT_TRUE(comm.StopEventThread());
+        }
         EXPECT_EQ(comm.eventThread, nullptr);
         EXPECT_FALSE(comm.waitOverlapped.event->IsSet()) << "ready for the next thread";
         comm.ClosePort();
@@ -240,11 +245,14 @@ TEST_F(SerialPortFake, AThreadThatCannotEndInTimeIsKeptAndCollectedLater)
     layer.PushEvent(EV_RING);
     ASSERT_TRUE(WaitUntil([&] { return port.entered.try_wait(); }));
 
+    // The stop waits its limit, then gives up instead of waiting for the
+    // thread. The upper bound leaves a loaded machine any overshoot: only a
+    // limit far off, or a wait for the thread itself, gets there.
     const auto start = std::chrono::steady_clock::now();
     EXPECT_FALSE(port.StopEventThread());
     const auto waited = std::chrono::steady_clock::now() - start;
     EXPECT_GE(waited, kStopWait);
-    EXPECT_LT(waited, kStopWait + 400ms);
+    EXPECT_LT(waited, kPatience);
     ASSERT_NE(port.eventThread, nullptr);
 
     // The stop request stands: let go, the thread ends by itself.
