@@ -6,28 +6,15 @@
 #include <cerrno>
 
 namespace korvex::serial {
-namespace {
-
-bool MakeNonBlockingAndPrivate(int fd)
-{
-    const int statusFlags = fcntl(fd, F_GETFL);
-    const int descriptorFlags = fcntl(fd, F_GETFD);
-    return statusFlags >= 0 && descriptorFlags >= 0 && fcntl(fd, F_SETFL, statusFlags | O_NONBLOCK) == 0 &&
-           fcntl(fd, F_SETFD, descriptorFlags | FD_CLOEXEC) == 0;
-}
-
-} // namespace
 
 std::unique_ptr<ManualResetEvent> ManualResetEvent::Create()
 {
+    // Close-on-exec from the moment the pipe exists: a program that another
+    // thread starts meanwhile must not inherit either end. Non-blocking, so
+    // that setting and resetting never wait.
     int ends[2];
-    if (pipe(ends) != 0)
+    if (pipe2(ends, O_CLOEXEC | O_NONBLOCK) != 0)
         return nullptr;
-    if (!MakeNonBlockingAndPrivate(ends[0]) || !MakeNonBlockingAndPrivate(ends[1])) {
-        close(ends[0]);
-        close(ends[1]);
-        return nullptr;
-    }
     return std::unique_ptr<ManualResetEvent>(new ManualResetEvent(ends[0], ends[1]));
 }
 

@@ -20,12 +20,6 @@ cnComm::cnComm(std::uint32_t openFlags, bool startThreadOnOpen, PortLayer& layer
 cnComm::~cnComm()
 {
     ClosePortSteps();
-    if (eventThread) {
-        // A stop that timed out earlier: the thread runs on this object, so
-        // it must end before the object does.
-        RequestStop();
-        eventThread.reset();
-    }
     ReleaseObjectsSteps();
 }
 
@@ -49,6 +43,11 @@ void cnComm::ClosePortSteps()
 
 void cnComm::CreateObjects()
 {
+    // Run again on a used object, this starts it afresh: the port is closed
+    // (its handle is about to be forgotten) and the event thread has ended
+    // before anything that the thread uses is replaced.
+    ClosePortSteps();
+    EndEventThread();
     portName.fill(u'\0');
     lineSettings = DeviceControlBlock{};
     lineSettings.length = sizeof(DeviceControlBlock);
@@ -59,7 +58,6 @@ void cnComm::CreateObjects()
     targetThread = 0;
     rxThreshold = 0;
     eventMask = kDefaultEventMask;
-    // eventThread starts null; a held thread is never dropped here.
     waitOverlapped = Overlapped{ManualResetEvent::Create()};
     lock.emplace();
 }
@@ -71,11 +69,11 @@ void cnComm::ReleaseObjects()
 
 void cnComm::ReleaseObjectsSteps()
 {
+    // The event thread waits on the wait event: it ends first.
+    EndEventThread();
     readOverlapped.event.reset();
     writeOverlapped.event.reset();
-    // A held event thread still waits on this one.
-    if (!eventThread)
-        waitOverlapped.event.reset();
+    waitOverlapped.event.reset();
     lock.reset();
 }
 
@@ -162,6 +160,16 @@ void cnComm::RequestStop()
     layer_.SetEventMask(portHandle, 0);
     if (waitOverlapped.event)
         waitOverlapped.event->Set();
+}
+
+void cnComm::EndEventThread()
+{
+    if (!eventThread)
+        return;
+    // Also a thread that outlived an earlier stop: the request is repeated
+    // and the wait has no limit, since what the thread uses goes next.
+    RequestStop();
+    eventThread.reset();
 }
 
 bool cnComm::StopEventThread()

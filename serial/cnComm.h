@@ -17,6 +17,13 @@
 // thread ends at its next check, and a later StopEventThread, or the
 // destructor, collects it.
 //
+// The events, the lock and the fields that the thread reads are replaced or
+// freed only by CreateObjects, ReleaseObjects and the destructor, and each
+// of them first ends a held event thread and waits for its end without a
+// limit; so whatever the order of calls, nothing goes while the thread can
+// still use it. They must not run on the event thread (in a notification):
+// no thread can wait for its own end.
+//
 // A derived class that replaces notifications must stop the event thread in
 // its own destructor: the base destructor runs after the derived part is gone.
 
@@ -76,9 +83,11 @@ public:
     // Purges the output side, stops the event thread, closes the port. On a
     // closed port it does nothing.
     virtual void ClosePort();
-    // Resets the fields and creates the three events and the lock.
+    // Resets the fields and creates the three events and the lock. On an
+    // object in use it first closes the port and ends the event thread.
     virtual void CreateObjects();
-    // Closes the events that exist and deletes the lock.
+    // Closes the events that exist and deletes the lock, after ending the
+    // event thread. The port stays open.
     virtual void ReleaseObjects();
     // Opens the port named by portName (closing it first when it is open),
     // then starts the event thread if startThreadOnOpen.
@@ -126,6 +135,7 @@ private:
     void ClosePortSteps();
     void ReleaseObjectsSteps();
     void RequestStop();
+    void EndEventThread();
     void Post(std::uint32_t message, std::intptr_t second);
     QString EventMaskFailureText(PortHandle handle, std::uint32_t mask, int error) const;
 

@@ -5,14 +5,23 @@
 #include "serial/cnComm.h"
 #include "tests/serial/SerialTestSupport.h"
 
+#include <dirent.h>
+#include <fcntl.h>
 #include <pty.h>
 #include <termios.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
+#include <functional>
+#include <iterator>
+#include <optional>
+#include <set>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace korvex::serial {
 namespace {
@@ -41,6 +50,22 @@ struct Pty {
     int slave = -1;
     std::string path;
 };
+
+// The descriptors that the process holds open.
+std::set<int> OpenDescriptors()
+{
+    std::set<int> open;
+    DIR* listing = opendir("/proc/self/fd");
+    if (!listing)
+        return open;
+    while (const dirent* entry = readdir(listing)) {
+        if (entry->d_name[0] != '.')
+            open.insert(std::atoi(entry->d_name));
+    }
+    open.erase(dirfd(listing));
+    closedir(listing);
+    return open;
+}
 
 class SerialPortPty : public ::testing::Test {
 protected:
@@ -147,6 +172,29 @@ TEST_F(SerialPortPty, ClosesAndOpensAgain)
     Send("Z");
     ASSERT_TRUE(WaitUntil([&] { return !inbox.Empty(); }));
     EXPECT_EQ(inbox.Take(), (std::vector<ThreadMessage>{{COMM_MSG_RXCHAR, kPtyPort, 0}}));
+}
+
+TEST_F(SerialPortPty, EveryDescriptorItCreatesIsClosedOnExec)
+{
+    // A program started while a port is open inherits none of them.
+    std::optional<cnComm> constructed;
+    const std::pair<const char*, std::function<void()>> steps[] = {
+        {"constructing a port object", [&] { constructed.emplace(kFlagOverlapped, true, layer, EventLoopReport{}); }},
+        {"opening the port", [&] {
+             comm.SetPortNumber(kPtyPort);
+             EXPECT_TRUE(comm.OpenPort());
+         }},
+    };
+    for (const auto& [what, step] : steps) {
+        SCOPED_TRACE(what);
+        const std::set<int> before = OpenDescriptors();
+        step();
+        std::set<int> created;
+        std::ranges::set_difference(OpenDescriptors(), before, std::inserter(created, created.end()));
+        EXPECT_FALSE(created.empty());
+        for (const int fd : created)
+            EXPECT_NE(fcntl(fd, F_GETFD) & FD_CLOEXEC, 0) << "descriptor " << fd;
+    }
 }
 
 } // namespace
