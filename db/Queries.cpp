@@ -48,4 +48,15 @@ std::uint16_t FindSatIndex(const FlashImage& image, std::uint16_t satId)
     return found;
 }
 
+std::vector<std::string_view> RecordNames(const ChannelDatabase& db)
+{
+    std::vector<std::string_view> names;
+    names.reserve(std::size_t{db.numSats} + db.numProgs);
+    for (const SatRecord& sat : db.Sats())
+        names.push_back(NameView(sat.satName));
+    for (const ProgRecord& prog : db.AllProgs())
+        names.push_back(NameView(prog.progName));
+    return names;
+}
+
 } // namespace korvex

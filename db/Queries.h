@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <string_view>
+#include <vector>
 
 namespace korvex {
 
@@ -26,5 +28,9 @@ std::size_t CollectTpProgs(const ChannelDatabase& db, std::span<ProgRecord> dest
 // equals satId; kNoSatIndex when there is none or the satellite table is
 // missing.
 std::uint16_t FindSatIndex(const FlashImage& image, std::uint16_t satId);
+
+// The name bytes of every satellite and program, as NameView gives them: what
+// tells which charset the image's names are in.
+std::vector<std::string_view> RecordNames(const ChannelDatabase& db);
 
 } // namespace korvex

@@ -1,7 +1,5 @@
 #include "editors/FieldConversions.h"
 
-#include "codepage/CodePage.h"
-
 #include <QComboBox>
 
 #include <cctype>
@@ -13,34 +11,41 @@ QString ShowNumber(std::uint32_t value)
     return QString::number(value);
 }
 
-QString ShowName(const NameBytes& name)
+QString ShowName(const NameBytes& name, const NameCharset& charset)
 {
-    return QString::fromStdU16String(AnsiToUtf16(NameView(name))).left(static_cast<qsizetype>(kNameBytes));
+    return QString::fromStdU16String(charset.Decode(NameView(name))).left(static_cast<qsizetype>(kNameBytes));
 }
 
 int ReadNumber(const QString& text, int maxChars)
 {
-    const std::string bytes = Utf16ToAnsi(text.left(maxChars).toStdU16String());
-    std::size_t i = 0;
-    while (i < bytes.size() && std::isspace(static_cast<unsigned char>(bytes[i])))
+    const QString read = text.left(maxChars);
+    const auto isAscii = [&](qsizetype at, auto test) {
+        return at < read.size() && read[at].unicode() < 0x80 && test(static_cast<unsigned char>(read[at].unicode()));
+    };
+    qsizetype i = 0;
+    while (isAscii(i, [](unsigned char c) { return std::isspace(c) != 0; }))
         ++i;
     bool negative = false;
-    if (i < bytes.size() && (bytes[i] == '+' || bytes[i] == '-')) {
-        negative = bytes[i] == '-';
+    if (isAscii(i, [](unsigned char c) { return c == '+' || c == '-'; })) {
+        negative = read[i] == QLatin1Char('-');
         ++i;
     }
     long long value = 0;
     // At most five characters are ever read, so the value stays small.
-    for (; i < bytes.size() && std::isdigit(static_cast<unsigned char>(bytes[i])); ++i)
-        value = value * 10 + (bytes[i] - '0');
+    for (; isAscii(i, [](unsigned char c) { return std::isdigit(c) != 0; }); ++i)
+        value = value * 10 + (read[i].unicode() - '0');
     return static_cast<int>(negative ? -value : value);
 }
 
-void ReadName(const QString& text, const QString& shownText, NameBytes& field)
+QString ReadName(const QString& text, const QString& shownText, NameBytes& field, const NameCharset& charset)
 {
     if (text == shownText)
-        return;
-    StoreNameBytes(field, Utf16ToAnsi(text.left(static_cast<qsizetype>(kNameBytes)).toStdU16String(), kNameBytes));
+        return {};
+    const EncodedName name = charset.Encode(text.left(static_cast<qsizetype>(kNameBytes)).toStdU16String(), kNameBytes);
+    if (!name.unstorable.empty())
+        return QString::fromStdU16String(name.unstorable);
+    StoreNameBytes(field, name.bytes);
+    return {};
 }
 
 void FillCombo(QComboBox* combo, std::span<const std::string_view> names, unsigned value)

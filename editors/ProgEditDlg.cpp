@@ -64,10 +64,10 @@ bool ProgEditDlg::OnInitDialog()
     // The program's own satellite, found by its satId; empty when none has it.
     const std::uint16_t s = FindSatIndex(state_.image(), EditedProgram.satId);
     Control<QLineEdit>(IDC_SAT_NUMBER)->setText(s == kNoSatIndex ? QString() : ShowNumber(s));
-    Control<QLineEdit>(IDC_SAT_NAME)->setText(s == kNoSatIndex ? QString() : ShowName(state_.database().sats[s].satName));
+    Control<QLineEdit>(IDC_SAT_NAME)->setText(s == kNoSatIndex ? QString() : ShowName(state_.database().sats[s].satName, Charset()));
 
     Control<QLineEdit>(IDC_TP_ID)->setText(ShowNumber(EditedProgram.tpId));
-    shownName_ = ShowName(EditedProgram.progName);
+    shownName_ = ShowName(EditedProgram.progName, Charset());
     Control<QLineEdit>(IDC_NAME)->setText(shownName_);
     // The radio table stores no video PID: its field shows 0 and takes nothing.
     Control<QLineEdit>(IDC_VIDEO_PID)->setText(ShowNumber(EditedProgram.videoPid));
@@ -86,9 +86,9 @@ bool ProgEditDlg::OnInitDialog()
 
 void ProgEditDlg::OnOK()
 {
-    ListState& list = state_.list();
-    list.RecordEdited = 1;
-    ReadName(Control<QLineEdit>(IDC_NAME)->text(), shownName_, EditedProgram.progName);
+    if (!StoreTypedName(IDC_NAME, shownName_, EditedProgram.progName))
+        return;
+    state_.list().RecordEdited = 1;
     if (EditedProgram.table == ProgTable::Tv)
         EditedProgram.videoPid = LowBits(ReadNumber(Control<QLineEdit>(IDC_VIDEO_PID)->text(), 4), 13);
     EditedProgram.audioPid = LowBits(ReadNumber(Control<QLineEdit>(IDC_AUDIO_PID)->text(), 4), 13);

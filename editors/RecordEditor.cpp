@@ -1,7 +1,10 @@
 #include "editors/RecordEditor.h"
 
 #include "db/Encoders.h"
+#include "editors/FieldConversions.h"
 #include "ui/Messages.h"
+
+#include <QLineEdit>
 
 #include <QKeyEvent>
 #include <QPushButton>
@@ -34,6 +37,31 @@ bool RecordEditor::WarnUnlessSavable(bool savable)
         ShowWarning(platform_, parentWidget(),
                     QString::fromUtf8(kBeyondFlashSizeText.data(), static_cast<qsizetype>(kBeyondFlashSizeText.size())));
     return savable;
+}
+
+const NameCharset& RecordEditor::Charset() const
+{
+    return state_.nameCharset().charset;
+}
+
+bool RecordEditor::StoreTypedName(int nameId, const QString& shownText, NameBytes& field)
+{
+    QLineEdit* name = Control<QLineEdit>(nameId);
+    const QString unstorable = ReadName(name->text(), shownText, field, Charset());
+    if (unstorable.isEmpty())
+        return true;
+    QStringList characters;
+    for (const QChar* c = unstorable.begin(); c != unstorable.end(); ++c) {
+        const bool pair = c->isHighSurrogate() && c + 1 != unstorable.end();
+        characters << (pair ? QString(c, 2) : QString(*c));
+        c += pair ? 1 : 0;
+    }
+    ShowWarning(platform_, this,
+                QStringLiteral("The image's names are in %1, which cannot store %2. Nothing was written.")
+                    .arg(QString::fromStdString(Charset().Name()), characters.join(QStringLiteral(" "))));
+    name->setFocus();
+    name->selectAll();
+    return false;
 }
 
 void RecordEditor::keyPressEvent(QKeyEvent* event)

@@ -27,6 +27,15 @@ protected:
     // that OnInitDialog can refuse to open.
     bool WarnUnlessSavable(bool savable);
 
+    // The image's name charset, which names are shown and stored in.
+    const NameCharset& Charset() const;
+
+    // Stores the name typed into the control `nameId` into field (unless it
+    // is the text the editor showed). False, storing nothing, when the charset
+    // cannot store some of its characters: the user is told which, and the
+    // name is selected so that the editor stays open on it.
+    bool StoreTypedName(int nameId, const QString& shownText, NameBytes& field);
+
     void keyPressEvent(QKeyEvent* event) override;
 
     template <typename Widget>

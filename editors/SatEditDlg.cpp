@@ -43,7 +43,7 @@ bool SatEditDlg::OnInitDialog()
         return false;
     const ListState& list = state_.list();
     Control<QLineEdit>(IDC_NUMBER)->setText(ShowNumber(list.RowMap[list.CurrentRow % kMaxListRows]));
-    shownName_ = ShowName(sat->satName);
+    shownName_ = ShowName(sat->satName, Charset());
     Control<QLineEdit>(IDC_NAME)->setText(shownName_);
     Control<QLineEdit>(IDC_LONGITUDE)->setText(ShowNumber(sat->longitude));
     Control<QLineEdit>(IDC_LNB_FRE_LOW)->setText(ShowNumber(sat->lnbFreLow));
@@ -66,8 +66,11 @@ void SatEditDlg::OnOK()
         OnCancel();
         return;
     }
+    NameBytes name = sat->satName;
+    if (!StoreTypedName(IDC_NAME, shownName_, name))
+        return;
     state_.list().RecordEdited = 1;
-    ReadName(Control<QLineEdit>(IDC_NAME)->text(), shownName_, sat->satName);
+    sat->satName = name;
     sat->longitude = static_cast<std::uint16_t>(LowBits(ReadNumber(Control<QLineEdit>(IDC_LONGITUDE)->text(), 4), 16));
     sat->lnbFreLow = static_cast<std::uint16_t>(LowBits(ReadNumber(Control<QLineEdit>(IDC_LNB_FRE_LOW)->text(), 5), 16));
     sat->lnbFreHigh = static_cast<std::uint16_t>(LowBits(ReadNumber(Control<QLineEdit>(IDC_LNB_FRE_HIGH)->text(), 5), 16));

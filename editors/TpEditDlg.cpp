@@ -41,7 +41,7 @@ bool TpEditDlg::OnInitDialog()
         return false;
     }
     Control<QLineEdit>(IDC_SAT_NUMBER)->setText(ShowNumber(s));
-    Control<QLineEdit>(IDC_SAT_NAME)->setText(ShowName(state_.database().sats[s].satName));
+    Control<QLineEdit>(IDC_SAT_NAME)->setText(ShowName(state_.database().sats[s].satName, Charset()));
     Control<QLineEdit>(IDC_TP_NUMBER)->setText(ShowNumber(state_.list().CurrentRow));
     Control<QLineEdit>(IDC_FREQUENCY)->setText(ShowNumber(tp->frequency));
     Control<QLineEdit>(IDC_SYMBOL_RATE)->setText(ShowNumber(tp->symbolRate));

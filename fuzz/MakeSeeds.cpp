@@ -250,7 +250,7 @@ std::vector<std::pair<std::string, Bytes>> ImageSeeds()
     return seeds;
 }
 
-// One typed-text input: code page, text, the name field as it stood, and a
+// One typed-text input: name charset, text, the name field as it stood, and a
 // seed for the other fields.
 Bytes Typed(std::uint8_t codePage, std::u16string_view text, NameBytes name = {}, std::uint8_t seed = 0)
 {
@@ -269,7 +269,8 @@ std::vector<std::pair<std::string, Bytes>> TextSeeds()
     std::vector<std::pair<std::string, Bytes>> seeds;
     auto add = [&](std::string name, Bytes bytes) { seeds.emplace_back(std::move(name), std::move(bytes)); };
     const NameBytes tenChars = Name("ABCDEFGHIJ");
-    for (std::uint8_t page = 0; page < 3; ++page) {
+    // The text target's six charsets: UTF-8, GBK, ASCII, Windows-1251, Big5, Latin-1.
+    for (std::uint8_t page = 0; page < 6; ++page) {
         const std::string p = "page" + std::to_string(page) + "-";
         add(p + "empty", Typed(page, u""));
         add(p + "digits", Typed(page, u"123456"));
@@ -282,6 +283,9 @@ std::vector<std::pair<std::string, Bytes>> TextSeeds()
         add(p + "shortened-name", Typed(page, u"XY", tenChars));
         add(p + "name-as-shown", Typed(page, u"ABCDEFGHIJ", tenChars));
         add(p + "chinese-five", Typed(page, u"\u4E2D\u6587\u53F0\u9891\u9053"));
+        add(p + "traditional-chinese", Typed(page, u"\u83EF\u8996\u65B0\u805E"));
+        add(p + "cyrillic", Typed(page, u"\u041F\u0435\u0440\u0432\u044B\u0439 \u043A\u0430\u043D\u0430\u043B"));
+        add(p + "latin-accents", Typed(page, u"M\u00FCnchen T\u00E9l\u00E9"));
         add(p + "chinese-straddles", Typed(page, u"ABCDEFGHIJK\u4E2D"));
         add(p + "surrogate-pair-at-the-end", Typed(page, u"ABCDEFGHIJK\U0001F600"));
         add(p + "lone-surrogates", Typed(page, u"A\xD800" u"B\xDC00"));

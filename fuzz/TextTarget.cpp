@@ -1,18 +1,19 @@
 // Fuzz target "text": whatever a user can type into an editor's fields.
 //
-// Input: byte 0 picks the code page (the locale's charset: UTF-8, GBK when
-// its locale could be built, ASCII); byte 1 is the number L of UTF-16 units
-// typed; 2L bytes of UTF-16LE text follow; then the 12 bytes of the name field
-// as it stood; whatever remains seeds the other fields of the records.
+// Input: byte 0 picks the name charset (UTF-8, GBK, ASCII, Windows-1251,
+// Big5, Latin-1); byte 1 is the number L of UTF-16 units typed; 2L bytes of
+// UTF-16LE text follow; then the 12 bytes of the name field as it stood;
+// whatever remains seeds the other fields of the records.
 //
 // Every number field is read from the text and stored as the editors store it,
 // then the record is written out: only the field's own bits of its packed word
 // may change, and they must hold the low W bits of what atoi makes of the
 // first N characters. The name is read as the editors read it: at most 12
 // bytes, whole characters only, a zero byte behind a shorter name and the
-// bytes behind that zero left alone.
+// bytes behind that zero left alone; a name with a character the charset
+// cannot store is refused whole.
 
-#include "codepage/CodePage.h"
+#include "codepage/NameCharset.h"
 #include "db/ChannelDatabase.h"
 #include "db/RecordCodec.h"
 #include "editors/FieldConversions.h"
@@ -21,11 +22,9 @@
 #include <QString>
 
 #include <array>
-#include <clocale>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <cwchar>
 #include <optional>
 #include <random>
 #include <string>
@@ -35,21 +34,13 @@ using namespace korvex;
 
 namespace {
 
-std::vector<std::string>& CodePages()
+const NameCharset& CharsetFor(std::uint8_t selector)
 {
-    static std::vector<std::string> names;
-    return names;
-}
-
-void UseCodePage(std::uint8_t selector)
-{
-    static std::size_t current = SIZE_MAX;
-    const std::vector<std::string>& names = CodePages();
-    const std::size_t wanted = selector % names.size();
-    if (wanted == current)
-        return;
-    KORVEX_FUZZ_CHECK(std::setlocale(LC_CTYPE, names[wanted].c_str()) != nullptr, "a locale went away");
-    current = wanted;
+    static const std::array<NameCharset, 6> charsets{
+        NameCharset("UTF-8"),        NameCharset("GBK"),  NameCharset("ANSI_X3.4-1968"),
+        NameCharset("WINDOWS-1251"), NameCharset("BIG5"), NameCharset("ISO-8859-1"),
+    };
+    return charsets[selector % charsets.size()];
 }
 
 struct Records {
@@ -150,10 +141,13 @@ Records RandomRecords(std::mt19937& rng)
     return r;
 }
 
-// What atoi makes of the code-page bytes of the first maxChars characters.
+// What atoi makes of the first maxChars characters. A character outside
+// ASCII is no blank, sign or digit in any charset: it stands in as '?'.
 long Atoi(const QString& text, int maxChars)
 {
-    const std::string bytes = Utf16ToAnsi(text.left(maxChars).toStdU16String());
+    std::string bytes;
+    for (const QChar c : text.left(maxChars))
+        bytes.push_back(c.unicode() < 0x80 ? static_cast<char>(c.unicode()) : '?');
     return std::strtol(bytes.c_str(), nullptr, 10);
 }
 
@@ -179,49 +173,56 @@ void CheckNumberFields(const QString& text, const Records& before)
     }
 }
 
-// The offsets at which the characters of bytes begin and end in the current
-// code page, or nothing when the bytes do not decode as whole characters.
-std::optional<std::vector<std::size_t>> CharacterBoundaries(std::string_view bytes)
+// The characters of text one by one, a surrogate pair as one.
+std::vector<std::u16string> Characters(std::u16string_view text)
 {
-    std::vector<std::size_t> boundaries{0};
-    std::mbstate_t state{};
-    std::size_t at = 0;
-    while (at < bytes.size()) {
-        wchar_t ignored;
-        std::size_t length = std::mbrtowc(&ignored, bytes.data() + at, bytes.size() - at, &state);
-        if (length == static_cast<std::size_t>(-1) || length == static_cast<std::size_t>(-2))
-            return std::nullopt;
-        if (length == 0)
-            length = 1;  // the zero character
-        at += length;
-        boundaries.push_back(at);
+    std::vector<std::u16string> characters;
+    for (std::size_t i = 0; i < text.size();) {
+        const bool pair = text[i] >= 0xD800 && text[i] <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+                          text[i + 1] <= 0xDFFF;
+        characters.emplace_back(text.substr(i, pair ? 2 : 1));
+        i += pair ? 2 : 1;
     }
-    return boundaries;
+    return characters;
 }
 
-void CheckName(const QString& text, const NameBytes& before)
+void CheckName(const QString& text, const NameBytes& before, const NameCharset& charset)
 {
-    const QString shown = ShowName(before);
+    const QString shown = ShowName(before, charset);
     KORVEX_FUZZ_CHECK(shown.size() <= static_cast<qsizetype>(kNameBytes), "a name shows more than 12 characters");
 
     NameBytes field = before;
-    ReadName(shown, shown, field);
-    KORVEX_FUZZ_CHECK(field == before, "a name left as shown was written again");
+    KORVEX_FUZZ_CHECK(ReadName(shown, shown, field, charset).isEmpty() && field == before,
+                      "a name left as shown was written again");
 
     field = before;
-    ReadName(text, shown, field);
+    const QString unstorable = ReadName(text, shown, field, charset);
     if (text == shown) {
-        KORVEX_FUZZ_CHECK(field == before, "a name left as shown was written again");
+        KORVEX_FUZZ_CHECK(unstorable.isEmpty() && field == before, "a name left as shown was written again");
         return;
     }
-    // Every character of the first 12 that fits wholly into 12 bytes.
-    const std::string full = Utf16ToAnsi(text.left(static_cast<qsizetype>(kNameBytes)).toStdU16String());
-    const auto boundaries = CharacterBoundaries(full);
-    KORVEX_FUZZ_CHECK(boundaries.has_value(), "the code page's encoder made bytes that do not decode");
-    std::size_t written = 0;
-    for (const std::size_t b : *boundaries)
-        if (b <= kNameBytes)
-            written = b;
+    // The first 12 characters one at a time, as far as whole characters fit
+    // into 12 bytes: their bytes, and the characters the charset refuses.
+    std::string full;
+    std::u16string refused;
+    for (const std::u16string& character : Characters(text.left(static_cast<qsizetype>(kNameBytes)).toStdU16String())) {
+        const EncodedName one = charset.Encode(character);
+        if (!one.unstorable.empty()) {
+            if (refused.find(character) == std::u16string::npos)
+                refused += character;
+            continue;
+        }
+        if (full.size() + one.bytes.size() > kNameBytes)
+            break;
+        full += one.bytes;
+    }
+    KORVEX_FUZZ_CHECK(unstorable.toStdU16String() == refused,
+                      "the characters reported as unstorable are not the ones the charset refuses");
+    if (!refused.empty()) {
+        KORVEX_FUZZ_CHECK(field == before, "a name with characters the charset cannot store was written");
+        return;
+    }
+    const std::size_t written = full.size();
 
     NameBytes expected = before;
     std::memcpy(expected.data(), full.data(), written);
@@ -232,8 +233,8 @@ void CheckName(const QString& text, const NameBytes& before)
     // Decoding what was stored and encoding it again gives the same bytes: no
     // character was cut.
     const std::string_view stored(reinterpret_cast<const char*>(field.data()), written);
-    KORVEX_FUZZ_CHECK(CharacterBoundaries(stored).has_value(), "a stored name ends inside a character");
-    KORVEX_FUZZ_CHECK(Utf16ToAnsi(AnsiToUtf16(stored)) == stored, "a stored name does not decode back to itself");
+    KORVEX_FUZZ_CHECK(charset.Encode(charset.Decode(stored)).bytes == stored,
+                      "a stored name does not decode back to itself");
 }
 
 std::uint64_t Fold(const std::uint8_t* data, std::size_t size)
@@ -246,29 +247,11 @@ std::uint64_t Fold(const std::uint8_t* data, std::size_t size)
 
 } // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***)
-{
-    // Locales built beside the fuzzers (GBK, a double-byte code page like the
-    // one the box's own tools use) are found through LOCPATH.
-    const std::string systemDirs = "/usr/lib/locale";
-    ::setenv("LOCPATH", (std::string(KORVEX_FUZZ_LOCALE_DIR) + ":" + systemDirs).c_str(), 1);
-    for (const char* name : {"C.UTF-8", "zh_CN.GBK", "C"}) {
-        if (std::setlocale(LC_CTYPE, name))
-            CodePages().push_back(name);
-    }
-    std::string used;
-    for (const std::string& name : CodePages())
-        used += " " + name;
-    std::fprintf(stderr, "text: code pages:%s\n", used.c_str());
-    KORVEX_FUZZ_CHECK(!CodePages().empty(), "no locale could be set");
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     if (size < 2)
         return 0;
-    UseCodePage(data[0]);
+    const NameCharset& charset = CharsetFor(data[0]);
     std::size_t at = 2;
     const std::size_t units = std::min<std::size_t>(data[1], (size - at) / 2);
     std::u16string typed(units, u'\0');
@@ -283,6 +266,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::mt19937 rng(static_cast<std::mt19937::result_type>(Fold(data + at, size - at)));
 
     CheckNumberFields(text, RandomRecords(rng));
-    CheckName(text, name);
+    CheckName(text, name, charset);
     return 0;
 }

@@ -1,14 +1,16 @@
 #include "samples/DemoImage.h"
 
+#include "codepage/NameCharset.h"
+
+#include <algorithm>
+#include <span>
 #include <string_view>
 
 namespace korvex::samples {
 namespace {
 
-using testing::Name;
-
 struct DemoSatellite {
-    std::string_view name;
+    std::u16string_view name;
     std::uint16_t longitude;
     std::uint16_t position;
 };
@@ -20,7 +22,7 @@ struct DemoTransponder {
 };
 
 struct DemoProgram {
-    std::string_view name;
+    std::u16string_view name;
     bool radio;
     std::uint8_t favBits;  // a group bit of 0 means member
     bool locked;
@@ -39,15 +41,58 @@ constexpr std::uint8_t In(std::initializer_list<int> groups)
 
 constexpr int kMovies = 0, kMusic = 1, kCartoons = 2, kNews = 3, kSport = 4;
 
+constexpr DemoSatellite kEuropeanSatellites[] = {
+    {u"Astra 19.2E", 192, 1},
+    {u"Hotbird 13E", 130, 2},
+    {u"Eutelsat 7E", 70, 3},
+    {u"Thor 1W", 3590, 4},
+};
+
+constexpr DemoProgram kEuropeanPrograms[] = {
+    {u"Das Erste", false, In({kNews}), false},    {u"ZDF", false, In({kNews}), false},
+    {u"Arte", false, In({kMovies}), false},       {u"Kika", false, In({kCartoons}), false},
+    {u"Bayern 3", true, In({kMusic}), false},     {u"Rai 1", false, In({kMovies, kNews}), false},
+    {u"Rai News 24", false, In({kNews}), false},  {u"Eurosport", false, In({kSport}), false},
+    {u"Radio 105", true, In({kMusic}), false},    {u"Night Club", false, kNoGroup, true},
+    {u"TRT World", false, In({kNews}), false},    {u"Euronews", false, In({kNews}), false},
+    {u"Radio Swiss", true, In({kMusic}), false},  {u"NRK1", false, kNoGroup, false},
+    {u"P4 Radio", true, In({kMusic}), false},
+};
+
+// A box sold in China: every name in GBK, at most six Chinese characters.
+constexpr DemoSatellite kChineseSatellites[] = {
+    {u"中星6A", 1250, 1},
+    {u"亚洲5号", 1005, 2},
+    {u"中星9号", 922, 3},
+    {u"亚太7号", 765, 4},
+};
+
+constexpr DemoProgram kChinesePrograms[] = {
+    {u"中央电视台", false, In({kNews}), false},  {u"湖南卫视", false, In({kMovies}), false},
+    {u"电影频道", false, In({kMovies}), false},  {u"少儿频道", false, In({kCartoons}), false},
+    {u"音乐之声", true, In({kMusic}), false},    {u"东方卫视", false, In({kMovies, kNews}), false},
+    {u"新闻频道", false, In({kNews}), false},    {u"体育频道", false, In({kSport}), false},
+    {u"中国之声", true, In({kNews}), false},     {u"深夜剧场", false, kNoGroup, true},
+    {u"凤凰中文", false, In({kNews}), false},    {u"北京卫视", false, In({kNews}), false},
+    {u"文艺之声", true, In({kMusic}), false},    {u"浙江卫视", false, kNoGroup, false},
+    {u"经济之声", true, In({kMusic}), false},
+};
+
 } // namespace
 
-testing::Bytes MakeDemoImage()
+testing::Bytes MakeDemoImage(DemoNames names)
 {
-    const DemoSatellite satellites[] = {
-        {"Astra 19.2E", 192, 1},
-        {"Hotbird 13E", 130, 2},
-        {"Eutelsat 7E", 70, 3},
-        {"Thor 1W", 3590, 4},
+    const bool chinese = names == DemoNames::ChineseGbk;
+    const std::span<const DemoSatellite> satellites = chinese ? std::span(kChineseSatellites)
+                                                              : std::span(kEuropeanSatellites);
+    const std::span<const DemoProgram> programs = chinese ? std::span(kChinesePrograms)
+                                                          : std::span(kEuropeanPrograms);
+    const NameCharset charset(chinese ? "GBK" : "UTF-8");
+    const auto name = [&](std::u16string_view text) {
+        const std::string bytes = charset.Encode(text, kNameBytes).bytes;
+        NameBytes field{};
+        std::copy(bytes.begin(), bytes.end(), field.begin());
+        return field;
     };
     const DemoTransponder transponders[][3] = {
         {{11494, 0, 22000}, {11836, 0, 27500}, {12188, 1, 27500}},
@@ -55,24 +100,14 @@ testing::Bytes MakeDemoImage()
         {{10721, 0, 22000}, {11262, 1, 30000}, {0, 0, 0}},
         {{10872, 1, 25000}, {0, 0, 0}, {0, 0, 0}},
     };
-    const DemoProgram programs[] = {
-        {"Das Erste", false, In({kNews}), false},    {"ZDF", false, In({kNews}), false},
-        {"Arte", false, In({kMovies}), false},       {"Kika", false, In({kCartoons}), false},
-        {"Bayern 3", true, In({kMusic}), false},     {"Rai 1", false, In({kMovies, kNews}), false},
-        {"Rai News 24", false, In({kNews}), false},  {"Eurosport", false, In({kSport}), false},
-        {"Radio 105", true, In({kMusic}), false},    {"Night Club", false, kNoGroup, true},
-        {"TRT World", false, In({kNews}), false},    {"Euronews", false, In({kNews}), false},
-        {"Radio Swiss", true, In({kMusic}), false},  {"NRK1", false, kNoGroup, false},
-        {"P4 Radio", true, In({kMusic}), false},
-    };
 
     testing::ImageBuilder builder(1);
     std::uint16_t tpId = 1;
     std::size_t program = 0;
-    for (std::size_t s = 0; s < std::size(satellites); ++s) {
+    for (std::size_t s = 0; s < satellites.size(); ++s) {
         SatRecord sat;
         sat.satId = static_cast<std::uint16_t>(s + 1);
-        sat.satName = Name(satellites[s].name);
+        sat.satName = name(satellites[s].name);
         sat.longitude = satellites[s].longitude;
         sat.lnbFreLow = 9750;
         sat.lnbFreHigh = 10600;
@@ -94,7 +129,7 @@ testing::Bytes MakeDemoImage()
             builder.AddTp(tp);
             // Two programs on every other transponder, one on the rest.
             const int carried = tpId % 2 == 0 ? 1 : 2;
-            for (int i = 0; i < carried && program < std::size(programs); ++i, ++program) {
+            for (int i = 0; i < carried && program < programs.size(); ++i, ++program) {
                 const DemoProgram& p = programs[program];
                 ProgRecord prog;
                 prog.satId = sat.satId;
@@ -104,7 +139,7 @@ testing::Bytes MakeDemoImage()
                 prog.videoPid = p.radio ? 0 : static_cast<std::uint16_t>(0x200 + program);
                 prog.audioPid = static_cast<std::uint16_t>(0x300 + program);
                 prog.track = 2;  // Stereo
-                prog.progName = Name(p.name);
+                prog.progName = name(p.name);
                 prog.unlocked = p.locked ? 0 : 1;
                 prog.favBits = p.favBits;
                 if (p.radio)

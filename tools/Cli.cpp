@@ -1,7 +1,9 @@
 #include "tools/Cli.h"
 
+#include "codepage/CharsetDetection.h"
 #include "db/Encoders.h"
 #include "db/LoadDatabase.h"
+#include "db/Queries.h"
 #include "db/RecordCodec.h"
 #include "io/AtomicFile.h"
 #include "tools/Check.h"
@@ -29,11 +31,12 @@ constexpr QLatin1StringView kRefusedImage("The bin file is not right!");
 
 constexpr QLatin1StringView kUsage(
     "Usage:\n"
-    "  korvex-cli info IMAGE\n"
-    "  korvex-cli dump IMAGE\n"
-    "  korvex-cli dump --csv sats|tps|tv|radio IMAGE\n"
-    "  korvex-cli check IMAGE\n"
+    "  korvex-cli info IMAGE [--charset NAME]\n"
+    "  korvex-cli dump IMAGE [--charset NAME]\n"
+    "  korvex-cli dump --csv sats|tps|tv|radio IMAGE [--charset NAME]\n"
+    "  korvex-cli check IMAGE [--charset NAME]\n"
     "  korvex-cli set IMAGE --out FILE (--sat N | --tp N | --tv N | --radio N) FIELD=VALUE...\n"
+    "                 [--charset NAME]\n"
     "\n"
     "Inspects, exports, checks and edits the channel list in a set-top box flash image.\n"
     "\n"
@@ -50,6 +53,11 @@ constexpr QLatin1StringView kUsage(
     "  --tv     progName, videoPid, audioPid, pcrPid, serviceId, track, unlocked, favBits\n"
     "  --radio  the same but videoPid, which the radio table does not keep\n"
     "Numbers are decimal and must fit their field; a name takes at most 12 bytes.\n"
+    "\n"
+    "Names are read and written in the image's name charset: --charset NAME, as\n"
+    "iconv knows it (GBK, Big5, WINDOWS-1251, ISO-8859-1, UTF-8, ...); without it,\n"
+    "the locale's charset, or under a UTF-8 locale the charset detected from the\n"
+    "image's names when they are not UTF-8. info shows which and how it was chosen.\n"
     "\n"
     "Exit status: 0 done, 1 the image is not a channel image, 2 an error in the\n"
     "arguments, a file, a field or a value, 3 check found something wrong.\n");
@@ -101,6 +109,35 @@ std::optional<CliResult> LoadImage(const QString& path, Image& image)
     if (!LoadDatabase(*image.flash, *image.db))
         return Refused();
     return std::nullopt;
+}
+
+// The --charset option every command takes.
+QCommandLineOption CharsetOption()
+{
+    return QCommandLineOption(QStringLiteral("charset"), {}, QStringLiteral("NAME"));
+}
+
+// The charset given with --charset, checked before the image is read; nothing
+// when none was given.
+std::optional<QString> GivenCharset(const QCommandLineParser& parser, std::optional<std::string>& given)
+{
+    if (!parser.isSet(QStringLiteral("charset")))
+        return std::nullopt;
+    const QString name = parser.value(QStringLiteral("charset"));
+    if (!KnownCharset(name.toStdString()))
+        return QStringLiteral("--charset '%1': unknown charset; give a name iconv knows, such as GBK, Big5, "
+                              "WINDOWS-1251, ISO-8859-1 or UTF-8")
+            .arg(name);
+    given = name.toStdString();
+    return std::nullopt;
+}
+
+// The charset the loaded image's names are read and written in.
+CharsetChoice NamesCharset(const std::optional<std::string>& given, const ChannelDatabase& db)
+{
+    if (given)
+        return {NameCharset(*given), CharsetSource::Given};
+    return DefaultNameCharset(RecordNames(db), LocaleCharset());
 }
 
 // A record index: decimal digits only. One too large for any number is past
@@ -166,15 +203,16 @@ std::optional<QString> OneImage(const CommandLine& line, QString& image)
     return std::nullopt;
 }
 
-CliResult RunInfo(const QString& path)
+CliResult RunInfo(const QString& path, const std::optional<std::string>& charset)
 {
     Image image;
     if (auto failed = LoadImage(path, image))
         return *failed;
-    return Output(InfoText(*image.flash, *image.db));
+    return Output(InfoText(*image.flash, *image.db, NamesCharset(charset, *image.db)));
 }
 
-CliResult RunDump(CommandLine& line, const QString& path, const QCommandLineOption& csv)
+CliResult RunDump(CommandLine& line, const QString& path, const QCommandLineOption& csv,
+                  const std::optional<std::string>& charset)
 {
     std::optional<CsvTable> table;
     if (line.Parser().isSet(csv)) {
@@ -186,7 +224,8 @@ CliResult RunDump(CommandLine& line, const QString& path, const QCommandLineOpti
     Image image;
     if (auto failed = LoadImage(path, image))
         return *failed;
-    return Output(table ? DumpCsv(*image.db, *table) : DumpJson(*image.flash, *image.db));
+    const CharsetChoice names = NamesCharset(charset, *image.db);
+    return Output(table ? DumpCsv(*image.db, *table, names.charset) : DumpJson(*image.flash, *image.db, names));
 }
 
 CliResult RunCheck(const QString& path)
@@ -273,12 +312,16 @@ CliResult RunSet(const QStringList& arguments)
         {RecordKind::RadioProgram, {QStringLiteral("radio"), {}, QStringLiteral("N")}, "radioProgs", "radio programs"},
     };
     line.Add(out);
+    line.Add(CharsetOption());
     for (const RecordChoice& choice : choices)
         line.Add(choice.option);
     if (auto problem = line.Parse(arguments))
         return Error(*problem);
     if (line.HelpAsked())
         return Output(QByteArray(kUsage.data(), kUsage.size()));
+    std::optional<std::string> charset;
+    if (auto problem = GivenCharset(line.Parser(), charset))
+        return Error(line.Problem(*problem));
 
     const QCommandLineParser& parser = line.Parser();
     const QStringList positional = line.Positional();
@@ -324,6 +367,9 @@ CliResult RunSet(const QStringList& arguments)
                                       .arg(count)
                                       .arg(QLatin1StringView(chosen->plural))));
 
+    const QString unstorable = EncodeNames(edits, NamesCharset(charset, *image.db).charset);
+    if (!unstorable.isEmpty())
+        return Error(line.Problem(unstorable));
     if (!RecordSavable(image, chosen->kind, static_cast<std::size_t>(*index)))
         return Error(QStringLiteral("%1[%2]: %3")
                          .arg(QLatin1StringView(chosen->table), indexText,
@@ -365,18 +411,22 @@ CliResult RunCli(const QStringList& arguments)
     const QCommandLineOption csv(QStringLiteral("csv"), {}, QStringLiteral("TABLE"));
     if (command == u"dump")
         line.Add(csv);
+    line.Add(CharsetOption());
     if (auto problem = line.Parse(rest))
         return Error(*problem);
     if (line.HelpAsked())
         return Output(QByteArray(kUsage.data(), kUsage.size()));
+    std::optional<std::string> charset;
+    if (auto problem = GivenCharset(line.Parser(), charset))
+        return Error(line.Problem(*problem));
     QString image;
     if (auto problem = OneImage(line, image))
         return Error(*problem);
 
     if (command == u"info")
-        return RunInfo(image);
+        return RunInfo(image, charset);
     if (command == u"dump")
-        return RunDump(line, image, csv);
+        return RunDump(line, image, csv, charset);
     return RunCheck(image);
 }
 

@@ -1,7 +1,5 @@
 #include "tools/Dump.h"
 
-#include "codepage/CodePage.h"
-
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -21,7 +19,7 @@ QString NameHex(const NameBytes& name)
         QByteArray(reinterpret_cast<const char*>(name.data()), static_cast<qsizetype>(name.size())).toHex());
 }
 
-QJsonObject SatJson(const SatRecord& s)
+QJsonObject SatJson(const SatRecord& s, const NameCharset& charset)
 {
     return {
         {QStringLiteral("satId"), Int(s.satId)},
@@ -35,7 +33,7 @@ QJsonObject SatJson(const SatRecord& s)
         {QStringLiteral("lnbType"), Int(s.lnbType)},
         {QStringLiteral("lnbPower"), Int(s.lnbPower)},
         {QStringLiteral("position"), Int(s.position)},
-        {QStringLiteral("satName"), NameText(s.satName)},
+        {QStringLiteral("satName"), NameText(s.satName, charset)},
         {QStringLiteral("satNameHex"), NameHex(s.satName)},
         {QStringLiteral("entryWord"), Int(s.entryWord)},
         {QStringLiteral("tpCount"), Int(s.tpCount)},
@@ -59,7 +57,7 @@ QJsonObject TpJson(const TpRecord& t)
     };
 }
 
-QJsonObject ProgJson(const ProgRecord& p)
+QJsonObject ProgJson(const ProgRecord& p, const NameCharset& charset)
 {
     return {
         {QStringLiteral("satId"), Int(p.satId)},
@@ -74,7 +72,7 @@ QJsonObject ProgJson(const ProgRecord& p)
         {QStringLiteral("videoPid"), Int(p.videoPid)},
         {QStringLiteral("audioPid"), Int(p.audioPid)},
         {QStringLiteral("opaque3"), Int(p.opaque3)},
-        {QStringLiteral("progName"), NameText(p.progName)},
+        {QStringLiteral("progName"), NameText(p.progName, charset)},
         {QStringLiteral("progNameHex"), NameHex(p.progName)},
         {QStringLiteral("entryWord"), Int(p.entryWord)},
         {QStringLiteral("tableIndex"), Int(p.tableIndex)},
@@ -134,7 +132,7 @@ QString FavouriteText(std::uint8_t favBits)
     return text;
 }
 
-QString SatsCsv(const ChannelDatabase& db)
+QString SatsCsv(const ChannelDatabase& db, const NameCharset& charset)
 {
     QString csv;
     AppendCsvRow(csv, {QStringLiteral("SatNO."), QStringLiteral("SatName"), QStringLiteral("Longitude(E)"),
@@ -144,7 +142,7 @@ QString SatsCsv(const ChannelDatabase& db)
                        QStringLiteral("satId")});
     qint64 row = 0;
     for (const SatRecord& s : db.Sats())
-        AppendCsvRow(csv, {Number(row++), NameText(s.satName), Number(s.longitude),
+        AppendCsvRow(csv, {Number(row++), NameText(s.satName, charset), Number(s.longitude),
                            CodedName(kLnbTypeNames, s.lnbType), CodedName(kLnbPowerNames, s.lnbPower),
                            Number(s.lnbFreLow), Number(s.lnbFreHigh), Number(s.tone22K), Number(s.power012V),
                            Number(s.diseqc10), Number(s.diseqc12En), Number(s.position), Number(s.satId)});
@@ -163,7 +161,7 @@ QString TpsCsv(const ChannelDatabase& db)
     return csv;
 }
 
-QString ProgsCsv(std::span<const ProgRecord> progs)
+QString ProgsCsv(std::span<const ProgRecord> progs, const NameCharset& charset)
 {
     QString csv;
     AppendCsvRow(csv, {QStringLiteral("ProgNO."), QStringLiteral("ProgName"), QStringLiteral("ServiceID"),
@@ -172,7 +170,7 @@ QString ProgsCsv(std::span<const ProgRecord> progs)
                        QStringLiteral("Favorite"), QStringLiteral("satId"), QStringLiteral("tpId")});
     qint64 row = 1;  // program rows count from 1
     for (const ProgRecord& p : progs)
-        AppendCsvRow(csv, {Number(row++), NameText(p.progName), Number(p.serviceId), Number(p.videoPid),
+        AppendCsvRow(csv, {Number(row++), NameText(p.progName, charset), Number(p.serviceId), Number(p.videoPid),
                            Number(p.audioPid), Number(p.pcrPid), Number(p.scramble), Number(p.track),
                            Number((p.unlocked & 1) == 0 ? 1 : 0), FavouriteText(p.favBits), Number(p.satId),
                            Number(p.tpId)});
@@ -194,12 +192,12 @@ std::optional<CsvTable> CsvTableNamed(QStringView name)
     return std::nullopt;
 }
 
-QString NameText(const NameBytes& name)
+QString NameText(const NameBytes& name, const NameCharset& charset)
 {
-    return QString::fromStdU16String(AnsiToUtf16(NameView(name)));
+    return QString::fromStdU16String(charset.Decode(NameView(name)));
 }
 
-QByteArray InfoText(const FlashImage& image, const ChannelDatabase& db)
+QByteArray InfoText(const FlashImage& image, const ChannelDatabase& db, const CharsetChoice& names)
 {
     const auto hex = [](std::uint32_t value) { return QStringLiteral("0x") + QString::number(value, 16).toUpper(); };
     QString text;
@@ -210,12 +208,18 @@ QByteArray InfoText(const FlashImage& image, const ChannelDatabase& db)
     text += QStringLiteral("Transponders:    %1\n").arg(db.numTps);
     text += QStringLiteral("TV programs:     %1\n").arg(db.numTv);
     text += QStringLiteral("Radio programs:  %1\n").arg(db.numRadio);
+    text += QStringLiteral("Name charset:    %1 (%2)\n")
+                .arg(QString::fromStdString(names.charset.Name()), QLatin1StringView(SourceText(names.source)));
     return text.toUtf8();
 }
 
-QByteArray DumpJson(const FlashImage& image, const ChannelDatabase& db)
+QByteArray DumpJson(const FlashImage& image, const ChannelDatabase& db, const CharsetChoice& names)
 {
+    const NameCharset& charset = names.charset;
+    const auto sat = [&](const SatRecord& s) { return SatJson(s, charset); };
+    const auto prog = [&](const ProgRecord& p) { return ProgJson(p, charset); };
     const QJsonObject root{
+        {QStringLiteral("charset"), QString::fromStdString(charset.Name())},
         {QStringLiteral("layoutKind"), Int(image.layoutKind)},
         {QStringLiteral("flashSize"), Int(image.flashSize)},
         {QStringLiteral("dirStart"), Int(image.dirStart)},
@@ -225,21 +229,21 @@ QByteArray DumpJson(const FlashImage& image, const ChannelDatabase& db)
         {QStringLiteral("numTv"), Int(db.numTv)},
         {QStringLiteral("numRadio"), Int(db.numRadio)},
         {QStringLiteral("numProgs"), Int(db.numProgs)},
-        {QStringLiteral("sats"), JsonArray(db.Sats(), SatJson)},
+        {QStringLiteral("sats"), JsonArray(db.Sats(), sat)},
         {QStringLiteral("tps"), JsonArray(db.Tps(), TpJson)},
-        {QStringLiteral("tvProgs"), JsonArray(db.TvProgs(), ProgJson)},
-        {QStringLiteral("radioProgs"), JsonArray(db.RadioProgs(), ProgJson)},
+        {QStringLiteral("tvProgs"), JsonArray(db.TvProgs(), prog)},
+        {QStringLiteral("radioProgs"), JsonArray(db.RadioProgs(), prog)},
     };
     return QJsonDocument(root).toJson(QJsonDocument::Indented);
 }
 
-QByteArray DumpCsv(const ChannelDatabase& db, CsvTable table)
+QByteArray DumpCsv(const ChannelDatabase& db, CsvTable table, const NameCharset& names)
 {
     switch (table) {
-    case CsvTable::Sats: return SatsCsv(db).toUtf8();
+    case CsvTable::Sats: return SatsCsv(db, names).toUtf8();
     case CsvTable::Tps: return TpsCsv(db).toUtf8();
-    case CsvTable::Tv: return ProgsCsv(db.TvProgs()).toUtf8();
-    case CsvTable::Radio: return ProgsCsv(db.RadioProgs()).toUtf8();
+    case CsvTable::Tv: return ProgsCsv(db.TvProgs(), names).toUtf8();
+    case CsvTable::Radio: return ProgsCsv(db.RadioProgs(), names).toUtf8();
     }
     return {};
 }

@@ -1,6 +1,5 @@
 #include "tools/RecordEdit.h"
 
-#include "codepage/CodePage.h"
 
 #include <algorithm>
 #include <span>
@@ -127,9 +126,8 @@ QString ParseEdits(std::span<const Field<Record>> fields, RecordKind kind, const
         FieldEdit edit;
         edit.field = name;
         if (field->IsName()) {
-            // Whole characters only: one whose bytes would not all fit in the
-            // 12-byte field ends the name.
-            edit.nameBytes = Utf16ToAnsi(value.toStdU16String(), kNameBytes);
+            edit.isName = true;
+            edit.nameText = value;  // encoded once the image's charset is known
         } else {
             const bool digitsOnly = !value.isEmpty() && std::all_of(value.begin(), value.end(), [](QChar c) {
                 return c >= QLatin1Char('0') && c <= QLatin1Char('9');
@@ -166,6 +164,23 @@ void Apply(std::span<const Field<Record>> fields, Record& record, const std::vec
 }
 
 } // namespace
+
+QString EncodeNames(std::vector<FieldEdit>& edits, const NameCharset& charset)
+{
+    for (FieldEdit& edit : edits) {
+        if (!edit.isName)
+            continue;
+        // Whole characters only: one whose bytes would not all fit in the
+        // 12-byte field ends the name.
+        EncodedName name = charset.Encode(edit.nameText.toStdU16String(), kNameBytes);
+        if (!name.unstorable.empty())
+            return QStringLiteral("'%1=%2': the name charset %3 cannot store %4")
+                .arg(edit.field, edit.nameText, QString::fromStdString(charset.Name()),
+                     QString::fromStdU16String(name.unstorable));
+        edit.nameBytes = std::move(name.bytes);
+    }
+    return {};
+}
 
 QString ParseFieldEdits(RecordKind kind, const QStringList& assignments, std::vector<FieldEdit>& edits)
 {

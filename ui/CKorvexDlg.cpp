@@ -7,6 +7,7 @@
 #include "res/Templates.h"
 #include "ui/CAboutDlg.h"
 #include "ui/Messages.h"
+#include "ui/NamesMenu.h"
 #include "ui/VersionText.h"
 
 #include <QDir>
@@ -121,8 +122,11 @@ void CKorvexDlg::CreateMenuBar()
     if (menuBar_)
         return;
     menuBar_ = new QMenuBar(this);
+    QAction* help = nullptr;
     for (const res::PopupTemplate& popup : res::MainMenuTemplate()) {
         QMenu* menu = menuBar_->addMenu(popup.title);
+        if (popup.title == QStringLiteral("Help"))
+            help = menu->menuAction();
         for (const res::MenuItemTemplate& item : popup.items) {
             QAction* action = menu->addAction(item.text);
             action->setData(item.commandId);
@@ -130,7 +134,23 @@ void CKorvexDlg::CreateMenuBar()
             connect(action, &QAction::triggered, this, [this, id] { OnCommand(id); });
         }
     }
+    namesMenu_ = new NamesMenu(menuBar_, help, [this](const std::string& charset) { OnNameCharset(charset); });
+    namesMenu_->Show(state_.nameCharset(), LocaleCharset());
     layout()->setMenuBar(menuBar_);
+}
+
+void CKorvexDlg::OnNameCharset(const std::string& charset)
+{
+    state_.nameCharset() = {NameCharset(charset), CharsetSource::Given};
+    ApplyNameCharset();
+    RefreshTreeLabels();
+}
+
+void CKorvexDlg::ApplyNameCharset()
+{
+    listModel_->SetNameCharset(state_.nameCharset().charset);
+    if (namesMenu_)
+        namesMenu_->Show(state_.nameCharset(), LocaleCharset());
 }
 
 QString CKorvexDlg::GetVersionString()
@@ -272,6 +292,8 @@ void CKorvexDlg::OnFileOpen()
     state_.AdoptIncoming();
     unsavedEdits_ = false;
     imageLoaded_ = true;
+    state_.nameCharset() = DefaultNameCharset(RecordNames(state_.database()), LocaleCharset());
+    ApplyNameCharset();
     UpdateCounters();
     BuildTree();
     FillList(kListAllPrograms);
@@ -388,7 +410,8 @@ void CKorvexDlg::BuildTree()
 QString CKorvexDlg::SatelliteLabel(std::uint16_t s) const
 {
     const SatRecord& sat = state_.database().sats[s];
-    return QString::asprintf("%3d_", s) + NameText(sat.satName) + QString::asprintf("(%d)", sat.tpCount);
+    return QString::asprintf("%3d_", s) + NameText(sat.satName, state_.nameCharset().charset) +
+           QString::asprintf("(%d)", sat.tpCount);
 }
 
 QString CKorvexDlg::TransponderLabel(std::size_t k, std::uint16_t t) const

@@ -17,6 +17,7 @@
 #include <array>
 #include <cstdint>
 
+class QAction;
 class QLabel;
 class QMenuBar;
 class QTabBar;
@@ -25,6 +26,8 @@ class QTreeWidget;
 class QTreeWidgetItem;
 
 namespace korvex {
+
+class NamesMenu;
 
 enum TreeNodeKind : std::uint32_t {
     kTreeSatelliteRoot = 0,
@@ -63,6 +66,8 @@ public:
     void OnToolsDump();
     void OnAbout();
     void OnExit();
+    // A charset chosen in the "Names" menu: every name is read anew in it.
+    void OnNameCharset(const std::string& charset);
 
     void BuildTree();
     void OnTreeSelChanged();
@@ -122,12 +127,16 @@ private:
     // Asks before accepted edits that were not saved are thrown away.
     bool MayDiscardEdits();
     void StartTool(const QString& fileName);
+    // The list and the menu follow state_.nameCharset(); the tree's labels
+    // are made anew by whoever calls it.
+    void ApplyNameCharset();
     bool PassesTabFilter(const ProgRecord& prog) const;
 
     ProgramState& state_;
     Platform& platform_;
     ChannelListModel* listModel_ = nullptr;
     QMenuBar* menuBar_ = nullptr;
+    NamesMenu* namesMenu_ = nullptr;
     // True while the buffer holds an image that LoadDatabase accepted; Save
     // refuses to write anything else.
     bool imageLoaded_ = false;

@@ -1,6 +1,5 @@
 #include "ui/ChannelListModel.h"
 
-#include "codepage/CodePage.h"
 
 namespace korvex {
 namespace {
@@ -31,11 +30,11 @@ QString Latin(std::string_view text)
     return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-QString SatelliteCell(const SatRecord& sat, int index, int column)
+QString SatelliteCell(const SatRecord& sat, int index, int column, const NameCharset& charset)
 {
     switch (column) {
     case 0: return QString::number(index);
-    case 1: return NameText(sat.satName);
+    case 1: return NameText(sat.satName, charset);
     case 2: return QString::number(sat.longitude);
     case 3: return Latin(CodedValueName(kLnbTypeNames, sat.lnbType));
     case 4: return Latin(CodedValueName(kLnbPowerNames, sat.lnbPower));
@@ -61,11 +60,11 @@ QString TransponderCell(const TpRecord& tp, int index, int column)
     }
 }
 
-QString ProgramCell(const ProgRecord& prog, int number, int column)
+QString ProgramCell(const ProgRecord& prog, int number, int column, const NameCharset& charset)
 {
     switch (column) {
     case 0: return QString::number(number);
-    case 1: return NameText(prog.progName);
+    case 1: return NameText(prog.progName, charset);
     case 2: return QString::number(prog.serviceId);
     case 3: return QString::number(prog.videoPid);
     case 4: return QString::number(prog.audioPid);
@@ -94,9 +93,18 @@ QString FavouriteText(std::uint8_t favBits)
     return text;
 }
 
-QString NameText(const NameBytes& name)
+QString NameText(const NameBytes& name, const NameCharset& charset)
 {
-    return QString::fromStdU16String(AnsiToUtf16(NameView(name)));
+    return QString::fromStdU16String(charset.Decode(NameView(name)));
+}
+
+void ChannelListModel::SetNameCharset(const NameCharset& charset)
+{
+    if (charset == charset_)
+        return;
+    charset_ = charset;
+    if (!rows_.empty())
+        emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1), {Qt::DisplayRole});
 }
 
 void ChannelListModel::BeginFill()
@@ -160,11 +168,11 @@ QString ChannelListModel::CellText(const Row& row, int column) const
         return {};
     switch (row.kind) {
     case Kind::Satellite:
-        return SatelliteCell(sats_[row.record], row.number, column);
+        return SatelliteCell(sats_[row.record], row.number, column, charset_);
     case Kind::Transponder:
         return TransponderCell(tps_[row.record], row.number, column);
     case Kind::Program:
-        return ProgramCell(progs_[row.record], row.number, column);
+        return ProgramCell(progs_[row.record], row.number, column, charset_);
     }
     return {};
 }

@@ -5,6 +5,7 @@
 // not hold); cell texts are formatted only when the view asks for them, so a
 // 5000-row list costs little until it is drawn.
 
+#include "codepage/NameCharset.h"
 #include "db/ChannelDatabase.h"
 
 #include <QAbstractTableModel>
@@ -29,8 +30,8 @@ std::span<const ListColumn> ProgramColumns();
 QString FavouriteText(std::uint8_t favBits);
 
 // A record name as shown: its bytes up to the first zero, decoded from the
-// system's code page.
-QString NameText(const NameBytes& name);
+// image's name charset.
+QString NameText(const NameBytes& name, const NameCharset& charset);
 
 class ChannelListModel final : public QAbstractTableModel {
 public:
@@ -48,6 +49,9 @@ public:
     void ClearRows();
 
     std::span<const ListColumn> Columns() const { return columns_; }
+
+    // The charset names are decoded from; the rows are shown anew in it.
+    void SetNameCharset(const NameCharset& charset);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -70,6 +74,7 @@ private:
     std::vector<SatRecord> sats_;
     std::vector<TpRecord> tps_;
     std::vector<ProgRecord> progs_;
+    NameCharset charset_{LocaleCharset()};
 };
 
 } // namespace korvex

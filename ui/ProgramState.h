@@ -2,6 +2,7 @@
 // The one image, the one database decoded from it and the list state, held
 // for the whole run by the application object.
 
+#include "codepage/CharsetDetection.h"
 #include "db/ChannelDatabase.h"
 #include "db/FlashImage.h"
 #include "ui/ListState.h"
@@ -15,6 +16,8 @@ public:
     FlashImage& image() { return *image_; }
     ChannelDatabase& database() { return *database_; }
     ListState& list() { return *list_; }
+    // The charset the open image's names are shown and stored in.
+    CharsetChoice& nameCharset() { return nameCharset_; }
 
     // A file being opened is taken in and decoded here, beside the open
     // image, so that a file that cannot be read or is refused costs nothing.
@@ -33,6 +36,7 @@ private:
     std::unique_ptr<FlashImage> image_ = std::make_unique<FlashImage>();
     std::unique_ptr<ChannelDatabase> database_ = std::make_unique<ChannelDatabase>();
     std::unique_ptr<ListState> list_ = std::make_unique<ListState>();
+    CharsetChoice nameCharset_{NameCharset(LocaleCharset()), CharsetSource::Locale};
     std::unique_ptr<FlashImage> incomingImage_ = std::make_unique<FlashImage>();
     std::unique_ptr<ChannelDatabase> incomingDatabase_ = std::make_unique<ChannelDatabase>();
 };

@@ -15,6 +15,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <map>
 #include <optional>
@@ -127,14 +128,16 @@ TEST_F(CliTest, InfoShowsLayoutFlashSizeDirectoryAndCounts)
             "Satellites:      2\n"
             "Transponders:    2\n"
             "TV programs:     2\n"
-            "Radio programs:  1\n"},
+            "Radio programs:  1\n"
+            "Name charset:    UTF-8 (locale)\n"},
         {2, "Layout kind:     2\n"
             "Flash size:      1048576 bytes (0x100000)\n"
             "Directory start: 0xD0000\n"
             "Satellites:      2\n"
             "Transponders:    2\n"
             "TV programs:     2\n"
-            "Radio programs:  1\n"},
+            "Radio programs:  1\n"
+            "Name charset:    UTF-8 (locale)\n"},
     };
     for (const Case& c : cases) {
         const QString image = Write(QStringLiteral("image.bin"), SampleImage(c.layoutKind).Build().bytes);
@@ -154,7 +157,7 @@ TEST_F(CliTest, DumpWritesExactlyTheListedKeysAsIntegersAndNames)
     EXPECT_FALSE(QRegularExpression(QStringLiteral(R"(:\s*-?\d+[.eE])")).match(QString::fromUtf8(run.out)).hasMatch());
     const QJsonObject dump = QJsonDocument::fromJson(run.out).object();
 
-    const std::set<QString> top{"layoutKind", "flashSize", "dirStart", "dirScanLength", "numSats", "numTps",
+    const std::set<QString> top{"charset", "layoutKind", "flashSize", "dirStart", "dirScanLength", "numSats", "numTps",
                                 "numTv",      "numRadio",  "numProgs", "sats",          "tps",     "tvProgs",
                                 "radioProgs"};
     const std::set<QString> sat{"satId",      "longitude", "lnbFreLow", "lnbFreHigh", "power012V", "tone22K",
@@ -171,6 +174,7 @@ TEST_F(CliTest, DumpWritesExactlyTheListedKeysAsIntegersAndNames)
     EXPECT_EQ(KeysOf(dump["tvProgs"][0].toObject()), prog);
     EXPECT_EQ(KeysOf(dump["radioProgs"][0].toObject()), prog);
 
+    EXPECT_EQ(dump["charset"].toString(), QStringLiteral("UTF-8"));
     EXPECT_EQ(dump["layoutKind"].toInt(), 2);
     EXPECT_EQ(dump["dirStart"].toInt(), 0xD0000);
     EXPECT_EQ(dump["dirScanLength"].toInt(), 0x10000);
@@ -200,6 +204,65 @@ TEST_F(CliTest, DumpWritesExactlyTheListedKeysAsIntegersAndNames)
     EXPECT_EQ(radio["videoPid"].toInt(), 0);
     EXPECT_EQ(radio["tableIndex"].toInt(), 0);
     EXPECT_EQ(radio["serviceId"].toInt(), 400);
+}
+
+// Chinese names as a box of that region stores them, in GBK.
+Bytes GbkImage()
+{
+    ImageBuilder builder(1);
+    const auto gbk = [](std::string_view bytes) {
+        NameBytes name{};
+        std::copy(bytes.begin(), bytes.end(), name.begin());
+        return name;
+    };
+    builder.AddSat({.satId = 1, .lnbType = 2, .satName = gbk("\xD6\xD0\xD0\xC7\xC1\xF9\xBA\xC5")});  // 中星六号
+    builder.AddTp({.tpId = 10, .satId = 1, .frequency = 3840});
+    builder.AddTv({.satId = 1, .tpId = 10, .videoPid = 100,
+                   .progName = gbk("\xD6\xD0\xD1\xEB\xB5\xE7\xCA\xD3\xCC\xA8")});  // 中央电视台
+    builder.AddTv({.satId = 1, .tpId = 10, .videoPid = 101,
+                   .progName = gbk("\xBA\xFE\xC4\xCF\xCE\xC0\xCA\xD3")});  // 湖南卫视
+    return builder.Build().bytes;
+}
+
+TEST_F(CliTest, NamesAreReadInTheDetectedOrGivenCharset)
+{
+    const QString image = Write(QStringLiteral("gbk.bin"), GbkImage());
+    Finished run = RunCli({"info", image});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.out.contains("Name charset:    GBK (detected)\n")) << run.out.toStdString();
+
+    const QJsonObject dump = DumpOf(image);
+    EXPECT_EQ(dump["charset"].toString(), QStringLiteral("GBK"));
+    EXPECT_EQ(dump["tvProgs"][0]["progName"].toString(), QStringLiteral("中央电视台"));
+    EXPECT_EQ(dump["sats"][0]["satName"].toString(), QStringLiteral("中星六号"));
+
+    run = RunCli({"dump", "--csv", "tv", image});
+    EXPECT_TRUE(run.out.contains(",湖南卫视,")) << run.out.toStdString();
+
+    run = RunCli({"info", image, "--charset", "BIG5"});
+    EXPECT_TRUE(run.out.contains("Name charset:    BIG5 (given)\n")) << run.out.toStdString();
+    run = RunCli({"dump", image, "--charset", "UTF-8"});
+    EXPECT_TRUE(QJsonDocument::fromJson(run.out)["tvProgs"][0]["progName"].toString().contains(QChar(0xFFFD)));
+}
+
+TEST_F(CliTest, SetWritesANameInTheImagesCharsetOrRefusesIt)
+{
+    const Bytes bytes = GbkImage();
+    const QString image = Write(QStringLiteral("gbk.bin"), bytes);
+    const QString out = Path(QStringLiteral("out.bin"));
+    Finished run = RunCli({"set", image, "--out", out, "--tv", "1", "progName=东方卫视"});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(DumpOf(out)["tvProgs"][1]["progNameHex"].toString(), QStringLiteral("b6abb7bdcec0cad300000000"));
+
+    QFile::remove(out);
+    run = RunCli({"set", image, "--out", out, "--tv", "1", "progName=Ω☃ TV"});
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_TRUE(run.err.contains("the name charset GBK cannot store ☃")) << run.err.toStdString();
+    EXPECT_FALSE(QFile::exists(out));
+
+    run = RunCli({"set", image, "--out", out, "--charset", "WINDOWS-1251", "--tv", "1", "progName=中"});
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_FALSE(QFile::exists(out));
 }
 
 TEST_F(CliTest, DumpCsvShowsTheListColumnsAndTheIdentifiers)
@@ -501,6 +564,9 @@ const ErrorCase kErrorCases[] = {
     {"a file that does not exist", {"info", "{missing}"}, 2, "missing.bin: cannot read the file"},
     {"a folder as the image", {"dump", "{dir}"}, 2, ": cannot read the file"},
     {"an unknown csv table", {"dump", "--csv", "programs", "{image}"}, 2, "--csv 'programs': unknown table"},
+    {"an unknown charset", {"info", "{image}", "--charset", "KLINGON-1"}, 2, "--charset 'KLINGON-1': unknown charset"},
+    {"an unknown charset for set", {"set", "{image}", "--out", "{out}", "--charset", "nope", "--tp", "0", "frequency=1"},
+     2, "set: --charset 'nope': unknown charset"},
     {"info on a refused image", {"info", "{refused}"}, 1, "The bin file is not right!"},
     {"dump on a refused image", {"dump", "--csv", "sats", "{refused}"}, 1, "The bin file is not right!"},
     {"check on a refused image", {"check", "{refused}"}, 1, "The bin file is not right!"},

@@ -119,6 +119,7 @@ private slots:
     void aRecordBeyondTheFlashSizeOpensNoEditor_data();
     void aRecordBeyondTheFlashSizeOpensNoEditor();
     void openAsksBeforeEditsAreDroppedAndCancelKeepsThem();
+    void namesAreStoredInTheImagesCharsetOrRefused();
 
 private:
     // Selects a list row and double-clicks; `act` runs on the editor.
@@ -633,6 +634,36 @@ void EditCycleTest::openAsksBeforeEditsAreDroppedAndCancelKeepsThem()
     QFile saved(target);
     QVERIFY(saved.open(QIODevice::ReadOnly));
     QCOMPARE(saved.readAll(), QByteArray(reinterpret_cast<const char*>(edited.data()), static_cast<qsizetype>(edited.size())));
+}
+
+void EditCycleTest::namesAreStoredInTheImagesCharsetOrRefused()
+{
+    using namespace res::prog_edit;
+    dlg_->OnNameCharset("GBK");
+    const Bytes before = ImageNow();
+    QString warning;
+    EditRow(0, [&](QDialog* editor) {
+        Type(editor, IDC_NAME, QStringLiteral("Ωmega☃TV"));
+        Click(editor, IDC_OK);
+        // Still open, on the name, and nothing written.
+        QVERIFY(editor->isVisible());
+        QLineEdit* name = res::FindControl<QLineEdit>(editor, IDC_NAME);
+        QCOMPARE(name->selectedText(), QStringLiteral("Ωmega☃TV"));
+        QVERIFY(ImageNow() == before);
+        QCOMPARE(platform_.messages.size(), std::size_t{1});
+        warning = platform_.messages[0].text;
+        QCOMPARE(platform_.messages[0].caption, QStringLiteral("Waring"));
+        Type(editor, IDC_NAME, QStringLiteral("中文台"));
+        Click(editor, IDC_OK);
+    });
+    QVERIFY2(warning.contains(QStringLiteral("GBK")) && warning.contains(QStringLiteral("☃")) &&
+                 !warning.contains(QStringLiteral("Ω")),
+             qPrintable(warning));
+    const std::uint32_t at = built_.RecordOffset(BlockId::TvPrograms, 0) + 14;
+    const Bytes gbk{0xD6, 0xD0, 0xCE, 0xC4, 0xCC, 0xA8, 0x00};
+    for (std::size_t i = 0; i < gbk.size(); ++i)
+        QCOMPARE(ImageByte(at + static_cast<std::uint32_t>(i)), gbk[i]);
+    QCOMPARE(Cell(0, 1), QStringLiteral("中文台"));
 }
 
 int main(int argc, char** argv)

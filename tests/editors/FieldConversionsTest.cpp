@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <clocale>
 #include <string>
 
 namespace korvex {
@@ -42,54 +41,59 @@ INSTANTIATE_TEST_SUITE_P(
                       NumberCase{"x12", 4, 16, 0},           // nothing to parse
                       NumberCase{"\xD9\xA3", 4, 16, 0}));    // a digit of another script is not a digit
 
-class NameTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        previous_ = std::setlocale(LC_CTYPE, nullptr);
-        ASSERT_NE(std::setlocale(LC_CTYPE, "C.UTF-8"), nullptr);
-    }
-    void TearDown() override { std::setlocale(LC_CTYPE, previous_.c_str()); }
+std::string Bytes(const NameBytes& name) { return std::string(name.begin(), name.end()); }
 
-    static std::string Bytes(const NameBytes& name) { return std::string(name.begin(), name.end()); }
-
-private:
-    std::string previous_;
-};
-
-TEST_F(NameTest, StoresAtMostTwelveCharactersAndBytes)
+TEST(ReadName, StoresAtMostTwelveCharactersAndBytes)
 {
+    const NameCharset utf8("UTF-8");
     NameBytes field = testing::Name("ABCDEFGHIJ");
-    ReadName(QStringLiteral("xy"), QStringLiteral("ABCDEFGHIJ"), field);
+    EXPECT_TRUE(ReadName(QStringLiteral("xy"), QStringLiteral("ABCDEFGHIJ"), field, utf8).isEmpty());
     EXPECT_EQ(Bytes(field), std::string("xy\0DEFGHIJ\0\0", 12)) << "shortening keeps the old bytes behind the zero";
 
-    ReadName(QStringLiteral("THIRTEEN_CHAR"), QString(), field);
+    ReadName(QStringLiteral("THIRTEEN_CHAR"), QString(), field, utf8);
     EXPECT_EQ(Bytes(field), "THIRTEEN_CHA") << "12 characters, no terminator";
 
     // Eleven letters and an e-acute: its two bytes do not fit, so it is left out whole.
-    ReadName(QStringLiteral("ABCDEFGHIJKé"), QString(), field);
+    ReadName(QStringLiteral("ABCDEFGHIJKé"), QString(), field, utf8);
     EXPECT_EQ(Bytes(field), std::string("ABCDEFGHIJK\0", 12));
-    ReadName(QStringLiteral("中文台中文"), QString(), field);
+    ReadName(QStringLiteral("中文台中文"), QString(), field, utf8);
     EXPECT_EQ(Bytes(field), "\xE4\xB8\xAD\xE6\x96\x87\xE5\x8F\xB0\xE4\xB8\xAD");
+    ReadName(QStringLiteral("中文台中文"), QString(), field, NameCharset("GBK"));
+    EXPECT_EQ(Bytes(field), std::string("\xD6\xD0\xCE\xC4\xCC\xA8\xD6\xD0\xCE\xC4\0\xAD", 12));
 }
 
-TEST_F(NameTest, LeavesAnUnchangedNameExactlyAsItWas)
+TEST(ReadName, RefusesANameTheCharsetCannotHoldAndStoresNothing)
 {
-    // 0xFF is no character of UTF-8: shown as a replacement character, it
-    // must not come back as one.
-    NameBytes field{0xFF, 'T', 'V', 0, 0x11, 0x22};
-    const QString shown = ShowName(field);
-    EXPECT_EQ(shown, QString::fromUtf8("\xEF\xBF\xBDTV"));
+    NameBytes field = testing::Name("Old");
     const NameBytes before = field;
-    ReadName(shown, shown, field);
+    EXPECT_EQ(ReadName(QStringLiteral("Ω TV ☃Ω"), QStringLiteral("Old"), field, NameCharset("GBK")),
+              QStringLiteral("☃"));
+    EXPECT_EQ(field, before);
+    EXPECT_EQ(ReadName(QStringLiteral("中文"), QStringLiteral("Old"), field, NameCharset("WINDOWS-1251")),
+              QStringLiteral("中文"));
     EXPECT_EQ(field, before);
 }
 
-TEST_F(NameTest, ShowsAtMostTwelveCharacters)
+TEST(ReadName, LeavesAnUnchangedNameExactlyAsItWas)
 {
-    EXPECT_EQ(ShowName(testing::Name("TWELVE_CHARS")), QStringLiteral("TWELVE_CHARS"));
+    // 0xFF is no character of UTF-8: shown as a replacement character, it
+    // must not come back as one.
+    const NameCharset utf8("UTF-8");
+    NameBytes field{0xFF, 'T', 'V', 0, 0x11, 0x22};
+    const QString shown = ShowName(field, utf8);
+    EXPECT_EQ(shown, QString::fromUtf8("\xEF\xBF\xBDTV"));
+    const NameBytes before = field;
+    EXPECT_TRUE(ReadName(shown, shown, field, utf8).isEmpty());
+    EXPECT_EQ(field, before);
+}
+
+TEST(ShowName, ShowsAtMostTwelveCharactersInTheImagesCharset)
+{
+    EXPECT_EQ(ShowName(testing::Name("TWELVE_CHARS"), NameCharset("UTF-8")), QStringLiteral("TWELVE_CHARS"));
     NameBytes empty{};
-    EXPECT_EQ(ShowName(empty), QString());
+    EXPECT_EQ(ShowName(empty, NameCharset("UTF-8")), QString());
+    NameBytes gbk{0xD6, 0xD0, 0xD1, 0xEB};
+    EXPECT_EQ(ShowName(gbk, NameCharset("GBK")), QStringLiteral("中央"));
 }
 
 } // namespace

@@ -19,6 +19,7 @@
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMenu>
 #include <QMenuBar>
 #include <QTabBar>
 #include <QTableView>
@@ -116,6 +117,7 @@ private slots:
     void aFileThatCannotBeOpenedLeavesTheOpenImageAsItWas();
     void aFileThatCannotBeReadIsNamedInTheWarning();
     void cancellingOpenKeepsTheImageOpen();
+    void namesMenuReadsTheNamesAnewWithoutTouchingTheImage();
     void labelsTreeNodes();
     void transponderNodesSelectTheirOwnTransponder();
     void listsSatellitesWithTheirColumns();
@@ -286,6 +288,8 @@ void MainWindowTest::laysOutControlsAndMenuFromTheTemplate()
     QVERIFY(menuBar);
     QStringList items;
     for (QAction* popup : menuBar->actions()) {
+        if (popup->text() == QStringLiteral("Names"))
+            continue;  // not a menu of the template: the charsets, below
         QStringList texts;
         for (QAction* item : popup->menu()->actions())
             texts << QStringLiteral("%1=%2").arg(item->text()).arg(item->data().toInt());
@@ -466,6 +470,61 @@ void MainWindowTest::cancellingOpenKeepsTheImageOpen()
     dlg_->OnFileSave();
     ExpectOnlyMessage(QStringLiteral("Save Success!"), QStringLiteral("save"), MessageIcon::Information);
     QVERIFY(QFileInfo::exists(saved));
+}
+
+void MainWindowTest::namesMenuReadsTheNamesAnewWithoutTouchingTheImage()
+{
+    // Chinese names in GBK, as a box of that region keeps them.
+    ImageBuilder builder(1);
+    SatRecord sat = Sat(1, "");
+    const std::string_view satName = "\xD6\xD0\xD0\xC7\xC1\xF9\xBA\xC5";  // 中星六号
+    std::copy(satName.begin(), satName.end(), sat.satName.begin());
+    builder.AddSat(sat).AddTp(Tp(10, 1, 3840));
+    for (const std::string_view name : {std::string_view("\xD6\xD0\xD1\xEB\xB5\xE7\xCA\xD3\xCC\xA8"),
+                                        std::string_view("\xBA\xFE\xC4\xCF\xCE\xC0\xCA\xD3")}) {
+        ProgRecord prog = Prog(1, 10, 100, "");
+        std::copy(name.begin(), name.end(), prog.progName.begin());
+        builder.AddTv(prog);
+    }
+    const Bytes bytes = builder.Build().bytes;
+    Open(bytes);
+    QCOMPARE(Cell(0, 1), QStringLiteral("中央电视台"));
+    QCOMPARE(SatelliteRoot()->child(0)->text(0), QStringLiteral("  0_中星六号(1)"));
+
+    const QMenuBar* menuBar = dlg_->findChild<QMenuBar*>();
+    QMenu* names = nullptr;
+    QStringList titles;
+    for (QAction* popup : menuBar->actions()) {
+        titles << popup->text();
+        if (popup->text() == QStringLiteral("Names"))
+            names = popup->menu();
+    }
+    QCOMPARE(titles, QStringList({"File", "Tools", "Names", "Help"}));
+    QVERIFY(names);
+    const auto checked = [names] {
+        QStringList texts;
+        for (QAction* action : names->actions())
+            if (action->isChecked())
+                texts << action->text();
+        return texts;
+    };
+    QCOMPARE(checked(), QStringList{QStringLiteral("GBK (detected)")});
+
+    for (QAction* action : names->actions())
+        if (action->text() == QStringLiteral("Big5"))
+            action->trigger();
+    QCOMPARE(checked(), QStringList{QStringLiteral("Big5")});
+    QVERIFY(Cell(0, 1) != QStringLiteral("中央电视台"));
+    QVERIFY(SatelliteRoot()->child(0)->text(0) != QStringLiteral("  0_中星六号(1)"));
+    QVERIFY(std::equal(bytes.begin(), bytes.end(), app_.state().image().bytes.begin()));
+
+    for (QAction* action : names->actions())
+        if (action->text() == QStringLiteral("GBK"))
+            action->trigger();
+    QCOMPARE(checked(), QStringList{QStringLiteral("GBK")});
+    QCOMPARE(Cell(1, 1), QStringLiteral("湖南卫视"));
+    QCOMPARE(SatelliteRoot()->child(0)->text(0), QStringLiteral("  0_中星六号(1)"));
+    QVERIFY(std::equal(bytes.begin(), bytes.end(), app_.state().image().bytes.begin()));
 }
 
 void MainWindowTest::labelsTreeNodes()
