@@ -144,6 +144,23 @@ INSTANTIATE_TEST_SUITE_P(Detection, DetectionTest, ::testing::ValuesIn(kDetectio
                              return name;
                          });
 
+TEST(Detection, FindsGbkAmongTheNamesOfAFullImage)
+{
+    // 5000 program names and 150 satellite names, as many as the database
+    // holds, of four to six common characters each.
+    const std::u16string common = u"中央电视台湖南卫视浙江东方北京凤凰音乐之声新闻体育电影少儿频道";
+    std::vector<std::u16string> texts;
+    for (std::size_t i = 0; i < 5150; ++i) {
+        std::u16string text;
+        for (std::size_t k = 0; k < 4 + i % 3; ++k)
+            text += common[(i * 7 + k * 13) % common.size()];
+        texts.push_back(text);
+    }
+    const CharsetChoice choice = Default(BoxNames("GBK", texts));
+    EXPECT_EQ(choice.charset.Name(), "GBK");
+    EXPECT_EQ(choice.source, CharsetSource::Detected);
+}
+
 TEST(Detection, ALegacyLocaleIsTakenAsItIs)
 {
     const CharsetChoice choice = Default(BoxNames("GBK", kChinese), "BIG5");
