@@ -269,25 +269,29 @@ void CKorvexDlg::OnFileOpen()
         return;
     // Cancel keeps the open image open, listed, editable and savable.
     const std::optional<QString> path = platform_.GetOpenFileName(this, kOpenFilter);
-    if (!path)
-        return;
+    if (path)
+        OpenImageFile(*path);
+}
+
+bool CKorvexDlg::OpenImageFile(const QString& path)
+{
     FlashImage& incoming = state_.incomingImage();
     std::error_code why;
-    switch (TakeInFile(incoming, std::filesystem::path(QFile::encodeName(*path).toStdString()), &why)) {
+    switch (TakeInFile(incoming, std::filesystem::path(QFile::encodeName(path).toStdString()), &why)) {
     case TakeInResult::TooLarge:
         ShowWarning(platform_, this, kBinFileNotRight);
-        return;
+        return false;
     case TakeInResult::CannotRead:
         ShowWarning(platform_, this,
-                    QStringLiteral("Can't open \"%1\": %2").arg(QDir::toNativeSeparators(*path),
+                    QStringLiteral("Can't open \"%1\": %2").arg(QDir::toNativeSeparators(path),
                                                                QString::fromStdString(why.message())));
-        return;
+        return false;
     case TakeInResult::Taken:
         break;
     }
     if (!LoadDatabase(incoming, state_.incomingDatabase())) {
         ShowWarning(platform_, this, kBinFileNotRight);
-        return;
+        return false;
     }
     state_.AdoptIncoming();
     unsavedEdits_ = false;
@@ -297,6 +301,7 @@ void CKorvexDlg::OnFileOpen()
     UpdateCounters();
     BuildTree();
     FillList(kListAllPrograms);
+    return true;
 }
 
 void CKorvexDlg::OnFileSave()

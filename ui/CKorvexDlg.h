@@ -61,6 +61,10 @@ public:
     bool OnSysCommand(int id);
 
     void OnFileOpen();
+    // Opens the image file at path as Open does once a file is chosen: the
+    // open image is replaced only when the file loads; otherwise the user is
+    // told why and nothing changes. Does not ask about unsaved edits.
+    bool OpenImageFile(const QString& path);
     void OnFileSave();
     void OnToolsUpgrade();
     void OnToolsDump();
