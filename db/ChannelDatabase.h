@@ -44,6 +44,7 @@ struct SatRecord {
     std::uint16_t position : 6 = 0;
     NameBytes satName{};
     std::uint32_t entryWord = 0;
+    std::uint32_t tableIndex = 0;        // position of the entry in its block
     std::uint16_t tpCount = 0;
     std::uint16_t tvCount = 0;
     std::uint16_t radioCount = 0;
@@ -59,6 +60,7 @@ struct TpRecord {
     std::uint16_t polarisation : 2 = 0;
     std::uint16_t symbolRate = 0;
     std::uint32_t entryWord = 0;
+    std::uint32_t tableIndex = 0;        // position of the entry in its block
     std::uint16_t tvCount = 0;
     std::uint16_t radioCount = 0;
 

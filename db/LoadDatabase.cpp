@@ -105,10 +105,11 @@ void DecodeProgramEntry(std::span<const std::uint8_t, kProgRecordSize> bytes, Pr
 void LoadSats(const FlashImage& image, ChannelDatabase& db)
 {
     db.loadAccount.tables[0] = WalkHeldRecords<kSatRecordSize>(
-        image, BlockId::Satellites, kMaxSats, [&](std::uint32_t, std::uint32_t entryWord, auto bytes) {
+        image, BlockId::Satellites, kMaxSats, [&](std::uint32_t k, std::uint32_t entryWord, auto bytes) {
             SatRecord& sat = db.sats[db.numSats++];
             DecodeSat(bytes, sat);
             sat.entryWord = entryWord;
+            sat.tableIndex = k;
             return true;
         });
 }
@@ -116,10 +117,11 @@ void LoadSats(const FlashImage& image, ChannelDatabase& db)
 void LoadTps(const FlashImage& image, ChannelDatabase& db)
 {
     db.loadAccount.tables[1] = WalkHeldRecords<kTpRecordSize>(
-        image, BlockId::Transponders, kMaxTps, [&](std::uint32_t, std::uint32_t entryWord, auto bytes) {
+        image, BlockId::Transponders, kMaxTps, [&](std::uint32_t k, std::uint32_t entryWord, auto bytes) {
             TpRecord& tp = db.tps[db.numTps++];
             DecodeTp(bytes, tp);
             tp.entryWord = entryWord;
+            tp.tableIndex = k;
             return true;
         });
 }

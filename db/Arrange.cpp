@@ -1,0 +1,383 @@
+#include "db/Arrange.h"
+
+#include "db/BigEndian.h"
+
+#include <algorithm>
+#include <numeric>
+#include <optional>
+#include <set>
+
+namespace korvex {
+namespace {
+
+constexpr std::uint32_t kErasedEntry = 0xFFFFFFFF;
+constexpr std::uint32_t kMarkerOffsetInBlock = 0xFFFC;
+constexpr std::uint8_t kKeptFlagBit = 0x80;
+
+constexpr const char* kTableNames[] = {"satellite", "transponder", "TV program", "radio program"};
+
+std::size_t Index(BlockId id) { return static_cast<std::size_t>(id); }
+
+std::string TableName(BlockId id) { return std::string("the ") + kTableNames[Index(id)] + " table"; }
+
+struct Extent {
+    std::uint64_t begin = 0;
+    std::uint64_t end = 0;
+
+    bool Overlaps(const Extent& other) const { return begin < other.end && other.begin < end; }
+};
+
+Extent ExtentOf(const FoundBlock& block)
+{
+    return {block.offset, std::uint64_t{block.offset} + kBlockHeaderSize + std::uint64_t{kEntrySize} * block.header.entryCount};
+}
+
+std::uint64_t EntryOffset(const FoundBlock& block, std::uint32_t k)
+{
+    return std::uint64_t{block.offset} + kBlockHeaderSize + std::uint64_t{kEntrySize} * k;
+}
+
+// What decides where the tables are found: the layout and the four blocks.
+struct Landmarks {
+    std::uint32_t layoutKind = 0;
+    std::uint32_t flashSize = 0;
+    std::uint32_t dirStart = 0;
+    std::uint32_t dirScanLength = 0;
+    std::array<FoundBlock, 4> blocks{};
+
+    static Landmarks Of(const FlashImage& image)
+    {
+        Landmarks marks{image.layoutKind, image.flashSize, image.dirStart, image.dirScanLength, {}};
+        for (std::size_t id = 0; id < marks.blocks.size(); ++id)
+            marks.blocks[id] = FindBlock(image, static_cast<BlockId>(id));
+        return marks;
+    }
+};
+
+bool SameHeader(const BlockHeader& a, const BlockHeader& b)
+{
+    return a.magic == b.magic && a.blockId == b.blockId && a.entryCount == b.entryCount && a.reserved == b.reserved &&
+           a.activeMark == b.activeMark;
+}
+
+// The new entries of one block; the block keeps its place and shrinks or
+// keeps its size.
+struct BlockRewrite {
+    BlockId id;
+    std::vector<std::uint32_t> entries;
+};
+
+// Writes the rewrites, then checks that the image is still found as before;
+// puts every byte and the layout fields back when it is not.
+bool WriteAndVerify(FlashImage& image, const std::vector<BlockRewrite>& rewrites)
+{
+    const Landmarks before = Landmarks::Of(image);
+    struct Saved {
+        std::uint64_t at;
+        std::vector<std::uint8_t> bytes;
+    };
+    std::vector<Saved> saved;
+    for (const BlockRewrite& rewrite : rewrites) {
+        const FoundBlock& block = before.blocks[Index(rewrite.id)];
+        const Extent extent = ExtentOf(block);
+        saved.push_back({extent.begin, {image.bytes.begin() + static_cast<std::ptrdiff_t>(extent.begin),
+                                        image.bytes.begin() + static_cast<std::ptrdiff_t>(extent.end)}});
+        const auto count = static_cast<std::uint32_t>(rewrite.entries.size());
+        StoreBe32(*image.Region<4>(block.offset + 8), count);
+        for (std::uint32_t k = 0; k < block.header.entryCount; ++k)
+            StoreBe32(*image.Region<4>(EntryOffset(block, k)), k < count ? rewrite.entries[k] : kErasedEntry);
+    }
+
+    bool same = DetectLayout(image) == before.layoutKind && ApplyLayout(image, before.layoutKind) &&
+                image.flashSize == before.flashSize && image.dirStart == before.dirStart &&
+                image.dirScanLength == before.dirScanLength;
+    for (std::size_t id = 0; same && id < before.blocks.size(); ++id) {
+        BlockHeader expected = before.blocks[id].header;
+        for (const BlockRewrite& rewrite : rewrites)
+            if (Index(rewrite.id) == id)
+                expected.entryCount = static_cast<std::uint32_t>(rewrite.entries.size());
+        const FoundBlock now = FindBlock(image, static_cast<BlockId>(id));
+        same = now.offset == before.blocks[id].offset && SameHeader(now.header, expected);
+    }
+    if (same)
+        return true;
+    for (const Saved& s : saved)
+        std::copy(s.bytes.begin(), s.bytes.end(), image.bytes.begin() + static_cast<std::ptrdiff_t>(s.at));
+    image.layoutKind = before.layoutKind;
+    image.flashSize = before.flashSize;
+    image.dirStart = before.dirStart;
+    image.dirScanLength = before.dirScanLength;
+    return false;
+}
+
+std::vector<std::uint32_t> EntriesOf(const FlashImage& image, BlockId id)
+{
+    const FoundBlock block = FindBlock(image, id);
+    std::vector<std::uint32_t> entries(block.header.entryCount);
+    for (std::uint32_t k = 0; k < entries.size(); ++k)
+        entries[k] = *EntryWordAt(image, block, k);
+    return entries;
+}
+
+std::vector<std::uint32_t> Without(const std::vector<std::uint32_t>& entries, const std::set<std::uint32_t>& removed)
+{
+    std::vector<std::uint32_t> kept;
+    kept.reserve(entries.size());
+    for (std::uint32_t k = 0; k < entries.size(); ++k)
+        if (!removed.contains(k))
+            kept.push_back(entries[k]);
+    return kept;
+}
+
+ArrangeOutcome Refused(std::string why)
+{
+    ArrangeOutcome outcome;
+    outcome.refusal = std::move(why);
+    return outcome;
+}
+
+// Removes entries from the blocks named, after checking that each may be
+// arranged; blocks with nothing to remove are left alone.
+ArrangeOutcome RemoveEntries(FlashImage& image, const ChannelDatabase& db,
+                             const std::array<std::set<std::uint32_t>, 4>& removed)
+{
+    std::vector<BlockRewrite> rewrites;
+    ArrangeOutcome outcome;
+    for (std::size_t id = 0; id < removed.size(); ++id) {
+        if (removed[id].empty())
+            continue;
+        const auto block = static_cast<BlockId>(id);
+        if (std::string why = ArrangeRefusal(image, db, block); !why.empty())
+            return Refused(std::move(why));
+        rewrites.push_back({block, Without(EntriesOf(image, block), removed[id])});
+        outcome.removed[id] = static_cast<std::uint32_t>(removed[id].size());
+    }
+    if (rewrites.empty())
+        return Refused("nothing to delete");
+    if (!WriteAndVerify(image, rewrites))
+        return Refused("the image would no longer be read as before");
+    outcome.done = true;
+    return outcome;
+}
+
+} // namespace
+
+std::string ArrangeRefusal(const FlashImage& image, const ChannelDatabase& db, BlockId id)
+{
+    const FoundBlock block = FindBlock(image, id);
+    if (!block.Found())
+        return TableName(id) + " has no block in the directory";
+    const TableAccount& account = db.loadAccount.tables[Index(id)];
+    if (account.skipped > 0 || account.dropped > 0)
+        return TableName(id) + " has entries that could not be loaded";
+    const Extent extent = ExtentOf(block);
+    if (extent.end > image.flashSize)
+        return TableName(id) + " reaches beyond the image's flash size";
+    for (std::size_t other = 0; other < 4; ++other) {
+        if (other == Index(id))
+            continue;
+        const FoundBlock neighbour = FindBlock(image, static_cast<BlockId>(other));
+        if (neighbour.Found() && extent.Overlaps(ExtentOf(neighbour)))
+            return TableName(id) + " overlaps " + TableName(static_cast<BlockId>(other));
+    }
+    if (image.layoutKind == 2) {
+        const std::uint64_t marker = std::uint64_t{image.dirStart} + kMarkerOffsetInBlock;
+        if (extent.Overlaps({marker, marker + 4}))
+            return TableName(id) + " overlaps the directory marker";
+    }
+    return {};
+}
+
+std::vector<std::uint32_t> OrderMovingTo(std::uint32_t count, std::span<const std::uint32_t> positions,
+                                         std::uint32_t to)
+{
+    const std::set<std::uint32_t> moved(positions.begin(), positions.end());
+    std::vector<std::uint32_t> rest;
+    for (std::uint32_t k = 0; k < count; ++k)
+        if (!moved.contains(k))
+            rest.push_back(k);
+    const std::size_t at = std::min<std::size_t>(to, rest.size());
+    std::vector<std::uint32_t> order(rest.begin(), rest.begin() + static_cast<std::ptrdiff_t>(at));
+    order.insert(order.end(), moved.begin(), moved.end());
+    order.insert(order.end(), rest.begin() + static_cast<std::ptrdiff_t>(at), rest.end());
+    return order;
+}
+
+std::vector<std::uint32_t> OrderMovingByOne(std::uint32_t count, std::span<const std::uint32_t> positions, int step)
+{
+    std::vector<std::uint32_t> order(count);
+    std::iota(order.begin(), order.end(), 0u);
+    std::vector<char> moved(count, 0);
+    for (const std::uint32_t p : positions)
+        if (p < count)
+            moved[p] = 1;
+    // Each moved entry swaps with the unmoved neighbour in the direction of
+    // the step; walking from that end keeps a run of moved entries together.
+    if (step < 0) {
+        for (std::uint32_t k = 1; k < count; ++k)
+            if (moved[k] && !moved[k - 1]) {
+                std::swap(order[k], order[k - 1]);
+                std::swap(moved[k], moved[k - 1]);
+            }
+    } else {
+        for (std::uint32_t k = count; k-- > 1;)
+            if (moved[k - 1] && !moved[k]) {
+                std::swap(order[k], order[k - 1]);
+                std::swap(moved[k], moved[k - 1]);
+            }
+    }
+    return order;
+}
+
+ArrangeOutcome ReorderPrograms(FlashImage& image, const ChannelDatabase& db, ProgTable table,
+                               std::span<const std::uint32_t> order)
+{
+    const BlockId id = BlockOf(table);
+    if (std::string why = ArrangeRefusal(image, db, id); !why.empty())
+        return Refused(std::move(why));
+    const std::vector<std::uint32_t> entries = EntriesOf(image, id);
+    std::vector<bool> seen(entries.size(), false);
+    if (order.size() != entries.size())
+        return Refused("the new order does not name every entry of " + TableName(id));
+    std::vector<std::uint32_t> reordered;
+    reordered.reserve(entries.size());
+    for (const std::uint32_t k : order) {
+        if (k >= entries.size() || seen[k])
+            return Refused("the new order does not name every entry of " + TableName(id) + " once");
+        seen[k] = true;
+        reordered.push_back(entries[k]);
+    }
+    if (reordered == entries) {
+        ArrangeOutcome unchanged;
+        unchanged.done = true;
+        return unchanged;
+    }
+    if (!WriteAndVerify(image, {{id, std::move(reordered)}}))
+        return Refused("the image would no longer be read as before");
+    ArrangeOutcome outcome;
+    outcome.done = true;
+    return outcome;
+}
+
+ArrangeOutcome DeletePrograms(FlashImage& image, const ChannelDatabase& db, ProgTable table,
+                              std::span<const std::uint32_t> positions)
+{
+    const BlockId id = BlockOf(table);
+    const FoundBlock block = FindBlock(image, id);
+    std::array<std::set<std::uint32_t>, 4> removed;
+    for (const std::uint32_t p : positions) {
+        if (p >= block.header.entryCount)
+            return Refused(TableName(id) + " has no entry " + std::to_string(p));
+        removed[Index(id)].insert(p);
+    }
+    return RemoveEntries(image, db, removed);
+}
+
+ArrangeOutcome DeleteTransponder(FlashImage& image, const ChannelDatabase& db, std::size_t tpIndex)
+{
+    if (tpIndex >= db.numTps)
+        return Refused("there is no such transponder");
+    const TpRecord& gone = db.tps[tpIndex];
+    bool claimedByAnother = false;
+    for (std::size_t t = 0; t < db.numTps; ++t)
+        claimedByAnother = claimedByAnother || (t != tpIndex && db.tps[t].tpId == gone.tpId);
+
+    std::array<std::set<std::uint32_t>, 4> removed;
+    removed[Index(BlockId::Transponders)].insert(gone.tableIndex);
+    std::uint32_t kept = 0;
+    for (const ProgRecord& prog : db.AllProgs()) {
+        if (prog.tpId != gone.tpId)
+            continue;
+        if (claimedByAnother)
+            ++kept;
+        else
+            removed[Index(BlockOf(prog.table))].insert(prog.tableIndex);
+    }
+    ArrangeOutcome outcome = RemoveEntries(image, db, removed);
+    if (outcome.done)
+        outcome.keptPrograms = kept;
+    return outcome;
+}
+
+ArrangeOutcome DeleteSatellite(FlashImage& image, const ChannelDatabase& db, std::size_t satIndex)
+{
+    if (satIndex >= db.numSats)
+        return Refused("there is no such satellite");
+    const SatRecord& gone = db.sats[satIndex];
+    bool satClaimedByAnother = false;
+    for (std::size_t s = 0; s < db.numSats; ++s)
+        satClaimedByAnother = satClaimedByAnother || (s != satIndex && db.sats[s].satId == gone.satId);
+
+    std::array<std::set<std::uint32_t>, 4> removed;
+    removed[Index(BlockId::Satellites)].insert(gone.tableIndex);
+    ArrangeOutcome counts;
+
+    // A transponder's satId has 14 bits: it is compared with the satellite's
+    // whole 16-bit satId, so a satellite of id 16384 or more owns none.
+    std::set<std::uint16_t> removedTpIds;
+    std::multiset<std::uint16_t> survivingTpIds;
+    for (std::size_t t = 0; t < db.numTps; ++t) {
+        const TpRecord& tp = db.tps[t];
+        const bool owned = std::uint16_t{tp.satId} == gone.satId;
+        if (owned && satClaimedByAnother)
+            ++counts.keptTransponders;
+        if (owned && !satClaimedByAnother) {
+            removed[Index(BlockId::Transponders)].insert(tp.tableIndex);
+            removedTpIds.insert(tp.tpId);
+        } else {
+            survivingTpIds.insert(tp.tpId);
+        }
+    }
+    for (const ProgRecord& prog : db.AllProgs()) {
+        const bool bySatellite = prog.satId == gone.satId;
+        const bool byTransponder = removedTpIds.contains(prog.tpId);
+        if (!bySatellite && !byTransponder)
+            continue;
+        const bool goesWithSatellite = bySatellite && !satClaimedByAnother;
+        const bool goesWithTransponder = byTransponder && !survivingTpIds.contains(prog.tpId);
+        if (goesWithSatellite || goesWithTransponder)
+            removed[Index(BlockOf(prog.table))].insert(prog.tableIndex);
+        else
+            ++counts.keptPrograms;
+    }
+    ArrangeOutcome outcome = RemoveEntries(image, db, removed);
+    if (outcome.done) {
+        outcome.keptTransponders = counts.keptTransponders;
+        outcome.keptPrograms = counts.keptPrograms;
+    }
+    return outcome;
+}
+
+FlagChange JoinGroup(std::size_t group) { return {FavouriteGroupBit(group), 0}; }
+FlagChange LeaveGroup(std::size_t group) { return {0, FavouriteGroupBit(group)}; }
+FlagChange Lock() { return {0x01, 0}; }
+FlagChange Unlock() { return {0, 0x01}; }
+
+ArrangeOutcome ChangeProgramFlags(FlashImage& image, const ChannelDatabase&, std::span<const ProgramEntry> programs,
+                                  FlagChange change)
+{
+    const std::uint8_t cleared = change.cleared & ~kKeptFlagBit;
+    const std::uint8_t set = change.set & ~kKeptFlagBit;
+    const std::array<FoundBlock, 2> blocks{FindBlock(image, BlockId::TvPrograms),
+                                           FindBlock(image, BlockId::RadioPrograms)};
+    std::vector<std::uint64_t> flagBytes;
+    for (const ProgramEntry& program : programs) {
+        const FoundBlock& block = blocks[program.table == ProgTable::Tv ? 0 : 1];
+        const BlockId id = BlockOf(program.table);
+        if (!block.Found() || program.position >= block.header.entryCount)
+            return Refused(TableName(id) + " has no entry " + std::to_string(program.position));
+        const std::uint64_t at = EntryOffset(block, program.position);
+        if (at + kEntrySize > image.flashSize)
+            return Refused("an entry of " + TableName(id) + " lies beyond the image's flash size");
+        flagBytes.push_back(at);
+    }
+    for (const std::uint64_t at : flagBytes) {
+        std::uint8_t& flag = image.bytes[at];
+        flag = static_cast<std::uint8_t>((flag & ~cleared) | set);
+    }
+    ArrangeOutcome outcome;
+    outcome.done = true;
+    return outcome;
+}
+
+} // namespace korvex
