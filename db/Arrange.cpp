@@ -6,6 +6,7 @@
 #include <numeric>
 #include <optional>
 #include <set>
+#include <tuple>
 
 namespace korvex {
 namespace {
@@ -226,6 +227,52 @@ std::vector<std::uint32_t> OrderMovingByOne(std::uint32_t count, std::span<const
                 std::swap(moved[k], moved[k - 1]);
             }
     }
+    return order;
+}
+
+std::vector<std::uint32_t> OrderSortedBy(const ChannelDatabase& db, ProgTable table, SortKey key,
+                                         const NameSortKey& nameKey)
+{
+    const std::span<const ProgRecord> progs = table == ProgTable::Tv ? db.TvProgs() : db.RadioProgs();
+    std::vector<std::uint32_t> order(progs.size());
+    std::iota(order.begin(), order.end(), 0u);
+
+    std::vector<std::u16string> names;
+    if (key != SortKey::ServiceId) {
+        names.reserve(progs.size());
+        for (const ProgRecord& prog : progs)
+            names.push_back(nameKey(prog.progName));
+    }
+    // Positions of the first satellite and transponder with each id.
+    constexpr std::uint32_t kNone = 0xFFFFFFFF;
+    std::vector<std::uint32_t> satPos(0x10000, kNone), tpPos(0x10000, kNone);
+    if (key == SortKey::Satellite) {
+        for (std::uint32_t s = db.numSats; s-- > 0;)
+            satPos[db.sats[s].satId] = s;
+        for (std::uint32_t t = db.numTps; t-- > 0;)
+            tpPos[db.tps[t].tpId] = t;
+    }
+    const auto less = [&](std::uint32_t a, std::uint32_t b) {
+        switch (key) {
+        case SortKey::Name:
+            return names[a] < names[b];
+        case SortKey::ServiceId:
+            return progs[a].serviceId < progs[b].serviceId;
+        case SortKey::Satellite: {
+            const auto rank = [&](std::uint32_t i) {
+                return std::make_tuple(satPos[progs[i].satId], tpPos[progs[i].tpId]);
+            };
+            if (rank(a) != rank(b))
+                return rank(a) < rank(b);
+            return names[a] < names[b];
+        }
+        }
+        return false;
+    };
+    std::stable_sort(order.begin(), order.end(), less);
+    // Positions in the table: the index of each held record's entry.
+    for (std::uint32_t& i : order)
+        i = progs[i].tableIndex;
     return order;
 }
 

@@ -27,6 +27,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <vector>
@@ -64,6 +65,22 @@ std::vector<std::uint32_t> OrderMovingTo(std::uint32_t count, std::span<const st
 // Each entry at `positions` one place up (step -1) or down (step +1), past the
 // nearest entry that is not moved; a run already at the end stays.
 std::vector<std::uint32_t> OrderMovingByOne(std::uint32_t count, std::span<const std::uint32_t> positions, int step);
+
+enum class SortKey {
+    Name,       // the decoded name, case-insensitive
+    ServiceId,
+    Satellite,  // satellite, then transponder, then name
+};
+
+// What a name sorts by: its decoded text, folded for a case-insensitive
+// comparison. Decoding needs the image's name charset, which the caller has.
+using NameSortKey = std::function<std::u16string(const NameBytes&)>;
+
+// The order of a program table sorted by key; ties keep table order.
+// Satellites and transponders count by the position of the first record with
+// the program's satId or tpId in their tables; programs with none come last.
+std::vector<std::uint32_t> OrderSortedBy(const ChannelDatabase& db, ProgTable table, SortKey key,
+                                         const NameSortKey& nameKey);
 
 // Rewrites the entries of a program block in a new order: a permutation of
 // every entry position of the block.

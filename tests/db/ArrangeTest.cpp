@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <vector>
 
 namespace korvex {
@@ -90,6 +91,42 @@ TEST(Orders, MovingToAPlaceAndByOnePlace)
     const std::uint32_t tail[] = {4, 5};
     EXPECT_EQ(OrderMovingByOne(6, tail, +1), (std::vector<std::uint32_t>{0, 1, 2, 3, 4, 5}));
     EXPECT_EQ(OrderMovingByOne(6, tail, -1), (std::vector<std::uint32_t>{0, 1, 2, 4, 5, 3}));
+}
+
+TEST(Orders, SortedByNameServiceIdOrSatelliteWithTiesInTableOrder)
+{
+    ImageBuilder builder(1);
+    SatRecord sat;
+    sat.satId = 7;
+    builder.AddSat(sat);
+    sat.satId = 3;
+    builder.AddSat(sat);
+    TpRecord tp;
+    tp.tpId = 30;
+    builder.AddTp(tp);
+    tp.tpId = 10;
+    builder.AddTp(tp);
+    ProgRecord b = Prog(3, 10, "beta");
+    b.serviceId = 5;
+    ProgRecord a = Prog(7, 10, "Alpha");
+    a.serviceId = 9;
+    ProgRecord c = Prog(99, 30, "alpha");  // no such satellite
+    c.serviceId = 5;
+    ProgRecord d = Prog(7, 30, "Delta");
+    d.serviceId = 1;
+    builder.AddTv(b).AddTv(a).AddTv(c).AddTv(d);
+    LoadedImage loaded(builder.Build());
+    const NameSortKey folded = [](const NameBytes& name) {
+        std::u16string text;
+        for (const char ch : NameView(name))
+            text.push_back(static_cast<char16_t>(std::tolower(static_cast<unsigned char>(ch))));
+        return text;
+    };
+    const ChannelDatabase& db = *loaded.db;
+    EXPECT_EQ(OrderSortedBy(db, ProgTable::Tv, SortKey::Name, folded), (std::vector<std::uint32_t>{1, 2, 0, 3}));
+    EXPECT_EQ(OrderSortedBy(db, ProgTable::Tv, SortKey::ServiceId, folded), (std::vector<std::uint32_t>{3, 0, 2, 1}));
+    // Satellite 7 (first in its table) before 3; transponder 30 before 10; none last.
+    EXPECT_EQ(OrderSortedBy(db, ProgTable::Tv, SortKey::Satellite, folded), (std::vector<std::uint32_t>{3, 1, 0, 2}));
 }
 
 TEST(ReorderPrograms, PermutesTheEntriesOfItsBlockOnly)
