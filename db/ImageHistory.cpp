@@ -71,6 +71,11 @@ bool ImageHistory::Commit(const FlashImage& image, std::string label)
     return true;
 }
 
+void ImageHistory::Revert(FlashImage& image) const
+{
+    image.bytes = *before_;
+}
+
 const std::string& ImageHistory::UndoLabel() const
 {
     return CanUndo() ? steps_[done_ - 1].label : kNoLabel;

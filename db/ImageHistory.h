@@ -38,6 +38,9 @@ public:
     // ("Move", "Delete", ...); nothing when it changed nothing. A new step
     // drops the steps that were undone. True when a step was recorded.
     bool Commit(const FlashImage& image, std::string label);
+    // Puts back the bytes the image had at Begin: for an action that failed
+    // halfway, so that it leaves nothing behind.
+    void Revert(FlashImage& image) const;
 
     bool CanUndo() const { return done_ > 0; }
     bool CanRedo() const { return done_ < steps_.size(); }

@@ -38,6 +38,10 @@ inline constexpr int IDC_UPGRADE = 1015;
 inline constexpr int IDC_DUMP = 1016;
 inline constexpr int IDC_OPEN = 1017;
 inline constexpr int IDC_SAVE = 1020;
+// Added for arranging the list: the find field above it, the status line
+// below the counters.
+inline constexpr int IDC_FILTER = 1021;
+inline constexpr int IDC_STATUS = 1022;
 
 // COM port setting dialog controls.
 inline constexpr int IDC_PORT_COMBO = 1004;

@@ -33,7 +33,7 @@ const DialogTemplate& MainDialogTemplate()
     static const DialogTemplate main{
         IDD_KORVEX_DIALOG,
         QStringLiteral("Korvex"),
-        QSize(563, 367),
+        QSize(563, 370),
         kShellFont,
         8,
         {
@@ -50,6 +50,9 @@ const DialogTemplate& MainDialogTemplate()
             {IDC_STATIC, ControlKind::GroupBox, QString(), QRect(21, 5, 521, 24)},
             {IDC_OPEN, ControlKind::PushButton, QStringLiteral("Open"), QRect(172, 12, 50, 14), kTabStop},
             {IDC_SAVE, ControlKind::PushButton, QStringLiteral("Save"), QRect(241, 12, 50, 14), kTabStop},
+            // Beyond the original dialog: they follow its controls in tab order.
+            {IDC_FILTER, ControlKind::Edit, QString(), QRect(144, 33, 399, 12), kTabStop},
+            {IDC_STATUS, ControlKind::Static, QString(), QRect(21, 358, 522, 9)},
         },
     };
     return main;

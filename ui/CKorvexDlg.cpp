@@ -6,17 +6,25 @@
 #include "res/ResourceIds.h"
 #include "res/Templates.h"
 #include "ui/CAboutDlg.h"
+#include "ui/EditActions.h"
+#include "ui/ListFilter.h"
 #include "ui/Messages.h"
 #include "ui/NamesMenu.h"
 #include "ui/VersionText.h"
 
 #include <QDir>
 #include <QFile>
+#include <QApplication>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QDrag>
+#include <QItemSelection>
 #include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMimeData>
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPainter>
@@ -30,6 +38,8 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <optional>
+#include <set>
 
 namespace korvex {
 namespace {
@@ -48,7 +58,8 @@ CKorvexDlg::CKorvexDlg(ProgramState& state, Platform& platform)
       tpEditDlg(state, platform, this),
       progEditDlg(state, platform, this),
       state_(state),
-      platform_(platform)
+      platform_(platform),
+      arranger_(state)
 {
     // A fixed-size window with caption, system menu and minimise box.
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
@@ -58,9 +69,16 @@ CKorvexDlg::CKorvexDlg(ProgramState& state, Platform& platform)
     channelTree = res::FindControl<QTreeWidget>(this, res::IDC_CHANNEL_TREE);
     channelList = res::FindControl<QTableView>(this, res::IDC_CHANNEL_LIST);
     kindTabs = res::FindControl<QTabBar>(this, res::IDC_KIND_TABS);
+    findField = res::FindControl<QLineEdit>(this, res::IDC_FILTER);
+    statusLine = res::FindControl<QLabel>(this, res::IDC_STATUS);
+    findField->setPlaceholderText(QStringLiteral("Find a channel: name or number (Ctrl+F)"));
+    findField->setClearButtonEnabled(true);
     listModel_ = new ChannelListModel(this);
-    channelList->setModel(listModel_);
+    listFilter_ = new ListFilter(listModel_, this);
+    channelList->setModel(listFilter_);
+    editActions = new EditActions(this, channelList);
     ConnectControls();
+    ConnectEditActions();
 
     appIcon = res::ApplicationIcon();
 }
@@ -74,6 +92,19 @@ void CKorvexDlg::ConnectControls()
     connect(kindTabs, &QTabBar::currentChanged, this, [this] { OnTabSelChange(); });
     connect(channelList, &QTableView::doubleClicked, this, [this] { OnListDblClk(); });
     channelList->viewport()->installEventFilter(this);
+    findField->installEventFilter(this);
+    connect(findField, &QLineEdit::textChanged, this, [this](const QString& text) {
+        listFilter_->SetText(text);
+        UpdateEditActions();
+    });
+    connect(channelList->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this] { UpdateEditActions(); });
+    channelList->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(channelList, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        editActions->Menu()->popup(channelList->viewport()->mapToGlobal(at));
+    });
+    channelList->setDragEnabled(false);  // rows are dragged by ListDragEvent
+    channelList->viewport()->setAcceptDrops(true);
     for (const int id : {res::IDC_UPGRADE, res::IDC_DUMP, res::IDC_OPEN, res::IDC_SAVE}) {
         connect(res::FindControl<QPushButton>(this, id), &QPushButton::clicked, this, [this, id] { OnCommand(id); });
     }
@@ -107,7 +138,7 @@ bool CKorvexDlg::OnInitDialog()
 
     channelList->setShowGrid(true);
     channelList->setSelectionBehavior(QAbstractItemView::SelectRows);
-    channelList->setSelectionMode(QAbstractItemView::SingleSelection);
+    channelList->setSelectionMode(QAbstractItemView::ExtendedSelection);
     channelList->setEditTriggers(QAbstractItemView::NoEditTriggers);
 
     adjustSize();
@@ -124,6 +155,9 @@ void CKorvexDlg::CreateMenuBar()
     menuBar_ = new QMenuBar(this);
     QAction* help = nullptr;
     for (const res::PopupTemplate& popup : res::MainMenuTemplate()) {
+        // The Edit menu stands between File and Tools.
+        if (popup.title == QStringLiteral("Tools"))
+            menuBar_->addMenu(editActions->Menu());
         QMenu* menu = menuBar_->addMenu(popup.title);
         if (popup.title == QStringLiteral("Help"))
             help = menu->menuAction();
@@ -217,9 +251,14 @@ void CKorvexDlg::reject()
         ModalDialog::reject();
 }
 
+bool CKorvexDlg::HasUnsavedEdits() const
+{
+    return state_.image().fileOpened != 0 && state_.history().Unsaved(state_.image());
+}
+
 bool CKorvexDlg::MayDiscardEdits()
 {
-    return !unsavedEdits_ ||
+    return !HasUnsavedEdits() ||
            platform_.AskYesNo(this, QStringLiteral("The image has edits that were not saved. Discard them?"),
                               QStringLiteral("Korvex"));
 }
@@ -230,6 +269,10 @@ bool CKorvexDlg::eventFilter(QObject* watched, QEvent* event)
     // opens an editor.
     if (watched == channelList->viewport() && event->type() == QEvent::MouseButtonDblClick &&
         static_cast<QMouseEvent*>(event)->button() != Qt::LeftButton)
+        return true;
+    if (watched == channelList->viewport() && ListDragEvent(event))
+        return true;
+    if (watched == findField && event->type() == QEvent::KeyPress && FindFieldKey(static_cast<QKeyEvent*>(event)))
         return true;
     return ModalDialog::eventFilter(watched, event);
 }
@@ -294,8 +337,9 @@ bool CKorvexDlg::OpenImageFile(const QString& path)
         return false;
     }
     state_.AdoptIncoming();
-    unsavedEdits_ = false;
+    state_.history().Reset(state_.image());
     imageLoaded_ = true;
+    statusLine->clear();
     state_.nameCharset() = DefaultNameCharset(RecordNames(state_.database()), LocaleCharset());
     ApplyNameCharset();
     UpdateCounters();
@@ -321,7 +365,7 @@ void CKorvexDlg::OnFileSave()
                     QStringLiteral("Can't save \"%1\": %2").arg(QDir::toNativeSeparators(*path), error));
         return;
     }
-    unsavedEdits_ = false;
+    state_.history().MarkSaved(image);
     ShowInformation(platform_, this, QStringLiteral("Save Success!"), QStringLiteral("save"));
 }
 
@@ -492,10 +536,13 @@ void CKorvexDlg::OnListDblClk()
     const QModelIndexList selected = channelList->selectionModel()->selectedRows();
     if (selected.isEmpty())
         return;
-    int topmost = selected.first().row();
+    // The topmost row as the list shows it, then the row it stands for.
+    QModelIndex topmost = selected.first();
     for (const QModelIndex& index : selected)
-        topmost = std::min(topmost, index.row());
-    list.CurrentRow = static_cast<std::uint16_t>(topmost);
+        if (index.row() < topmost.row())
+            topmost = index;
+    list.CurrentRow = static_cast<std::uint16_t>(listFilter_->mapToSource(topmost).row());
+    state_.history().Begin(state_.image());
 
     switch (list.ListType) {
     case kListSatellites:
@@ -515,7 +562,9 @@ void CKorvexDlg::OnListDblClk()
 
     if (list.RecordEdited != 0) {
         list.RecordEdited = 0;
-        unsavedEdits_ = true;
+        state_.history().Commit(state_.image(), "Edit");
+        statusLine->clear();
+        UpdateEditActions();
         if (!LoadDatabase(state_.image(), state_.database())) {
             // An edit broke the image's own checks: show nothing that could
             // be edited against the now empty database.
@@ -569,6 +618,7 @@ void CKorvexDlg::FillList(std::uint32_t listType)
     const std::span<const ListColumn> columns = listModel_->Columns();
     for (std::size_t c = 0; c < columns.size(); ++c)
         channelList->setColumnWidth(static_cast<int>(c), columns[c].width);
+    UpdateEditActions();
     if (!warning.isEmpty())
         ShowWarning(platform_, this, warning);
 }
@@ -653,6 +703,346 @@ void CKorvexDlg::FillTpPrograms()
         list.RowMap[row] = static_cast<std::uint16_t>(row);
         list.RowTable[row] = radio ? ProgTable::Radio : ProgTable::Tv;
         ++row;
+    }
+}
+
+// --- Arranging, undo and find -------------------------------------------
+
+namespace {
+
+const QString kRowsMime = QStringLiteral("application/x-korvex-list-rows");
+
+} // namespace
+
+void CKorvexDlg::ConnectEditActions()
+{
+    EditActions& a = *editActions;
+    connect(a.undo, &QAction::triggered, this, [this] { OnUndo(); });
+    connect(a.redo, &QAction::triggered, this, [this] { OnRedo(); });
+    connect(a.moveUp, &QAction::triggered, this, [this] { OnMoveRows(-1); });
+    connect(a.moveDown, &QAction::triggered, this, [this] { OnMoveRows(+1); });
+    connect(a.moveTo, &QAction::triggered, this, [this] { OnMoveTo(); });
+    connect(a.remove, &QAction::triggered, this, [this] { OnDeleteRows(); });
+    for (std::size_t k = 0; k < a.sortBy.size(); ++k)
+        connect(a.sortBy[k], &QAction::triggered, this, [this, k] { OnSort(EditActions::kSortKeys[k]); });
+    for (std::size_t group = 0; group < a.joinGroup.size(); ++group) {
+        const QString name = QString::fromLatin1(kFavouriteGroupNames[group].data(),
+                                                 static_cast<qsizetype>(kFavouriteGroupNames[group].size()));
+        connect(a.joinGroup[group], &QAction::triggered, this, [this, group, name] {
+            OnChangeFlags(JoinGroup(group), QStringLiteral("Added %1 to ") + name + QLatin1Char('.'));
+        });
+        connect(a.leaveGroup[group], &QAction::triggered, this, [this, group, name] {
+            OnChangeFlags(LeaveGroup(group), QStringLiteral("Removed %1 from ") + name + QLatin1Char('.'));
+        });
+    }
+    connect(a.lock, &QAction::triggered, this, [this] { OnChangeFlags(Lock(), QStringLiteral("Locked %1.")); });
+    connect(a.unlock, &QAction::triggered, this, [this] { OnChangeFlags(Unlock(), QStringLiteral("Unlocked %1.")); });
+    connect(a.selectAll, &QAction::triggered, this, [this] { OnSelectAll(); });
+    connect(a.find, &QAction::triggered, this, [this] { OnFind(); });
+    UpdateEditActions();
+}
+
+std::vector<int> CKorvexDlg::SelectedRows() const
+{
+    std::vector<int> rows;
+    for (const QModelIndex& index : channelList->selectionModel()->selectedRows())
+        rows.push_back(listFilter_->mapToSource(index).row());
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+void CKorvexDlg::SelectRows(const std::vector<int>& rows)
+{
+    QItemSelection selection;
+    for (const int row : rows) {
+        const QModelIndex shown = listFilter_->mapFromSource(listModel_->index(row, 0));
+        if (shown.isValid())
+            selection.select(shown, shown.siblingAtColumn(listFilter_->columnCount() - 1));
+    }
+    channelList->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+    if (!rows.empty()) {
+        const QModelIndex first = listFilter_->mapFromSource(listModel_->index(rows.front(), 0));
+        channelList->selectionModel()->setCurrentIndex(first, QItemSelectionModel::NoUpdate);
+        channelList->scrollTo(first);
+    }
+}
+
+void CKorvexDlg::UpdateEditActions()
+{
+    EditActions& a = *editActions;
+    ImageHistory& history = state_.history();
+    a.undo->setEnabled(history.CanUndo());
+    a.undo->setText(history.CanUndo() ? QStringLiteral("Undo ") + QString::fromStdString(history.UndoLabel())
+                                      : QStringLiteral("Undo"));
+    a.redo->setEnabled(history.CanRedo());
+    a.redo->setText(history.CanRedo() ? QStringLiteral("Redo ") + QString::fromStdString(history.RedoLabel())
+                                      : QStringLiteral("Redo"));
+
+    const bool loaded = imageLoaded_ && state_.image().fileOpened != 0;
+    const bool selected = channelList->selectionModel() && channelList->selectionModel()->hasSelection();
+    const QString noImage = loaded ? QString() : QStringLiteral("Open an image first.");
+    const QString noSelection = selected ? QString() : QStringLiteral("Select rows first.");
+    const auto firstOf = [](std::initializer_list<QString> reasons) {
+        for (const QString& reason : reasons)
+            if (!reason.isEmpty())
+                return reason;
+        return QString();
+    };
+    const QString moveRefusal = loaded ? arranger_.MoveRefusal(listFilter_->Active()) : noImage;
+    for (QAction* move : {a.moveUp, a.moveDown, a.moveTo})
+        EditActions::Allow(move, firstOf({moveRefusal, noSelection}));
+    for (QAction* sort : a.sortBy)
+        EditActions::Allow(sort, moveRefusal);
+    const bool deletable = state_.list().ListType <= kListTpPrograms && state_.list().ListType != 3;
+    EditActions::Allow(a.remove, firstOf({noImage, noSelection,
+                                          deletable ? QString() : QStringLiteral("Nothing to delete here.")}));
+    const QString programsOnly =
+        arranger_.ListsPrograms() ? QString() : QStringLiteral("Favourites and child lock are set on programs.");
+    for (std::size_t group = 0; group < a.joinGroup.size(); ++group) {
+        EditActions::Allow(a.joinGroup[group], firstOf({noImage, programsOnly, noSelection}));
+        EditActions::Allow(a.leaveGroup[group], firstOf({noImage, programsOnly, noSelection}));
+    }
+    EditActions::Allow(a.lock, firstOf({noImage, programsOnly, noSelection}));
+    EditActions::Allow(a.unlock, firstOf({noImage, programsOnly, noSelection}));
+}
+
+void CKorvexDlg::RunImageAction(const QString& label, const std::function<ArrangeReport()>& action)
+{
+    if (!imageLoaded_ || state_.image().fileOpened == 0)
+        return;
+    ImageHistory& history = state_.history();
+    history.Begin(state_.image());
+    const ArrangeReport report = action();
+    if (!report.changed) {
+        // Whatever a refused action may have written is put back.
+        history.Revert(state_.image());
+        LoadDatabase(state_.image(), state_.database());
+        statusLine->setText(report.status);
+        UpdateEditActions();
+        return;
+    }
+    history.Commit(state_.image(), label.toStdString());
+    ShowImageAgain();
+    statusLine->setText(report.status);
+}
+
+void CKorvexDlg::ShowImageAgain()
+{
+    // What is selected, and which satellite and transponder the tree chose,
+    // by their records' places in the image: indices change when entries do.
+    std::vector<std::uint64_t> selectedKeys;
+    for (const int row : SelectedRows())
+        selectedKeys.push_back(listModel_->RowKey(row));
+    const ChannelDatabase& db = state_.database();
+    // No record lies at this offset: offsets have 24 bits.
+    constexpr std::uint64_t kNoRecord = 1ull << 32;
+    const std::uint64_t satOffset = selectedSat < db.numSats ? RecordOffsetOf(db.sats[selectedSat].entryWord) : kNoRecord;
+    const std::uint64_t tpOffset = selectedTp < db.numTps ? RecordOffsetOf(db.tps[selectedTp].entryWord) : kNoRecord;
+
+    if (!LoadDatabase(state_.image(), state_.database())) {
+        imageLoaded_ = false;
+        ClearView();
+        UpdateEditActions();
+        ShowWarning(platform_, this, kBinFileNotRight);
+        return;
+    }
+    imageLoaded_ = true;
+    const auto findIndex = [](auto records, std::uint64_t offset) -> std::optional<std::uint16_t> {
+        for (std::size_t i = 0; i < records.size(); ++i)
+            if (RecordOffsetOf(records[i].entryWord) == offset)
+                return static_cast<std::uint16_t>(i);
+        return std::nullopt;
+    };
+    std::uint32_t listType = state_.list().ListType;
+    const std::optional<std::uint16_t> sat = findIndex(db.Sats(), satOffset);
+    const std::optional<std::uint16_t> tp = findIndex(db.Tps(), tpOffset);
+    // A satellite or transponder that is gone takes its list with it: the
+    // list falls back to the satellites.
+    if ((listType == kListSatTransponders && !sat) || (listType == kListTpPrograms && !tp))
+        listType = kListSatellites;
+    selectedSat = sat.value_or(0);
+    selectedTp = tp.value_or(0);
+
+    UpdateCounters();
+    BuildTree();
+    {
+        const QSignalBlocker quiet(channelTree);
+        for (std::size_t i = 0; i < numTreeNodes; ++i) {
+            const TreeNode& node = treeNodes[i];
+            const bool current = (listType == kListAllPrograms && node.kind == kTreeAllPrograms) ||
+                                 (listType == kListSatellites && node.kind == kTreeSatelliteRoot) ||
+                                 (listType == kListSatTransponders && node.kind == kTreeSatellite &&
+                                  node.satIndex == selectedSat) ||
+                                 (listType == kListTpPrograms && node.kind == kTreeTransponder &&
+                                  node.tpIndex == selectedTp);
+            if (current) {
+                channelTree->setCurrentItem(node.item);
+                break;
+            }
+        }
+    }
+    FillList(listType);
+
+    std::vector<int> rows;
+    const std::set<std::uint64_t> keys(selectedKeys.begin(), selectedKeys.end());
+    for (int row = 0; row < listModel_->rowCount(); ++row)
+        if (keys.contains(listModel_->RowKey(row)))
+            rows.push_back(row);
+    SelectRows(rows);
+    UpdateEditActions();
+}
+
+void CKorvexDlg::OnUndo()
+{
+    if (findField->hasFocus()) {
+        findField->undo();
+        return;
+    }
+    ImageHistory& history = state_.history();
+    const QString label = QString::fromStdString(history.UndoLabel());
+    if (!history.Undo(state_.image()))
+        return;
+    ShowImageAgain();
+    statusLine->setText(QStringLiteral("Undid %1.").arg(label));
+}
+
+void CKorvexDlg::OnRedo()
+{
+    if (findField->hasFocus()) {
+        findField->redo();
+        return;
+    }
+    ImageHistory& history = state_.history();
+    const QString label = QString::fromStdString(history.RedoLabel());
+    if (!history.Redo(state_.image()))
+        return;
+    ShowImageAgain();
+    statusLine->setText(QStringLiteral("Redid %1.").arg(label));
+}
+
+void CKorvexDlg::OnMoveRows(int step)
+{
+    const std::vector<int> rows = SelectedRows();
+    if (rows.empty())
+        return;
+    RunImageAction(QStringLiteral("Move"), [&] { return arranger_.MoveByOne(rows, step); });
+}
+
+void CKorvexDlg::OnMoveTo()
+{
+    const std::vector<int> rows = SelectedRows();
+    if (rows.empty() || !arranger_.MoveRefusal(listFilter_->Active()).isEmpty())
+        return;
+    const int count = listModel_->rowCount();
+    const std::optional<int> number = platform_.AskNumber(
+        this, QStringLiteral("Move the selected programs so that the first stands at number:"),
+        QStringLiteral("Move to"), rows.front() + 1, 1, std::max(count, 1));
+    if (!number)
+        return;
+    RunImageAction(QStringLiteral("Move"), [&] { return arranger_.MoveTo(rows, *number); });
+}
+
+void CKorvexDlg::OnDeleteRows()
+{
+    const std::vector<int> rows = SelectedRows();
+    if (rows.empty())
+        return;
+    RunImageAction(QStringLiteral("Delete"), [&] { return arranger_.Delete(rows); });
+}
+
+void CKorvexDlg::OnSort(SortKey key)
+{
+    RunImageAction(QStringLiteral("Sort"), [&] { return arranger_.Sort(key); });
+}
+
+void CKorvexDlg::OnChangeFlags(FlagChange change, const QString& done)
+{
+    const std::vector<int> rows = SelectedRows();
+    if (rows.empty() || !arranger_.ListsPrograms())
+        return;
+    RunImageAction(QStringLiteral("Favourites"), [&] { return arranger_.ChangeFlags(rows, change, done); });
+}
+
+void CKorvexDlg::OnSelectAll()
+{
+    channelList->selectAll();
+}
+
+void CKorvexDlg::OnFind()
+{
+    findField->setFocus(Qt::ShortcutFocusReason);
+    findField->selectAll();
+}
+
+bool CKorvexDlg::FindFieldKey(QKeyEvent* event)
+{
+    switch (event->key()) {
+    case Qt::Key_Escape:
+        // Clears the text, or leaves an empty field for the list; it never
+        // ends the program.
+        if (!findField->text().isEmpty())
+            findField->clear();
+        else
+            channelList->setFocus(Qt::OtherFocusReason);
+        return true;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        channelList->setFocus(Qt::OtherFocusReason);
+        if (listFilter_->rowCount() > 0)
+            SelectRows({listFilter_->mapToSource(listFilter_->index(0, 0)).row()});
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool CKorvexDlg::ListDragEvent(QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::MouseButtonPress: {
+        const auto* press = static_cast<QMouseEvent*>(event);
+        if (press->button() == Qt::LeftButton)
+            dragStart_ = press->position().toPoint();
+        return false;
+    }
+    case QEvent::MouseMove: {
+        const auto* move = static_cast<QMouseEvent*>(event);
+        if (!(move->buttons() & Qt::LeftButton) ||
+            (move->position().toPoint() - dragStart_).manhattanLength() < QApplication::startDragDistance() ||
+            !channelList->selectionModel()->isRowSelected(channelList->indexAt(dragStart_).row()) ||
+            !arranger_.MoveRefusal(listFilter_->Active()).isEmpty())
+            return false;
+        auto* drag = new QDrag(channelList);
+        auto* mime = new QMimeData;
+        mime->setData(kRowsMime, QByteArray());
+        drag->setMimeData(mime);
+        drag->exec(Qt::MoveAction);
+        return true;
+    }
+    case QEvent::DragEnter:
+    case QEvent::DragMove: {
+        auto* drag = static_cast<QDropEvent*>(event);
+        if (drag->mimeData()->hasFormat(kRowsMime) && drag->source() == channelList)
+            drag->acceptProposedAction();
+        else
+            drag->ignore();
+        return true;
+    }
+    case QEvent::Drop: {
+        auto* drop = static_cast<QDropEvent*>(event);
+        if (!drop->mimeData()->hasFormat(kRowsMime) || drop->source() != channelList)
+            return false;
+        drop->acceptProposedAction();
+        // The rows go before the row they are dropped on, or to the end
+        // below the last row. The list is the table in entry order here.
+        const QModelIndex at = channelList->indexAt(drop->position().toPoint());
+        const int before = at.isValid() ? listFilter_->mapToSource(at).row() : listModel_->rowCount();
+        const std::vector<int> rows = SelectedRows();
+        RunImageAction(QStringLiteral("Move"), [&] { return arranger_.MoveBefore(rows, before); });
+        return true;
+    }
+    default:
+        return false;
     }
 }
 

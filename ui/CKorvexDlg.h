@@ -7,6 +7,7 @@
 #include "editors/TpEditDlg.h"
 #include "serial/CCOMSetDlg.h"
 #include "ui/ChannelListModel.h"
+#include "ui/ListArranger.h"
 #include "ui/ModalDialog.h"
 #include "ui/Platform.h"
 #include "ui/ProgramState.h"
@@ -16,9 +17,12 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
+#include <vector>
 
 class QAction;
 class QLabel;
+class QLineEdit;
 class QMenuBar;
 class QTabBar;
 class QTableView;
@@ -27,6 +31,8 @@ class QTreeWidgetItem;
 
 namespace korvex {
 
+class EditActions;
+class ListFilter;
 class NamesMenu;
 
 enum TreeNodeKind : std::uint32_t {
@@ -83,8 +89,26 @@ public:
     // accepted edit, shows the image as it now stands.
     void OnListDblClk();
 
-    // True while the image holds accepted edits that no save has written.
-    bool HasUnsavedEdits() const { return unsavedEdits_; }
+    // True while the image differs from what the last Open took in or the
+    // last Save wrote.
+    bool HasUnsavedEdits() const;
+
+    // The Edit menu and the list's context menu.
+    void OnUndo();
+    void OnRedo();
+    void OnMoveRows(int step);
+    void OnMoveTo();
+    void OnDeleteRows();
+    void OnSort(SortKey key);
+    void OnChangeFlags(FlagChange change, const QString& done);
+    void OnSelectAll();
+    void OnFind();
+
+    // The source rows of the list (as RowMap counts them) that are selected,
+    // in ascending order.
+    std::vector<int> SelectedRows() const;
+    // Selects the rows with these source-row numbers.
+    void SelectRows(const std::vector<int>& rows);
 
     QIcon OnQueryDragIcon() const { return appIcon; }
 
@@ -104,6 +128,9 @@ public:
     QTreeWidget* channelTree = nullptr;
     QTableView* channelList = nullptr;
     QTabBar* kindTabs = nullptr;
+    QLineEdit* findField = nullptr;
+    QLabel* statusLine = nullptr;
+    EditActions* editActions = nullptr;
 
     // Escape and the close box end here, as with Cancel.
     void reject() override;
@@ -128,6 +155,17 @@ private:
     void RefreshTreeLabels();
     QString SatelliteLabel(std::uint16_t s) const;
     QString TransponderLabel(std::size_t k, std::uint16_t t) const;
+    // Runs an action that writes the image inside the history bracket and, when
+    // it changed the image, shows the image as it now stands.
+    void RunImageAction(const QString& label, const std::function<ArrangeReport()>& action);
+    // Decodes the image again and rebuilds the tree, the counters and the
+    // list, keeping the selected records selected where they still are.
+    void ShowImageAgain();
+    // Enables the Edit menu's actions for what the list shows and selects.
+    void UpdateEditActions();
+    void ConnectEditActions();
+    bool FindFieldKey(QKeyEvent* event);
+    bool ListDragEvent(QEvent* event);
     // Asks before accepted edits that were not saved are thrown away.
     bool MayDiscardEdits();
     void StartTool(const QString& fileName);
@@ -139,12 +177,14 @@ private:
     ProgramState& state_;
     Platform& platform_;
     ChannelListModel* listModel_ = nullptr;
+    ListFilter* listFilter_ = nullptr;
+    ListArranger arranger_;
+    QPoint dragStart_;
     QMenuBar* menuBar_ = nullptr;
     NamesMenu* namesMenu_ = nullptr;
     // True while the buffer holds an image that LoadDatabase accepted; Save
     // refuses to write anything else.
     bool imageLoaded_ = false;
-    bool unsavedEdits_ = false;
 };
 
 } // namespace korvex

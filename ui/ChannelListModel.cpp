@@ -1,5 +1,9 @@
 #include "ui/ChannelListModel.h"
 
+#include "db/FlashImage.h"
+
+#include <algorithm>
+
 
 namespace korvex {
 namespace {
@@ -186,6 +190,59 @@ QVariant ChannelListModel::data(const QModelIndex& index, int role) const
     if (role == Qt::TextAlignmentRole)
         return QVariant::fromValue(Qt::Alignment(Qt::AlignLeft | Qt::AlignVCenter));
     return {};
+}
+
+ChannelListModel::Query ChannelListModel::QueryFor(const QString& typed)
+{
+    Query query{typed.trimmed().toCaseFolded(), std::nullopt};
+    bool isNumber = false;
+    const uint number = query.foldedText.toUInt(&isNumber, 10);
+    if (isNumber)
+        query.number = number;
+    return query;
+}
+
+bool ChannelListModel::RowMatches(int row, const Query& query) const
+{
+    if (query.foldedText.isEmpty())
+        return true;
+    const Row& r = rows_[static_cast<std::size_t>(row)];
+    const auto nameHas = [&](const NameBytes& name) {
+        return NameText(name, charset_).toCaseFolded().contains(query.foldedText);
+    };
+    const auto equals = [&](std::initializer_list<std::uint32_t> values) {
+        return query.number && std::find(values.begin(), values.end(), *query.number) != values.end();
+    };
+    switch (r.kind) {
+    case Kind::Satellite: {
+        const SatRecord& sat = sats_[r.record];
+        return nameHas(sat.satName) || equals({sat.longitude});
+    }
+    case Kind::Transponder:
+        return equals({tps_[r.record].frequency});
+    case Kind::Program: {
+        const ProgRecord& prog = progs_[r.record];
+        return nameHas(prog.progName) ||
+               equals({prog.serviceId, prog.videoPid, prog.audioPid, prog.pcrPid});
+    }
+    }
+    return false;
+}
+
+std::uint64_t ChannelListModel::RowKey(int row) const
+{
+    const Row& r = rows_[static_cast<std::size_t>(row)];
+    std::uint64_t table = 0;
+    std::uint32_t entryWord = 0;
+    switch (r.kind) {
+    case Kind::Satellite: entryWord = sats_[r.record].entryWord; break;
+    case Kind::Transponder: entryWord = tps_[r.record].entryWord; break;
+    case Kind::Program:
+        entryWord = progs_[r.record].entryWord;
+        table = progs_[r.record].table == ProgTable::Tv ? 0 : 1;
+        break;
+    }
+    return std::uint64_t{static_cast<std::uint32_t>(r.kind)} << 40 | table << 32 | RecordOffsetOf(entryWord);
 }
 
 QVariant ChannelListModel::headerData(int section, Qt::Orientation orientation, int role) const

@@ -11,6 +11,7 @@
 #include <QAbstractTableModel>
 #include <QString>
 
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -52,6 +53,19 @@ public:
 
     // The charset names are decoded from; the rows are shown anew in it.
     void SetNameCharset(const NameCharset& charset);
+
+    // What a find looks for: text in the name (compared case-folded), or for
+    // a number, a service ID, a PID, a frequency or a longitude equal to it.
+    struct Query {
+        QString foldedText;
+        std::optional<std::uint32_t> number;
+    };
+    static Query QueryFor(const QString& typed);
+    bool RowMatches(int row, const Query& query) const;
+
+    // Which record a row shows, the same across refills as long as the record
+    // stays where it is: its kind, its table and its offset in the image.
+    std::uint64_t RowKey(int row) const;
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;

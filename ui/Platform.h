@@ -43,6 +43,11 @@ public:
     virtual std::optional<QString> GetSaveFileName(QWidget* owner, const QString& initialName,
                                                    const QString& filter) = 0;
 
+    // A modal question for a whole number from minimum to maximum, starting
+    // at value; nothing when the user cancels.
+    virtual std::optional<int> AskNumber(QWidget* owner, const QString& text, const QString& caption, int value,
+                                         int minimum, int maximum) = 0;
+
     // Starts a program by its path, without arguments and without waiting.
     virtual bool StartProgram(const QString& program) = 0;
 

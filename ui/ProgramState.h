@@ -5,6 +5,7 @@
 #include "codepage/CharsetDetection.h"
 #include "db/ChannelDatabase.h"
 #include "db/FlashImage.h"
+#include "db/ImageHistory.h"
 #include "ui/ListState.h"
 
 #include <memory>
@@ -18,6 +19,8 @@ public:
     ListState& list() { return *list_; }
     // The charset the open image's names are shown and stored in.
     CharsetChoice& nameCharset() { return nameCharset_; }
+    // Every change the open image received, for undo and redo.
+    ImageHistory& history() { return *history_; }
 
     // A file being opened is taken in and decoded here, beside the open
     // image, so that a file that cannot be read or is refused costs nothing.
@@ -36,6 +39,7 @@ private:
     std::unique_ptr<FlashImage> image_ = std::make_unique<FlashImage>();
     std::unique_ptr<ChannelDatabase> database_ = std::make_unique<ChannelDatabase>();
     std::unique_ptr<ListState> list_ = std::make_unique<ListState>();
+    std::unique_ptr<ImageHistory> history_ = std::make_unique<ImageHistory>();
     CharsetChoice nameCharset_{NameCharset(LocaleCharset()), CharsetSource::Locale};
     std::unique_ptr<FlashImage> incomingImage_ = std::make_unique<FlashImage>();
     std::unique_ptr<ChannelDatabase> incomingDatabase_ = std::make_unique<ChannelDatabase>();

@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QFileDialog>
+#include <QInputDialog>
 #include <QMessageBox>
 #include <QProcess>
 
@@ -66,6 +67,14 @@ std::optional<QString> QtPlatform::GetSaveFileName(QWidget* owner, const QString
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     return dialog.selectedFiles().constFirst();
+}
+
+std::optional<int> QtPlatform::AskNumber(QWidget* owner, const QString& text, const QString& caption, int value,
+                                         int minimum, int maximum)
+{
+    bool ok = false;
+    const int number = QInputDialog::getInt(owner, caption, text, value, minimum, maximum, 1, &ok);
+    return ok ? std::optional<int>(number) : std::nullopt;
 }
 
 bool QtPlatform::StartProgram(const QString& program)

@@ -13,6 +13,8 @@ public:
     std::optional<QString> GetOpenFileName(QWidget* owner, const QString& filter) override;
     std::optional<QString> GetSaveFileName(QWidget* owner, const QString& initialName,
                                            const QString& filter) override;
+    std::optional<int> AskNumber(QWidget* owner, const QString& text, const QString& caption, int value,
+                                 int minimum, int maximum) override;
     bool StartProgram(const QString& program) override;
     QString ExecutablePath() override;
     std::optional<VersionInfo> ReadVersionInfo() override;

@@ -463,6 +463,11 @@ void EditCycleTest::anUnchangedNameKeepsItsBytes()
 void EditCycleTest::asksBeforeUnsavedEditsAreDropped()
 {
     EditRow(0, [](QDialog* editor) { Click(editor, res::prog_edit::IDC_OK); });
+    QVERIFY2(!dlg_->HasUnsavedEdits(), "an OK that changed no byte leaves nothing to save");
+    EditRow(0, [](QDialog* editor) {
+        Type(editor, res::prog_edit::IDC_SERVICE_ID, QStringLiteral("4242"));
+        Click(editor, res::prog_edit::IDC_OK);
+    });
     QVERIFY(dlg_->HasUnsavedEdits());
     platform_.yesNoAnswers.push_back(false);
     QTest::keyClick(dlg_->channelList, Qt::Key_Escape);

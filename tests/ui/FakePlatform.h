@@ -50,6 +50,18 @@ public:
         return Next(saveAnswers);
     }
 
+    std::optional<int> AskNumber(QWidget*, const QString& text, const QString& caption, int, int minimum,
+                                 int maximum) override
+    {
+        questions.push_back({text, caption, MessageIcon::None});
+        numberRanges.push_back({minimum, maximum});
+        if (numberAnswers.empty())
+            return std::nullopt;
+        const std::optional<int> answer = numberAnswers.front();
+        numberAnswers.pop_front();
+        return answer;
+    }
+
     bool StartProgram(const QString& program) override
     {
         startedPrograms << program;
@@ -71,6 +83,8 @@ public:
         questions.clear();
         yesNoAnswers.clear();
         openAnswers.clear();
+        numberAnswers.clear();
+        numberRanges.clear();
         saveAnswers.clear();
         openFilters.clear();
         saveFilters.clear();
@@ -83,12 +97,14 @@ public:
     std::deque<bool> yesNoAnswers;
     std::deque<std::optional<QString>> openAnswers;
     std::deque<std::optional<QString>> saveAnswers;
+    std::deque<std::optional<int>> numberAnswers;
     QString executablePath = QStringLiteral("/opt/korvex/bin/korvex");
     std::optional<VersionInfo> versionInfo = VersionInfo{{1, 0, 0, 3}, {10, 10, 22, 9}};
 
     // What the program did.
     std::vector<RecordedMessage> messages;
     std::vector<RecordedMessage> questions;
+    std::vector<std::pair<int, int>> numberRanges;
     QStringList openFilters;
     QStringList saveFilters;
     QStringList saveInitialNames;

@@ -1,0 +1,53 @@
+#pragma once
+// The "Edit" menu's actions, also offered by the list's context menu: undo
+// and redo, moving, deleting and sorting rows, favourites and child lock for
+// the selected programs, selecting every row shown and finding a channel.
+// Each action only signals; the window decides and runs it.
+
+#include "db/Arrange.h"
+
+#include <QObject>
+
+#include <array>
+#include <functional>
+
+class QAction;
+class QMenu;
+class QWidget;
+
+namespace korvex {
+
+class EditActions final : public QObject {
+public:
+    // rowKeys: the widget whose focus the row keys (Delete, Ctrl+Up/Down,
+    // Ctrl+A) need; window: where the other shortcuts live.
+    EditActions(QWidget* window, QWidget* rowKeys);
+
+    QAction* undo;
+    QAction* redo;
+    QAction* moveUp;
+    QAction* moveDown;
+    QAction* moveTo;
+    QAction* remove;
+    std::array<QAction*, 3> sortBy{};  // by name, service ID, satellite
+    std::array<QAction*, 6> joinGroup{};
+    std::array<QAction*, 6> leaveGroup{};
+    QAction* lock;
+    QAction* unlock;
+    QAction* selectAll;
+    QAction* find;
+
+    static constexpr std::array<SortKey, 3> kSortKeys{SortKey::Name, SortKey::ServiceId, SortKey::Satellite};
+
+    // The whole menu, for the menu bar and, as it is, for the context menu.
+    QMenu* Menu() const { return menu_; }
+
+    // Enables or disables every action that changes rows, with the reason as
+    // its tool tip while it is disabled.
+    static void Allow(QAction* action, const QString& refusal);
+
+private:
+    QMenu* menu_;
+};
+
+} // namespace korvex
