@@ -963,6 +963,14 @@ void CKorvexDlg::OnChangeFlags(FlagChange change, const QString& done)
     RunImageAction(QStringLiteral("Favourites"), [&] { return arranger_.ChangeFlags(rows, change, done); });
 }
 
+void CKorvexDlg::OnRowsDropped(int beforeRow)
+{
+    const std::vector<int> rows = SelectedRows();
+    if (rows.empty())
+        return;
+    RunImageAction(QStringLiteral("Move"), [&] { return arranger_.MoveBefore(rows, beforeRow); });
+}
+
 void CKorvexDlg::OnSelectAll()
 {
     channelList->selectAll();
@@ -1036,9 +1044,7 @@ bool CKorvexDlg::ListDragEvent(QEvent* event)
         // The rows go before the row they are dropped on, or to the end
         // below the last row. The list is the table in entry order here.
         const QModelIndex at = channelList->indexAt(drop->position().toPoint());
-        const int before = at.isValid() ? listFilter_->mapToSource(at).row() : listModel_->rowCount();
-        const std::vector<int> rows = SelectedRows();
-        RunImageAction(QStringLiteral("Move"), [&] { return arranger_.MoveBefore(rows, before); });
+        OnRowsDropped(at.isValid() ? listFilter_->mapToSource(at).row() : listModel_->rowCount());
         return true;
     }
     default:

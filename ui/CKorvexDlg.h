@@ -103,6 +103,9 @@ public:
     void OnChangeFlags(FlagChange change, const QString& done);
     void OnSelectAll();
     void OnFind();
+    // The selected rows dropped on the list: they go before the row
+    // `beforeRow` (the row count: to the end).
+    void OnRowsDropped(int beforeRow);
 
     // The source rows of the list (as RowMap counts them) that are selected,
     // in ascending order.
