@@ -79,7 +79,9 @@ bool BenchWindow::Open(TvVideo video)
 {
     platform.messages.clear();
     platform.openAnswers.push_back(
-        QString::fromStdString((video == TvVideo::Carried ? carried_ : none_).path().string()));
+        QString::fromStdString((video == TvVideo::Carried ? carried_ : video == TvVideo::None ? none_ : wholeTv_)
+                                   .path()
+                                   .string()));
     open_.reset();
     // The edit benchmarks leave edits that were not saved: drop them.
     platform.yesNoAnswers.assign(1, true);

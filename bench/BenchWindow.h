@@ -58,6 +58,7 @@ private:
 
     TempImageFile carried_{TvVideo::Carried};
     TempImageFile none_{TvVideo::None};
+    TempImageFile wholeTv_{TvVideo::WholeTvTable};
     std::unique_ptr<PaintCounter> listPaints_;
     int paintsSeen_ = 0;
     std::optional<TvVideo> open_;

@@ -85,11 +85,15 @@ testing::BuiltImage LargestImage(TvVideo video)
         tp.symbolRate = static_cast<std::uint16_t>(27500 + t % 2500);
         builder.AddTp(tp);
     }
-    for (std::size_t k = 0; k < kTv; ++k) {
-        const std::uint16_t videoPid = video == TvVideo::Carried ? static_cast<std::uint16_t>(1000 + k) : 0;
-        builder.AddTv(Program(k, TpOfProgram(k, kBusiestTpTv), videoPid, "TELEVIS"));
+    const bool wholeTv = video == TvVideo::WholeTvTable;
+    const std::size_t tv = wholeTv ? kMaxProgs : kTv;
+    const std::size_t radio = wholeTv ? 0 : kRadio;
+    for (std::size_t k = 0; k < tv; ++k) {
+        const std::uint16_t videoPid = video == TvVideo::None ? 0 : static_cast<std::uint16_t>(1000 + k % 7000);
+        builder.AddTv(Program(k, TpOfProgram(k, wholeTv ? kBusiestTpTv + kBusiestTpRadio : kBusiestTpTv), videoPid,
+                              "TELEVIS"));
     }
-    for (std::size_t k = 0; k < kRadio; ++k)
+    for (std::size_t k = 0; k < radio; ++k)
         builder.AddRadio(Program(k, TpOfProgram(k, kBusiestTpRadio), 0, "RADIOST"));
     return builder.Build();
 }

@@ -19,6 +19,8 @@ inline constexpr std::uint16_t kBusiestTp = 0;   // index in tps
 enum class TvVideo {
     Carried,  // every TV-table program has a video pid: 3000 TV rows, 2000 radio rows
     None,     // no TV-table program has one, so the Radio tab lists all 5000
+    WholeTvTable,  // all 5000 programs in the TV table, each with video: the TV
+                   // tab lists one whole table, which can be moved and sorted
 };
 
 testing::BuiltImage LargestImage(TvVideo video = TvVideo::Carried);

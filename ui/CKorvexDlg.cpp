@@ -744,20 +744,36 @@ void CKorvexDlg::ConnectEditActions()
 
 std::vector<int> CKorvexDlg::SelectedRows() const
 {
+    // The view selects whole rows; its ranges are read directly, since asking
+    // row by row whether a row is selected costs a walk over every range.
     std::vector<int> rows;
-    for (const QModelIndex& index : channelList->selectionModel()->selectedRows())
-        rows.push_back(listFilter_->mapToSource(index).row());
+    for (const QItemSelectionRange& range : channelList->selectionModel()->selection())
+        for (int row = range.top(); row <= range.bottom(); ++row)
+            rows.push_back(listFilter_->mapToSource(listFilter_->index(row, 0)).row());
     std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
     return rows;
 }
 
 void CKorvexDlg::SelectRows(const std::vector<int>& rows)
 {
-    QItemSelection selection;
+    // Rows that follow each other in the view make one range.
+    std::vector<int> shownRows;
     for (const int row : rows) {
         const QModelIndex shown = listFilter_->mapFromSource(listModel_->index(row, 0));
         if (shown.isValid())
-            selection.select(shown, shown.siblingAtColumn(listFilter_->columnCount() - 1));
+            shownRows.push_back(shown.row());
+    }
+    std::sort(shownRows.begin(), shownRows.end());
+    QItemSelection selection;
+    const int lastColumn = std::max(listFilter_->columnCount() - 1, 0);
+    for (std::size_t i = 0; i < shownRows.size();) {
+        std::size_t j = i;
+        while (j + 1 < shownRows.size() && shownRows[j + 1] == shownRows[j] + 1)
+            ++j;
+        selection.append(QItemSelectionRange(listFilter_->index(shownRows[i], 0),
+                                             listFilter_->index(shownRows[j], lastColumn)));
+        i = j + 1;
     }
     channelList->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
     if (!rows.empty()) {
@@ -839,6 +855,20 @@ void CKorvexDlg::ShowImageAgain()
     const std::uint64_t satOffset = selectedSat < db.numSats ? RecordOffsetOf(db.sats[selectedSat].entryWord) : kNoRecord;
     const std::uint64_t tpOffset = selectedTp < db.numTps ? RecordOffsetOf(db.tps[selectedTp].entryWord) : kNoRecord;
 
+    // The tree holds the satellites and transponders: when their entries are
+    // the same after the change, its structure is too, and relabelling it
+    // gives what a rebuild would, at a fraction of the cost.
+    const auto treeEntries = [&db] {
+        std::vector<std::uint32_t> words;
+        words.reserve(std::size_t{db.numSats} + db.numTps);
+        for (const SatRecord& sat : db.Sats())
+            words.push_back(sat.entryWord);
+        for (const TpRecord& tp : db.Tps())
+            words.push_back(tp.entryWord);
+        return words;
+    };
+    const std::vector<std::uint32_t> treeBefore = treeEntries();
+
     if (!LoadDatabase(state_.image(), state_.database())) {
         imageLoaded_ = false;
         ClearView();
@@ -847,6 +877,7 @@ void CKorvexDlg::ShowImageAgain()
         return;
     }
     imageLoaded_ = true;
+    const bool sameTree = numTreeNodes > 0 && treeEntries() == treeBefore;
     const auto findIndex = [](auto records, std::uint64_t offset) -> std::optional<std::uint16_t> {
         for (std::size_t i = 0; i < records.size(); ++i)
             if (RecordOffsetOf(records[i].entryWord) == offset)
@@ -864,8 +895,10 @@ void CKorvexDlg::ShowImageAgain()
     selectedTp = tp.value_or(0);
 
     UpdateCounters();
-    BuildTree();
-    {
+    if (sameTree) {
+        RefreshTreeLabels();
+    } else {
+        BuildTree();
         const QSignalBlocker quiet(channelTree);
         for (std::size_t i = 0; i < numTreeNodes; ++i) {
             const TreeNode& node = treeNodes[i];
