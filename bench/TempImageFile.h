@@ -16,8 +16,10 @@ namespace korvex::bench {
 class TempImageFile {
 public:
     explicit TempImageFile(TvVideo video = TvVideo::Carried)
+        // A name of its own per object: two objects of one image must not
+        // remove each other's file.
         : path_(std::filesystem::temp_directory_path() /
-                ("korvex-bench-" + std::to_string(::getpid()) + "-" +
+                ("korvex-bench-" + std::to_string(::getpid()) + "-" + std::to_string(NextNumber()) + "-" +
                  std::to_string(static_cast<int>(video)) + ".bin"))
     {
         if (!WriteLargestImage(path_, video))
@@ -34,6 +36,12 @@ public:
     const std::filesystem::path& path() const { return path_; }
 
 private:
+    static int NextNumber()
+    {
+        static int next = 0;
+        return next++;
+    }
+
     std::filesystem::path path_;
 };
 
