@@ -1,7 +1,7 @@
 #!/bin/sh
 # Installs what is missing from Debian's packages, builds Korvex, then
 #   setup.sh test   runs every test
-#   setup.sh run    starts the editor
+#   setup.sh run    starts the editor with the demo channel list open
 # Works as root or as a user with sudo.
 set -eu
 cd "$(dirname "$0")/.."
@@ -37,5 +37,5 @@ cmake --build build
 
 case "$mode" in
 test) ctest --test-dir build --output-on-failure -j "$(nproc)" ;;
-run) exec ./build/ui/korvex ;;
+run) exec ./build/ui/korvex samples/korvex-demo.bin ;;
 esac

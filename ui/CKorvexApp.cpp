@@ -3,6 +3,8 @@
 #include "res/Templates.h"
 #include "ui/CKorvexDlg.h"
 
+#include <QMetaObject>
+
 namespace korvex {
 
 CKorvexApp::CKorvexApp(int& argc, char** argv, Platform& platform)
@@ -14,9 +16,14 @@ CKorvexApp::CKorvexApp(int& argc, char** argv, Platform& platform)
     setWindowIcon(res::ApplicationIcon());
 }
 
-bool CKorvexApp::InitInstance()
+bool CKorvexApp::InitInstance(const std::optional<QString>& image)
 {
     CKorvexDlg dialog(state_, platform_);
+    // Queued, so that it runs in the dialog's modal loop: the window is
+    // initialised and shown, and a refusal is a box over it, as after Open.
+    if (image)
+        QMetaObject::invokeMethod(&dialog, [&dialog, path = *image] { dialog.OpenImageFile(path); },
+                                  Qt::QueuedConnection);
     dialog.DoModal();
     return false;
 }

@@ -6,6 +6,9 @@
 #include "ui/ProgramState.h"
 
 #include <QApplication>
+#include <QString>
+
+#include <optional>
 
 namespace korvex {
 
@@ -15,7 +18,8 @@ public:
 
     // Runs the main dialog modally and returns false once it has ended, so
     // that the process ends instead of entering an event loop of its own.
-    bool InitInstance();
+    // Given an image, opens it as Open does, once the window is shown.
+    bool InitInstance(const std::optional<QString>& image = std::nullopt);
 
     ProgramState& state() { return state_; }
     Platform& platform() { return platform_; }
