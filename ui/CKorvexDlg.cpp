@@ -425,9 +425,22 @@ void CKorvexDlg::StartTool(const QString& fileName)
 void CKorvexDlg::OnToolsUpgrade() { StartTool(QStringLiteral("Burnix.exe")); }
 void CKorvexDlg::OnToolsDump() { StartTool(QStringLiteral("Pullix.exe")); }
 
+std::vector<std::uint32_t> CKorvexDlg::TreeEntries() const
+{
+    const ChannelDatabase& db = state_.database();
+    std::vector<std::uint32_t> words;
+    words.reserve(std::size_t{db.numSats} + db.numTps);
+    for (const SatRecord& sat : db.Sats())
+        words.push_back(sat.entryWord);
+    for (const TpRecord& tp : db.Tps())
+        words.push_back(tp.entryWord);
+    return words;
+}
+
 void CKorvexDlg::BuildTree()
 {
     const ChannelDatabase& db = state_.database();
+    treeEntries_ = TreeEntries();
     const QSignalBlocker quiet(channelTree);
     channelTree->clear();
     treeNodes.fill(TreeNode{});
@@ -855,20 +868,6 @@ void CKorvexDlg::ShowImageAgain()
     const std::uint64_t satOffset = selectedSat < db.numSats ? RecordOffsetOf(db.sats[selectedSat].entryWord) : kNoRecord;
     const std::uint64_t tpOffset = selectedTp < db.numTps ? RecordOffsetOf(db.tps[selectedTp].entryWord) : kNoRecord;
 
-    // The tree holds the satellites and transponders: when their entries are
-    // the same after the change, its structure is too, and relabelling it
-    // gives what a rebuild would, at a fraction of the cost.
-    const auto treeEntries = [&db] {
-        std::vector<std::uint32_t> words;
-        words.reserve(std::size_t{db.numSats} + db.numTps);
-        for (const SatRecord& sat : db.Sats())
-            words.push_back(sat.entryWord);
-        for (const TpRecord& tp : db.Tps())
-            words.push_back(tp.entryWord);
-        return words;
-    };
-    const std::vector<std::uint32_t> treeBefore = treeEntries();
-
     if (!LoadDatabase(state_.image(), state_.database())) {
         imageLoaded_ = false;
         ClearView();
@@ -877,7 +876,10 @@ void CKorvexDlg::ShowImageAgain()
         return;
     }
     imageLoaded_ = true;
-    const bool sameTree = numTreeNodes > 0 && treeEntries() == treeBefore;
+    // The tree holds the satellites and transponders: when their entries are
+    // those it was built from, its structure is the same, and relabelling it
+    // gives what a rebuild would, at a fraction of the cost.
+    const bool sameTree = numTreeNodes > 0 && TreeEntries() == treeEntries_;
     const auto findIndex = [](auto records, std::uint64_t offset) -> std::optional<std::uint16_t> {
         for (std::size_t i = 0; i < records.size(); ++i)
             if (RecordOffsetOf(records[i].entryWord) == offset)

@@ -166,6 +166,7 @@ private:
     void ShowImageAgain();
     // Enables the Edit menu's actions for what the list shows and selects.
     void UpdateEditActions();
+    std::vector<std::uint32_t> TreeEntries() const;
     void ConnectEditActions();
     bool FindFieldKey(QKeyEvent* event);
     bool ListDragEvent(QEvent* event);
@@ -183,6 +184,8 @@ private:
     ListFilter* listFilter_ = nullptr;
     ListArranger arranger_;
     QPoint dragStart_;
+    // The satellite and transponder entries the tree was built from.
+    std::vector<std::uint32_t> treeEntries_;
     QMenuBar* menuBar_ = nullptr;
     NamesMenu* namesMenu_ = nullptr;
     // True while the buffer holds an image that LoadDatabase accepted; Save
