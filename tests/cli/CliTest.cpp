@@ -1,7 +1,7 @@
 // korvex-cli, run as a separate process the way a user's script runs it: each
 // command, each kind of error, and what an edit does to the image bytes.
 
-#include "tests/support/ImageBuilder.h"
+#include "tests/cli/CliFixtures.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -27,93 +27,23 @@ namespace {
 using testing::BuiltImage;
 using testing::Bytes;
 using testing::CaseName;
+using testing::CliTest;
+using testing::DumpOf;
+using testing::Finished;
+using testing::GbkImage;
 using testing::ImageBuilder;
 using testing::Name;
 using testing::PutEntry;
 using testing::PutHeader;
-
-struct Finished {
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
-// Every child runs under a UTF-8 locale, so that names with multibyte
-// characters are converted the same way wherever the tests run.
-Finished RunCli(const QStringList& arguments)
-{
-    QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
-    process.setProcessEnvironment(environment);
-    process.start(QStringLiteral(KORVEX_CLI_PATH), arguments);
-    Finished run;
-    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
-        return run;
-    run.exitCode = process.exitCode();
-    run.out = process.readAllStandardOutput();
-    run.err = process.readAllStandardError();
-    return run;
-}
-
-QByteArray ReadFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-QJsonObject DumpOf(const QString& image)
-{
-    const Finished run = RunCli({QStringLiteral("dump"), image});
-    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
-    return QJsonDocument::fromJson(run.out).object();
-}
+using testing::ReadFile;
+using testing::RunCli;
+using testing::SampleImage;
 
 std::set<QString> KeysOf(const QJsonObject& object)
 {
     const QStringList keys = object.keys();
     return {keys.begin(), keys.end()};
 }
-
-// Two satellites, two transponders, two TV programs and one radio program
-// that all refer to each other: an image with nothing to find fault with.
-ImageBuilder SampleImage(int layoutKind = 2)
-{
-    ImageBuilder builder(layoutKind);
-    builder.AddSat({.satId = 1, .longitude = 192, .lnbFreLow = 9750, .lnbFreHigh = 10600, .power012V = 0,
-                    .tone22K = 1, .diseqc10 = 2, .diseqc12En = 1, .lnbType = 2, .lnbPower = 1, .position = 5,
-                    // Bytes behind the terminating zero belong to no name, but are kept.
-                    .satName = {'A', 's', 't', 'r', 'a', 0, 'X', 'Y', 'Z', 0, 0, 0}});
-    builder.AddSat({.satId = 2, .longitude = 130, .lnbType = 1, .satName = Name("Hot,\"Bird\"")});
-    builder.AddTp({.tpId = 10, .satId = 1, .opaque2 = 2, .frequency = 12000, .polarisation = 1,
-                   .symbolRate = 27500});
-    builder.AddTp({.tpId = 11, .satId = 2, .frequency = 11000, .symbolRate = 22000});
-    // In Movies and News: their bits (1 and 4) are 0.
-    builder.AddTv({.satId = 1, .tpId = 10, .serviceId = 100, .pcrPid = 8190, .scramble = 1, .track = 2,
-                   .opaque13 = 77, .videoPid = 200, .audioPid = 201, .progName = Name("Das Erste"),
-                   .unlocked = 1, .favBits = 0x6C});
-    builder.AddTv({.satId = 2, .tpId = 11, .serviceId = 101, .videoPid = 300, .audioPid = 301,
-                   .progName = Name("ZDF"), .favBits = 0x7E});
-    // The radio table keeps no video PID, but its record bytes may hold one.
-    builder.AddRadio({.satId = 2, .tpId = 11, .serviceId = 400, .videoPid = 0x1ABC, .audioPid = 401,
-                      .progName = Name("Radio 1"), .unlocked = 1, .favBits = 0x7C});
-    return builder;
-}
-
-class CliTest : public ::testing::Test {
-protected:
-    QString Path(const QString& name) const { return dir_.filePath(name); }
-
-    QString Write(const QString& name, const Bytes& bytes) const
-    {
-        QFile file(Path(name));
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
-        return file.fileName();
-    }
-
-    QTemporaryDir dir_;
-};
 
 TEST_F(CliTest, InfoShowsLayoutFlashSizeDirectoryAndCounts)
 {
@@ -204,24 +134,6 @@ TEST_F(CliTest, DumpWritesExactlyTheListedKeysAsIntegersAndNames)
     EXPECT_EQ(radio["videoPid"].toInt(), 0);
     EXPECT_EQ(radio["tableIndex"].toInt(), 0);
     EXPECT_EQ(radio["serviceId"].toInt(), 400);
-}
-
-// Chinese names as a box of that region stores them, in GBK.
-Bytes GbkImage()
-{
-    ImageBuilder builder(1);
-    const auto gbk = [](std::string_view bytes) {
-        NameBytes name{};
-        std::copy(bytes.begin(), bytes.end(), name.begin());
-        return name;
-    };
-    builder.AddSat({.satId = 1, .lnbType = 2, .satName = gbk("\xD6\xD0\xD0\xC7\xC1\xF9\xBA\xC5")});  // 中星六号
-    builder.AddTp({.tpId = 10, .satId = 1, .frequency = 3840});
-    builder.AddTv({.satId = 1, .tpId = 10, .videoPid = 100,
-                   .progName = gbk("\xD6\xD0\xD1\xEB\xB5\xE7\xCA\xD3\xCC\xA8")});  // 中央电视台
-    builder.AddTv({.satId = 1, .tpId = 10, .videoPid = 101,
-                   .progName = gbk("\xBA\xFE\xC4\xCF\xCE\xC0\xCA\xD3")});  // 湖南卫视
-    return builder.Build().bytes;
 }
 
 TEST_F(CliTest, NamesAreReadInTheDetectedOrGivenCharset)

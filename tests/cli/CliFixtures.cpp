@@ -1,0 +1,99 @@
+#include "tests/cli/CliFixtures.h"
+
+#include <QFile>
+#include <QJsonDocument>
+#include <QProcess>
+#include <QProcessEnvironment>
+
+#include <algorithm>
+
+namespace korvex::testing {
+
+Finished RunCli(const QStringList& arguments)
+{
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+    process.setProcessEnvironment(environment);
+    process.start(QStringLiteral(KORVEX_CLI_PATH), arguments);
+    Finished run;
+    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
+        return run;
+    run.exitCode = process.exitCode();
+    run.out = process.readAllStandardOutput();
+    run.err = process.readAllStandardError();
+    return run;
+}
+
+QByteArray ReadFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QByteArray AsByteArray(const Bytes& bytes)
+{
+    return QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()));
+}
+
+QJsonObject DumpOf(const QString& image)
+{
+    const Finished run = RunCli({QStringLiteral("dump"), image});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    return QJsonDocument::fromJson(run.out).object();
+}
+
+ImageBuilder SampleImage(int layoutKind)
+{
+    ImageBuilder builder(layoutKind);
+    builder.AddSat({.satId = 1, .longitude = 192, .lnbFreLow = 9750, .lnbFreHigh = 10600, .power012V = 0,
+                    .tone22K = 1, .diseqc10 = 2, .diseqc12En = 1, .lnbType = 2, .lnbPower = 1, .position = 5,
+                    // Bytes behind the terminating zero belong to no name, but are kept.
+                    .satName = {'A', 's', 't', 'r', 'a', 0, 'X', 'Y', 'Z', 0, 0, 0}});
+    builder.AddSat({.satId = 2, .longitude = 130, .lnbType = 1, .satName = Name("Hot,\"Bird\"")});
+    builder.AddTp({.tpId = 10, .satId = 1, .opaque2 = 2, .frequency = 12000, .polarisation = 1,
+                   .symbolRate = 27500});
+    builder.AddTp({.tpId = 11, .satId = 2, .frequency = 11000, .symbolRate = 22000});
+    // In Movies and News: their bits (1 and 4) are 0.
+    builder.AddTv({.satId = 1, .tpId = 10, .serviceId = 100, .pcrPid = 8190, .scramble = 1, .track = 2,
+                   .opaque13 = 77, .videoPid = 200, .audioPid = 201, .progName = Name("Das Erste"),
+                   .unlocked = 1, .favBits = 0x6C});
+    builder.AddTv({.satId = 2, .tpId = 11, .serviceId = 101, .videoPid = 300, .audioPid = 301,
+                   .progName = Name("ZDF"), .favBits = 0x7E});
+    // The radio table keeps no video PID, but its record bytes may hold one.
+    builder.AddRadio({.satId = 2, .tpId = 11, .serviceId = 400, .videoPid = 0x1ABC, .audioPid = 401,
+                      .progName = Name("Radio 1"), .unlocked = 1, .favBits = 0x7C});
+    return builder;
+}
+
+Bytes GbkImage()
+{
+    ImageBuilder builder(1);
+    const auto gbk = [](std::string_view bytes) {
+        NameBytes name{};
+        std::copy(bytes.begin(), bytes.end(), name.begin());
+        return name;
+    };
+    builder.AddSat({.satId = 1, .lnbType = 2, .satName = gbk("\xD6\xD0\xD0\xC7\xC1\xF9\xBA\xC5")});  // 中星六号
+    builder.AddTp({.tpId = 10, .satId = 1, .frequency = 3840});
+    builder.AddTv({.satId = 1, .tpId = 10, .videoPid = 100,
+                   .progName = gbk("\xD6\xD0\xD1\xEB\xB5\xE7\xCA\xD3\xCC\xA8")});  // 中央电视台
+    builder.AddTv({.satId = 1, .tpId = 10, .videoPid = 101,
+                   .progName = gbk("\xBA\xFE\xC4\xCF\xCE\xC0\xCA\xD3")});  // 湖南卫视
+    return builder.Build().bytes;
+}
+
+QString CliTest::Write(const QString& name, const Bytes& bytes) const
+{
+    return WriteText(name, AsByteArray(bytes));
+}
+
+QString CliTest::WriteText(const QString& name, const QByteArray& text) const
+{
+    QFile file(Path(name));
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(text);
+    return file.fileName();
+}
+
+} // namespace korvex::testing

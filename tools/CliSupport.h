@@ -1,0 +1,102 @@
+#pragma once
+// What every korvex-cli command shares: how a run ends (output, one error
+// line, the refusal of a file that is not a channel image), reading and loading
+// an image, the name charset, the parsing of a command's own options, record
+// indices as dump shows them, and writing an image out.
+
+#include "codepage/CharsetDetection.h"
+#include "db/ChannelDatabase.h"
+#include "db/FlashImage.h"
+#include "tools/Cli.h"
+
+#include <QCommandLineOption>
+#include <QCommandLineParser>
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace korvex::cli {
+
+// The one message for every image that is not a channel image, as the
+// editor shows it.
+inline constexpr QLatin1StringView kRefusedImage("The bin file is not right!");
+
+CliResult Finish(int exitCode, const QString& errorLine);
+// Exit 2 with one line "korvex-cli: problem".
+CliResult Error(const QString& problem);
+// Exit 1: the file is not a channel image.
+CliResult Refused();
+CliResult Output(QByteArray out, int exitCode = kExitSuccess);
+
+// The image and its database are a megabyte and more: they live on the heap.
+struct Image {
+    std::unique_ptr<FlashImage> flash = std::make_unique<FlashImage>();
+    std::unique_ptr<ChannelDatabase> db = std::make_unique<ChannelDatabase>();
+    qint64 fileSize = 0;  // bytes the file held
+
+    Image() = default;
+    Image(const Image& other);
+    Image& operator=(const Image&) = delete;
+};
+
+// Reads and loads an image. A file too large to be an image is refused like
+// an image that fails its checks; a file that cannot be read is an error of
+// its own. Nothing when the image is loaded.
+std::optional<CliResult> LoadImage(const QString& path, Image& image);
+
+// Decodes the database again from the image bytes, as after an editor's OK.
+void Reload(Image& image);
+
+// Writes the whole flash, and nothing behind it: what the box takes back.
+std::optional<CliResult> WriteImage(const QString& path, const Image& image);
+
+// The --charset option every command takes.
+QCommandLineOption CharsetOption();
+
+// The charset the loaded image's names are read and written in: the one
+// given, else the one the window would choose.
+CharsetChoice NamesCharset(const std::optional<std::string>& given, const ChannelDatabase& db);
+
+// A record index: decimal digits only. One too large for any number is past
+// the end of every table all the same.
+std::optional<qulonglong> RecordIndex(const QString& text);
+
+// The parser for one command, with the options it takes, and a check that
+// no option is given twice unless it may be.
+class CommandLine {
+public:
+    explicit CommandLine(QString command);
+
+    void Add(const QCommandLineOption& option);
+    void AddRepeatable(const QCommandLineOption& option);
+
+    // An error line, or nothing when the arguments parse and any --charset
+    // names a charset iconv knows.
+    std::optional<QString> Parse(const QStringList& arguments);
+
+    bool HelpAsked() const { return parser_.isSet(help_); }
+    const QCommandLineParser& Parser() const { return parser_; }
+    bool IsSet(const QCommandLineOption& option) const { return parser_.isSet(option); }
+    QString Value(const QCommandLineOption& option) const { return parser_.value(option); }
+    QStringList Positional() const { return parser_.positionalArguments(); }
+    // The --charset given, if any (checked by Parse).
+    const std::optional<std::string>& Charset() const { return charset_; }
+    QString Problem(const QString& text) const { return command_ + QStringLiteral(": ") + text; }
+
+private:
+    QString command_;
+    QCommandLineParser parser_;
+    QCommandLineOption help_{{QStringLiteral("h"), QStringLiteral("help")}};
+    std::vector<QCommandLineOption> once_;
+    std::optional<std::string> charset_;
+};
+
+// The value of the required option --out FILE, or the error line.
+std::optional<QString> OutPath(const CommandLine& line, const QCommandLineOption& out, QString& path);
+
+} // namespace korvex::cli
