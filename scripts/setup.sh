@@ -16,7 +16,7 @@ test | run) ;;
 esac
 
 packages="cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev time libuchardet-dev
-    qt6-base-dev qt6-qpa-plugins libx11-dev fonts-dejavu-core xvfb xauth locales"
+    libcsv-dev qt6-base-dev qt6-qpa-plugins libx11-dev fonts-dejavu-core xvfb xauth locales"
 
 missing=""
 for package in $packages; do

@@ -4,6 +4,7 @@
 #include "tools/Check.h"
 #include "tools/CliSupport.h"
 #include "tools/Commands.h"
+#include "tools/CsvTables.h"
 #include "tools/Dump.h"
 #include "tools/RecordEdit.h"
 
@@ -47,7 +48,7 @@ CliResult RunDump(CommandLine& line, const QString& path, const QCommandLineOpti
     if (auto failed = LoadImage(path, image))
         return *failed;
     const CharsetChoice names = NamesCharset(charset, *image.db);
-    return Output(table ? DumpCsv(*image.db, *table, names.charset) : DumpJson(*image.flash, *image.db, names));
+    return Output(table ? TableCsv(*image.db, *table, names.charset) : DumpJson(*image.flash, *image.db, names));
 }
 
 CliResult RunCheck(const QString& path)

@@ -11,14 +11,6 @@ namespace {
 // written as a floating-point value.
 QJsonValue Int(qint64 value) { return QJsonValue(value); }
 
-// The 12 raw name bytes, also those behind the first zero byte, which the box
-// keeps and a round trip must not lose.
-QString NameHex(const NameBytes& name)
-{
-    return QString::fromLatin1(
-        QByteArray(reinterpret_cast<const char*>(name.data()), static_cast<qsizetype>(name.size())).toHex());
-}
-
 QJsonObject SatJson(const SatRecord& s, const NameCharset& charset)
 {
     return {
@@ -90,106 +82,12 @@ QJsonArray JsonArray(std::span<const Record> records, ToJson toJson)
     return array;
 }
 
-// RFC 4180: a field holding a comma, a double quote or a line break is put in
-// double quotes, with each double quote inside doubled. Records end in CRLF.
-QString CsvField(const QString& text)
-{
-    if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"')) &&
-        !text.contains(QLatin1Char('\r')) && !text.contains(QLatin1Char('\n')))
-        return text;
-    QString quoted = text;
-    quoted.replace(QLatin1Char('"'), QStringLiteral("\"\""));
-    return QLatin1Char('"') + quoted + QLatin1Char('"');
-}
-
-void AppendCsvRow(QString& csv, const QStringList& cells)
-{
-    for (qsizetype i = 0; i < cells.size(); ++i) {
-        if (i > 0)
-            csv += QLatin1Char(',');
-        csv += CsvField(cells[i]);
-    }
-    csv += QStringLiteral("\r\n");
-}
-
-QString Number(qint64 value) { return QString::number(value); }
-
-// A coded value's name; empty when its table has none, so that one odd value
-// leaves one cell blank instead of ending the table.
-QString CodedName(std::span<const std::string_view> table, unsigned value)
-{
-    const std::string_view name = CodedValueName(table, value);
-    return QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size()));
-}
-
-// Each group the program is in, followed by "/": "Movies/News/".
-QString FavouriteText(std::uint8_t favBits)
-{
-    QString text;
-    for (std::size_t group = 0; group < kFavouriteGroupNames.size(); ++group)
-        if (InFavouriteGroup(favBits, group))
-            text += QLatin1StringView(kFavouriteGroupNames[group]) + QLatin1Char('/');
-    return text;
-}
-
-QString SatsCsv(const ChannelDatabase& db, const NameCharset& charset)
-{
-    QString csv;
-    AppendCsvRow(csv, {QStringLiteral("SatNO."), QStringLiteral("SatName"), QStringLiteral("Longitude(E)"),
-                       QStringLiteral("LnbType"), QStringLiteral("LnbPower"), QStringLiteral("LnbFreLow"),
-                       QStringLiteral("LnbFreHigh"), QStringLiteral("22K"), QStringLiteral("0/12V"),
-                       QStringLiteral("DiSEqC1.0"), QStringLiteral("DiSEqC1.2En"), QStringLiteral("Postion"),
-                       QStringLiteral("satId")});
-    qint64 row = 0;
-    for (const SatRecord& s : db.Sats())
-        AppendCsvRow(csv, {Number(row++), NameText(s.satName, charset), Number(s.longitude),
-                           CodedName(kLnbTypeNames, s.lnbType), CodedName(kLnbPowerNames, s.lnbPower),
-                           Number(s.lnbFreLow), Number(s.lnbFreHigh), Number(s.tone22K), Number(s.power012V),
-                           Number(s.diseqc10), Number(s.diseqc12En), Number(s.position), Number(s.satId)});
-    return csv;
-}
-
-QString TpsCsv(const ChannelDatabase& db)
-{
-    QString csv;
-    AppendCsvRow(csv, {QStringLiteral("TpNO."), QStringLiteral("Frequency"), QStringLiteral("Polarization"),
-                       QStringLiteral("Symbol Rate"), QStringLiteral("tpId"), QStringLiteral("satId")});
-    qint64 row = 0;
-    for (const TpRecord& t : db.Tps())
-        AppendCsvRow(csv, {Number(row++), Number(t.frequency), Number(t.polarisation), Number(t.symbolRate),
-                           Number(t.tpId), Number(t.satId)});
-    return csv;
-}
-
-QString ProgsCsv(std::span<const ProgRecord> progs, const NameCharset& charset)
-{
-    QString csv;
-    AppendCsvRow(csv, {QStringLiteral("ProgNO."), QStringLiteral("ProgName"), QStringLiteral("ServiceID"),
-                       QStringLiteral("VideoPid"), QStringLiteral("AudioPid"), QStringLiteral("PcrPid"),
-                       QStringLiteral("Scramble"), QStringLiteral("Track"), QStringLiteral("ChildLock"),
-                       QStringLiteral("Favorite"), QStringLiteral("satId"), QStringLiteral("tpId")});
-    qint64 row = 1;  // program rows count from 1
-    for (const ProgRecord& p : progs)
-        AppendCsvRow(csv, {Number(row++), NameText(p.progName, charset), Number(p.serviceId), Number(p.videoPid),
-                           Number(p.audioPid), Number(p.pcrPid), Number(p.scramble), Number(p.track),
-                           Number((p.unlocked & 1) == 0 ? 1 : 0), FavouriteText(p.favBits), Number(p.satId),
-                           Number(p.tpId)});
-    return csv;
-}
-
 } // namespace
 
-std::optional<CsvTable> CsvTableNamed(QStringView name)
+QString NameHex(const NameBytes& name)
 {
-    if (name == u"sats")
-        return CsvTable::Sats;
-    if (name == u"tps")
-        return CsvTable::Tps;
-    if (name == u"tv")
-        return CsvTable::Tv;
-    if (name == u"radio")
-        return CsvTable::Radio;
-    return std::nullopt;
+    return QString::fromLatin1(
+        QByteArray(reinterpret_cast<const char*>(name.data()), static_cast<qsizetype>(name.size())).toHex());
 }
 
 QString NameText(const NameBytes& name, const NameCharset& charset)
@@ -235,17 +133,6 @@ QByteArray DumpJson(const FlashImage& image, const ChannelDatabase& db, const Ch
         {QStringLiteral("radioProgs"), JsonArray(db.RadioProgs(), prog)},
     };
     return QJsonDocument(root).toJson(QJsonDocument::Indented);
-}
-
-QByteArray DumpCsv(const ChannelDatabase& db, CsvTable table, const NameCharset& names)
-{
-    switch (table) {
-    case CsvTable::Sats: return SatsCsv(db, names).toUtf8();
-    case CsvTable::Tps: return TpsCsv(db).toUtf8();
-    case CsvTable::Tv: return ProgsCsv(db.TvProgs(), names).toUtf8();
-    case CsvTable::Radio: return ProgsCsv(db.RadioProgs(), names).toUtf8();
-    }
-    return {};
 }
 
 } // namespace korvex::cli

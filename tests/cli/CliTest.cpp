@@ -149,7 +149,7 @@ TEST_F(CliTest, NamesAreReadInTheDetectedOrGivenCharset)
     EXPECT_EQ(dump["sats"][0]["satName"].toString(), QStringLiteral("中星六号"));
 
     run = RunCli({"dump", "--csv", "tv", image});
-    EXPECT_TRUE(run.out.contains(",湖南卫视,")) << run.out.toStdString();
+    EXPECT_TRUE(run.out.contains(",'湖南卫视,")) << run.out.toStdString();
 
     run = RunCli({"info", image, "--charset", "BIG5"});
     EXPECT_TRUE(run.out.contains("Name charset:    BIG5 (given)\n")) << run.out.toStdString();
@@ -177,13 +177,16 @@ TEST_F(CliTest, SetWritesANameInTheImagesCharsetOrRefusesIt)
     EXPECT_FALSE(QFile::exists(out));
 }
 
-TEST_F(CliTest, DumpCsvShowsTheListColumnsAndTheIdentifiers)
+TEST_F(CliTest, DumpCsvShowsTheListColumnsTheIdentifiersAndWhereEachRecordIs)
 {
     // A third satellite whose LNB type and power have no name: their cells stay empty.
     ImageBuilder builder = SampleImage();
     builder.AddSat({.satId = 3, .lnbType = 3, .lnbPower = 3, .satName = Name("Odd")});
     const QString image = Write(QStringLiteral("image.bin"), builder.Build().bytes);
 
+    // Names start with an apostrophe, which keeps them text in a spreadsheet;
+    // the last two columns are the entry's position and the record's offset
+    // (0x81000 = 528384 is where the builder lays the first record).
     struct Case {
         const char* table;
         const char* expected;
@@ -191,21 +194,23 @@ TEST_F(CliTest, DumpCsvShowsTheListColumnsAndTheIdentifiers)
     const Case cases[] = {
         {"sats",
          "SatNO.,SatName,Longitude(E),LnbType,LnbPower,LnbFreLow,LnbFreHigh,22K,0/12V,DiSEqC1.0,DiSEqC1.2En,"
-         "Postion,satId\r\n"
-         "0,Astra,192,Universal,13V,9750,10600,1,0,2,1,5,1\r\n"
-         "1,\"Hot,\"\"Bird\"\"\",130,Single,18V,0,0,0,0,0,0,0,2\r\n"
-         "2,Odd,0,,,0,0,0,0,0,0,0,3\r\n"},
+         "Postion,satId,tableIndex,recordOffset\r\n"
+         "0,'Astra,192,Universal,13V,9750,10600,1,0,2,1,5,1,0,528384\r\n"
+         "1,\"'Hot,\"\"Bird\"\"\",130,Single,18V,0,0,0,0,0,0,0,2,1,528406\r\n"
+         "2,'Odd,0,,,0,0,0,0,0,0,0,3,2,528428\r\n"},
         {"tps",
-         "TpNO.,Frequency,Polarization,Symbol Rate,tpId,satId\r\n"
-         "0,12000,1,27500,10,1\r\n"
-         "1,11000,0,22000,11,2\r\n"},
+         "TpNO.,Frequency,Polarization,Symbol Rate,tpId,satId,tableIndex,recordOffset\r\n"
+         "0,12000,1,27500,10,1,0,528450\r\n"
+         "1,11000,0,22000,11,2,1,528458\r\n"},
         {"tv",
-         "ProgNO.,ProgName,ServiceID,VideoPid,AudioPid,PcrPid,Scramble,Track,ChildLock,Favorite,satId,tpId\r\n"
-         "1,Das Erste,100,200,201,8190,1,2,0,Movies/News/,1,10\r\n"
-         "2,ZDF,101,300,301,0,0,0,1,,2,11\r\n"},
+         "ProgNO.,ProgName,ServiceID,VideoPid,AudioPid,PcrPid,Scramble,Track,ChildLock,Favorite,satId,tpId,"
+         "tableIndex,recordOffset\r\n"
+         "1,'Das Erste,100,200,201,8190,1,2,0,Movies/News/,1,10,0,528502\r\n"
+         "2,'ZDF,101,300,301,0,0,0,1,,2,11,1,528538\r\n"},
         {"radio",
-         "ProgNO.,ProgName,ServiceID,VideoPid,AudioPid,PcrPid,Scramble,Track,ChildLock,Favorite,satId,tpId\r\n"
-         "1,Radio 1,400,0,401,0,0,0,0,Movies/,2,11\r\n"},
+         "ProgNO.,ProgName,ServiceID,VideoPid,AudioPid,PcrPid,Scramble,Track,ChildLock,Favorite,satId,tpId,"
+         "tableIndex,recordOffset\r\n"
+         "1,'Radio 1,400,0,401,0,0,0,0,Movies/,2,11,0,528466\r\n"},
     };
     for (const Case& c : cases) {
         const Finished run = RunCli({QStringLiteral("dump"), QStringLiteral("--csv"), QString::fromLatin1(c.table), image});
