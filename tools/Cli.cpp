@@ -233,6 +233,10 @@ const Command kCommands[] = {
     {"dump", [](const QStringList& a) { return RunInspection(QStringLiteral("dump"), a); }},
     {"check", [](const QStringList& a) { return RunInspection(QStringLiteral("check"), a); }},
     {"set", RunSet},
+    {"move", RunMove},
+    {"delete", RunDelete},
+    {"sort", RunSort},
+    {"flags", RunFlags},
 };
 
 QString CommandNames()

@@ -1,7 +1,7 @@
 #pragma once
-// The commands of korvex-cli that live in units of their own; each takes the
-// program's name followed by the arguments after the command's own name, and
-// writes no file unless it succeeds.
+// The commands of korvex-cli beyond inspecting and setting one record; each
+// takes the program's name followed by the arguments after the command's own
+// name, and writes no file unless it succeeds.
 
 #include "tools/Cli.h"
 
@@ -11,5 +11,11 @@ namespace korvex::cli {
 
 // The text of --help, as a successful run.
 CliResult Usage();
+
+// Arranging a table: the same operations, and the same refusals, as the window's.
+CliResult RunMove(const QStringList& arguments);
+CliResult RunDelete(const QStringList& arguments);
+CliResult RunSort(const QStringList& arguments);
+CliResult RunFlags(const QStringList& arguments);
 
 } // namespace korvex::cli
