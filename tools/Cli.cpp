@@ -237,6 +237,7 @@ const Command kCommands[] = {
     {"delete", RunDelete},
     {"sort", RunSort},
     {"flags", RunFlags},
+    {"diff", RunDiff},
 };
 
 QString CommandNames()

@@ -18,4 +18,7 @@ CliResult RunDelete(const QStringList& arguments);
 CliResult RunSort(const QStringList& arguments);
 CliResult RunFlags(const QStringList& arguments);
 
+// What changed between two images.
+CliResult RunDiff(const QStringList& arguments);
+
 } // namespace korvex::cli

@@ -18,6 +18,7 @@ constexpr QLatin1StringView kUsage(
     "  korvex-cli sort IMAGE --out FILE (--tv | --radio) --by name|serviceId|satellite\n"
     "  korvex-cli flags IMAGE --out FILE (--tv | --radio) N...\n"
     "                   (--add GROUP | --remove GROUP | --lock | --unlock)...\n"
+    "  korvex-cli diff A B [--json]\n"
     "Every command also takes --charset NAME.\n"
     "\n"
     "Inspects, exports, checks, edits and arranges the channel list in a set-top box\n"
@@ -46,6 +47,9 @@ constexpr QLatin1StringView kUsage(
     "  flags   adds programs to a favourite group or removes them from it, locks or\n"
     "          unlocks them; GROUP is Movies, Music, Cartoons, News, Sport or Adult\n"
     "            korvex-cli flags box.bin --out new.bin --tv 0 4 --add News --lock\n"
+    "  diff    what changed between two images, table by table; --json for scripts.\n"
+    "          Exit 0 when they are identical, 3 when they differ\n"
+    "            korvex-cli diff box.bin new.bin\n"
     "\n"
     "Fields for set:\n"
     "  --sat    satName, longitude, lnbFreLow, lnbFreHigh, position, lnbType, lnbPower,\n"
@@ -67,7 +71,7 @@ constexpr QLatin1StringView kUsage(
     "\n"
     "Exit status: 0 done, 1 an image is not a channel image, 2 an error in the\n"
     "arguments, a file, a field or a value (nothing is written), 3 check found\n"
-    "something wrong.\n");
+    "something wrong, diff found differences.\n");
 
 } // namespace
 

@@ -1,7 +1,8 @@
-// The small pieces the workflow commands are built from: favourite groups by
-// name.
+// The small pieces the workflow commands are built from: which records a
+// reordering moved, and favourite groups by name.
 
 #include "tools/FavouriteGroups.h"
+#include "tools/ImageDiff.h"
 
 #include <gtest/gtest.h>
 
@@ -9,6 +10,34 @@
 
 namespace korvex::cli {
 namespace {
+
+struct MovedCase {
+    const char* description;
+    std::vector<std::uint32_t> newPositions;  // of the records, in their old order
+    std::vector<bool> moved;
+};
+
+void PrintTo(const MovedCase& c, std::ostream* os) { *os << c.description; }
+
+const MovedCase kMovedCases[] = {
+    {"nothing", {}, {}},
+    {"the same order", {0, 1, 2, 3}, {false, false, false, false}},
+    {"one entry deleted before the others: they keep their order", {0, 1, 2}, {false, false, false}},
+    {"the first moved to the end", {3, 0, 1, 2}, {true, false, false, false}},
+    {"the last moved to the front", {1, 2, 3, 0}, {false, false, false, true}},
+    {"two swapped: one of them moved", {1, 0}, {true, false}},
+    {"reversed: all but one moved", {3, 2, 1, 0}, {true, true, true, false}},
+    {"two moved to the front together", {2, 3, 4, 0, 1}, {false, false, false, true, true}},
+};
+
+class MovedElementsTest : public ::testing::TestWithParam<MovedCase> {};
+
+TEST_P(MovedElementsTest, MovesTheFewestRecordsThatExplainTheNewOrder)
+{
+    EXPECT_EQ(MovedElements(GetParam().newPositions), GetParam().moved);
+}
+
+INSTANTIATE_TEST_SUITE_P(Diff, MovedElementsTest, ::testing::ValuesIn(kMovedCases));
 
 TEST(FavouriteGroupsTest, NamesAreCaseInsensitiveAndSportsIsSport)
 {

@@ -1,0 +1,195 @@
+// diff, run as a user's script runs it: records paired by the offset their
+// entries point at, what is reported for each kind of change, the JSON form,
+// and the exit status.
+
+#include "tests/cli/CliFixtures.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace korvex {
+namespace {
+
+using testing::BuiltImage;
+using testing::Bytes;
+using testing::CaseName;
+using testing::CliTest;
+using testing::Finished;
+using testing::Name;
+using testing::PutBe16;
+using testing::PutBe32;
+using testing::PutProgRecord;
+using testing::RunCli;
+using testing::SampleImage;
+
+// The lines of a text diff, each with its runs of spaces made one.
+QStringList Lines(const QByteArray& out)
+{
+    QStringList lines = QString::fromUtf8(out).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    for (QString& line : lines)
+        line = line.simplified();
+    return lines;
+}
+
+struct DiffCase {
+    const char* description;
+    std::function<void(BuiltImage&)> change;  // made to the second image
+    QStringList lines;                        // every line, the summary last
+};
+
+void PrintTo(const DiffCase& c, std::ostream* os) { *os << c.description; }
+
+// SampleImage(1): satellites at 0x1000 and 0x1016, transponders at 0x102C and
+// 0x1034, the radio program at 0x103C, TV programs at 0x1060 and 0x1084.
+const DiffCase kDiffCases[] = {
+    {"two entries swapped: one record moved",
+     [](BuiltImage& b) {
+         const std::uint32_t first = b.EntryOffset(BlockId::TvPrograms, 0);
+         std::swap_ranges(b.bytes.begin() + first, b.bytes.begin() + first + 4, b.bytes.begin() + first + 4);
+     },
+     {"tv 0 \"Das Erste\" moved 0 → 1", "Differences: 1 moved."}},
+    {"the first entry deleted: one removed, none moved",
+     [](BuiltImage& b) {
+         const std::uint32_t first = b.EntryOffset(BlockId::TvPrograms, 0);
+         std::copy_n(b.bytes.begin() + first + 4, 4, b.bytes.begin() + first);
+         PutBe32(b.bytes, first + 4, 0xFFFFFFFF);
+         PutBe32(b.bytes, b.HeaderOffset(BlockId::TvPrograms) + 8, 1);
+     },
+     {"tv block entryCount 2 → 1", "tv 0 \"Das Erste\" removed record at 0x001060",
+      "Differences: 1 header field, 1 removed."}},
+    {"an entry pointing at another record: one removed, one added",
+     [](BuiltImage& b) { PutBe32(b.bytes, b.EntryOffset(BlockId::Transponders, 1), 0x00002000); },
+     {"tps 1 removed record at 0x001034", "tps 1 added record at 0x002000", "Differences: 1 removed, 1 added."}},
+    {"decoded fields and flags of a program",
+     [](BuiltImage& b) {
+         ProgRecord zdf{.satId = 2, .tpId = 11, .serviceId = 4242, .videoPid = 300, .audioPid = 301,
+                        .progName = Name("ZDF neo")};
+         PutProgRecord(b.bytes, b.RecordOffset(BlockId::TvPrograms, 1), zdf);
+         b.bytes[b.EntryOffset(BlockId::TvPrograms, 1)] = 0x7D;  // unlocked, and in Movies
+     },
+     {"tv 1 \"ZDF\" serviceId 101 → 4242",
+      "tv 1 \"ZDF\" progName \"ZDF\" → \"ZDF neo\" (hex 5a4446000000000000000000 → 5a4446206e656f0000000000)",
+      "tv 1 \"ZDF\" lock locked → unlocked", "tv 1 \"ZDF\" Movies out → in",
+      "Differences: 4 field changes in 1 record."}},
+    {"a name whose bytes behind its end differ",
+     [](BuiltImage& b) { b.bytes[b.RecordOffset(BlockId::Satellites, 0) + 10 + 7] = 'Q'; },
+     {"sats 0 \"Astra\" satName \"Astra\" → \"Astra\" (hex 41737472610058595a000000 → 41737472610058515a000000)",
+      "Differences: 1 field change in 1 record."}},
+    {"record bytes that no field decodes",
+     [](BuiltImage& b) { PutBe16(b.bytes, b.RecordOffset(BlockId::RadioPrograms, 0) + 26, 0xBEEF); },
+     {"radio 0 \"Radio 1\" bytes26..27 0000 → beef", "Differences: 1 field change in 1 record."}},
+    {"bytes outside every record and block",
+     [](BuiltImage& b) {
+         std::fill_n(b.bytes.begin() + 0x100, 16, std::uint8_t{0xAA});
+         b.bytes[0x50000] = 1;
+     },
+     {"outside 0x000100..0x00010F 16 bytes", "outside 0x050000..0x050000 1 byte",
+      "Differences: 17 bytes outside records and directory blocks."}},
+};
+
+class DiffTest : public CliTest, public ::testing::WithParamInterface<DiffCase> {};
+
+TEST_P(DiffTest, ReportsEachChangeOnALineAndExits3)
+{
+    const DiffCase& c = GetParam();
+    const BuiltImage before = SampleImage(1).Build();
+    BuiltImage after = before;
+    c.change(after);
+    const Finished run = RunCli({"diff", Write(QStringLiteral("a.bin"), before.bytes),
+                                 Write(QStringLiteral("b.bin"), after.bytes)});
+    EXPECT_EQ(run.exitCode, 3) << run.err.toStdString();
+    QStringList expected = c.lines;
+    QStringList lines = Lines(run.out);
+    // The summary is the last line; the others in any order.
+    ASSERT_FALSE(lines.isEmpty());
+    EXPECT_EQ(lines.takeLast(), expected.filter(QStringLiteral("Differences:")).value(0));
+    expected.removeIf([](const QString& line) { return line.startsWith(u"Differences:"); });
+    std::sort(lines.begin(), lines.end());
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(lines, expected) << run.out.toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(Diff, DiffTest, ::testing::ValuesIn(kDiffCases),
+                         [](const auto& info) { return CaseName(info.param.description); });
+
+TEST_F(CliTest, DiffOfIdenticalImagesSaysSoAndExits0)
+{
+    const Bytes bytes = SampleImage().Build().bytes;
+    const QString a = Write(QStringLiteral("a.bin"), bytes);
+    const QString b = Write(QStringLiteral("b.bin"), bytes);
+    Finished run = RunCli({"diff", a, b});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.out.toStdString(), "The images are identical.\n");
+    run = RunCli({"diff", a, b, "--json"});
+    EXPECT_EQ(run.exitCode, 0);
+    const QJsonObject json = QJsonDocument::fromJson(run.out).object();
+    EXPECT_TRUE(json["identical"].toBool());
+    EXPECT_EQ(json["summary"]["fieldChanges"].toInt(), 0);
+}
+
+TEST_F(CliTest, DiffOfTwoLayoutsReportsTheLayoutsAndStillComparesTheTables)
+{
+    const QString a = Write(QStringLiteral("a.bin"), SampleImage(1).Build().bytes);
+    const QString b = Write(QStringLiteral("b.bin"), SampleImage(2).Build().bytes);
+    const Finished run = RunCli({"diff", a, b});
+    EXPECT_EQ(run.exitCode, 3);
+    const QStringList lines = Lines(run.out);
+    for (const char* line : {"image fileSize 524288 → 1048576", "image layoutKind 1 → 2",
+                             "image flashSize 524288 → 1048576", "image dirStart 458752 → 851968",
+                             "image dirScanLength 32768 → 65536", "sats 0 \"Astra\" removed record at 0x001000",
+                             "sats 0 \"Astra\" added record at 0x081000", "tv 1 \"ZDF\" added record at 0x081084"})
+        EXPECT_TRUE(lines.contains(QString::fromUtf8(line))) << line << "\n" << run.out.toStdString();
+    EXPECT_TRUE(lines.last().startsWith(u"Differences: 9 header fields, 7 removed, 7 added"))
+        << lines.last().toStdString();
+}
+
+TEST_F(CliTest, DiffJsonNamesEveryChangeForScripts)
+{
+    const BuiltImage before = SampleImage(1).Build();
+    BuiltImage after = before;
+    const std::uint32_t first = after.EntryOffset(BlockId::TvPrograms, 0);
+    std::swap_ranges(after.bytes.begin() + first, after.bytes.begin() + first + 4, after.bytes.begin() + first + 4);
+    after.bytes[after.EntryOffset(BlockId::TvPrograms, 0)] &= ~0x10;  // ZDF, now first, joins News
+    after.bytes[0x200] = 7;
+    const Finished run = RunCli({"diff", Write(QStringLiteral("a.bin"), before.bytes),
+                                 Write(QStringLiteral("b.bin"), after.bytes), "--json"});
+    EXPECT_EQ(run.exitCode, 3);
+    const QJsonObject json = QJsonDocument::fromJson(run.out).object();
+    EXPECT_FALSE(json["identical"].toBool());
+    const QJsonObject tv = json["tables"]["tv"].toObject();
+    EXPECT_EQ(tv["moved"].toArray().size(), 1);
+    EXPECT_EQ(tv["moved"][0]["name"].toString(), QStringLiteral("Das Erste"));
+    EXPECT_EQ(tv["moved"][0]["position"].toInt(), 0);
+    EXPECT_EQ(tv["moved"][0]["newPosition"].toInt(), 1);
+    EXPECT_EQ(tv["moved"][0]["offset"].toInt(), 0x1060);
+    const QJsonObject changed = tv["changed"][0].toObject();
+    EXPECT_EQ(changed["name"].toString(), QStringLiteral("ZDF"));
+    EXPECT_EQ(changed["fields"].toArray().size(), 1);
+    EXPECT_EQ(changed["fields"][0].toObject(),
+              (QJsonObject{{"field", "News"}, {"old", "out"}, {"new", "in"}}));
+    EXPECT_EQ(json["outside"].toObject(),
+              (QJsonObject{{"bytes", 1}, {"ranges", QJsonArray{QJsonObject{{"start", 0x200}, {"length", 1}}}}}));
+    EXPECT_EQ(json["summary"]["moved"].toInt(), 1);
+    EXPECT_TRUE(json["tables"]["sats"]["removed"].toArray().isEmpty());
+}
+
+TEST_F(CliTest, DiffNamesTheImageThatIsNotAChannelImage)
+{
+    Bytes notAnImage = SampleImage().Build().bytes;
+    std::fill_n(notAnImage.begin(), 8, std::uint8_t{0});
+    const QString a = Write(QStringLiteral("a.bin"), SampleImage().Build().bytes);
+    const QString b = Write(QStringLiteral("b.bin"), notAnImage);
+    Finished run = RunCli({"diff", a, b});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.err.toStdString(), (b + QStringLiteral(": The bin file is not right!\n")).toStdString());
+    run = RunCli({"diff", a});
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_TRUE(run.err.contains("diff: two images A and B are needed")) << run.err.toStdString();
+}
+
+} // namespace
+} // namespace korvex

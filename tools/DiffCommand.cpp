@@ -1,0 +1,50 @@
+// diff A B [--json]: what changed between two images.
+
+#include "tools/CliSupport.h"
+#include "tools/Commands.h"
+#include "tools/ImageDiff.h"
+
+namespace korvex::cli {
+namespace {
+
+// With two images, the refusal names the one refused.
+std::optional<CliResult> LoadOneOfTwo(const QString& path, Image& image)
+{
+    std::optional<CliResult> failed = LoadImage(path, image);
+    if (failed && failed->exitCode == kExitRefused)
+        return Finish(kExitRefused, path + QStringLiteral(": ") + kRefusedImage);
+    return failed;
+}
+
+} // namespace
+
+CliResult RunDiff(const QStringList& arguments)
+{
+    CommandLine line(QStringLiteral("diff"));
+    const QCommandLineOption json(QStringLiteral("json"));
+    line.Add(json);
+    if (auto problem = line.Parse(arguments))
+        return Error(*problem);
+    if (line.HelpAsked())
+        return Usage();
+    const QStringList positional = line.Positional();
+    if (positional.size() < 2)
+        return Error(line.Problem(QStringLiteral("two images A and B are needed")));
+    if (positional.size() > 2)
+        return Error(line.Problem(QStringLiteral("unexpected argument '%1'").arg(positional[2])));
+
+    Image before, after;
+    if (auto failed = LoadOneOfTwo(positional[0], before))
+        return *failed;
+    if (auto failed = LoadOneOfTwo(positional[1], after))
+        return *failed;
+    const CharsetChoice namesBefore = NamesCharset(line.Charset(), *before.db);
+    const CharsetChoice namesAfter = NamesCharset(line.Charset(), *after.db);
+    const ImageDifference difference =
+        DiffImages({*before.flash, *before.db, namesBefore.charset, before.fileSize},
+                   {*after.flash, *after.db, namesAfter.charset, after.fileSize});
+    return Output(line.IsSet(json) ? DiffJson(difference) : DiffText(difference),
+                  difference.identical ? kExitSuccess : kExitFindings);
+}
+
+} // namespace korvex::cli
