@@ -238,6 +238,7 @@ const Command kCommands[] = {
     {"sort", RunSort},
     {"flags", RunFlags},
     {"diff", RunDiff},
+    {"import", RunImport},
 };
 
 QString CommandNames()

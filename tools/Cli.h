@@ -1,10 +1,17 @@
 #pragma once
-// korvex-cli: inspect, export, check and edit a flash image without a display.
+// korvex-cli: inspect, export, check, edit, arrange, compare and import a
+// flash image without a display.
 //
 //   korvex-cli info IMAGE
 //   korvex-cli dump [--csv sats|tps|tv|radio] IMAGE
 //   korvex-cli check IMAGE
 //   korvex-cli set IMAGE --out FILE (--sat N | --tp N | --tv N | --radio N) FIELD=VALUE...
+//   korvex-cli move IMAGE --out FILE (--tv|--radio) N... --to M
+//   korvex-cli delete IMAGE --out FILE (--tv N... | --radio N... | --tp N | --sat N)
+//   korvex-cli sort IMAGE --out FILE (--tv|--radio) --by name|serviceId|satellite
+//   korvex-cli flags IMAGE --out FILE (--tv|--radio) N... (--add G | --remove G | --lock | --unlock)...
+//   korvex-cli diff A B [--json]
+//   korvex-cli import --csv tv|radio IMAGE CSVFILE (--out FILE | --dry-run) [--delete-missing]
 
 #include <QByteArray>
 #include <QStringList>
@@ -15,7 +22,7 @@ enum ExitCode : int {
     kExitSuccess = 0,
     kExitRefused = 1,   // the image is not a channel image, or too large to be one
     kExitUsage = 2,     // bad arguments, unreadable or unwritable file, bad field or value
-    kExitFindings = 3,  // check: the image loads, but something in it is wrong
+    kExitFindings = 3,  // check found something wrong; diff or a dry-run import found differences
 };
 
 // What a run prints and how it ends. Output is UTF-8; names are converted

@@ -21,4 +21,7 @@ CliResult RunFlags(const QStringList& arguments);
 // What changed between two images.
 CliResult RunDiff(const QStringList& arguments);
 
+// A program table's CSV, edited in a spreadsheet, back into an image.
+CliResult RunImport(const QStringList& arguments);
+
 } // namespace korvex::cli

@@ -19,6 +19,8 @@ constexpr QLatin1StringView kUsage(
     "  korvex-cli flags IMAGE --out FILE (--tv | --radio) N...\n"
     "                   (--add GROUP | --remove GROUP | --lock | --unlock)...\n"
     "  korvex-cli diff A B [--json]\n"
+    "  korvex-cli import --csv tv|radio IMAGE CSVFILE --out FILE [--delete-missing]\n"
+    "  korvex-cli import --csv tv|radio IMAGE CSVFILE --dry-run [--delete-missing]\n"
     "Every command also takes --charset NAME.\n"
     "\n"
     "Inspects, exports, checks, edits and arranges the channel list in a set-top box\n"
@@ -50,6 +52,13 @@ constexpr QLatin1StringView kUsage(
     "  diff    what changed between two images, table by table; --json for scripts.\n"
     "          Exit 0 when they are identical, 3 when they differ\n"
     "            korvex-cli diff box.bin new.bin\n"
+    "  import  takes back a program table's CSV written by dump --csv and edited in a\n"
+    "          spreadsheet: the row order becomes the table's order and changed names,\n"
+    "          PIDs, service IDs, tracks, child locks and favourites are written.\n"
+    "          A program without a row is an error unless --delete-missing is given.\n"
+    "          --dry-run prints the changes as diff does and writes nothing (exit 0\n"
+    "          when there are none, 3 when there are some)\n"
+    "            korvex-cli import --csv tv box.bin tv.csv --out new.bin\n"
     "\n"
     "Fields for set:\n"
     "  --sat    satName, longitude, lnbFreLow, lnbFreHigh, position, lnbType, lnbPower,\n"
@@ -61,8 +70,8 @@ constexpr QLatin1StringView kUsage(
     "\n"
     "CSV files are UTF-8 and RFC 4180. Every name cell starts with one apostrophe, so\n"
     "that a spreadsheet keeps it as text (a name such as 0012, 1E5, +49 or =1+1 would\n"
-    "otherwise become a number or a formula). The last two columns, tableIndex and\n"
-    "recordOffset, name each row's record.\n"
+    "otherwise become a number or a formula); import removes it again. The last two\n"
+    "columns, tableIndex and recordOffset, name each row's record: keep them.\n"
     "\n"
     "Names are read and written in the image's name charset: --charset NAME, as\n"
     "iconv knows it (GBK, Big5, WINDOWS-1251, ISO-8859-1, UTF-8, ...); without it,\n"
@@ -71,7 +80,7 @@ constexpr QLatin1StringView kUsage(
     "\n"
     "Exit status: 0 done, 1 an image is not a channel image, 2 an error in the\n"
     "arguments, a file, a field or a value (nothing is written), 3 check found\n"
-    "something wrong, diff found differences.\n");
+    "something wrong, diff or import --dry-run found differences.\n");
 
 } // namespace
 

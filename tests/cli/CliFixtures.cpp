@@ -83,6 +83,35 @@ Bytes GbkImage()
     return builder.Build().bytes;
 }
 
+// Names a spreadsheet would take for a number, a date, a percentage or a
+// formula, and names the CSV must quote; each kept by the box as 12 bytes.
+ImageBuilder TrickyImage(int layoutKind)
+{
+    ImageBuilder builder(layoutKind);
+    builder.AddSat({.satId = 1, .satName = Name("Astra")});
+    builder.AddTp({.tpId = 10, .satId = 1, .frequency = 11000});
+    const char* names[] = {"0012", "1E5", "+49", "=1+1", "-5", "@SUM(A1)", "3%", "1/2", "'80s", "", " lead",
+                           "trail ", "a,b\"c", "Caf\xC3\xA9", "TWELVE BYTES"};
+    std::uint16_t k = 0;
+    for (const char* name : names) {
+        ProgRecord prog{.satId = 1, .tpId = 10, .serviceId = static_cast<std::uint16_t>(100 + k),
+                        .pcrPid = static_cast<std::uint16_t>(k), .scramble = static_cast<std::uint16_t>(k & 1),
+                        .track = static_cast<std::uint16_t>(k % 4), .opaque13 = 5, .videoPid = 0,
+                        .audioPid = static_cast<std::uint16_t>(200 + k), .progName = Name(name),
+                        .unlocked = static_cast<std::uint8_t>(k & 1),
+                        .favBits = static_cast<std::uint8_t>((k * 14) & 0x7E)};
+        prog.tailWords = {0x01020304u + k, 0xA0B0C0D0u};
+        prog.entryWord = (k % 3 == 0) ? 0x80000000u : 0;  // flag bit 7, kept
+        builder.AddRadio(prog);
+        prog.videoPid = static_cast<std::uint16_t>(300 + k);
+        builder.AddTv(prog);
+        ++k;
+    }
+    // Bytes behind the terminating zero are kept as they are.
+    builder.AddTv({.satId = 1, .tpId = 10, .videoPid = 9, .progName = {'X', 0, 'y', 'z', 0, 0, 0, 0, 0, 0, 0, 0}});
+    return builder;
+}
+
 QString CliTest::Write(const QString& name, const Bytes& bytes) const
 {
     return WriteText(name, AsByteArray(bytes));

@@ -35,6 +35,12 @@ QJsonObject DumpOf(const QString& image);
 // that all refer to each other: an image with nothing to find fault with.
 ImageBuilder SampleImage(int layoutKind = 2);
 
+// Fifteen programs in each table whose names a spreadsheet would take for a
+// number, a date, a percentage or a formula, or that CSV must quote, with
+// every field and flag varied; and a sixteenth TV program whose name bytes
+// go on behind its end.
+ImageBuilder TrickyImage(int layoutKind);
+
 // Chinese names as a box of that region stores them, in GBK.
 Bytes GbkImage();
 
