@@ -37,13 +37,6 @@ struct TableChoice {
     }
 };
 
-std::span<const ProgRecord> ProgramsOf(const ChannelDatabase& db, ProgTable table)
-{
-    return table == ProgTable::Tv ? db.TvProgs() : db.RadioProgs();
-}
-
-QString TableWord(ProgTable table) { return table == ProgTable::Tv ? QStringLiteral("TV") : QStringLiteral("radio"); }
-
 // The entry positions of the programs at the indices given, as dump shows
 // them, in the order given; or the error line.
 std::optional<QString> ProgramPositions(const CommandLine& line, const QString& imagePath, const ChannelDatabase& db,

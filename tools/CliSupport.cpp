@@ -80,6 +80,13 @@ CharsetChoice NamesCharset(const std::optional<std::string>& given, const Channe
     return DefaultNameCharset(RecordNames(db), LocaleCharset());
 }
 
+std::span<const ProgRecord> ProgramsOf(const ChannelDatabase& db, ProgTable table)
+{
+    return table == ProgTable::Tv ? db.TvProgs() : db.RadioProgs();
+}
+
+QString TableWord(ProgTable table) { return table == ProgTable::Tv ? QStringLiteral("TV") : QStringLiteral("radio"); }
+
 std::optional<qulonglong> RecordIndex(const QString& text)
 {
     if (text.isEmpty() || !std::all_of(text.begin(), text.end(), [](QChar c) {

@@ -17,6 +17,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -61,6 +62,12 @@ QCommandLineOption CharsetOption();
 // The charset the loaded image's names are read and written in: the one
 // given, else the one the window would choose.
 CharsetChoice NamesCharset(const std::optional<std::string>& given, const ChannelDatabase& db);
+
+// The held programs of a table, in entry order.
+std::span<const ProgRecord> ProgramsOf(const ChannelDatabase& db, ProgTable table);
+
+// "TV" or "radio", for messages.
+QString TableWord(ProgTable table);
 
 // A record index: decimal digits only. One too large for any number is past
 // the end of every table all the same.

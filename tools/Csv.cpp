@@ -46,7 +46,9 @@ public:
             if (csv_parse(&parser_, chunk.data(), static_cast<std::size_t>(chunk.size()), OnField, OnRecordEnd,
                           this) != static_cast<std::size_t>(chunk.size()) &&
                 result_.error.isEmpty())
-                Fail(QStringLiteral("a double quote where the field's quoting does not allow one"));
+                Fail(csv_error(&parser_) == CSV_EPARSE
+                         ? QStringLiteral("a double quote where the field's quoting does not allow one")
+                         : QString::fromLatin1(csv_strerror(csv_error(&parser_))));
             at = end;
         }
         if (result_.error.isEmpty() && csv_fini(&parser_, OnField, OnRecordEnd, this) != 0)

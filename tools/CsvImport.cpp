@@ -15,13 +15,6 @@ namespace {
 
 constexpr std::uint32_t kBits2 = 0x3, kBits13 = 0x1FFF, kBits16 = 0xFFFF;
 
-std::span<const ProgRecord> ProgramsOf(const ChannelDatabase& db, ProgTable table)
-{
-    return table == ProgTable::Tv ? db.TvProgs() : db.RadioProgs();
-}
-
-QString TableWord(ProgTable table) { return table == ProgTable::Tv ? QStringLiteral("TV") : QStringLiteral("radio"); }
-
 bool IsEmptyRow(const QStringList& fields)
 {
     return std::all_of(fields.begin(), fields.end(), [](const QString& f) { return f.isEmpty(); });

@@ -156,7 +156,7 @@ QString Hex(std::span<const std::uint8_t> bytes)
 // each favourite group, and bit 7, which is kept but not interpreted.
 void CompareProgramFlags(std::uint8_t a, std::uint8_t b, std::vector<FieldChange>& changes)
 {
-    const auto lock = [](std::uint8_t flag) { return QStringLiteral("%1").arg(flag & 1 ? "unlocked" : "locked"); };
+    const auto lock = [](std::uint8_t flag) { return QString::fromLatin1(flag & 1 ? "unlocked" : "locked"); };
     if ((a & 1) != (b & 1))
         changes.push_back({QStringLiteral("lock"), lock(a), lock(b), {}, {}});
     for (std::size_t group = 0; group < kFavouriteGroupNames.size(); ++group) {
@@ -166,8 +166,8 @@ void CompareProgramFlags(std::uint8_t a, std::uint8_t b, std::vector<FieldChange
             continue;
         const std::string_view name = kFavouriteGroupNames[group];
         changes.push_back({QLatin1StringView(name.data(), static_cast<qsizetype>(name.size())),
-                           QStringLiteral("%1").arg(inBefore ? "in" : "out"),
-                           QStringLiteral("%1").arg(inAfter ? "in" : "out"), {}, {}});
+                           QString::fromLatin1(inBefore ? "in" : "out"), QString::fromLatin1(inAfter ? "in" : "out"),
+                           {}, {}});
     }
     if ((a & 0x80) != (b & 0x80))
         changes.push_back({QStringLiteral("flagBit7"), qint64{a >> 7}, qint64{b >> 7}, {}, {}});
