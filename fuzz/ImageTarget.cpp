@@ -7,10 +7,12 @@
 // For every input the image is loaded, the database is checked against the
 // image it was decoded from, every lookup and every list the window can show
 // is run and formatted, the records are encoded back unchanged (the image must
-// not change, and a record an edit could not save is refused), and then one satellite, one
-// transponder, one TV and one radio program are edited in turn: each edit may
-// change its own record's bytes and the flag byte of an entry that points at
-// it, nothing else, and the reload that follows must equal a fresh load.
+// not change, and a record an edit could not save is refused), and then one
+// satellite, one transponder, one TV and one radio program are edited in turn:
+// a satellite or transponder edit may change its own record's bytes, a program
+// edit its record's bytes and the flag byte of its own directory entry (entry
+// tableIndex of its own table), nothing else, and the reload that follows must
+// equal a fresh load.
 //
 // The checks cost little beside the code they check. The bytes the image must
 // hold are kept beside it, the file's bytes at first; a step that may write
@@ -35,6 +37,7 @@
 #include <bitset>
 #include <cstdint>
 #include <cstring>
+#include <optional>
 #include <random>
 #include <span>
 #include <vector>
@@ -106,16 +109,15 @@ struct Workspace {
     SparseFile file;
     FlashImage image;
     // The bytes the image must hold: the file followed by zeros, and then what
-    // each edit wrote where it may write.
-    std::array<std::uint8_t, kImageCapacity> expected{};
+    // each edit must write; and the layout the last load found.
+    FlashImage expected;
     ChannelDatabase db;
     ChannelDatabase other;        // a fresh load, or the counts done the literal way
     const ChannelDatabase empty{};
     MarkedBuffer<TpRecord, kMaxSatTps> satTps{SatTpMarker()};
     MarkedBuffer<ProgRecord, kTpProgBufferSize> tpProgs{TpProgMarker()};
     ChannelListModel model;
-    std::vector<std::uint32_t> flagBytes;  // of the program edited, kept for its capacity
-    int reloads = 0;                       // of this input, one after each edit
+    int reloads = 0;              // of this input, one after each edit
 };
 
 Workspace& Work()
@@ -150,7 +152,7 @@ bool AllZero(const void* data, std::size_t size)
 
 void CheckImageAsExpected(const Workspace& work, const char* what)
 {
-    KORVEX_FUZZ_CHECK(std::memcmp(work.image.bytes.data(), work.expected.data(), kImageCapacity) == 0, what);
+    KORVEX_FUZZ_CHECK(std::memcmp(work.image.bytes.data(), work.expected.bytes.data(), kImageCapacity) == 0, what);
 }
 
 // Record arrays whose bytes are equal are equal; only arrays whose bytes
@@ -422,9 +424,46 @@ void CheckLookupsAndLists(Workspace& work)
     }
 }
 
-// ---- Writing records back --------------------------------------------------
+// ---- Writing records back ---------------------------------------------------
 
-// Each program's encode searches the directory for its entry, which makes a
+// Save writes the first flashSize bytes of the buffer: an edit is refused, and
+// writes nothing, unless every byte it would write lies below them.
+bool BelowFlashSize(const FlashImage& image, std::uint64_t offset, std::uint64_t size)
+{
+    return offset + size <= image.flashSize;
+}
+
+bool RecordSavable(const FlashImage& image, std::uint32_t entryWord, std::size_t recordSize)
+{
+    return BelowFlashSize(image, RecordOffsetOf(entryWord), recordSize);
+}
+
+BlockId BlockOfTable(ProgTable table)
+{
+    return table == ProgTable::Tv ? BlockId::TvPrograms : BlockId::RadioPrograms;
+}
+
+// A program's own directory entry: entry tableIndex of its own table's block,
+// when that entry lies in the buffer and still points at the program's record.
+std::optional<std::uint32_t> OwnEntry(const FlashImage& image, const FoundBlock& block, const ProgRecord& prog)
+{
+    if (!block.Found() || prog.tableIndex >= block.header.entryCount)
+        return std::nullopt;
+    const std::uint64_t at =
+        std::uint64_t{block.offset} + kBlockHeaderSize + std::uint64_t{kEntrySize} * prog.tableIndex;
+    if (at + kEntrySize > kImageCapacity ||
+        RecordOffsetOf(Be32At(image, static_cast<std::uint32_t>(at))) != RecordOffsetOf(prog.entryWord))
+        return std::nullopt;
+    return static_cast<std::uint32_t>(at);
+}
+
+bool ProgramSavable(const FlashImage& image, const ProgRecord& prog, std::optional<std::uint32_t> ownEntry)
+{
+    return RecordSavable(image, prog.entryWord, kProgRecordSize) && ownEntry &&
+           BelowFlashSize(image, *ownEntry, kEntrySize);
+}
+
+// Each program's encode searches the directory for its block, which makes a
 // table of hundreds slow to write back whole under libFuzzer's tracing. There
 // every record of a small table is written back, and of a large one the first
 // and the last records, where the directory's edges are.
@@ -444,31 +483,36 @@ std::vector<std::size_t> ProgramsToEncode(std::size_t count)
     return chosen;
 }
 
-// Leaves the image as the file had it, which the database still decodes:
-// the edits start from there.
+// Every record written back unchanged: those that can be saved are written,
+// the others refused, and the image stays as the file had it, which the
+// database still decodes. The edits start from there.
 void CheckUnchangedRecordsEncodeToTheSameBytes(Workspace& work)
 {
     FlashImage& image = work.image;
+    const FlashImage& expected = work.expected;
     const ChannelDatabase& db = work.db;
 
     for (const SatRecord& sat : db.Sats())
-        KORVEX_FUZZ_CHECK(EncodeSat(image, sat) == IsSavable(image, sat), "a held satellite could not be encoded");
+        KORVEX_FUZZ_CHECK(EncodeSat(image, sat) == RecordSavable(expected, sat.entryWord, kSatRecordSize),
+                          "a held satellite was not encoded as where it lies allows");
     for (const TpRecord& tp : db.Tps())
-        KORVEX_FUZZ_CHECK(EncodeTp(image, tp) == IsSavable(image, tp), "a held transponder could not be encoded");
-    for (const std::size_t k : ProgramsToEncode(db.numTv))
-        KORVEX_FUZZ_CHECK(EncodeProg(image, db.tvProgs[k]) == IsSavable(image, db.tvProgs[k]),
-                          "a held TV program could not be encoded");
-    for (const std::size_t k : ProgramsToEncode(db.numRadio))
-        KORVEX_FUZZ_CHECK(EncodeProg(image, db.radioProgs[k]) == IsSavable(image, db.radioProgs[k]),
-                          "a held radio program could not be encoded");
+        KORVEX_FUZZ_CHECK(EncodeTp(image, tp) == RecordSavable(expected, tp.entryWord, kTpRecordSize),
+                          "a held transponder was not encoded as where it lies allows");
+    // The expected bytes do not change here, and neither does the block found
+    // in them for each table (searched only for a table that holds programs).
+    for (const ProgTable table : {ProgTable::Tv, ProgTable::Radio}) {
+        const std::span<const ProgRecord> progs = table == ProgTable::Tv ? db.TvProgs() : db.RadioProgs();
+        if (progs.empty())
+            continue;
+        const FoundBlock block = FindBlock(expected, BlockOfTable(table));
+        for (const std::size_t k : ProgramsToEncode(progs.size())) {
+            const ProgRecord& prog = progs[k];
+            const bool savable = ProgramSavable(expected, prog, OwnEntry(expected, block, prog));
+            KORVEX_FUZZ_CHECK(EncodeProg(image, prog) == savable,
+                              "a held program was not encoded as where it and its own entry lie allows");
+        }
+    }
     CheckImageAsExpected(work, "encoding unchanged records changed the image");
-}
-
-using ProgramBlocks = std::array<FoundBlock, 2>;  // the TV block, the radio block
-
-ProgramBlocks FindProgramBlocks(const FlashImage& image)
-{
-    return {FindBlock(image, BlockId::TvPrograms), FindBlock(image, BlockId::RadioPrograms)};
 }
 
 // A write that reaches none of the headers the directory scan reads leaves
@@ -479,45 +523,24 @@ bool ReachesTheDirectoryScan(const FlashImage& image, std::uint32_t begin, std::
                     std::uint64_t{image.dirStart} + image.dirScanLength + kBlockHeaderSize);
 }
 
-// Entries of either program block, as the image stands, that point at the
-// record at recordOffset: the entries whose flag byte an edit may rewrite.
-// Only entries with a byte in [from, to) are looked at.
-void AddFlagBytesPointingAt(const FlashImage& image, const ProgramBlocks& blocks, std::uint32_t recordOffset,
-                            std::vector<std::uint32_t>& out, std::uint64_t from = 0,
-                            std::uint64_t to = kImageCapacity)
+// A satellite or transponder edit may write its record's bytes, when they can
+// be saved, and nothing else: the expected bytes take over what it wrote
+// there, and every other byte must be as it was.
+void CheckOnlyTheRecordChanged(Workspace& work, std::uint32_t begin, std::size_t size, bool written)
 {
-    for (const FoundBlock& block : blocks) {
-        const std::uint64_t entries = std::uint64_t{block.offset} + kBlockHeaderSize;
-        const std::uint64_t end = entries + std::uint64_t{kEntrySize} * block.EntriesInsideBuffer();
-        const std::uint64_t firstEntry = from > entries ? (from - entries) / kEntrySize : 0;
-        for (std::uint64_t at = entries + kEntrySize * firstEntry; at < end && at < to; at += kEntrySize) {
-            if (RecordOffsetOf(Be32At(image, static_cast<std::uint32_t>(at))) == recordOffset)
-                out.push_back(static_cast<std::uint32_t>(at));
-        }
-    }
+    if (written)
+        std::copy_n(work.image.bytes.begin() + begin, size, work.expected.bytes.begin() + begin);
+    CheckImageAsExpected(work, "an edit changed a byte outside its record, or one it could not save");
 }
 
-bool OverlapsAProgramDirectory(const ProgramBlocks& blocks, std::uint32_t begin, std::uint32_t end)
+// The layout a load found, which FindBlock and the flash size read.
+void TakeLayout(FlashImage& into, const FlashImage& from)
 {
-    for (const FoundBlock& block : blocks) {
-        if (block.Found() &&
-            Overlaps(begin, end, block.offset, std::uint64_t{block.offset} + kBlockHeaderSize +
-                                                   std::uint64_t{kEntrySize} * block.EntriesInsideBuffer()))
-            return true;
-    }
-    return false;
-}
-
-// An edit may write its record's bytes and the flag bytes named, nothing
-// else. The expected bytes take over what it wrote there; every other byte
-// must be as it was.
-void CheckOnlyTheseBytesChanged(Workspace& work, std::uint32_t begin, std::uint32_t end,
-                                const std::vector<std::uint32_t>& flagBytes)
-{
-    std::copy(work.image.bytes.begin() + begin, work.image.bytes.begin() + end, work.expected.begin() + begin);
-    for (const std::uint32_t flagAt : flagBytes)
-        work.expected[flagAt] = work.image.bytes[flagAt];
-    CheckImageAsExpected(work, "an edit changed a byte outside its record and its entry's flag byte");
+    into.flashSize = from.flashSize;
+    into.fileOpened = from.fileOpened;
+    into.layoutKind = from.layoutKind;
+    into.dirStart = from.dirStart;
+    into.dirScanLength = from.dirScanLength;
 }
 
 // After every committed edit the window loads the image again.
@@ -526,6 +549,7 @@ bool Reload(Workspace& work)
     ++work.reloads;
     const bool loaded = LoadDatabase(work.image, work.db);
     CheckImageAsExpected(work, "loading changed the image");
+    TakeLayout(work.expected, work.image);
     CheckCountsAndEmptyTails(work.db);
     return loaded;
 }
@@ -568,12 +592,13 @@ bool EditSatellite(Workspace& work, Randomiser& random)
     sat.satName = random.Name();
 
     const std::uint32_t at = RecordOffsetOf(sat.entryWord);
-    const bool savable = IsSavable(work.image, sat);
-    KORVEX_FUZZ_CHECK(EncodeSat(work.image, sat) == savable, "a held satellite could not be encoded");
-    CheckOnlyTheseBytesChanged(work, at, at + kSatRecordSize, {});
+    const bool savable = RecordSavable(work.expected, sat.entryWord, kSatRecordSize);
+    KORVEX_FUZZ_CHECK(IsSavable(work.image, sat) == savable, "IsSavable disagrees with where a satellite lies");
+    KORVEX_FUZZ_CHECK(EncodeSat(work.image, sat) == savable, "a satellite edit was not made as where it lies allows");
+    CheckOnlyTheRecordChanged(work, at, kSatRecordSize, savable);
     if (!Reload(work))
         return false;
-    if (index < work.db.numSats && work.db.sats[index].entryWord == sat.entryWord) {
+    if (savable && index < work.db.numSats && work.db.sats[index].entryWord == sat.entryWord) {
         const SatRecord& back = work.db.sats[index];
         sat.tpCount = back.tpCount;
         sat.tvCount = back.tvCount;
@@ -597,18 +622,61 @@ bool EditTransponder(Workspace& work, Randomiser& random)
     tp.symbolRate = random.U16();
 
     const std::uint32_t at = RecordOffsetOf(tp.entryWord);
-    const bool savable = IsSavable(work.image, tp);
-    KORVEX_FUZZ_CHECK(EncodeTp(work.image, tp) == savable, "a held transponder could not be encoded");
-    CheckOnlyTheseBytesChanged(work, at, at + kTpRecordSize, {});
+    const bool savable = RecordSavable(work.expected, tp.entryWord, kTpRecordSize);
+    KORVEX_FUZZ_CHECK(IsSavable(work.image, tp) == savable, "IsSavable disagrees with where a transponder lies");
+    KORVEX_FUZZ_CHECK(EncodeTp(work.image, tp) == savable, "a transponder edit was not made as where it lies allows");
+    CheckOnlyTheRecordChanged(work, at, kTpRecordSize, savable);
     if (!Reload(work))
         return false;
-    if (index < work.db.numTps && work.db.tps[index].entryWord == tp.entryWord) {
+    if (savable && index < work.db.numTps && work.db.tps[index].entryWord == tp.entryWord) {
         const TpRecord& back = work.db.tps[index];
         tp.tvCount = back.tvCount;
         tp.radioCount = back.radioCount;
         KORVEX_FUZZ_CHECK(back == tp, "an edited transponder does not read back as written");
     }
     return true;
+}
+
+// What a program edit wrote: its record, when it and its own entry can be
+// saved, and then its own entry's flag byte, when that entry is still found.
+struct ProgramEdit {
+    bool recordWritten = false;
+    std::optional<std::uint32_t> flagAt;
+};
+
+// Writes into the expected bytes what a program edit must leave. The record
+// goes first, as the record layout has it over the bytes it leaves alone
+// (26..27); then the new flag byte goes into the program's own entry as the
+// image stands with the record written, which is where it stood before unless
+// the record was written over the directory's headers or over that entry.
+ProgramEdit ExpectProgramEdit(Workspace& work, const ProgRecord& prog, std::uint8_t newFlag)
+{
+    FlashImage& expected = work.expected;
+    const std::uint32_t at = RecordOffsetOf(prog.entryWord);
+    const std::uint32_t end = at + static_cast<std::uint32_t>(kProgRecordSize);
+    const BlockId blockId = BlockOfTable(prog.table);
+    const std::optional<std::uint32_t> ownEntry = OwnEntry(expected, FindBlock(expected, blockId), prog);
+    const bool savable = ProgramSavable(expected, prog, ownEntry);
+    KORVEX_FUZZ_CHECK(IsSavable(work.image, prog) == savable,
+                      "IsSavable disagrees with where a program and its entry lie");
+    if (!savable)
+        return {};
+
+    std::array<std::uint8_t, kProgRecordSize> record;
+    std::copy_n(expected.bytes.begin() + at, kProgRecordSize, record.begin());
+    WriteProg(prog, record);
+    KORVEX_FUZZ_CHECK(record[26] == expected.bytes[at + 26] && record[27] == expected.bytes[at + 27],
+                      "an edit wrote program bytes 26..27");
+    std::ranges::copy(record, expected.bytes.begin() + at);
+
+    const bool entryMayHaveMoved =
+        ReachesTheDirectoryScan(expected, at, end) || Overlaps(at, end, *ownEntry, *ownEntry + kEntrySize);
+    const std::optional<std::uint32_t> flagAt =
+        entryMayHaveMoved ? OwnEntry(expected, FindBlock(expected, blockId), prog) : ownEntry;
+    if (!flagAt || !BelowFlashSize(expected, *flagAt, kEntrySize))
+        return {true, std::nullopt};
+    expected.bytes[*flagAt] = newFlag;
+    return {true, flagAt};
 }
 
 bool EditProgram(Workspace& work, Randomiser& random, bool radio)
@@ -638,39 +706,18 @@ bool EditProgram(Workspace& work, Randomiser& random, bool radio)
     const std::uint32_t at = RecordOffsetOf(prog.entryWord);
     const std::uint32_t end = at + static_cast<std::uint32_t>(kProgRecordSize);
     const auto newFlag = static_cast<std::uint8_t>((FlagByteOf(prog.entryWord) & 0x80) | prog.unlocked | prog.favBits);
-    const ProgramBlocks blocks = FindProgramBlocks(work.image);
-    std::vector<std::uint32_t>& flagBytes = work.flagBytes;
-    flagBytes.clear();
-    AddFlagBytesPointingAt(work.image, blocks, at, flagBytes);
-    const bool directoryUnderRecord = OverlapsAProgramDirectory(blocks, at, end);
-    const bool savable = IsSavable(work.image, prog);
-
-    const std::array<std::uint8_t, 2> untouched{work.image.bytes[at + 26], work.image.bytes[at + 27]};
-    const bool encoded = EncodeProg(work.image, prog);
-    // The entries that point at the record now: where the blocks stand as
-    // they were, only an entry the record's bytes were written over can have
-    // come to.
-    if (ReachesTheDirectoryScan(work.image, at, end))
-        AddFlagBytesPointingAt(work.image, FindProgramBlocks(work.image), at, flagBytes);
-    else
-        AddFlagBytesPointingAt(work.image, blocks, at, flagBytes, at, end);
-    KORVEX_FUZZ_CHECK(encoded || directoryUnderRecord || !savable, "an edited program's flag byte found no entry");
-    CheckOnlyTheseBytesChanged(work, at, end, flagBytes);
-    bool flagWritten = false;
-    bool flagInsideRecord = false;
-    for (const std::uint32_t flagAt : flagBytes) {
-        flagWritten = flagWritten || work.image.bytes[flagAt] == newFlag;
-        flagInsideRecord = flagInsideRecord || (flagAt >= at && flagAt < end);
-    }
-    KORVEX_FUZZ_CHECK(!encoded || flagWritten, "an edited program's flag byte was not written");
-    KORVEX_FUZZ_CHECK((work.image.bytes[at + 26] == untouched[0] && work.image.bytes[at + 27] == untouched[1]) ||
-                          flagInsideRecord,
-                      "an edit wrote program bytes 26..27");
+    const ProgramEdit edit = ExpectProgramEdit(work, prog, newFlag);
+    KORVEX_FUZZ_CHECK(EncodeProg(work.image, prog) == edit.flagAt.has_value(),
+                      "a program edit was not made as where it and its own entry lie allows");
+    CheckImageAsExpected(work, "a program edit changed a byte other than its record and its own entry's flag byte");
     if (!Reload(work))
         return false;
 
+    // A flag byte inside the record stands in for one of its bytes.
+    const bool flagInsideRecord = edit.flagAt && *edit.flagAt >= at && *edit.flagAt < end;
     const std::span<const ProgRecord> after = radio ? work.db.RadioProgs() : work.db.TvProgs();
-    if (!flagInsideRecord && index < after.size() && RecordOffsetOf(after[index].entryWord) == at) {
+    if (edit.recordWritten && !flagInsideRecord && index < after.size() &&
+        RecordOffsetOf(after[index].entryWord) == at) {
         const ProgRecord& back = after[index];
         prog.entryWord = back.entryWord;
         prog.unlocked = back.unlocked;
@@ -708,11 +755,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     KORVEX_FUZZ_CHECK(file.size() <= kImageCapacity, "a file over 1 MiB was taken in");
-    std::memcpy(work.expected.data(), work.file.AsImageBuffer().data(), kImageCapacity);
+    std::memcpy(work.expected.bytes.data(), work.file.AsImageBuffer().data(), kImageCapacity);
     CheckImageAsExpected(work, "the buffer is not the file followed by zeros");
 
     const bool loaded = LoadDatabase(work.image, work.db);
     CheckImageAsExpected(work, "loading changed the image");
+    TakeLayout(work.expected, work.image);
     if (!loaded) {
         KORVEX_FUZZ_CHECK(work.image.flashSize == 0, "a refused image set the flash size");
         CheckCountsAndEmptyTails(work.db);
