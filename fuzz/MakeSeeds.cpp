@@ -1,16 +1,20 @@
 // Writes the seed corpora of the two fuzz targets: images of both layouts in
-// every shape the image builder can break them into, and typed texts for the
-// editors' fields. The seeds are made at build time, never kept in the
+// every shape the image builder can break them into, each written as the
+// sparse input that stands for it (fuzz/SparseFile.h), and typed texts for
+// the editors' fields. The seeds are made at build time, never kept in the
 // repository.
 //
 // Usage: korvex_fuzz_seeds IMAGE-FOLDER TEXT-FOLDER
 
+#include "fuzz/SparseFile.h"
 #include "tests/support/ImageBuilder.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <memory>
 #include <random>
 #include <string>
 #include <utility>
@@ -309,8 +313,17 @@ int main(int argc, char** argv)
         const fs::path texts(argv[2]);
         fs::create_directories(images);
         fs::create_directories(texts);
-        for (const auto& [name, bytes] : ImageSeeds())
-            Write(images, name, bytes);
+        const auto decoded = std::make_unique<fuzz::SparseFile>();
+        for (const auto& [name, bytes] : ImageSeeds()) {
+            const Bytes input = fuzz::EncodeSparseFile(bytes);
+            decoded->Decode(input);
+            if (!std::ranges::equal(decoded->Bytes(), bytes))
+                throw std::runtime_error("the sparse input for " + name + " stands for another file");
+            Write(images, name, input);
+        }
+        // A file one byte over 1 MiB, which only a sparse input can stand for:
+        // one piece of two bytes at the last offset a piece can start from.
+        Write(images, "file-over-1MiB", {0x0F, 0xFF, 0xFF, 0x00, 0x02, '6', 'C'});
         for (const auto& [name, bytes] : TextSeeds())
             Write(texts, name, bytes);
     } catch (const std::exception& e) {

@@ -35,7 +35,7 @@ for target in image text; do
         -max_len="$max_len" -dict="fuzz/$target.dict" -artifact_prefix="$findings/" \
         -print_final_stats=1 "$scratch" "$build/fuzz/seeds/$target" $regressions \
         >"$log" 2>&1; then
-        echo "   no failure; $(grep -E '^stat::number_of_executed_units' "$log" | tr -s ' ')"
+        echo "   no failure; $(grep -E '^stat::(number_of_executed_units|average_exec_per_sec)' "$log" | tr -s ' ' | paste -sd ' ')"
     else
         failed=1
         echo "   FAILED: see $log and $findings"
