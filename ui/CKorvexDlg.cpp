@@ -61,10 +61,11 @@ CKorvexDlg::CKorvexDlg(ProgramState& state, Platform& platform)
       platform_(platform),
       arranger_(state)
 {
-    // A fixed-size window with caption, system menu and minimise box.
+    // A window with caption, system menu, minimise and maximise boxes, as
+    // large as the user wants it and never smaller than its template.
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                   Qt::WindowCloseButtonHint);
-    res::BuildDialog(this, res::MainDialogTemplate());
+                   Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
+    res::BuildResizableDialog(this, res::MainDialogTemplate(), res::MainDialogAnchors());
 
     channelTree = res::FindControl<QTreeWidget>(this, res::IDC_CHANNEL_TREE);
     channelList = res::FindControl<QTableView>(this, res::IDC_CHANNEL_LIST);
