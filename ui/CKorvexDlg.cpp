@@ -11,6 +11,7 @@
 #include "ui/Messages.h"
 #include "ui/NamesMenu.h"
 #include "ui/VersionText.h"
+#include "ui/WindowKeys.h"
 
 #include <QDir>
 #include <QFile>
@@ -92,6 +93,7 @@ void CKorvexDlg::ConnectControls()
     connect(channelTree, &QTreeWidget::itemClicked, this, [this] { OnTreeClick(); });
     connect(kindTabs, &QTabBar::currentChanged, this, [this] { OnTabSelChange(); });
     connect(channelList, &QTableView::doubleClicked, this, [this] { OnListDblClk(); });
+    channelList->installEventFilter(this);
     channelList->viewport()->installEventFilter(this);
     findField->installEventFilter(this);
     connect(findField, &QLineEdit::textChanged, this, [this](const QString& text) {
@@ -165,6 +167,7 @@ void CKorvexDlg::CreateMenuBar()
         for (const res::MenuItemTemplate& item : popup.items) {
             QAction* action = menu->addAction(item.text);
             action->setData(item.commandId);
+            action->setShortcut(CommandShortcut(item.commandId));
             const int id = item.commandId;
             connect(action, &QAction::triggered, this, [this, id] { OnCommand(id); });
         }
@@ -273,6 +276,11 @@ bool CKorvexDlg::eventFilter(QObject* watched, QEvent* event)
         return true;
     if (watched == channelList->viewport() && ListDragEvent(event))
         return true;
+    if (watched == channelList && event->type() == QEvent::KeyPress &&
+        OpensCurrentRow(*static_cast<QKeyEvent*>(event))) {
+        OnListOpenKey();
+        return true;
+    }
     if (watched == findField && event->type() == QEvent::KeyPress && FindFieldKey(static_cast<QKeyEvent*>(event)))
         return true;
     return ModalDialog::eventFilter(watched, event);
@@ -281,7 +289,8 @@ bool CKorvexDlg::eventFilter(QObject* watched, QEvent* event)
 void CKorvexDlg::keyPressEvent(QKeyEvent* event)
 {
     // Enter ends the dialog like exit unless a button has the focus, which it
-    // then presses; Escape ends it like the close box.
+    // then presses (the list and the find field take their Enter before it
+    // comes here); Escape ends it like the close box.
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
         if (auto* button = qobject_cast<QPushButton*>(focusWidget()))
             button->click();
@@ -545,17 +554,32 @@ void CKorvexDlg::OnTabSelChange()
 
 void CKorvexDlg::OnListDblClk()
 {
-    ListState& list = state_.list();
-    list.RecordEdited = 0;
+    state_.list().RecordEdited = 0;
     const QModelIndexList selected = channelList->selectionModel()->selectedRows();
     if (selected.isEmpty())
         return;
-    // The topmost row as the list shows it, then the row it stands for.
+    // The topmost row as the list shows it.
     QModelIndex topmost = selected.first();
     for (const QModelIndex& index : selected)
         if (index.row() < topmost.row())
             topmost = index;
-    list.CurrentRow = static_cast<std::uint16_t>(listFilter_->mapToSource(topmost).row());
+    EditRow(topmost);
+}
+
+void CKorvexDlg::OnListOpenKey()
+{
+    // The row the keyboard cursor is on, selected or not.
+    const QModelIndex current = channelList->currentIndex();
+    if (current.isValid())
+        EditRow(current);
+}
+
+void CKorvexDlg::EditRow(const QModelIndex& shown)
+{
+    ListState& list = state_.list();
+    list.RecordEdited = 0;
+    const int row = listFilter_->mapToSource(shown).row();
+    list.CurrentRow = static_cast<std::uint16_t>(row);
     state_.history().Begin(state_.image());
 
     switch (list.ListType) {
@@ -590,6 +614,11 @@ void CKorvexDlg::OnListDblClk()
         FillList(list.ListType);
         UpdateCounters();
         RefreshTreeLabels();
+        // The keyboard cursor stays on the row, which the refill left
+        // unselected, so that the keys go on from where they were.
+        const QModelIndex again = listFilter_->mapFromSource(listModel_->index(row, 0));
+        if (again.isValid())
+            channelList->selectionModel()->setCurrentIndex(again, QItemSelectionModel::NoUpdate);
     }
 }
 

@@ -1,5 +1,6 @@
 // The main window on a desktop: it grows with its frame and never shrinks
-// below its template, and its list's columns are the user's to size.
+// below its template, its list's columns are the user's to size, and the
+// keys open rows and run the File menu.
 
 #include "res/EditorTemplates.h"
 #include "res/ResourceIds.h"
@@ -94,10 +95,17 @@ private slots:
     void growsWithTheWindowAndNeverBelowItsTemplate();
     void editorsAndDialogsKeepTheirFixedSize();
     void columnsStartAtTheirWidthsAndFitTheirContentsOnDoubleClick();
+    void keysOpenTheEditorOnTheCurrentRow_data();
+    void keysOpenTheEditorOnTheCurrentRow();
+    void enterElsewherePressesTheButtonOrEndsAfterTheQuestion();
+    void menuEntriesShowAndTakeTheirShortcuts();
 
 private:
     void Open(const Bytes& bytes);
+    void MakeAnEdit();
     QWidget* Control(int id) const { return res::FindControl<QWidget>(dlg_.get(), id); }
+    // Runs `during` on the editor that `open` brings up, and returns whether one came up.
+    bool WithEditor(const std::function<void()>& open, const std::function<void(QDialog*)>& during);
 
     CKorvexApp& app_;
     FakePlatform& platform_;
@@ -128,6 +136,31 @@ void DesktopWindowTest::Open(const Bytes& bytes)
     platform_.openAnswers.push_back(WriteTestFile(dir_, QStringLiteral("open.bin"), bytes));
     dlg_->OnFileOpen();
     QVERIFY(platform_.messages.empty());
+}
+
+void DesktopWindowTest::MakeAnEdit()
+{
+    dlg_->SelectRows({0});
+    dlg_->editActions->lock->trigger();
+    QVERIFY(dlg_->HasUnsavedEdits());
+}
+
+bool DesktopWindowTest::WithEditor(const std::function<void()>& open, const std::function<void(QDialog*)>& during)
+{
+    bool opened = false;
+    QTimer watch;
+    watch.setSingleShot(true);
+    watch.callOnTimeout([&] {
+        if (auto* editor = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+            opened = true;
+            during(editor);
+            if (editor->isVisible())
+                editor->reject();
+        }
+    });
+    watch.start(0);
+    open();
+    return opened;
 }
 
 void DesktopWindowTest::growsWithTheWindowAndNeverBelowItsTemplate_data()
@@ -204,6 +237,110 @@ void DesktopWindowTest::columnsStartAtTheirWidthsAndFitTheirContentsOnDoubleClic
     dlg_->channelTree->setCurrentItem(dlg_->channelTree->topLevelItem(1));
     dlg_->channelTree->setCurrentItem(dlg_->channelTree->topLevelItem(0));
     QCOMPARE(dlg_->channelList->columnWidth(1), 100);
+}
+
+void DesktopWindowTest::keysOpenTheEditorOnTheCurrentRow_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
+    QTest::addColumn<int>("openedRow");
+    // The first row is selected, the keyboard cursor stands on the third.
+    QTest::newRow("Return") << int(Qt::Key_Return) << Qt::KeyboardModifiers() << 2;
+    QTest::newRow("keypad Enter") << int(Qt::Key_Enter) << Qt::KeyboardModifiers(Qt::KeypadModifier) << 2;
+    QTest::newRow("F2") << int(Qt::Key_F2) << Qt::KeyboardModifiers() << 2;
+    QTest::newRow("double click: the topmost selected row") << 0 << Qt::KeyboardModifiers() << 0;
+}
+
+void DesktopWindowTest::keysOpenTheEditorOnTheCurrentRow()
+{
+    QFETCH(int, key);
+    QFETCH(Qt::KeyboardModifiers, modifiers);
+    QFETCH(int, openedRow);
+    Open(SampleImage(1));
+    QTableView* list = dlg_->channelList;
+    list->setFocus();
+    dlg_->SelectRows({0});
+    list->selectionModel()->setCurrentIndex(list->model()->index(2, 0), QItemSelectionModel::NoUpdate);
+
+    QString shownName;
+    const bool opened = WithEditor(
+        [&] {
+            if (key != 0)
+                QTest::keyClick(list, Qt::Key(key), modifiers);
+            else
+                dlg_->OnListDblClk();
+        },
+        [&](QDialog* editor) {
+            auto* name = res::FindControl<QLineEdit>(editor, res::prog_edit::IDC_NAME);
+            shownName = name->text();
+            // The editor's own Enter is its OK.
+            name->setText(QStringLiteral("Edited"));
+            QTest::keyClick(name, Qt::Key_Return);
+        });
+    QVERIFY(opened);
+    QCOMPARE(shownName, QStringList({"First", "Second", "Third"}).at(openedRow));
+    QCOMPARE(list->model()->data(list->model()->index(openedRow, 1)).toString(), QStringLiteral("Edited"));
+    QVERIFY(dlg_->isVisible());
+    // The refilled list selects nothing; the keyboard cursor stays on the row.
+    QVERIFY(!list->selectionModel()->hasSelection());
+    QCOMPARE(list->currentIndex().row(), openedRow);
+}
+
+void DesktopWindowTest::enterElsewherePressesTheButtonOrEndsAfterTheQuestion()
+{
+    // On the list with no row to open, Enter does nothing.
+    QVERIFY(!WithEditor([&] { QTest::keyClick(dlg_->channelList, Qt::Key_Return); }, [](QDialog*) {}));
+    QVERIFY(dlg_->isVisible());
+
+    // On a button, Enter presses it.
+    auto* openButton = res::FindControl<QPushButton>(dlg_.get(), res::IDC_OPEN);
+    openButton->setFocus();
+    QTest::keyClick(openButton, Qt::Key_Return);
+    QCOMPARE(platform_.openFilters.size(), 1);
+    QVERIFY(dlg_->isVisible());
+
+    // Anywhere else it is exit: unsaved edits are asked about first.
+    Open(SampleImage(1));
+    MakeAnEdit();
+    dlg_->channelTree->setFocus();
+    platform_.yesNoAnswers = {false};
+    QTest::keyClick(dlg_->channelTree, Qt::Key_Return);
+    QCOMPARE(platform_.questions.size(), std::size_t{1});
+    QVERIFY(dlg_->isVisible());
+    platform_.yesNoAnswers = {true};
+    QTest::keyClick(dlg_->channelTree, Qt::Key_Return);
+    QVERIFY(dlg_->isHidden());
+    QCOMPARE(dlg_->result(), int(QDialog::Accepted));
+}
+
+void DesktopWindowTest::menuEntriesShowAndTakeTheirShortcuts()
+{
+    QStringList shown;
+    for (QAction* popup : dlg_->findChild<QMenuBar*>()->actions()) {
+        if (popup->text() == QStringLiteral("File") || popup->text() == QStringLiteral("Tools") ||
+            popup->text() == QStringLiteral("Help"))
+            for (QAction* item : popup->menu()->actions())
+                shown << item->text() + QLatin1Char('=') + item->shortcut().toString();
+    }
+    QCOMPARE(shown, QStringList({"open=Ctrl+O", "save=Ctrl+S", "exit=Ctrl+Q", "upgrade=", "dump=", "about=",
+                                 "user guide="}));
+
+    QTest::keyClick(dlg_->channelList, Qt::Key_O, Qt::ControlModifier);
+    QCOMPARE(platform_.openFilters.size(), 1);
+    QTest::keyClick(dlg_->channelList, Qt::Key_S, Qt::ControlModifier);
+    QCOMPARE(platform_.messages.size(), std::size_t{1});
+    QCOMPARE(platform_.messages[0].text, QStringLiteral("Please open file first!"));
+    platform_.messages.clear();
+
+    Open(SampleImage(1));
+    MakeAnEdit();
+    platform_.yesNoAnswers = {false};
+    QTest::keyClick(dlg_->channelList, Qt::Key_Q, Qt::ControlModifier);
+    QCOMPARE(platform_.questions.size(), std::size_t{1});
+    QVERIFY(dlg_->isVisible());
+    platform_.yesNoAnswers = {true};
+    QTest::keyClick(dlg_->channelList, Qt::Key_Q, Qt::ControlModifier);
+    QVERIFY(dlg_->isHidden());
 }
 
 int main(int argc, char** argv)
