@@ -7,6 +7,7 @@
 #include "res/Templates.h"
 #include "ui/CAboutDlg.h"
 #include "ui/EditActions.h"
+#include "ui/FileDrop.h"
 #include "ui/ListFilter.h"
 #include "ui/Messages.h"
 #include "ui/NamesMenu.h"
@@ -108,6 +109,11 @@ void CKorvexDlg::ConnectControls()
     });
     channelList->setDragEnabled(false);  // rows are dragged by ListDragEvent
     channelList->viewport()->setAcceptDrops(true);
+    // Files are taken wherever they are dropped: on the window, on the list
+    // (whose own drags stay moves of rows) and on the find field.
+    auto* fileDrop = new FileDropTarget(this, [this](const QStringList& paths) { OnFilesDropped(paths); });
+    for (QWidget* target : {static_cast<QWidget*>(this), channelList->viewport(), static_cast<QWidget*>(findField)})
+        fileDrop->Watch(target);
     for (const int id : {res::IDC_UPGRADE, res::IDC_DUMP, res::IDC_OPEN, res::IDC_SAVE}) {
         connect(res::FindControl<QPushButton>(this, id), &QPushButton::clicked, this, [this, id] { OnCommand(id); });
     }
@@ -324,6 +330,16 @@ void CKorvexDlg::OnFileOpen()
     const std::optional<QString> path = platform_.GetOpenFileName(this, kOpenFilter);
     if (path)
         OpenImageFile(*path);
+}
+
+void CKorvexDlg::OnFilesDropped(const QStringList& paths)
+{
+    if (paths.size() != 1) {
+        ShowWarning(platform_, this, QStringLiteral("Korvex opens one image at a time: drop a single file."));
+        return;
+    }
+    if (MayDiscardEdits())
+        OpenImageFile(paths.front());
 }
 
 bool CKorvexDlg::OpenImageFile(const QString& path)

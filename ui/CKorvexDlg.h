@@ -15,6 +15,7 @@
 #include <QIcon>
 #include <QModelIndex>
 #include <QString>
+#include <QStringList>
 
 #include <array>
 #include <cstdint>
@@ -92,6 +93,9 @@ public:
     // Enter, Return or F2 on the list: the same for the row the keyboard
     // cursor is on.
     void OnListOpenKey();
+    // Files dropped on the window: one is opened as Open opens it, after
+    // the question about unsaved edits; more are refused.
+    void OnFilesDropped(const QStringList& paths);
 
     // True while the image differs from what the last Open took in or the
     // last Save wrote.

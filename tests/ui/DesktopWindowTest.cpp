@@ -1,6 +1,6 @@
 // The main window on a desktop: it grows with its frame and never shrinks
-// below its template, its list's columns are the user's to size, and the
-// keys open rows and run the File menu.
+// below its template, its list's columns are the user's to size, the keys
+// open rows and run the File menu, and image files dropped on it are opened.
 
 #include "res/EditorTemplates.h"
 #include "res/ResourceIds.h"
@@ -99,11 +99,17 @@ private slots:
     void keysOpenTheEditorOnTheCurrentRow();
     void enterElsewherePressesTheButtonOrEndsAfterTheQuestion();
     void menuEntriesShowAndTakeTheirShortcuts();
+    void opensOneDroppedImageFile_data();
+    void opensOneDroppedImageFile();
+    void refusesOtherDrops();
+    void aDroppedFileAsksBeforeDroppingEdits();
 
 private:
     void Open(const Bytes& bytes);
     void MakeAnEdit();
     QWidget* Control(int id) const { return res::FindControl<QWidget>(dlg_.get(), id); }
+    QString Counter(int id) const { return res::FindControl<QLabel>(dlg_.get(), id)->text(); }
+    void Drop(QWidget* target, const QList<QUrl>& urls);
     // Runs `during` on the editor that `open` brings up, and returns whether one came up.
     bool WithEditor(const std::function<void()>& open, const std::function<void(QDialog*)>& during);
 
@@ -143,6 +149,18 @@ void DesktopWindowTest::MakeAnEdit()
     dlg_->SelectRows({0});
     dlg_->editActions->lock->trigger();
     QVERIFY(dlg_->HasUnsavedEdits());
+}
+
+void DesktopWindowTest::Drop(QWidget* target, const QList<QUrl>& urls)
+{
+    QMimeData mime;
+    mime.setUrls(urls);
+    const QPoint at = target->rect().center();
+    QDragEnterEvent enter(at, Qt::CopyAction | Qt::MoveAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &enter);
+    QDropEvent drop(at, Qt::CopyAction | Qt::MoveAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &drop);
+    QCoreApplication::processEvents();
 }
 
 bool DesktopWindowTest::WithEditor(const std::function<void()>& open, const std::function<void(QDialog*)>& during)
@@ -341,6 +359,75 @@ void DesktopWindowTest::menuEntriesShowAndTakeTheirShortcuts()
     platform_.yesNoAnswers = {true};
     QTest::keyClick(dlg_->channelList, Qt::Key_Q, Qt::ControlModifier);
     QVERIFY(dlg_->isHidden());
+}
+
+void DesktopWindowTest::opensOneDroppedImageFile_data()
+{
+    QTest::addColumn<QString>("target");
+    QTest::newRow("on the window") << QStringLiteral("window");
+    QTest::newRow("on the list") << QStringLiteral("list");
+    QTest::newRow("on the find field") << QStringLiteral("find field");
+}
+
+void DesktopWindowTest::opensOneDroppedImageFile()
+{
+    QFETCH(QString, target);
+    QWidget* on = target == QStringLiteral("window") ? static_cast<QWidget*>(dlg_.get())
+                  : target == QStringLiteral("list") ? dlg_->channelList->viewport()
+                                                     : static_cast<QWidget*>(dlg_->findField);
+    Open(SampleImage(1));
+    const QString dropped = WriteTestFile(dir_, QStringLiteral("dropped.bin"), SampleImage(4));
+
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(dropped)});
+    QDragEnterEvent enter(on->rect().center(), Qt::CopyAction | Qt::MoveAction, &mime, Qt::LeftButton,
+                          Qt::NoModifier);
+    QApplication::sendEvent(on, &enter);
+    QVERIFY(enter.isAccepted());
+    // Never a move: the file manager keeps its file.
+    QCOMPARE(enter.dropAction(), Qt::CopyAction);
+
+    Drop(on, {QUrl::fromLocalFile(dropped)});
+    QVERIFY(platform_.messages.empty());
+    QCOMPARE(Counter(res::IDC_SAT_COUNT), QStringLiteral("Sat: 4"));
+    QVERIFY(dlg_->findField->text().isEmpty());
+}
+
+void DesktopWindowTest::refusesOtherDrops()
+{
+    Open(SampleImage(1));
+    const QString first = WriteTestFile(dir_, QStringLiteral("first.bin"), SampleImage(2));
+    const QString second = WriteTestFile(dir_, QStringLiteral("second.bin"), SampleImage(3));
+
+    Drop(dlg_->channelList->viewport(), {QUrl::fromLocalFile(first), QUrl::fromLocalFile(second)});
+    QCOMPARE(platform_.messages.size(), std::size_t{1});
+    QCOMPARE(platform_.messages[0].caption, QStringLiteral("Waring"));
+    QVERIFY2(platform_.messages[0].text.contains(QStringLiteral("one image at a time")),
+             qPrintable(platform_.messages[0].text));
+    QCOMPARE(Counter(res::IDC_SAT_COUNT), QStringLiteral("Sat: 1"));
+
+    // What is not a local file is not taken at all.
+    QMimeData remote;
+    remote.setUrls({QUrl(QStringLiteral("https://example.org/box.bin"))});
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &remote, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(dlg_.get(), &enter);
+    QVERIFY(!enter.isAccepted());
+}
+
+void DesktopWindowTest::aDroppedFileAsksBeforeDroppingEdits()
+{
+    Open(SampleImage(1));
+    MakeAnEdit();
+    const QString dropped = WriteTestFile(dir_, QStringLiteral("dropped.bin"), SampleImage(4));
+    platform_.yesNoAnswers = {false};
+    Drop(dlg_.get(), {QUrl::fromLocalFile(dropped)});
+    QCOMPARE(platform_.questions.size(), std::size_t{1});
+    QCOMPARE(Counter(res::IDC_SAT_COUNT), QStringLiteral("Sat: 1"));
+    QVERIFY(dlg_->HasUnsavedEdits());
+    platform_.yesNoAnswers = {true};
+    Drop(dlg_.get(), {QUrl::fromLocalFile(dropped)});
+    QCOMPARE(Counter(res::IDC_SAT_COUNT), QStringLiteral("Sat: 4"));
+    QVERIFY(!dlg_->HasUnsavedEdits());
 }
 
 int main(int argc, char** argv)
