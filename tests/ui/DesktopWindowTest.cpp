@@ -1,6 +1,7 @@
 // The main window on a desktop: it grows with its frame and never shrinks
 // below its template, its list's columns are the user's to size, the keys
-// open rows and run the File menu, and image files dropped on it are opened.
+// open rows and run the File menu, image files dropped on it are opened, and
+// every text it shows fits its field (CTest runs this at several scales).
 
 #include "res/EditorTemplates.h"
 #include "res/ResourceIds.h"
@@ -103,6 +104,8 @@ private slots:
     void opensOneDroppedImageFile();
     void refusesOtherDrops();
     void aDroppedFileAsksBeforeDroppingEdits();
+    void everyLabelAndCounterFitsItsText_data();
+    void everyLabelAndCounterFitsItsText();
 
 private:
     void Open(const Bytes& bytes);
@@ -428,6 +431,52 @@ void DesktopWindowTest::aDroppedFileAsksBeforeDroppingEdits()
     Drop(dlg_.get(), {QUrl::fromLocalFile(dropped)});
     QCOMPARE(Counter(res::IDC_SAT_COUNT), QStringLiteral("Sat: 4"));
     QVERIFY(!dlg_->HasUnsavedEdits());
+}
+
+void DesktopWindowTest::everyLabelAndCounterFitsItsText_data()
+{
+    QTest::addColumn<int>("applicationFontSize");
+    QTest::newRow("system font") << 0;
+    QTest::newRow("a larger system font") << 16;
+}
+
+// Whatever the scale CTest runs this at, no text the window or its dialogs
+// show loses letters: the labels, the counters at their largest, and the
+// longest status line.
+void DesktopWindowTest::everyLabelAndCounterFitsItsText()
+{
+    QFETCH(int, applicationFontSize);
+    const QFont systemFont = QApplication::font();
+    if (applicationFontSize > 0) {
+        QFont larger = systemFont;
+        larger.setPointSize(applicationFontSize);
+        QApplication::setFont(larger);
+    }
+    auto window = std::make_unique<CKorvexDlg>(app_.state(), platform_);
+    window->OnInitDialog();
+    window->show();
+
+    ChannelDatabase& db = app_.state().database();
+    db.numSats = kMaxSats;
+    db.numTps = kMaxTps;
+    db.numTv = 5000;
+    db.numRadio = 2000;
+    window->UpdateCounters();
+    window->statusLine->setText(
+        QStringLiteral("Deleted 150 satellites, 3000 transponders, 5000 TV programs, 2000 radio programs."));
+
+    CAboutDlg about(window.get());
+    for (QDialog* dialog : std::initializer_list<QDialog*>{window.get(), &window->satEditDlg, &window->tpEditDlg,
+                                                            &window->progEditDlg, &window->comSetDlg, &about}) {
+        for (const QLabel* label : dialog->findChildren<QLabel*>()) {
+            if (label->window() != dialog || label->text().isEmpty())
+                continue;
+            const QString what = QStringLiteral("%1: \"%2\"").arg(dialog->windowTitle(), label->text());
+            QVERIFY2(label->width() >= label->sizeHint().width(), qPrintable(what));
+            QVERIFY2(label->height() >= label->fontMetrics().height(), qPrintable(what));
+        }
+    }
+    QApplication::setFont(systemFont);
 }
 
 int main(int argc, char** argv)
