@@ -1,5 +1,6 @@
 #include "res/DialogTemplate.h"
 
+#include "res/ResizeAnchors.h"
 #include "res/ResourceIds.h"
 #include "res/Templates.h"
 
@@ -149,16 +150,35 @@ QFont TemplateFont(const DialogTemplate& dialogTemplate)
     return font;
 }
 
-void BuildDialog(QDialog* dialog, const DialogTemplate& dialogTemplate)
+namespace {
+
+// The dialog's layout holds the client area, and later a menu bar above it.
+QWidget* AddClientArea(QDialog* dialog, const DialogTemplate& dialogTemplate, QLayout::SizeConstraint constraint)
 {
     dialog->setWindowTitle(dialogTemplate.caption);
     auto* layout = new QVBoxLayout(dialog);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
+    layout->setSizeConstraint(constraint);
     auto* client = new QWidget(dialog);
     BuildControls(client, dialogTemplate);
     layout->addWidget(client);
+    return client;
+}
+
+} // namespace
+
+void BuildDialog(QDialog* dialog, const DialogTemplate& dialogTemplate)
+{
+    AddClientArea(dialog, dialogTemplate, QLayout::SetFixedSize);
+}
+
+void BuildResizableDialog(QDialog* dialog, const DialogTemplate& dialogTemplate, std::span<const Anchor> anchors)
+{
+    QWidget* client = AddClientArea(dialog, dialogTemplate, QLayout::SetDefaultConstraint);
+    new ResizeAnchors(client, anchors);
+    client->setMinimumSize(client->size());
+    client->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
 }
 
 QString ControlName(int id)

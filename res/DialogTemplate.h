@@ -6,12 +6,15 @@
 // vertical unit an eighth of its height), so every control can later be found
 // by its id.
 
+#include "res/ResizeAnchors.h"
+
 #include <QDialog>
 #include <QFont>
 #include <QRect>
 #include <QString>
 #include <QWidget>
 
+#include <span>
 #include <vector>
 
 namespace korvex::res {
@@ -85,6 +88,11 @@ void BuildControls(QWidget* client, const DialogTemplate& dialogTemplate);
 // template's size holding the controls, kept at that size by the dialog's
 // layout (which leaves room for a menu bar above the client area).
 void BuildDialog(QDialog* dialog, const DialogTemplate& dialogTemplate);
+
+// Gives a dialog its template as BuildDialog does, except that the client
+// area may grow: the template's size is the smallest it gets, and each
+// anchored control follows the edges named for it as the dialog grows.
+void BuildResizableDialog(QDialog* dialog, const DialogTemplate& dialogTemplate, std::span<const Anchor> anchors);
 
 QString ControlName(int id);
 

@@ -58,6 +58,28 @@ const DialogTemplate& MainDialogTemplate()
     return main;
 }
 
+std::span<const Anchor> MainDialogAnchors()
+{
+    // The list takes every pixel the window gains, the tree the height beside
+    // it, the find field the width above it. What stands below the list goes
+    // down with the bottom edge; the buttons, the tabs and the frame around
+    // the buttons stay where the template put them.
+    constexpr unsigned kAtTopLeft = kAnchorLeft | kAnchorTop;
+    constexpr unsigned kAtBottomLeft = kAnchorLeft | kAnchorBottom;
+    static const Anchor anchors[] = {
+        {IDC_CHANNEL_LIST, kAtTopLeft | kAnchorRight | kAnchorBottom},
+        {IDC_CHANNEL_TREE, kAtTopLeft | kAnchorBottom},
+        {IDC_FILTER, kAtTopLeft | kAnchorRight},
+        {IDC_SAT_COUNT, kAtBottomLeft},
+        {IDC_TP_COUNT, kAtBottomLeft},
+        {IDC_TV_COUNT, kAtBottomLeft},
+        {IDC_RADIO_COUNT, kAtBottomLeft},
+        {IDC_COUNT_FRAME, kAtBottomLeft | kAnchorRight},
+        {IDC_STATUS, kAtBottomLeft | kAnchorRight},
+    };
+    return anchors;
+}
+
 // The COM port setting dialog. The two lamps lie on the same spot and the
 // dialog shows one at a time, the gray one first. The combo box's height
 // includes its drop-down list.

@@ -6,6 +6,7 @@
 #include <QIcon>
 #include <QString>
 
+#include <span>
 #include <vector>
 
 namespace korvex::res {
@@ -13,6 +14,10 @@ namespace korvex::res {
 const DialogTemplate& AboutTemplate();       // 100
 const DialogTemplate& MainDialogTemplate();  // 102
 const DialogTemplate& ComSetTemplate();      // 131
+
+// How the main dialog's controls follow its edges as it grows past its
+// template size.
+std::span<const Anchor> MainDialogAnchors();
 
 struct MenuItemTemplate {
     QString text;

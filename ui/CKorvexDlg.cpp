@@ -7,10 +7,12 @@
 #include "res/Templates.h"
 #include "ui/CAboutDlg.h"
 #include "ui/EditActions.h"
+#include "ui/FileDrop.h"
 #include "ui/ListFilter.h"
 #include "ui/Messages.h"
 #include "ui/NamesMenu.h"
 #include "ui/VersionText.h"
+#include "ui/WindowKeys.h"
 
 #include <QDir>
 #include <QFile>
@@ -61,10 +63,11 @@ CKorvexDlg::CKorvexDlg(ProgramState& state, Platform& platform)
       platform_(platform),
       arranger_(state)
 {
-    // A fixed-size window with caption, system menu and minimise box.
+    // A window with caption, system menu, minimise and maximise boxes, as
+    // large as the user wants it and never smaller than its template.
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                   Qt::WindowCloseButtonHint);
-    res::BuildDialog(this, res::MainDialogTemplate());
+                   Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
+    res::BuildResizableDialog(this, res::MainDialogTemplate(), res::MainDialogAnchors());
 
     channelTree = res::FindControl<QTreeWidget>(this, res::IDC_CHANNEL_TREE);
     channelList = res::FindControl<QTableView>(this, res::IDC_CHANNEL_LIST);
@@ -91,6 +94,7 @@ void CKorvexDlg::ConnectControls()
     connect(channelTree, &QTreeWidget::itemClicked, this, [this] { OnTreeClick(); });
     connect(kindTabs, &QTabBar::currentChanged, this, [this] { OnTabSelChange(); });
     connect(channelList, &QTableView::doubleClicked, this, [this] { OnListDblClk(); });
+    channelList->installEventFilter(this);
     channelList->viewport()->installEventFilter(this);
     findField->installEventFilter(this);
     connect(findField, &QLineEdit::textChanged, this, [this](const QString& text) {
@@ -105,6 +109,11 @@ void CKorvexDlg::ConnectControls()
     });
     channelList->setDragEnabled(false);  // rows are dragged by ListDragEvent
     channelList->viewport()->setAcceptDrops(true);
+    // Files are taken wherever they are dropped: on the window, on the list
+    // (whose own drags stay moves of rows) and on the find field.
+    auto* fileDrop = new FileDropTarget(this, [this](const QStringList& paths) { OnFilesDropped(paths); });
+    for (QWidget* target : {static_cast<QWidget*>(this), channelList->viewport(), static_cast<QWidget*>(findField)})
+        fileDrop->Watch(target);
     for (const int id : {res::IDC_UPGRADE, res::IDC_DUMP, res::IDC_OPEN, res::IDC_SAVE}) {
         connect(res::FindControl<QPushButton>(this, id), &QPushButton::clicked, this, [this, id] { OnCommand(id); });
     }
@@ -164,6 +173,7 @@ void CKorvexDlg::CreateMenuBar()
         for (const res::MenuItemTemplate& item : popup.items) {
             QAction* action = menu->addAction(item.text);
             action->setData(item.commandId);
+            action->setShortcut(CommandShortcut(item.commandId));
             const int id = item.commandId;
             connect(action, &QAction::triggered, this, [this, id] { OnCommand(id); });
         }
@@ -272,6 +282,11 @@ bool CKorvexDlg::eventFilter(QObject* watched, QEvent* event)
         return true;
     if (watched == channelList->viewport() && ListDragEvent(event))
         return true;
+    if (watched == channelList && event->type() == QEvent::KeyPress &&
+        OpensCurrentRow(*static_cast<QKeyEvent*>(event))) {
+        OnListOpenKey();
+        return true;
+    }
     if (watched == findField && event->type() == QEvent::KeyPress && FindFieldKey(static_cast<QKeyEvent*>(event)))
         return true;
     return ModalDialog::eventFilter(watched, event);
@@ -280,7 +295,8 @@ bool CKorvexDlg::eventFilter(QObject* watched, QEvent* event)
 void CKorvexDlg::keyPressEvent(QKeyEvent* event)
 {
     // Enter ends the dialog like exit unless a button has the focus, which it
-    // then presses; Escape ends it like the close box.
+    // then presses (the list and the find field take their Enter before it
+    // comes here); Escape ends it like the close box.
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
         if (auto* button = qobject_cast<QPushButton*>(focusWidget()))
             button->click();
@@ -314,6 +330,16 @@ void CKorvexDlg::OnFileOpen()
     const std::optional<QString> path = platform_.GetOpenFileName(this, kOpenFilter);
     if (path)
         OpenImageFile(*path);
+}
+
+void CKorvexDlg::OnFilesDropped(const QStringList& paths)
+{
+    if (paths.size() != 1) {
+        ShowWarning(platform_, this, QStringLiteral("Korvex opens one image at a time: drop a single file."));
+        return;
+    }
+    if (MayDiscardEdits())
+        OpenImageFile(paths.front());
 }
 
 bool CKorvexDlg::OpenImageFile(const QString& path)
@@ -544,17 +570,32 @@ void CKorvexDlg::OnTabSelChange()
 
 void CKorvexDlg::OnListDblClk()
 {
-    ListState& list = state_.list();
-    list.RecordEdited = 0;
+    state_.list().RecordEdited = 0;
     const QModelIndexList selected = channelList->selectionModel()->selectedRows();
     if (selected.isEmpty())
         return;
-    // The topmost row as the list shows it, then the row it stands for.
+    // The topmost row as the list shows it.
     QModelIndex topmost = selected.first();
     for (const QModelIndex& index : selected)
         if (index.row() < topmost.row())
             topmost = index;
-    list.CurrentRow = static_cast<std::uint16_t>(listFilter_->mapToSource(topmost).row());
+    EditRow(topmost);
+}
+
+void CKorvexDlg::OnListOpenKey()
+{
+    // The row the keyboard cursor is on, selected or not.
+    const QModelIndex current = channelList->currentIndex();
+    if (current.isValid())
+        EditRow(current);
+}
+
+void CKorvexDlg::EditRow(const QModelIndex& shown)
+{
+    ListState& list = state_.list();
+    list.RecordEdited = 0;
+    const int row = listFilter_->mapToSource(shown).row();
+    list.CurrentRow = static_cast<std::uint16_t>(row);
     state_.history().Begin(state_.image());
 
     switch (list.ListType) {
@@ -589,6 +630,11 @@ void CKorvexDlg::OnListDblClk()
         FillList(list.ListType);
         UpdateCounters();
         RefreshTreeLabels();
+        // The keyboard cursor stays on the row, which the refill left
+        // unselected, so that the keys go on from where they were.
+        const QModelIndex again = listFilter_->mapFromSource(listModel_->index(row, 0));
+        if (again.isValid())
+            channelList->selectionModel()->setCurrentIndex(again, QItemSelectionModel::NoUpdate);
     }
 }
 

@@ -13,7 +13,9 @@
 #include "ui/ProgramState.h"
 
 #include <QIcon>
+#include <QModelIndex>
 #include <QString>
+#include <QStringList>
 
 #include <array>
 #include <cstdint>
@@ -85,9 +87,15 @@ public:
     void FillList(std::uint32_t listType);
     void OnTabSelChange();
     void UpdateCounters();
-    // The edit dispatch: opens the editor for the selected row and, after an
-    // accepted edit, shows the image as it now stands.
+    // The edit dispatch: opens the editor for the topmost selected row and,
+    // after an accepted edit, shows the image as it now stands.
     void OnListDblClk();
+    // Enter, Return or F2 on the list: the same for the row the keyboard
+    // cursor is on.
+    void OnListOpenKey();
+    // Files dropped on the window: one is opened as Open opens it, after
+    // the question about unsaved edits; more are refused.
+    void OnFilesDropped(const QStringList& paths);
 
     // True while the image differs from what the last Open took in or the
     // last Save wrote.
@@ -169,6 +177,8 @@ private:
     std::vector<std::uint32_t> TreeEntries() const;
     void ConnectEditActions();
     bool FindFieldKey(QKeyEvent* event);
+    // Opens the editor for a row as the list shows it.
+    void EditRow(const QModelIndex& shown);
     bool ListDragEvent(QEvent* event);
     // Asks before accepted edits that were not saved are thrown away.
     bool MayDiscardEdits();

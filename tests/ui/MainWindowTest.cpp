@@ -772,7 +772,8 @@ void MainWindowTest::endsOnExitEnterEscapeAndClose()
         QVERIFY(platform_.messages.empty());
     };
     ends([](CKorvexDlg& d) { d.OnCommand(res::ID_FILE_EXIT); }, QDialog::Accepted);
-    ends([](CKorvexDlg& d) { QTest::keyClick(d.channelList, Qt::Key_Return); }, QDialog::Accepted);
+    // Enter on the list opens a row; anywhere else it ends the program.
+    ends([](CKorvexDlg& d) { QTest::keyClick(d.channelTree, Qt::Key_Return); }, QDialog::Accepted);
     ends([](CKorvexDlg& d) { QTest::keyClick(d.channelList, Qt::Key_Escape); }, QDialog::Rejected);
     ends([](CKorvexDlg& d) { d.close(); }, QDialog::Rejected);
 }
