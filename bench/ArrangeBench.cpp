@@ -92,7 +92,7 @@ void Arrange(benchmark::State& state, const ArrangeCase& arrange, Phase phase, b
             if (phase == Phase::Redo)
                 dialog.OnUndo();
         }
-        window.WaitUntilListDrawn();
+        window.Settle();
         state.ResumeTiming();
         switch (phase) {
         case Phase::Do: arrange.act(dialog, window.platform); break;
@@ -112,7 +112,7 @@ void Arrange(benchmark::State& state, const ArrangeCase& arrange, Phase phase, b
     }
     if (setUpStep)
         dialog.OnUndo();
-    window.WaitUntilListDrawn();
+    window.Settle();
     if (window.state.history().CanUndo())
         state.SkipWithError("the image was not put back after each step");
     state.counters["rows"] = window.dialog->channelList->model()->rowCount();

@@ -75,6 +75,13 @@ bool BenchWindow::WaitUntilListDrawn()
     return drawn;
 }
 
+void BenchWindow::Settle()
+{
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    paintsSeen_ = listPaints_->count();
+}
+
 bool BenchWindow::Open(TvVideo video)
 {
     platform.messages.clear();

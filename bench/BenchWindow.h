@@ -49,6 +49,11 @@ public:
     // Handles events until the list has been drawn since the last call.
     bool WaitUntilListDrawn();
 
+    // Handles every event already waiting, a paint included, without waiting
+    // for one that may never come (a selection that did not change draws
+    // nothing).
+    void Settle();
+
     ProgramState state;
     testing::FakePlatform platform;
     std::unique_ptr<CKorvexDlg> dialog;
