@@ -1,5 +1,7 @@
 #include "editors/FieldConversions.h"
 
+#include "codepage/Utf16Text.h"
+
 #include <QComboBox>
 
 #include <cctype>
@@ -13,7 +15,7 @@ QString ShowNumber(std::uint32_t value)
 
 QString ShowName(const NameBytes& name, const NameCharset& charset)
 {
-    return QString::fromStdU16String(charset.Decode(NameView(name))).left(static_cast<qsizetype>(kNameBytes));
+    return Utf16Text(charset.Decode(NameView(name))).left(static_cast<qsizetype>(kNameBytes));
 }
 
 int ReadNumber(const QString& text, int maxChars)
@@ -43,7 +45,7 @@ QString ReadName(const QString& text, const QString& shownText, NameBytes& field
         return {};
     const EncodedName name = charset.Encode(text.left(static_cast<qsizetype>(kNameBytes)).toStdU16String(), kNameBytes);
     if (!name.unstorable.empty())
-        return QString::fromStdU16String(name.unstorable);
+        return Utf16Text(name.unstorable);
     StoreNameBytes(field, name.bytes);
     return {};
 }

@@ -3,6 +3,7 @@
 // result only when the operation was done; a refusal is reported in db/'s
 // words.
 
+#include "codepage/Utf16Text.h"
 #include "db/Arrange.h"
 #include "tools/CliSupport.h"
 #include "tools/Commands.h"
@@ -284,7 +285,7 @@ CliResult RunSort(const QStringList& arguments)
     // folded so that case does not count.
     const NameCharset names = NamesCharset(line.Charset(), *image.db).charset;
     const NameSortKey folded = [&](const NameBytes& name) {
-        return QString::fromStdU16String(names.Decode(NameView(name))).toCaseFolded().toStdU16String();
+        return Utf16Text(names.Decode(NameView(name))).toCaseFolded().toStdU16String();
     };
     const std::vector<std::uint32_t> order = OrderSortedBy(*image.db, table, *key, folded);
     const ArrangeOutcome outcome = ReorderPrograms(*image.flash, *image.db, table, order);

@@ -1,5 +1,6 @@
 #include "tools/CsvImport.h"
 
+#include "codepage/Utf16Text.h"
 #include "db/Arrange.h"
 #include "db/Encoders.h"
 #include "tools/CsvTables.h"
@@ -100,7 +101,7 @@ private:
         const EncodedName encoded = names_.Encode(text.toStdU16String());
         if (!encoded.unstorable.empty())
             return QStringLiteral("the name charset %1 cannot store %2")
-                .arg(QString::fromStdString(names_.Name()), QString::fromStdU16String(encoded.unstorable));
+                .arg(QString::fromStdString(names_.Name()), Utf16Text(encoded.unstorable));
         if (encoded.bytes.size() > kNameBytes)
             return QStringLiteral("the name takes %1 bytes in %2; a name holds at most %3")
                 .arg(encoded.bytes.size())

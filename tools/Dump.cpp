@@ -1,5 +1,7 @@
 #include "tools/Dump.h"
 
+#include "codepage/Utf16Text.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -92,7 +94,7 @@ QString NameHex(const NameBytes& name)
 
 QString NameText(const NameBytes& name, const NameCharset& charset)
 {
-    return QString::fromStdU16String(charset.Decode(NameView(name)));
+    return Utf16Text(charset.Decode(NameView(name)));
 }
 
 QByteArray InfoText(const FlashImage& image, const ChannelDatabase& db, const CharsetChoice& names)

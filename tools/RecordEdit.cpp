@@ -1,5 +1,6 @@
 #include "tools/RecordEdit.h"
 
+#include "codepage/Utf16Text.h"
 
 #include <algorithm>
 #include <span>
@@ -176,7 +177,7 @@ QString EncodeNames(std::vector<FieldEdit>& edits, const NameCharset& charset)
         if (!name.unstorable.empty())
             return QStringLiteral("'%1=%2': the name charset %3 cannot store %4")
                 .arg(edit.field, edit.nameText, QString::fromStdString(charset.Name()),
-                     QString::fromStdU16String(name.unstorable));
+                     Utf16Text(name.unstorable));
         edit.nameBytes = std::move(name.bytes);
     }
     return {};

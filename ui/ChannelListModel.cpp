@@ -1,5 +1,6 @@
 #include "ui/ChannelListModel.h"
 
+#include "codepage/Utf16Text.h"
 #include "db/FlashImage.h"
 
 #include <algorithm>
@@ -99,7 +100,7 @@ QString FavouriteText(std::uint8_t favBits)
 
 QString NameText(const NameBytes& name, const NameCharset& charset)
 {
-    return QString::fromStdU16String(charset.Decode(NameView(name)));
+    return Utf16Text(charset.Decode(NameView(name)));
 }
 
 void ChannelListModel::SetNameCharset(const NameCharset& charset)

@@ -1,5 +1,6 @@
 #include "ui/ListArranger.h"
 
+#include "codepage/Utf16Text.h"
 #include "db/LoadDatabase.h"
 
 #include <algorithm>
@@ -148,7 +149,7 @@ ArrangeReport ListArranger::Sort(SortKey key)
     const ProgTable table = *ListedTable();
     const NameCharset& charset = state_.nameCharset().charset;
     const NameSortKey folded = [&charset](const NameBytes& name) {
-        return QString::fromStdU16String(charset.Decode(NameView(name))).toCaseFolded().toStdU16String();
+        return Utf16Text(charset.Decode(NameView(name))).toCaseFolded().toStdU16String();
     };
     const char* by = key == SortKey::Name ? "name" : key == SortKey::ServiceId ? "service ID" : "satellite";
     return Reorder(table, OrderSortedBy(state_.database(), table, key, folded),

@@ -72,6 +72,10 @@ TEST(ReadName, RefusesANameTheCharsetCannotHoldAndStoresNothing)
     EXPECT_EQ(ReadName(QStringLiteral("中文"), QStringLiteral("Old"), field, NameCharset("WINDOWS-1251")),
               QStringLiteral("中文"));
     EXPECT_EQ(field, before);
+    // U+FFFE and U+FEFF are refused as characters, not read as byte order marks.
+    const QString marks = QString(QChar(0xFFFE)) + QChar(0xFEFF);
+    EXPECT_EQ(ReadName(marks, QStringLiteral("Old"), field, NameCharset("GBK")), marks);
+    EXPECT_EQ(field, before);
 }
 
 TEST(ReadName, LeavesAnUnchangedNameExactlyAsItWas)
@@ -94,6 +98,10 @@ TEST(ShowName, ShowsAtMostTwelveCharactersInTheImagesCharset)
     EXPECT_EQ(ShowName(empty, NameCharset("UTF-8")), QString());
     NameBytes gbk{0xD6, 0xD0, 0xD1, 0xEB};
     EXPECT_EQ(ShowName(gbk, NameCharset("GBK")), QStringLiteral("中央"));
+    // A UTF-8 name may begin with U+FEFF: it is shown, not taken for a byte
+    // order mark.
+    NameBytes marked{0xEF, 0xBB, 0xBF, 'T', 'V'};
+    EXPECT_EQ(ShowName(marked, NameCharset("UTF-8")), QString(QChar(0xFEFF)) + QStringLiteral("TV"));
 }
 
 } // namespace
