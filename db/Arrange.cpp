@@ -245,8 +245,10 @@ std::vector<std::uint32_t> OrderSortedBy(const ChannelDatabase& db, ProgTable ta
     }
     // Positions of the first satellite and transponder with each id.
     constexpr std::uint32_t kNone = 0xFFFFFFFF;
-    std::vector<std::uint32_t> satPos(0x10000, kNone), tpPos(0x10000, kNone);
+    std::vector<std::uint32_t> satPos, tpPos;
     if (key == SortKey::Satellite) {
+        satPos.assign(0x10000, kNone);
+        tpPos.assign(0x10000, kNone);
         for (std::uint32_t s = db.numSats; s-- > 0;)
             satPos[db.sats[s].satId] = s;
         for (std::uint32_t t = db.numTps; t-- > 0;)

@@ -285,7 +285,7 @@ CliResult RunSort(const QStringList& arguments)
     // folded so that case does not count.
     const NameCharset names = NamesCharset(line.Charset(), *image.db).charset;
     const NameSortKey folded = [&](const NameBytes& name) {
-        return Utf16Text(names.Decode(NameView(name))).toCaseFolded().toStdU16String();
+        return CaseFolded(names.Decode(NameView(name)));
     };
     const std::vector<std::uint32_t> order = OrderSortedBy(*image.db, table, *key, folded);
     const ArrangeOutcome outcome = ReorderPrograms(*image.flash, *image.db, table, order);

@@ -451,22 +451,22 @@ void CKorvexDlg::StartTool(const QString& fileName)
 void CKorvexDlg::OnToolsUpgrade() { StartTool(QStringLiteral("Burnix.exe")); }
 void CKorvexDlg::OnToolsDump() { StartTool(QStringLiteral("Pullix.exe")); }
 
-std::vector<std::uint32_t> CKorvexDlg::TreeEntries() const
+CKorvexDlg::TreeSource CKorvexDlg::TreeSourceNow() const
 {
     const ChannelDatabase& db = state_.database();
-    std::vector<std::uint32_t> words;
-    words.reserve(std::size_t{db.numSats} + db.numTps);
-    for (const SatRecord& sat : db.Sats())
-        words.push_back(sat.entryWord);
-    for (const TpRecord& tp : db.Tps())
-        words.push_back(tp.entryWord);
-    return words;
+    return {{db.Sats().begin(), db.Sats().end()}, {db.Tps().begin(), db.Tps().end()}};
+}
+
+bool CKorvexDlg::TreeSource::SameEntries(const TreeSource& other) const
+{
+    const auto sameEntry = [](const auto& a, const auto& b) { return a.entryWord == b.entryWord; };
+    return std::ranges::equal(sats, other.sats, sameEntry) && std::ranges::equal(tps, other.tps, sameEntry);
 }
 
 void CKorvexDlg::BuildTree()
 {
     const ChannelDatabase& db = state_.database();
-    treeEntries_ = TreeEntries();
+    treeSource_ = TreeSourceNow();
     const QSignalBlocker quiet(channelTree);
     channelTree->clear();
     treeNodes.fill(TreeNode{});
@@ -509,6 +509,7 @@ QString CKorvexDlg::TransponderLabel(std::size_t k, std::uint16_t t) const
 
 void CKorvexDlg::RefreshTreeLabels()
 {
+    treeSource_ = TreeSourceNow();
     std::size_t k = 0;
     for (std::size_t i = 0; i < numTreeNodes; ++i) {
         const TreeNode& node = treeNodes[i];
@@ -924,8 +925,11 @@ void CKorvexDlg::ShowImageAgain()
     imageLoaded_ = true;
     // The tree holds the satellites and transponders: when their entries are
     // those it was built from, its structure is the same, and relabelling it
-    // gives what a rebuild would, at a fraction of the cost.
-    const bool sameTree = numTreeNodes > 0 && TreeEntries() == treeEntries_;
+    // gives what a rebuild would, at a fraction of the cost; when their
+    // records are the same too (a program was moved, say), so are its labels.
+    const TreeSource treeNow = TreeSourceNow();
+    const bool sameLabels = numTreeNodes > 0 && treeNow == treeSource_;
+    const bool sameTree = numTreeNodes > 0 && treeNow.SameEntries(treeSource_);
     const auto findIndex = [](auto records, std::uint64_t offset) -> std::optional<std::uint16_t> {
         for (std::size_t i = 0; i < records.size(); ++i)
             if (RecordOffsetOf(records[i].entryWord) == offset)
@@ -943,7 +947,9 @@ void CKorvexDlg::ShowImageAgain()
     selectedTp = tp.value_or(0);
 
     UpdateCounters();
-    if (sameTree) {
+    if (sameLabels) {
+        // Nothing in the tree changed.
+    } else if (sameTree) {
         RefreshTreeLabels();
     } else {
         BuildTree();

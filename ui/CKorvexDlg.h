@@ -174,7 +174,16 @@ private:
     void ShowImageAgain();
     // Enables the Edit menu's actions for what the list shows and selects.
     void UpdateEditActions();
-    std::vector<std::uint32_t> TreeEntries() const;
+    // The satellites and transponders as decoded when the tree's labels were
+    // made: the tree's structure follows their entries, its labels their
+    // fields.
+    struct TreeSource {
+        std::vector<SatRecord> sats;
+        std::vector<TpRecord> tps;
+        bool operator==(const TreeSource&) const = default;
+        bool SameEntries(const TreeSource& other) const;
+    };
+    TreeSource TreeSourceNow() const;
     void ConnectEditActions();
     bool FindFieldKey(QKeyEvent* event);
     // Opens the editor for a row as the list shows it.
@@ -194,8 +203,7 @@ private:
     ListFilter* listFilter_ = nullptr;
     ListArranger arranger_;
     QPoint dragStart_;
-    // The satellite and transponder entries the tree was built from.
-    std::vector<std::uint32_t> treeEntries_;
+    TreeSource treeSource_;
     QMenuBar* menuBar_ = nullptr;
     NamesMenu* namesMenu_ = nullptr;
     // True while the buffer holds an image that LoadDatabase accepted; Save

@@ -149,7 +149,7 @@ ArrangeReport ListArranger::Sort(SortKey key)
     const ProgTable table = *ListedTable();
     const NameCharset& charset = state_.nameCharset().charset;
     const NameSortKey folded = [&charset](const NameBytes& name) {
-        return Utf16Text(charset.Decode(NameView(name))).toCaseFolded().toStdU16String();
+        return CaseFolded(charset.Decode(NameView(name)));
     };
     const char* by = key == SortKey::Name ? "name" : key == SortKey::ServiceId ? "service ID" : "satellite";
     return Reorder(table, OrderSortedBy(state_.database(), table, key, folded),

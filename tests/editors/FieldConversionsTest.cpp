@@ -1,4 +1,6 @@
 #include "editors/FieldConversions.h"
+
+#include "codepage/Utf16Text.h"
 #include "tests/support/ImageBuilder.h"
 
 #include <gtest/gtest.h>
@@ -102,6 +104,13 @@ TEST(ShowName, ShowsAtMostTwelveCharactersInTheImagesCharset)
     // order mark.
     NameBytes marked{0xEF, 0xBB, 0xBF, 'T', 'V'};
     EXPECT_EQ(ShowName(marked, NameCharset("UTF-8")), QString(QChar(0xFEFF)) + QStringLiteral("TV"));
+}
+
+TEST(CaseFolded, FoldsAsciiAndEveryOtherLetter)
+{
+    EXPECT_EQ(CaseFolded(u"TeLe 5"), u"tele 5");
+    EXPECT_EQ(CaseFolded(u"ABC\u00C4\u0394"), u"abc\u00E4\u03B4");
+    EXPECT_EQ(CaseFolded(u"\uFEFFTV"), u"\uFEFFtv");
 }
 
 } // namespace

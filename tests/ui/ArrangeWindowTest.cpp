@@ -89,6 +89,7 @@ private slots:
     void changesFavouritesAndLockOfTheSelectedPrograms();
     void moveAndSortAreOfferedOnlyForOneWholeTable();
     void anEditorsOkIsUndoneLikeAnyOtherChange();
+    void theTreeFollowsASatelliteRenamedAndUndone();
     void findShowsMatchingRowsAndItsKeysStayInTheField();
 
 private:
@@ -326,6 +327,35 @@ void ArrangeWindowTest::anEditorsOkIsUndoneLikeAnyOtherChange()
     Actions().undo->trigger();
     QCOMPARE(Names().at(1), QStringLiteral("Alpha"));
     QVERIFY(!dlg_->HasUnsavedEdits());
+}
+
+void ArrangeWindowTest::theTreeFollowsASatelliteRenamedAndUndone()
+{
+    const auto satelliteLabel = [this] { return dlg_->channelTree->topLevelItem(1)->child(0)->text(0); };
+    const QString before = satelliteLabel();
+    QVERIFY(before.contains(QStringLiteral("Astra")));
+    // A move leaves the satellites as they were, and the tree with them.
+    Select({1});
+    Actions().moveUp->trigger();
+    QCOMPARE(satelliteLabel(), before);
+
+    dlg_->channelTree->setCurrentItem(dlg_->channelTree->topLevelItem(1));
+    QTimer editing;
+    editing.setSingleShot(true);
+    editing.callOnTimeout([] {
+        if (auto* editor = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+            res::FindControl<QLineEdit>(editor, res::sat_edit::IDC_NAME)->setText(QStringLiteral("Orbit"));
+            QTest::keyClick(editor, Qt::Key_Return);
+        }
+    });
+    editing.start(0);
+    Select({0});
+    dlg_->OnListDblClk();
+    QCOMPARE(satelliteLabel(), QString(before).replace(QStringLiteral("Astra"), QStringLiteral("Orbit")));
+    Actions().undo->trigger();
+    QCOMPARE(satelliteLabel(), before);
+    Actions().undo->trigger();
+    QVERIFY(ImageNow() == opened_);
 }
 
 void ArrangeWindowTest::findShowsMatchingRowsAndItsKeysStayInTheField()
