@@ -10,9 +10,11 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "channel list editor for satellite set-top
 string(CONCAT CPACK_PACKAGE_DESCRIPTION
     "Korvex opens a copy of a satellite set-top box's flash memory, checks it\n"
     "and shows its satellites, transponders, TV and radio programs; it edits one\n"
-    "record at a time, writing each change straight back into the image, and\n"
-    "saves the whole image to a new file for the box to take back.\n"
-    "korvex-cli shows, exports, checks and edits images without a display.")
+    "record at a time, writing each change straight back into the image, moves,\n"
+    "deletes, sorts, groups and locks programs with undo and redo, and saves the\n"
+    "whole image to a new file for the box to take back.\n"
+    "korvex-cli does the same without a display: it shows, checks, edits,\n"
+    "arranges and compares images, and takes a list to a spreadsheet and back.")
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
