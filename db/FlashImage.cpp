@@ -159,15 +159,32 @@ std::uint32_t FoundBlock::EntriesInsideBuffer() const
 
 FoundBlock FindBlock(const FlashImage& image, BlockId blockId)
 {
-    for (std::uint64_t i = 0; i < image.dirScanLength; i += 4) {
-        const std::uint64_t at = std::uint64_t{image.dirStart} + i;
-        const auto raw = image.Region<kBlockHeaderSize>(at);
+    // A header starts at a multiple of 4 bytes from dirStart, less than
+    // dirScanLength bytes on, and lies wholly inside the buffer.
+    constexpr std::uint64_t kLastHeaderOffset = kImageCapacity - kBlockHeaderSize;
+    const std::uint64_t start = image.dirStart;
+    if (start > kLastHeaderOffset)
+        return FoundBlock{};
+    const std::uint64_t end = std::min<std::uint64_t>(start + image.dirScanLength, kLastHeaderOffset + 1);
+    // Nearly every position holds an entry or erased flash, not a header:
+    // memchr passes over them to the next byte that can begin the magic, and
+    // only there is a header read.
+    constexpr auto kMagicFirstByte = static_cast<std::uint8_t>(kBlockMagic >> 24);
+    const std::uint8_t* const base = image.bytes.data();
+    for (std::uint64_t at = start; at < end;) {
+        const void* found = std::memchr(base + at, kMagicFirstByte, end - at);
+        if (found == nullptr)
+            break;
+        const auto candidate = static_cast<std::uint64_t>(static_cast<const std::uint8_t*>(found) - base);
+        const std::uint64_t misalignment = (candidate - start) % 4;
+        if (misalignment != 0) {
+            at = candidate + (4 - misalignment);
+            continue;
+        }
+        at = candidate + 4;
+        const auto raw = image.Region<kBlockHeaderSize>(candidate);
         if (!raw)
             break;
-        // Nearly every position holds an entry, not a header: its first word
-        // alone rules it out.
-        if (LoadBe32(raw->subspan<0, 4>()) != kBlockMagic)
-            continue;
         const BlockHeader header{
             LoadBe32(raw->subspan<0, 4>()),  LoadBe32(raw->subspan<4, 4>()),
             LoadBe32(raw->subspan<8, 4>()),  LoadBe32(raw->subspan<12, 4>()),
@@ -175,7 +192,7 @@ FoundBlock FindBlock(const FlashImage& image, BlockId blockId)
         };
         if (header.magic == kBlockMagic && header.blockId == static_cast<std::uint32_t>(blockId) &&
             header.activeMark == kActiveMark)
-            return FoundBlock{static_cast<std::uint32_t>(at), header};
+            return FoundBlock{static_cast<std::uint32_t>(candidate), header};
     }
     return FoundBlock{};
 }

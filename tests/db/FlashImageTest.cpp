@@ -210,6 +210,35 @@ TEST_F(FindBlockTest, OnlyLooksAtFourByteStepsInsideTheScannedRegion)
     EXPECT_EQ(FindBlock(*image, BlockId::RadioPrograms).offset, 0x77FFCu);
 }
 
+TEST_F(FindBlockTest, PassesOverMisplacedMagicBytesToTheNextHeader)
+{
+    // Bytes that could begin the magic, one short of a step and inside an
+    // entry word, do not hide the header right after them.
+    bytes[0x70003] = 0x29;
+    bytes[0x70005] = 0x29;
+    PutHeader(bytes, 0x70008, BlockId::Satellites, 2);
+    EXPECT_EQ(FindBlock(*Image(), BlockId::Satellites).offset, 0x70008u);
+}
+
+TEST(FindBlock, FindsAHeaderEndingWithTheBufferAndNoneCutOffByIt)
+{
+    Bytes bytes(kImageCapacity, 0);
+    PutHeader(bytes, kImageCapacity - kBlockHeaderSize, BlockId::Satellites, 0);
+    auto image = MakeFlashImage(bytes);
+    image->dirStart = kImageCapacity - 0x100;
+    image->dirScanLength = 0x1000;
+    EXPECT_EQ(FindBlock(*image, BlockId::Satellites).offset, kImageCapacity - kBlockHeaderSize);
+
+    // The magic 16 bytes before the end: a header there would not fit.
+    std::fill(bytes.end() - 0x100, bytes.end(), 0);
+    const std::uint8_t magic[] = {0x29, 0x30, 0xAB, 0xCD};
+    std::copy(std::begin(magic), std::end(magic), bytes.end() - 16);
+    image = MakeFlashImage(bytes);
+    image->dirStart = kImageCapacity - 0x100;
+    image->dirScanLength = 0x1000;
+    EXPECT_FALSE(FindBlock(*image, BlockId::Satellites).Found());
+}
+
 TEST_F(FindBlockTest, CountsOnlyTheEntriesThatLieInsideTheBuffer)
 {
     bytes.assign(kImageCapacity, 0);
