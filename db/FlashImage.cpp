@@ -170,18 +170,18 @@ FoundBlock FindBlock(const FlashImage& image, BlockId blockId)
     // memchr passes over them to the next byte that can begin the magic, and
     // only there is a header read.
     constexpr auto kMagicFirstByte = static_cast<std::uint8_t>(kBlockMagic >> 24);
-    const std::uint8_t* const base = image.bytes.data();
-    for (std::uint64_t at = start; at < end;) {
-        const void* found = std::memchr(base + at, kMagicFirstByte, end - at);
+    const std::span<const std::uint8_t> scanned = std::span(image.bytes).subspan(start, end - start);
+    for (std::size_t i = 0; i < scanned.size();) {
+        const void* found = std::memchr(scanned.data() + i, kMagicFirstByte, scanned.size() - i);
         if (found == nullptr)
             break;
-        const auto candidate = static_cast<std::uint64_t>(static_cast<const std::uint8_t*>(found) - base);
-        const std::uint64_t misalignment = (candidate - start) % 4;
-        if (misalignment != 0) {
-            at = candidate + (4 - misalignment);
+        const auto hit = static_cast<std::size_t>(static_cast<const std::uint8_t*>(found) - scanned.data());
+        if (hit % 4 != 0) {
+            i = hit + (4 - hit % 4);
             continue;
         }
-        at = candidate + 4;
+        i = hit + 4;
+        const std::uint64_t candidate = start + hit;
         const auto raw = image.Region<kBlockHeaderSize>(candidate);
         if (!raw)
             break;
