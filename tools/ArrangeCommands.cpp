@@ -76,17 +76,6 @@ std::optional<QString> ImageAndIndices(const CommandLine& line, QString& image, 
     return std::nullopt;
 }
 
-std::optional<QString> OnlyImage(const CommandLine& line, QString& image)
-{
-    const QStringList positional = line.Positional();
-    if (positional.isEmpty())
-        return line.Problem(QStringLiteral("no IMAGE given"));
-    if (positional.size() > 1)
-        return line.Problem(QStringLiteral("unexpected argument '%1'").arg(positional[1]));
-    image = positional.first();
-    return std::nullopt;
-}
-
 CliResult Written(const QString& outPath, const Image& image, QByteArray summary = {})
 {
     if (auto failed = WriteImage(outPath, image))
@@ -209,7 +198,7 @@ CliResult RunDelete(const QStringList& arguments)
     const bool programs = line.IsSet(tables.tv) || line.IsSet(tables.radio);
     QString imagePath, outPath;
     QStringList indices;
-    if (auto problem = programs ? ImageAndIndices(line, imagePath, indices) : OnlyImage(line, imagePath))
+    if (auto problem = programs ? ImageAndIndices(line, imagePath, indices) : OneImage(line, imagePath))
         return Error(*problem);
     if (auto problem = OutPath(line, out, outPath))
         return Error(*problem);
@@ -265,7 +254,7 @@ CliResult RunSort(const QStringList& arguments)
         return Usage();
     QString imagePath, outPath;
     ProgTable table{};
-    if (auto problem = OnlyImage(line, imagePath))
+    if (auto problem = OneImage(line, imagePath))
         return Error(*problem);
     if (auto problem = OutPath(line, out, outPath))
         return Error(*problem);

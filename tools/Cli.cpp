@@ -14,18 +14,6 @@
 namespace korvex::cli {
 namespace {
 
-// info, dump and check take exactly one IMAGE.
-std::optional<QString> OneImage(const CommandLine& line, QString& image)
-{
-    const QStringList positional = line.Positional();
-    if (positional.isEmpty())
-        return line.Problem(QStringLiteral("no IMAGE given"));
-    if (positional.size() > 1)
-        return line.Problem(QStringLiteral("unexpected argument '%1'").arg(positional[1]));
-    image = positional.first();
-    return std::nullopt;
-}
-
 CliResult RunInfo(const QString& path, const std::optional<std::string>& charset)
 {
     Image image;

@@ -140,4 +140,15 @@ std::optional<QString> OutPath(const CommandLine& line, const QCommandLineOption
     return std::nullopt;
 }
 
+std::optional<QString> OneImage(const CommandLine& line, QString& image)
+{
+    const QStringList positional = line.Positional();
+    if (positional.isEmpty())
+        return line.Problem(QStringLiteral("no IMAGE given"));
+    if (positional.size() > 1)
+        return line.Problem(QStringLiteral("unexpected argument '%1'").arg(positional[1]));
+    image = positional.first();
+    return std::nullopt;
+}
+
 } // namespace korvex::cli

@@ -106,4 +106,8 @@ private:
 // The value of the required option --out FILE, or the error line.
 std::optional<QString> OutPath(const CommandLine& line, const QCommandLineOption& out, QString& path);
 
+// The one IMAGE a command takes as its only positional argument, or the
+// error line.
+std::optional<QString> OneImage(const CommandLine& line, QString& image);
+
 } // namespace korvex::cli
