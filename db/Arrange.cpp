@@ -1,6 +1,7 @@
 #include "db/Arrange.h"
 
 #include "db/BigEndian.h"
+#include "db/WriteGuard.h"
 
 #include <algorithm>
 #include <numeric>
@@ -12,7 +13,6 @@ namespace korvex {
 namespace {
 
 constexpr std::uint32_t kErasedEntry = 0xFFFFFFFF;
-constexpr std::uint32_t kMarkerOffsetInBlock = 0xFFFC;
 constexpr std::uint8_t kKeptFlagBit = 0x80;
 
 constexpr const char* kTableNames[] = {"satellite", "transponder", "TV program", "radio program"};
@@ -37,23 +37,6 @@ std::uint64_t EntryOffset(const FoundBlock& block, std::uint32_t k)
 {
     return std::uint64_t{block.offset} + kBlockHeaderSize + std::uint64_t{kEntrySize} * k;
 }
-
-// What decides where the tables are found: the layout and the four blocks.
-struct Landmarks {
-    std::uint32_t layoutKind = 0;
-    std::uint32_t flashSize = 0;
-    std::uint32_t dirStart = 0;
-    std::uint32_t dirScanLength = 0;
-    std::array<FoundBlock, 4> blocks{};
-
-    static Landmarks Of(const FlashImage& image)
-    {
-        Landmarks marks{image.layoutKind, image.flashSize, image.dirStart, image.dirScanLength, {}};
-        for (std::size_t id = 0; id < marks.blocks.size(); ++id)
-            marks.blocks[id] = FindBlock(image, static_cast<BlockId>(id));
-        return marks;
-    }
-};
 
 bool SameHeader(const BlockHeader& a, const BlockHeader& b)
 {
@@ -163,30 +146,11 @@ ArrangeOutcome RemoveEntries(FlashImage& image, const ChannelDatabase& db,
 
 } // namespace
 
-std::string ArrangeRefusal(const FlashImage& image, const ChannelDatabase& db, BlockId id)
+std::string ArrangeRefusal(const FlashImage& image, const ChannelDatabase&, BlockId id)
 {
-    const FoundBlock block = FindBlock(image, id);
-    if (!block.Found())
-        return TableName(id) + " has no block in the directory";
-    const TableAccount& account = db.loadAccount.tables[Index(id)];
-    if (account.skipped > 0 || account.dropped > 0)
-        return TableName(id) + " has entries that could not be loaded";
-    const Extent extent = ExtentOf(block);
-    if (extent.end > image.flashSize)
-        return TableName(id) + " reaches beyond the image's flash size";
-    for (std::size_t other = 0; other < 4; ++other) {
-        if (other == Index(id))
-            continue;
-        const FoundBlock neighbour = FindBlock(image, static_cast<BlockId>(other));
-        if (neighbour.Found() && extent.Overlaps(ExtentOf(neighbour)))
-            return TableName(id) + " overlaps " + TableName(static_cast<BlockId>(other));
-    }
-    if (image.layoutKind == 2) {
-        const std::uint64_t marker = std::uint64_t{image.dirStart} + kMarkerOffsetInBlock;
-        if (extent.Overlaps({marker, marker + 4}))
-            return TableName(id) + " overlaps the directory marker";
-    }
-    return {};
+    // The guard holds what the load found, the load account included.
+    const WriteGuard* guard = GuardOf(image);
+    return guard ? guard->TableRefusal(id) : std::string(kNotLoadedText);
 }
 
 std::vector<std::uint32_t> OrderMovingTo(std::uint32_t count, std::span<const std::uint32_t> positions,
@@ -407,18 +371,15 @@ ArrangeOutcome ChangeProgramFlags(FlashImage& image, const ChannelDatabase&, std
 {
     const std::uint8_t cleared = change.cleared & ~kKeptFlagBit;
     const std::uint8_t set = change.set & ~kKeptFlagBit;
-    const std::array<FoundBlock, 2> blocks{FindBlock(image, BlockId::TvPrograms),
-                                           FindBlock(image, BlockId::RadioPrograms)};
+    const WriteGuard* guard = GuardOf(image);
+    if (!guard)
+        return Refused(std::string(kNotLoadedText));
     std::vector<std::uint64_t> flagBytes;
     for (const ProgramEntry& program : programs) {
-        const FoundBlock& block = blocks[program.table == ProgTable::Tv ? 0 : 1];
         const BlockId id = BlockOf(program.table);
-        if (!block.Found() || program.position >= block.header.entryCount)
-            return Refused(TableName(id) + " has no entry " + std::to_string(program.position));
-        const std::uint64_t at = EntryOffset(block, program.position);
-        if (at + kEntrySize > image.flashSize)
-            return Refused("an entry of " + TableName(id) + " lies beyond the image's flash size");
-        flagBytes.push_back(at);
+        if (std::string why = guard->EntryRefusal(id, program.position); !why.empty())
+            return Refused(std::move(why));
+        flagBytes.push_back(guard->EntryOffset(id, program.position));
     }
     for (const std::uint64_t at : flagBytes) {
         std::uint8_t& flag = image.bytes[at];

@@ -1,38 +1,44 @@
 #include "db/Encoders.h"
 
 #include "db/RecordCodec.h"
+#include "db/WriteGuard.h"
 
 namespace korvex {
 namespace {
 
-bool BelowFlashSize(const FlashImage& image, std::uint64_t offset, std::uint64_t size)
+BlockId BlockOfProgram(const ProgRecord& prog)
 {
-    return offset + size <= image.flashSize;
+    return prog.table == ProgTable::Tv ? BlockId::TvPrograms : BlockId::RadioPrograms;
+}
+
+// Writes one record's bytes through the guard: refused records are not
+// touched, and a write that would move the directory is undone.
+template <std::size_t Size, typename Record, void (*Write)(const Record&, std::span<std::uint8_t, Size>)>
+bool GuardedRecordWrite(FlashImage& image, const Record& record)
+{
+    if (!IsWritable(image, record))
+        return false;
+    const std::uint64_t at = RecordOffsetOf(record.entryWord);
+    const ByteSpan owned[] = {{at, at + Size}};
+    return WriteThenVerify(
+               image, owned,
+               [](FlashImage& target, const void* context) {
+                   const Record& r = *static_cast<const Record*>(context);
+                   Write(r, *target.Region<Size>(RecordOffsetOf(r.entryWord)));
+               },
+               &record)
+        .empty();
 }
 
 } // namespace
 
-bool IsSavable(const FlashImage& image, const SatRecord& sat)
-{
-    return BelowFlashSize(image, RecordOffsetOf(sat.entryWord), kSatRecordSize);
-}
-
-bool IsSavable(const FlashImage& image, const TpRecord& tp)
-{
-    return BelowFlashSize(image, RecordOffsetOf(tp.entryWord), kTpRecordSize);
-}
-
-bool IsSavable(const FlashImage& image, const ProgRecord& prog)
-{
-    const std::optional<std::uint32_t> entry = OwnEntryOffset(image, prog);
-    return BelowFlashSize(image, RecordOffsetOf(prog.entryWord), kProgRecordSize) && entry &&
-           BelowFlashSize(image, *entry, kEntrySize);
-}
+bool IsSavable(const FlashImage& image, const SatRecord& sat) { return IsWritable(image, sat); }
+bool IsSavable(const FlashImage& image, const TpRecord& tp) { return IsWritable(image, tp); }
+bool IsSavable(const FlashImage& image, const ProgRecord& prog) { return IsWritable(image, prog); }
 
 std::optional<std::uint32_t> OwnEntryOffset(const FlashImage& image, const ProgRecord& prog)
 {
-    const FoundBlock block =
-        FindBlock(image, prog.table == ProgTable::Tv ? BlockId::TvPrograms : BlockId::RadioPrograms);
+    const FoundBlock block = FindBlock(image, BlockOfProgram(prog));
     const std::optional<std::uint32_t> word = EntryWordAt(image, block, prog.tableIndex);
     if (!word || RecordOffsetOf(*word) != RecordOffsetOf(prog.entryWord))
         return std::nullopt;
@@ -41,28 +47,18 @@ std::optional<std::uint32_t> OwnEntryOffset(const FlashImage& image, const ProgR
 
 bool EncodeSat(FlashImage& image, const SatRecord& sat)
 {
-    const auto out = image.Region<kSatRecordSize>(RecordOffsetOf(sat.entryWord));
-    if (!out || !IsSavable(image, sat))
-        return false;
-    WriteSat(sat, *out);
-    return true;
+    return GuardedRecordWrite<kSatRecordSize, SatRecord, WriteSat>(image, sat);
 }
 
 bool EncodeTp(FlashImage& image, const TpRecord& tp)
 {
-    const auto out = image.Region<kTpRecordSize>(RecordOffsetOf(tp.entryWord));
-    if (!out || !IsSavable(image, tp))
-        return false;
-    WriteTp(tp, *out);
-    return true;
+    return GuardedRecordWrite<kTpRecordSize, TpRecord, WriteTp>(image, tp);
 }
 
 bool EncodeProg(FlashImage& image, const ProgRecord& prog)
 {
-    const auto out = image.Region<kProgRecordSize>(RecordOffsetOf(prog.entryWord));
-    if (!out || !IsSavable(image, prog))
+    if (!GuardedRecordWrite<kProgRecordSize, ProgRecord, WriteProg>(image, prog))
         return false;
-    WriteProg(prog, *out);
     const auto flag = static_cast<std::uint8_t>((FlagByteOf(prog.entryWord) & 0x80) |
                                                 (prog.unlocked & 0x01) | (prog.favBits & 0x7E));
     return UpdateProgFlags(image, prog, flag);
@@ -70,14 +66,23 @@ bool EncodeProg(FlashImage& image, const ProgRecord& prog)
 
 bool UpdateProgFlags(FlashImage& image, const ProgRecord& prog, std::uint8_t newFlag)
 {
-    const std::optional<std::uint32_t> entry = OwnEntryOffset(image, prog);
-    if (!entry || !BelowFlashSize(image, *entry, kEntrySize))
+    const WriteGuard* guard = GuardOf(image);
+    if (!guard || !guard->FlagRefusal(BlockOfProgram(prog), prog.tableIndex, prog.entryWord, image).empty())
         return false;
-    const auto bytes = image.Region<kEntrySize>(*entry);
-    if (!bytes)
-        return false;
-    (*bytes)[0] = newFlag;
-    return true;
+    const std::uint64_t at = guard->EntryOffset(BlockOfProgram(prog), prog.tableIndex);
+    struct Flag {
+        std::uint64_t at;
+        std::uint8_t value;
+    } const flag{at, newFlag};
+    const ByteSpan owned[] = {{at, at + 1}};
+    return WriteThenVerify(
+               image, owned,
+               [](FlashImage& target, const void* context) {
+                   const Flag& f = *static_cast<const Flag*>(context);
+                   target.bytes[f.at] = f.value;
+               },
+               &flag)
+        .empty();
 }
 
 } // namespace korvex

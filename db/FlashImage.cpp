@@ -77,6 +77,7 @@ bool TakeInBytes(FlashImage& image, std::span<const std::uint8_t> fileBytes)
     const auto tail = std::copy(fileBytes.begin(), fileBytes.end(), image.bytes.begin());
     std::fill(tail, image.bytes.end(), std::uint8_t{0});
     image.fileOpened = 1;
+    image.guard.reset();
     return true;
 }
 

@@ -17,6 +17,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string_view>
@@ -40,6 +41,8 @@ enum class BlockId : std::uint32_t {
     RadioPrograms = 3,
 };
 
+class WriteGuard;
+
 struct FlashImage {
     std::array<std::uint8_t, kImageCapacity> bytes{};
     std::uint32_t flashSize = 0;      // bytes Save writes: 0x80000 or 0x100000
@@ -47,6 +50,9 @@ struct FlashImage {
     std::uint32_t layoutKind = 0;     // 1 or 2, from the last load
     std::uint32_t dirStart = 0;       // where the directory scan starts
     std::uint32_t dirScanLength = kInitialDirScanLength;
+    // What the last load found (db/WriteGuard.h); every writer asks it. Shared
+    // by copies of the image, dropped when new bytes are taken in.
+    std::shared_ptr<const WriteGuard> guard;
 
     // The N bytes at offset, or nothing when any of them lies outside the
     // buffer. Every read and write of image bytes goes through these.

@@ -1,5 +1,7 @@
 #include "db/LoadDatabase.h"
 
+#include "db/WriteGuard.h"
+
 #include "db/HeldRecords.h"
 #include "db/RecordCodec.h"
 
@@ -187,6 +189,7 @@ bool LoadDatabase(FlashImage& image, ChannelDatabase& db)
         image.layoutKind = kind;
     if (kind == 0 || !ApplyLayout(image, kind)) {
         ZeroBeyondCounts(db, before);
+        image.guard.reset();
         return false;
     }
 
@@ -195,6 +198,7 @@ bool LoadDatabase(FlashImage& image, ChannelDatabase& db)
     LoadPrograms(image, db);
     ZeroBeyondCounts(db, before);
     CountRecords(db);
+    image.guard = std::make_shared<const WriteGuard>(WriteGuard::Of(image, db));
     return true;
 }
 

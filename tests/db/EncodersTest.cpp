@@ -38,11 +38,12 @@ TEST(EncodeSat, PacksTheWordFromTheTopBitDown)
     sat.power012V = 1;
     sat.diseqc10 = 4;
     sat.position = 63;
-    sat.entryWord = 0x00001000;
-    auto image = std::make_unique<FlashImage>();
-    image->flashSize = testing::kLayout1Size;
-    ASSERT_TRUE(EncodeSat(*image, sat));
-    EXPECT_EQ(BytesAt(*image, 0x1008, 2), (std::vector<std::uint8_t>{0xA0, 0x3F}));
+    // Encoders write only into a loaded image, at a record its load found.
+    LoadedImage loaded(ImageBuilder(1).AddSat(SatRecord{}));
+    ASSERT_TRUE(loaded.loaded);
+    sat.entryWord = loaded.db->sats[0].entryWord;
+    ASSERT_TRUE(EncodeSat(*loaded.image, sat));
+    EXPECT_EQ(BytesAt(*loaded.image, RecordOffsetOf(sat.entryWord) + 8, 2), (std::vector<std::uint8_t>{0xA0, 0x3F}));
 }
 
 TEST(EncodeTp, PacksFrequencyAndPolarisation)
@@ -50,11 +51,11 @@ TEST(EncodeTp, PacksFrequencyAndPolarisation)
     TpRecord tp;
     tp.frequency = 12000;
     tp.polarisation = 1;
-    tp.entryWord = 0x00002000;
-    auto image = std::make_unique<FlashImage>();
-    image->flashSize = testing::kLayout1Size;
-    ASSERT_TRUE(EncodeTp(*image, tp));
-    EXPECT_EQ(BytesAt(*image, 0x2004, 2), (std::vector<std::uint8_t>{0xBB, 0x81}));
+    LoadedImage loaded(ImageBuilder(1).AddTp(TpRecord{}));
+    ASSERT_TRUE(loaded.loaded);
+    tp.entryWord = loaded.db->tps[0].entryWord;
+    ASSERT_TRUE(EncodeTp(*loaded.image, tp));
+    EXPECT_EQ(BytesAt(*loaded.image, RecordOffsetOf(tp.entryWord) + 4, 2), (std::vector<std::uint8_t>{0xBB, 0x81}));
 }
 
 struct FlagCase {

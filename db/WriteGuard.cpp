@@ -1,0 +1,327 @@
+#include "db/WriteGuard.h"
+
+#include "db/BigEndian.h"
+#include "db/Encoders.h"
+#include "db/RecordCodec.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace korvex {
+namespace {
+
+constexpr std::uint32_t kMarkerOffsetInBlock = 0xFFFC;
+constexpr std::array<std::uint32_t, 2> kMarkerPlaces{0xDFFFC, 0xEFFFC};
+constexpr std::uint64_t kLongestPiece = kBlockHeaderSize;
+
+constexpr const char* kTableNames[] = {"satellite", "transponder", "TV program", "radio program"};
+
+std::size_t Index(BlockId id) { return static_cast<std::size_t>(id); }
+
+std::string TableName(std::size_t id) { return std::string("the ") + kTableNames[id] + " table"; }
+
+std::optional<std::size_t> Find(const FlashImage& image, std::size_t from, std::span<const std::uint8_t> pattern)
+{
+    if (from > image.bytes.size())
+        return std::nullopt;
+    const auto at = std::search(image.bytes.begin() + static_cast<std::ptrdiff_t>(from), image.bytes.end(),
+                                pattern.begin(), pattern.end());
+    if (at == image.bytes.end())
+        return std::nullopt;
+    return static_cast<std::size_t>(at - image.bytes.begin());
+}
+
+bool SameHeader(const BlockHeader& a, const BlockHeader& b)
+{
+    return a.magic == b.magic && a.blockId == b.blockId && a.entryCount == b.entryCount && a.reserved == b.reserved &&
+           a.activeMark == b.activeMark;
+}
+
+std::string_view RecordText(WriteGuard::Part part)
+{
+    switch (part) {
+    case WriteGuard::Part::Signature: return kOverlapsSignatureText;
+    case WriteGuard::Part::Marker: return kOverlapsMarkerText;
+    case WriteGuard::Part::Directory: break;
+    }
+    return kOverlapsDirectoryText;
+}
+
+std::string_view EntryText(WriteGuard::Part part)
+{
+    switch (part) {
+    case WriteGuard::Part::Signature: return kEntryOverlapsSignatureText;
+    case WriteGuard::Part::Marker: return kEntryOverlapsMarkerText;
+    case WriteGuard::Part::Directory: break;
+    }
+    return kEntryOverlapsDirectoryText;
+}
+
+std::string PartName(WriteGuard::Part part)
+{
+    switch (part) {
+    case WriteGuard::Part::Signature: return "the image's signature";
+    case WriteGuard::Part::Marker: return "the directory marker";
+    case WriteGuard::Part::Directory: break;
+    }
+    return "another block's header";
+}
+
+} // namespace
+
+Landmarks Landmarks::Of(FlashImage& image)
+{
+    const std::uint32_t kind = image.layoutKind, flash = image.flashSize, start = image.dirStart,
+                        scan = image.dirScanLength;
+    Landmarks marks;
+    marks.layoutKind = DetectLayout(image);
+    if (marks.layoutKind != 0 && ApplyLayout(image, marks.layoutKind)) {
+        marks.flashSize = image.flashSize;
+        marks.dirStart = image.dirStart;
+        marks.dirScanLength = image.dirScanLength;
+        for (std::size_t id = 0; id < marks.blocks.size(); ++id)
+            marks.blocks[id] = FindBlock(image, static_cast<BlockId>(id));
+    }
+    image.layoutKind = kind;
+    image.flashSize = flash;
+    image.dirStart = start;
+    image.dirScanLength = scan;
+    return marks;
+}
+
+bool Landmarks::operator==(const Landmarks& other) const
+{
+    if (layoutKind != other.layoutKind || flashSize != other.flashSize || dirStart != other.dirStart ||
+        dirScanLength != other.dirScanLength)
+        return false;
+    for (std::size_t id = 0; id < blocks.size(); ++id)
+        if (blocks[id].offset != other.blocks[id].offset || !SameHeader(blocks[id].header, other.blocks[id].header))
+            return false;
+    return true;
+}
+
+WriteGuard WriteGuard::Of(const FlashImage& image, const ChannelDatabase& db)
+{
+    WriteGuard guard;
+    guard.landmarks_ = {image.layoutKind, image.flashSize, image.dirStart, image.dirScanLength, {}};
+    for (std::size_t id = 0; id < 4; ++id)
+        guard.landmarks_.blocks[id] = FindBlock(image, static_cast<BlockId>(id));
+    guard.accounts_ = db.loadAccount.tables;
+
+    // The signature that decided the layout, and the block magic that decided
+    // which layout it is.
+    const auto signature = Find(image, 0, std::span(reinterpret_cast<const std::uint8_t*>(kSignature.data()),
+                                                    kSignature.size()));
+    static constexpr std::array<std::uint8_t, 4> kMagic{0x29, 0x30, 0xAB, 0xCD};
+    if (signature) {
+        guard.pieces_.push_back({{*signature, *signature + kSignature.size()}, Part::Signature, -1});
+        if (const auto magic = Find(image, *signature, kMagic))
+            guard.pieces_.push_back({{*magic, *magic + 4}, Part::Directory, -1});
+    }
+    // In layout 2 both marker places decide where the directory is: the one
+    // that holds the marker, and the first one for not holding it.
+    if (image.layoutKind == 2)
+        for (const std::uint32_t place : kMarkerPlaces)
+            if (place <= std::uint64_t{image.dirStart} + kMarkerOffsetInBlock)
+                guard.pieces_.push_back({{place, place + 4}, Part::Marker, -1});
+    // Every block magic the directory scan reads, headers found or not.
+    const std::uint64_t scanEnd = std::uint64_t{image.dirStart} + image.dirScanLength;
+    for (std::uint64_t at = image.dirStart; at < scanEnd && at + 4 <= kImageCapacity; at += 4)
+        if (std::memcmp(image.bytes.data() + at, kMagic.data(), 4) == 0)
+            guard.pieces_.push_back({{at, at + 4}, Part::Directory, -1});
+    for (std::size_t id = 0; id < 4; ++id) {
+        const FoundBlock& block = guard.landmarks_.blocks[id];
+        if (!block.Found())
+            continue;
+        guard.pieces_.push_back({{block.offset, block.offset + kBlockHeaderSize}, Part::Directory, static_cast<int>(id)});
+        const std::uint64_t first = std::uint64_t{block.offset} + kBlockHeaderSize;
+        guard.entries_[id] = ByteSpan{first, first + std::uint64_t{kEntrySize} * block.header.entryCount};
+    }
+    std::sort(guard.pieces_.begin(), guard.pieces_.end(),
+              [](const Piece& a, const Piece& b) { return a.span.begin < b.span.begin; });
+
+    const auto add = [&](std::uint32_t entryWord, std::uint32_t size) {
+        const std::uint64_t at = RecordOffsetOf(entryWord);
+        guard.records_.push_back({at, at + size});
+    };
+    for (const SatRecord& sat : db.Sats())
+        add(sat.entryWord, kSatRecordSize);
+    for (const TpRecord& tp : db.Tps())
+        add(tp.entryWord, kTpRecordSize);
+    for (const ProgRecord& prog : db.AllProgs())
+        add(prog.entryWord, kProgRecordSize);
+    std::sort(guard.records_.begin(), guard.records_.end(),
+              [](const ByteSpan& a, const ByteSpan& b) { return a.begin != b.begin ? a.begin < b.begin : a.end < b.end; });
+    guard.records_.erase(std::unique(guard.records_.begin(), guard.records_.end()), guard.records_.end());
+    guard.recordEndsSoFar_.reserve(guard.records_.size());
+    std::uint64_t furthest = 0;
+    for (const ByteSpan& record : guard.records_)
+        guard.recordEndsSoFar_.push_back(furthest = std::max(furthest, record.end));
+    return guard;
+}
+
+std::optional<WriteGuard::Part> WriteGuard::StructureOverlap(ByteSpan span, int ownTable) const
+{
+    // Pieces are short: only those that begin less than the longest piece
+    // before the span's end can reach it.
+    // The table's own header (and the magic at its start) belongs to the
+    // table's own writes.
+    ByteSpan ownHeader;
+    if (ownTable >= 0 && landmarks_.blocks[static_cast<std::size_t>(ownTable)].Found()) {
+        ownHeader.begin = landmarks_.blocks[static_cast<std::size_t>(ownTable)].offset;
+        ownHeader.end = ownHeader.begin + kBlockHeaderSize;
+    }
+    auto it = std::lower_bound(pieces_.begin(), pieces_.end(), span.end,
+                               [](const Piece& p, std::uint64_t end) { return p.span.begin < end; });
+    while (it != pieces_.begin()) {
+        --it;
+        if (it->span.begin + kLongestPiece <= span.begin)
+            break;
+        const bool own = it->span.begin >= ownHeader.begin && it->span.end <= ownHeader.end;
+        if (!own && it->span.Overlaps(span))
+            return it->part;
+    }
+    for (std::size_t id = 0; id < entries_.size(); ++id)
+        if (static_cast<int>(id) != ownTable && entries_[id] && entries_[id]->Overlaps(span))
+            return Part::Directory;
+    return std::nullopt;
+}
+
+bool WriteGuard::OverlapsAnotherRecord(ByteSpan span) const
+{
+    // A different record starting inside this one, or at the same place with
+    // another length.
+    auto after = std::upper_bound(records_.begin(), records_.end(), span,
+                                  [](const ByteSpan& a, const ByteSpan& b) {
+                                      return a.begin != b.begin ? a.begin < b.begin : a.end < b.end;
+                                  });
+    if (after != records_.end() && after->begin < span.end)
+        return true;
+    auto from = std::lower_bound(records_.begin(), records_.end(), span.begin,
+                                 [](const ByteSpan& r, std::uint64_t at) { return r.begin < at; });
+    for (auto same = from; same != records_.end() && same->begin == span.begin; ++same)
+        if (same->end != span.end)
+            return true;
+    // This record starting inside another one.
+    if (from != records_.begin() && recordEndsSoFar_[static_cast<std::size_t>(from - records_.begin()) - 1] > span.begin)
+        return true;
+    return false;
+}
+
+std::string_view WriteGuard::RecordRefusal(std::uint32_t offset, std::uint32_t size) const
+{
+    const ByteSpan span{offset, std::uint64_t{offset} + size};
+    if (span.end > landmarks_.flashSize)
+        return kBeyondFlashSizeText;
+    if (const auto part = StructureOverlap(span, -1))
+        return RecordText(*part);
+    if (OverlapsAnotherRecord(span))
+        return kOverlapsRecordText;
+    return {};
+}
+
+std::uint64_t WriteGuard::EntryOffset(BlockId block, std::uint32_t k) const
+{
+    return std::uint64_t{landmarks_.blocks[Index(block)].offset} + kBlockHeaderSize + std::uint64_t{kEntrySize} * k;
+}
+
+std::string_view WriteGuard::FlagRefusal(BlockId block, std::uint32_t k, std::uint32_t entryWord,
+                                         const FlashImage& image) const
+{
+    const FoundBlock& found = landmarks_.blocks[Index(block)];
+    const std::optional<std::uint32_t> word = EntryWordAt(image, found, k);
+    if (!word || RecordOffsetOf(*word) != RecordOffsetOf(entryWord))
+        return kEntryMissingText;
+    const std::uint64_t at = EntryOffset(block, k);
+    if (at + kEntrySize > landmarks_.flashSize)
+        return kBeyondFlashSizeText;
+    if (const auto part = StructureOverlap({at, at + 1}, static_cast<int>(Index(block))))
+        return EntryText(*part);
+    return {};
+}
+
+std::string WriteGuard::TableRefusal(BlockId block) const
+{
+    const std::size_t id = Index(block);
+    const FoundBlock& found = landmarks_.blocks[id];
+    if (!found.Found())
+        return TableName(id) + " has no block in the directory";
+    if (accounts_[id].skipped > 0 || accounts_[id].dropped > 0)
+        return TableName(id) + " has entries that could not be loaded";
+    const ByteSpan extent{found.offset, entries_[id]->end};
+    if (extent.end > landmarks_.flashSize)
+        return TableName(id) + " reaches beyond the image's flash size";
+    for (std::size_t other = 0; other < 4; ++other) {
+        if (other == id)
+            continue;
+        const FoundBlock& neighbour = landmarks_.blocks[other];
+        if (neighbour.Found() && extent.Overlaps({neighbour.offset, entries_[other]->end}))
+            return TableName(id) + " overlaps " + TableName(other);
+    }
+    if (const auto part = StructureOverlap(extent, static_cast<int>(id)))
+        return TableName(id) + (*part == Part::Marker ? std::string(" overlaps the directory marker")
+                                                      : " overlaps " + PartName(*part));
+    return {};
+}
+
+std::string WriteGuard::EntryRefusal(BlockId block, std::uint32_t k) const
+{
+    const std::size_t id = Index(block);
+    const FoundBlock& found = landmarks_.blocks[id];
+    if (!found.Found() || k >= found.header.entryCount)
+        return TableName(id) + " has no entry " + std::to_string(k);
+    const std::uint64_t at = EntryOffset(block, k);
+    if (at + kEntrySize > landmarks_.flashSize)
+        return "an entry of " + TableName(id) + " lies beyond the image's flash size";
+    if (const auto part = StructureOverlap({at, at + 1}, static_cast<int>(id)))
+        return "entry " + std::to_string(k) + " of " + TableName(id) + " overlaps " +
+               (*part == Part::Directory ? std::string("another part of the directory") : PartName(*part));
+    return {};
+}
+
+const WriteGuard* GuardOf(const FlashImage& image) { return image.guard.get(); }
+
+std::string_view WriteRefusal(const FlashImage& image, const SatRecord& sat)
+{
+    const WriteGuard* guard = GuardOf(image);
+    return guard ? guard->RecordRefusal(RecordOffsetOf(sat.entryWord), kSatRecordSize) : kNotLoadedText;
+}
+
+std::string_view WriteRefusal(const FlashImage& image, const TpRecord& tp)
+{
+    const WriteGuard* guard = GuardOf(image);
+    return guard ? guard->RecordRefusal(RecordOffsetOf(tp.entryWord), kTpRecordSize) : kNotLoadedText;
+}
+
+std::string_view WriteRefusal(const FlashImage& image, const ProgRecord& prog)
+{
+    const WriteGuard* guard = GuardOf(image);
+    if (!guard)
+        return kNotLoadedText;
+    if (const std::string_view why = guard->RecordRefusal(RecordOffsetOf(prog.entryWord), kProgRecordSize);
+        !why.empty())
+        return why;
+    return guard->FlagRefusal(prog.table == ProgTable::Tv ? BlockId::TvPrograms : BlockId::RadioPrograms,
+                              prog.tableIndex, prog.entryWord, image);
+}
+
+std::string_view WriteThenVerify(FlashImage& image, std::span<const ByteSpan> owned,
+                                 void (*write)(FlashImage&, const void*), const void* context)
+{
+    const WriteGuard* guard = GuardOf(image);
+    if (!guard)
+        return kNotLoadedText;
+    std::vector<std::vector<std::uint8_t>> saved;
+    saved.reserve(owned.size());
+    for (const ByteSpan& span : owned)
+        saved.emplace_back(image.bytes.begin() + static_cast<std::ptrdiff_t>(span.begin),
+                           image.bytes.begin() + static_cast<std::ptrdiff_t>(span.end));
+    write(image, context);
+    if (Landmarks::Of(image) == guard->LoadedLandmarks())
+        return {};
+    for (std::size_t i = 0; i < owned.size(); ++i)
+        std::copy(saved[i].begin(), saved[i].end(), image.bytes.begin() + static_cast<std::ptrdiff_t>(owned[i].begin));
+    return kStructureChangedText;
+}
+
+} // namespace korvex
