@@ -120,6 +120,40 @@ ArrangeOutcome Refused(std::string why)
     return outcome;
 }
 
+// The held record of entry `position` of a table, found by its tableIndex
+// (records are held in entry order), or nothing when that entry was skipped.
+template <typename Record>
+const Record* RecordAt(std::span<const Record> records, std::uint32_t position)
+{
+    const auto it = std::lower_bound(records.begin(), records.end(), position,
+                                     [](const Record& r, std::uint32_t p) { return r.tableIndex < p; });
+    return it != records.end() && it->tableIndex == position ? &*it : nullptr;
+}
+
+// Why an arrangement may not take the record of entry `position` along: a
+// read-only record is left as it is by every action, or empty.
+std::string SelectedRecordRefusal(const FlashImage& image, const ChannelDatabase& db, BlockId id,
+                                  std::uint32_t position)
+{
+    std::string_view why;
+    switch (id) {
+    case BlockId::Satellites:
+        if (const SatRecord* sat = RecordAt(db.Sats(), position))
+            why = WriteRefusal(image, *sat);
+        break;
+    case BlockId::Transponders:
+        if (const TpRecord* tp = RecordAt(db.Tps(), position))
+            why = WriteRefusal(image, *tp);
+        break;
+    case BlockId::TvPrograms:
+    case BlockId::RadioPrograms:
+        if (const ProgRecord* prog = RecordAt(id == BlockId::TvPrograms ? db.TvProgs() : db.RadioProgs(), position))
+            why = WriteRefusal(image, *prog);
+        break;
+    }
+    return std::string(why);
+}
+
 // Removes entries from the blocks named, after checking that each may be
 // arranged; blocks with nothing to remove are left alone.
 ArrangeOutcome RemoveEntries(FlashImage& image, const ChannelDatabase& db,
@@ -133,6 +167,9 @@ ArrangeOutcome RemoveEntries(FlashImage& image, const ChannelDatabase& db,
         const auto block = static_cast<BlockId>(id);
         if (std::string why = ArrangeRefusal(image, db, block); !why.empty())
             return Refused(std::move(why));
+        for (const std::uint32_t position : removed[id])
+            if (std::string why = SelectedRecordRefusal(image, db, block, position); !why.empty())
+                return Refused(std::move(why));
         rewrites.push_back({block, Without(EntriesOf(image, block), removed[id])});
         outcome.removed[id] = static_cast<std::uint32_t>(removed[id].size());
     }
@@ -260,6 +297,10 @@ ArrangeOutcome ReorderPrograms(FlashImage& image, const ChannelDatabase& db, Pro
         seen[k] = true;
         reordered.push_back(entries[k]);
     }
+    for (std::uint32_t i = 0; i < order.size(); ++i)
+        if (order[i] != i)
+            if (std::string why = SelectedRecordRefusal(image, db, id, order[i]); !why.empty())
+                return Refused(std::move(why));
     if (reordered == entries) {
         ArrangeOutcome unchanged;
         unchanged.done = true;
@@ -366,7 +407,7 @@ FlagChange LeaveGroup(std::size_t group) { return {0, FavouriteGroupBit(group)};
 FlagChange Lock() { return {0x01, 0}; }
 FlagChange Unlock() { return {0, 0x01}; }
 
-ArrangeOutcome ChangeProgramFlags(FlashImage& image, const ChannelDatabase&, std::span<const ProgramEntry> programs,
+ArrangeOutcome ChangeProgramFlags(FlashImage& image, const ChannelDatabase& db, std::span<const ProgramEntry> programs,
                                   FlagChange change)
 {
     const std::uint8_t cleared = change.cleared & ~kKeptFlagBit;
@@ -379,12 +420,33 @@ ArrangeOutcome ChangeProgramFlags(FlashImage& image, const ChannelDatabase&, std
         const BlockId id = BlockOf(program.table);
         if (std::string why = guard->EntryRefusal(id, program.position); !why.empty())
             return Refused(std::move(why));
+        if (std::string why = SelectedRecordRefusal(image, db, id, program.position); !why.empty())
+            return Refused(std::move(why));
         flagBytes.push_back(guard->EntryOffset(id, program.position));
     }
-    for (const std::uint64_t at : flagBytes) {
-        std::uint8_t& flag = image.bytes[at];
-        flag = static_cast<std::uint8_t>((flag & ~cleared) | set);
-    }
+    // A flag byte is the first byte of a word the directory scan reads: the
+    // guard checks that no header appears or goes with the change.
+    std::vector<ByteSpan> owned;
+    owned.reserve(flagBytes.size());
+    for (const std::uint64_t at : flagBytes)
+        owned.push_back({at, at + 1});
+    struct Change {
+        const std::vector<std::uint64_t>& at;
+        std::uint8_t cleared;
+        std::uint8_t set;
+    } const apply{flagBytes, cleared, set};
+    const std::string_view broken = WriteThenVerify(
+        image, owned,
+        [](FlashImage& target, const void* context) {
+            const Change& c = *static_cast<const Change*>(context);
+            for (const std::uint64_t at : c.at) {
+                std::uint8_t& flag = target.bytes[at];
+                flag = static_cast<std::uint8_t>((flag & ~c.cleared) | c.set);
+            }
+        },
+        &apply);
+    if (!broken.empty())
+        return Refused(std::string(broken));
     ArrangeOutcome outcome;
     outcome.done = true;
     return outcome;
