@@ -67,7 +67,8 @@ bool EncodeProg(FlashImage& image, const ProgRecord& prog)
 bool UpdateProgFlags(FlashImage& image, const ProgRecord& prog, std::uint8_t newFlag)
 {
     const WriteGuard* guard = GuardOf(image);
-    if (!guard || !guard->FlagRefusal(BlockOfProgram(prog), prog.tableIndex, prog.entryWord, image).empty())
+    // A read-only record keeps its flag byte too.
+    if (!guard || !IsWritable(image, prog))
         return false;
     const std::uint64_t at = guard->EntryOffset(BlockOfProgram(prog), prog.tableIndex);
     struct Flag {
