@@ -297,9 +297,10 @@ ArrangeOutcome ReorderPrograms(FlashImage& image, const ChannelDatabase& db, Pro
         seen[k] = true;
         reordered.push_back(entries[k]);
     }
-    for (std::uint32_t i = 0; i < order.size(); ++i)
-        if (order[i] != i)
-            if (std::string why = SelectedRecordRefusal(image, db, id, order[i]); !why.empty())
+    // A new order moves the whole table: it takes every record along.
+    if (reordered != entries)
+        for (std::uint32_t k = 0; k < entries.size(); ++k)
+            if (std::string why = SelectedRecordRefusal(image, db, id, k); !why.empty())
                 return Refused(std::move(why));
     if (reordered == entries) {
         ArrangeOutcome unchanged;

@@ -76,9 +76,9 @@ std::optional<QString> ImageAndIndices(const CommandLine& line, QString& image, 
     return std::nullopt;
 }
 
-CliResult Written(const QString& outPath, const Image& image, QByteArray summary = {})
+CliResult Written(const CommandLine& line, const QString& outPath, const Image& image, QByteArray summary = {})
 {
-    if (auto failed = WriteImage(outPath, image))
+    if (auto failed = WriteImage(outPath, image, line.KeepsBackup()))
         return *failed;
     return Output(std::move(summary));
 }
@@ -129,7 +129,7 @@ CliResult RunMove(const QStringList& arguments)
     const QCommandLineOption out(QStringLiteral("out"), {}, QStringLiteral("FILE"));
     const QCommandLineOption to(QStringLiteral("to"), {}, QStringLiteral("M"));
     const TableChoice tables;
-    line.Add(out);
+    line.AddOutput(out);
     line.Add(to);
     tables.AddTo(line);
     if (auto problem = line.Parse(arguments))
@@ -171,7 +171,7 @@ CliResult RunMove(const QStringList& arguments)
     const ArrangeOutcome outcome = ReorderPrograms(*image.flash, *image.db, table, order);
     if (!outcome.done)
         return RefusedArrangement(line, outcome);
-    return Written(outPath, image);
+    return Written(line, outPath, image);
 }
 
 CliResult RunDelete(const QStringList& arguments)
@@ -181,7 +181,7 @@ CliResult RunDelete(const QStringList& arguments)
     const QCommandLineOption tp(QStringLiteral("tp"), {}, QStringLiteral("N"));
     const QCommandLineOption sat(QStringLiteral("sat"), {}, QStringLiteral("N"));
     const TableChoice tables;
-    line.Add(out);
+    line.AddOutput(out);
     line.Add(tp);
     line.Add(sat);
     tables.AddTo(line);
@@ -236,7 +236,7 @@ CliResult RunDelete(const QStringList& arguments)
     }
     if (!outcome.done)
         return RefusedArrangement(line, outcome);
-    return Written(outPath, image, DeletionSummary(outcome));
+    return Written(line, outPath, image, DeletionSummary(outcome));
 }
 
 CliResult RunSort(const QStringList& arguments)
@@ -245,7 +245,7 @@ CliResult RunSort(const QStringList& arguments)
     const QCommandLineOption out(QStringLiteral("out"), {}, QStringLiteral("FILE"));
     const QCommandLineOption by(QStringLiteral("by"), {}, QStringLiteral("KEY"));
     const TableChoice tables;
-    line.Add(out);
+    line.AddOutput(out);
     line.Add(by);
     tables.AddTo(line);
     if (auto problem = line.Parse(arguments))
@@ -280,7 +280,7 @@ CliResult RunSort(const QStringList& arguments)
     const ArrangeOutcome outcome = ReorderPrograms(*image.flash, *image.db, table, order);
     if (!outcome.done)
         return RefusedArrangement(line, outcome);
-    return Written(outPath, image);
+    return Written(line, outPath, image);
 }
 
 CliResult RunFlags(const QStringList& arguments)
@@ -292,7 +292,7 @@ CliResult RunFlags(const QStringList& arguments)
     const QCommandLineOption lock(QStringLiteral("lock"));
     const QCommandLineOption unlock(QStringLiteral("unlock"));
     const TableChoice tables;
-    line.Add(out);
+    line.AddOutput(out);
     line.AddRepeatable(add);
     line.AddRepeatable(remove);
     line.Add(lock);
@@ -358,7 +358,7 @@ CliResult RunFlags(const QStringList& arguments)
     const ArrangeOutcome outcome = ChangeProgramFlags(*image.flash, *image.db, programs, change);
     if (!outcome.done)
         return RefusedArrangement(line, outcome);
-    return Written(outPath, image);
+    return Written(line, outPath, image);
 }
 
 } // namespace korvex::cli

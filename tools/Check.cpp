@@ -1,6 +1,7 @@
 #include "tools/Check.h"
 
 #include "db/Encoders.h"
+#include "db/WriteGuard.h"
 
 #include <algorithm>
 #include <map>
@@ -123,10 +124,9 @@ void CheckSavable(const FlashImage& image, std::span<const Record> records, cons
                   QStringList& findings)
 {
     for (std::size_t i = 0; i < records.size(); ++i)
-        if (!IsSavable(image, records[i]))
+        if (const std::string_view why = WriteRefusal(image, records[i]); !why.empty())
             findings << QStringLiteral("%1: %2").arg(At(array, i),
-                                                    QString::fromUtf8(kBeyondFlashSizeText.data(),
-                                                                      static_cast<qsizetype>(kBeyondFlashSizeText.size())));
+                                                    QString::fromUtf8(why.data(), static_cast<qsizetype>(why.size())));
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "tools/Cli.h"
 
 #include "db/Encoders.h"
+#include "db/WriteGuard.h"
 #include "tools/Check.h"
 #include "tools/CliSupport.h"
 #include "tools/Commands.h"
@@ -87,18 +88,19 @@ bool EditRecord(Image& image, RecordKind kind, std::size_t index, const std::vec
     return false;
 }
 
-// Whether an edit of the record would reach the saved file.
-bool RecordSavable(const Image& image, RecordKind kind, std::size_t index)
+// Why the record may not be changed (read-only, or beyond what Save
+// writes), or empty when it may.
+std::string_view RecordRefusal(const Image& image, RecordKind kind, std::size_t index)
 {
     const FlashImage& flash = *image.flash;
     const ChannelDatabase& db = *image.db;
     switch (kind) {
-    case RecordKind::Satellite: return IsSavable(flash, db.sats[index]);
-    case RecordKind::Transponder: return IsSavable(flash, db.tps[index]);
-    case RecordKind::TvProgram: return IsSavable(flash, db.tvProgs[index]);
-    case RecordKind::RadioProgram: return IsSavable(flash, db.radioProgs[index]);
+    case RecordKind::Satellite: return WriteRefusal(flash, db.sats[index]);
+    case RecordKind::Transponder: return WriteRefusal(flash, db.tps[index]);
+    case RecordKind::TvProgram: return WriteRefusal(flash, db.tvProgs[index]);
+    case RecordKind::RadioProgram: return WriteRefusal(flash, db.radioProgs[index]);
     }
-    return false;
+    return {};
 }
 
 std::size_t RecordCount(const ChannelDatabase& db, RecordKind kind)
@@ -122,7 +124,7 @@ CliResult RunSet(const QStringList& arguments)
         {RecordKind::TvProgram, {QStringLiteral("tv"), {}, QStringLiteral("N")}, "tvProgs", "TV programs"},
         {RecordKind::RadioProgram, {QStringLiteral("radio"), {}, QStringLiteral("N")}, "radioProgs", "radio programs"},
     };
-    line.Add(out);
+    line.AddOutput(out);
     for (const RecordChoice& choice : choices)
         line.Add(choice.option);
     if (auto problem = line.Parse(arguments))
@@ -175,16 +177,16 @@ CliResult RunSet(const QStringList& arguments)
     const QString unstorable = EncodeNames(edits, NamesCharset(line.Charset(), *image.db).charset);
     if (!unstorable.isEmpty())
         return Error(line.Problem(unstorable));
-    if (!RecordSavable(image, chosen->kind, static_cast<std::size_t>(*index)))
+    if (const std::string_view why = RecordRefusal(image, chosen->kind, static_cast<std::size_t>(*index));
+        !why.empty())
         return Error(QStringLiteral("%1[%2]: %3")
                          .arg(QLatin1StringView(chosen->table), indexText,
-                              QString::fromUtf8(kBeyondFlashSizeText.data(),
-                                                static_cast<qsizetype>(kBeyondFlashSizeText.size()))));
+                              QString::fromUtf8(why.data(), static_cast<qsizetype>(why.size()))));
     if (!EditRecord(image, chosen->kind, static_cast<std::size_t>(*index), edits))
         return Error(line.Problem(QStringLiteral("%1[%2]: the record could not be written into %3")
                                       .arg(QLatin1StringView(chosen->table), indexText, imagePath)));
 
-    if (auto failed = WriteImage(outPath, image))
+    if (auto failed = WriteImage(outPath, image, line.KeepsBackup()))
         return *failed;
     return Output({});
 }

@@ -6,6 +6,7 @@
 #include "io/AtomicFile.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 #include <algorithm>
 #include <filesystem>
@@ -62,8 +63,13 @@ std::optional<CliResult> LoadImage(const QString& path, Image& image)
 
 void Reload(Image& image) { LoadDatabase(*image.flash, *image.db); }
 
-std::optional<CliResult> WriteImage(const QString& path, const Image& image)
+std::optional<CliResult> WriteImage(const QString& path, const Image& image, bool keepBackup)
 {
+    if (keepBackup && QFileInfo::exists(path)) {
+        const QString backup = path + QStringLiteral(".bak");
+        if (!QFileInfo::exists(backup) && !QFile::copy(path, backup))
+            return Error(QStringLiteral("%1: cannot keep the backup %2").arg(path, backup));
+    }
     const QString why = WriteFileAtomically(
         path, QByteArrayView(reinterpret_cast<const char*>(image.flash->bytes.data()), image.flash->flashSize));
     if (!why.isEmpty())
@@ -108,6 +114,12 @@ void CommandLine::Add(const QCommandLineOption& option)
 {
     parser_.addOption(option);
     once_.push_back(option);
+}
+
+void CommandLine::AddOutput(const QCommandLineOption& out)
+{
+    Add(out);
+    Add(backup_);
 }
 
 void CommandLine::AddRepeatable(const QCommandLineOption& option) { parser_.addOption(option); }

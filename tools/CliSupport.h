@@ -54,7 +54,10 @@ std::optional<CliResult> LoadImage(const QString& path, Image& image);
 void Reload(Image& image);
 
 // Writes the whole flash, and nothing behind it: what the box takes back.
-std::optional<CliResult> WriteImage(const QString& path, const Image& image);
+// With keepBackup, a file already at path is first kept as path + ".bak",
+// once: an existing backup is never written over, so it stays the first
+// original.
+std::optional<CliResult> WriteImage(const QString& path, const Image& image, bool keepBackup = false);
 
 // The --charset option every command takes.
 QCommandLineOption CharsetOption();
@@ -81,6 +84,9 @@ public:
 
     void Add(const QCommandLineOption& option);
     void AddRepeatable(const QCommandLineOption& option);
+    // The --out FILE option of a command that writes an image, with --backup.
+    void AddOutput(const QCommandLineOption& out);
+    bool KeepsBackup() const { return parser_.isSet(backup_); }
 
     // An error line, or nothing when the arguments parse and any --charset
     // names a charset iconv knows.
@@ -98,6 +104,7 @@ public:
 private:
     QString command_;
     QCommandLineParser parser_;
+    QCommandLineOption backup_{QStringLiteral("backup")};
     QCommandLineOption help_{{QStringLiteral("h"), QStringLiteral("help")}};
     std::vector<QCommandLineOption> once_;
     std::optional<std::string> charset_;

@@ -3,6 +3,7 @@
 #include "codepage/Utf16Text.h"
 #include "db/Arrange.h"
 #include "db/Encoders.h"
+#include "db/WriteGuard.h"
 #include "tools/CsvTables.h"
 #include "tools/FavouriteGroups.h"
 
@@ -253,9 +254,8 @@ private:
                 return AtCell(row.line, c) + QStringLiteral(": ") + why;
         }
         if (changed > 0) {
-            if (!IsSavable(*image_.flash, original))
-                return At(row.line) + QStringLiteral(": ") +
-                       QString::fromUtf8(kBeyondFlashSizeText.data(), qsizetype(kBeyondFlashSizeText.size()));
+            if (const std::string_view why = WriteRefusal(*image_.flash, original); !why.empty())
+                return At(row.line) + QStringLiteral(": ") + QString::fromUtf8(why.data(), qsizetype(why.size()));
             result_.edited.push_back(record);
             result_.valuesChanged += changed;
         }

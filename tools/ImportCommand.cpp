@@ -36,7 +36,7 @@ CliResult RunImport(const QStringList& arguments)
     const QCommandLineOption dryRun(QStringLiteral("dry-run"));
     const QCommandLineOption deleteMissing(QStringLiteral("delete-missing"));
     line.Add(csvTable);
-    line.Add(out);
+    line.AddOutput(out);
     line.Add(dryRun);
     line.Add(deleteMissing);
     if (auto problem = line.Parse(arguments))
@@ -82,7 +82,7 @@ CliResult RunImport(const QStringList& arguments)
     if (dry)
         return Output(DiffText(difference), difference.identical ? kExitSuccess : kExitFindings);
 
-    if (auto failed = WriteImage(outPath, imported))
+    if (auto failed = WriteImage(outPath, imported, line.KeepsBackup()))
         return *failed;
     const TableDifference& rows = difference.tables[static_cast<std::size_t>(BlockOf(programs))];
     return Output(QStringLiteral("import: %1 moved, %2 changed, %3 deleted\n")
