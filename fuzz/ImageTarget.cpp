@@ -27,6 +27,7 @@
 #include "db/LoadDatabase.h"
 #include "db/Queries.h"
 #include "db/RecordCodec.h"
+#include "db/WriteGuard.h"
 #include "fuzz/FuzzCheck.h"
 #include "fuzz/SparseFile.h"
 #include "tests/support/LiteralCounting.h"
@@ -483,6 +484,26 @@ std::vector<std::size_t> ProgramsToEncode(std::size_t count)
     return chosen;
 }
 
+// Whether the expected bytes, as they now stand, would be found otherwise than
+// the load found them: the guard undoes and refuses such a write.
+bool DirectoryMoved(Workspace& work)
+{
+    const WriteGuard* guard = GuardOf(work.image);
+    return guard && !(Landmarks::Of(work.expected) == guard->LoadedLandmarks());
+}
+
+// Writes `size` new bytes at `at` into the expected bytes; when the directory
+// would no longer be found as loaded, puts the old ones back and says so.
+bool ExpectWrite(Workspace& work, std::uint32_t at, std::span<const std::uint8_t> bytes)
+{
+    std::vector<std::uint8_t> old(work.expected.bytes.begin() + at, work.expected.bytes.begin() + at + bytes.size());
+    std::ranges::copy(bytes, work.expected.bytes.begin() + at);
+    if (!DirectoryMoved(work))
+        return true;
+    std::ranges::copy(old, work.expected.bytes.begin() + at);
+    return false;
+}
+
 // Every record written back unchanged: those that can be saved are written,
 // the others refused, and the image stays as the file had it, which the
 // database still decodes. The edits start from there.
@@ -493,10 +514,12 @@ void CheckUnchangedRecordsEncodeToTheSameBytes(Workspace& work)
     const ChannelDatabase& db = work.db;
 
     for (const SatRecord& sat : db.Sats())
-        KORVEX_FUZZ_CHECK(EncodeSat(image, sat) == RecordSavable(expected, sat.entryWord, kSatRecordSize),
+        KORVEX_FUZZ_CHECK(EncodeSat(image, sat) ==
+                              (RecordSavable(expected, sat.entryWord, kSatRecordSize) && IsWritable(image, sat)),
                           "a held satellite was not encoded as where it lies allows");
     for (const TpRecord& tp : db.Tps())
-        KORVEX_FUZZ_CHECK(EncodeTp(image, tp) == RecordSavable(expected, tp.entryWord, kTpRecordSize),
+        KORVEX_FUZZ_CHECK(EncodeTp(image, tp) ==
+                              (RecordSavable(expected, tp.entryWord, kTpRecordSize) && IsWritable(image, tp)),
                           "a held transponder was not encoded as where it lies allows");
     // The expected bytes do not change here, and neither does the block found
     // in them for each table (searched only for a table that holds programs).
@@ -507,7 +530,7 @@ void CheckUnchangedRecordsEncodeToTheSameBytes(Workspace& work)
         const FoundBlock block = FindBlock(expected, BlockOfTable(table));
         for (const std::size_t k : ProgramsToEncode(progs.size())) {
             const ProgRecord& prog = progs[k];
-            const bool savable = ProgramSavable(expected, prog, OwnEntry(expected, block, prog));
+            const bool savable = ProgramSavable(expected, prog, OwnEntry(expected, block, prog)) && IsWritable(image, prog);
             KORVEX_FUZZ_CHECK(EncodeProg(image, prog) == savable,
                               "a held program was not encoded as where it and its own entry lie allows");
         }
@@ -521,16 +544,6 @@ bool ReachesTheDirectoryScan(const FlashImage& image, std::uint32_t begin, std::
 {
     return Overlaps(begin, end, image.dirStart,
                     std::uint64_t{image.dirStart} + image.dirScanLength + kBlockHeaderSize);
-}
-
-// A satellite or transponder edit may write its record's bytes, when they can
-// be saved, and nothing else: the expected bytes take over what it wrote
-// there, and every other byte must be as it was.
-void CheckOnlyTheRecordChanged(Workspace& work, std::uint32_t begin, std::size_t size, bool written)
-{
-    if (written)
-        std::copy_n(work.image.bytes.begin() + begin, size, work.expected.bytes.begin() + begin);
-    CheckImageAsExpected(work, "an edit changed a byte outside its record, or one it could not save");
 }
 
 // The layout a load found, which FindBlock and the flash size read.
@@ -592,10 +605,18 @@ bool EditSatellite(Workspace& work, Randomiser& random)
     sat.satName = random.Name();
 
     const std::uint32_t at = RecordOffsetOf(sat.entryWord);
-    const bool savable = RecordSavable(work.expected, sat.entryWord, kSatRecordSize);
-    KORVEX_FUZZ_CHECK(IsSavable(work.image, sat) == savable, "IsSavable disagrees with where a satellite lies");
+    bool savable = RecordSavable(work.expected, sat.entryWord, kSatRecordSize);
+    // A read-only record (over the directory, the signature, the marker or
+    // another record) is never written.
+    KORVEX_FUZZ_CHECK(!IsSavable(work.image, sat) || savable, "a satellite beyond the flash size counts as savable");
+    savable = savable && IsSavable(work.image, sat);
+    if (savable) {
+        std::array<std::uint8_t, kSatRecordSize> record;
+        WriteSat(sat, record);
+        savable = ExpectWrite(work, at, record);
+    }
     KORVEX_FUZZ_CHECK(EncodeSat(work.image, sat) == savable, "a satellite edit was not made as where it lies allows");
-    CheckOnlyTheRecordChanged(work, at, kSatRecordSize, savable);
+    CheckImageAsExpected(work, "a satellite edit changed a byte outside its record, or one it could not save");
     if (!Reload(work))
         return false;
     if (savable && index < work.db.numSats && work.db.sats[index].entryWord == sat.entryWord) {
@@ -622,10 +643,16 @@ bool EditTransponder(Workspace& work, Randomiser& random)
     tp.symbolRate = random.U16();
 
     const std::uint32_t at = RecordOffsetOf(tp.entryWord);
-    const bool savable = RecordSavable(work.expected, tp.entryWord, kTpRecordSize);
-    KORVEX_FUZZ_CHECK(IsSavable(work.image, tp) == savable, "IsSavable disagrees with where a transponder lies");
+    bool savable = RecordSavable(work.expected, tp.entryWord, kTpRecordSize);
+    KORVEX_FUZZ_CHECK(!IsSavable(work.image, tp) || savable, "a transponder beyond the flash size counts as savable");
+    savable = savable && IsSavable(work.image, tp);
+    if (savable) {
+        std::array<std::uint8_t, kTpRecordSize> record;
+        WriteTp(tp, record);
+        savable = ExpectWrite(work, at, record);
+    }
     KORVEX_FUZZ_CHECK(EncodeTp(work.image, tp) == savable, "a transponder edit was not made as where it lies allows");
-    CheckOnlyTheRecordChanged(work, at, kTpRecordSize, savable);
+    CheckImageAsExpected(work, "a transponder edit changed a byte outside its record, or one it could not save");
     if (!Reload(work))
         return false;
     if (savable && index < work.db.numTps && work.db.tps[index].entryWord == tp.entryWord) {
@@ -656,9 +683,10 @@ ProgramEdit ExpectProgramEdit(Workspace& work, const ProgRecord& prog, std::uint
     const std::uint32_t end = at + static_cast<std::uint32_t>(kProgRecordSize);
     const BlockId blockId = BlockOfTable(prog.table);
     const std::optional<std::uint32_t> ownEntry = OwnEntry(expected, FindBlock(expected, blockId), prog);
-    const bool savable = ProgramSavable(expected, prog, ownEntry);
-    KORVEX_FUZZ_CHECK(IsSavable(work.image, prog) == savable,
-                      "IsSavable disagrees with where a program and its entry lie");
+    bool savable = ProgramSavable(expected, prog, ownEntry);
+    KORVEX_FUZZ_CHECK(!IsSavable(work.image, prog) || savable,
+                      "a program beyond the flash size, or without its entry, counts as savable");
+    savable = savable && IsSavable(work.image, prog);
     if (!savable)
         return {};
 
@@ -667,7 +695,8 @@ ProgramEdit ExpectProgramEdit(Workspace& work, const ProgRecord& prog, std::uint
     WriteProg(prog, record);
     KORVEX_FUZZ_CHECK(record[26] == expected.bytes[at + 26] && record[27] == expected.bytes[at + 27],
                       "an edit wrote program bytes 26..27");
-    std::ranges::copy(record, expected.bytes.begin() + at);
+    if (!ExpectWrite(work, at, record))
+        return {};
 
     const bool entryMayHaveMoved =
         ReachesTheDirectoryScan(expected, at, end) || Overlaps(at, end, *ownEntry, *ownEntry + kEntrySize);
@@ -675,7 +704,8 @@ ProgramEdit ExpectProgramEdit(Workspace& work, const ProgRecord& prog, std::uint
         entryMayHaveMoved ? OwnEntry(expected, FindBlock(expected, blockId), prog) : ownEntry;
     if (!flagAt || !BelowFlashSize(expected, *flagAt, kEntrySize))
         return {true, std::nullopt};
-    expected.bytes[*flagAt] = newFlag;
+    if (!ExpectWrite(work, *flagAt, std::span(&newFlag, 1)))
+        return {true, std::nullopt};
     return {true, flagAt};
 }
 
