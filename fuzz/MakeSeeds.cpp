@@ -302,17 +302,38 @@ std::vector<std::pair<std::string, Bytes>> TextSeeds()
 
 } // namespace
 
+// A sequence input: a script that takes every kind of action once, with
+// undo and redo between them, followed by the image's sparse input.
+Bytes SequenceInput(const Bytes& image)
+{
+    Bytes script;
+    for (std::uint8_t kind = 0; kind < 11; ++kind) {
+        script.push_back(kind);
+        for (std::uint8_t argument = 0; argument < 24; ++argument)
+            script.push_back(static_cast<std::uint8_t>(kind * 37 + argument * 11));
+    }
+    script.insert(script.end(), {9, 9, 10, 4, 1, 0, 3, 0, 1});
+    Bytes input(2 + script.size());
+    input[0] = static_cast<std::uint8_t>(script.size() >> 8);
+    input[1] = static_cast<std::uint8_t>(script.size());
+    std::ranges::copy(script, input.begin() + 2);
+    input.insert(input.end(), image.begin(), image.end());
+    return input;
+}
+
 int main(int argc, char** argv)
 {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: %s IMAGE-FOLDER TEXT-FOLDER\n", argv[0]);
+    if (argc != 4) {
+        std::fprintf(stderr, "usage: %s IMAGE-FOLDER TEXT-FOLDER SEQUENCE-FOLDER\n", argv[0]);
         return 2;
     }
     try {
         const fs::path images(argv[1]);
         const fs::path texts(argv[2]);
+        const fs::path sequences(argv[3]);
         fs::create_directories(images);
         fs::create_directories(texts);
+        fs::create_directories(sequences);
         const auto decoded = std::make_unique<fuzz::SparseFile>();
         for (const auto& [name, bytes] : ImageSeeds()) {
             const Bytes input = fuzz::EncodeSparseFile(bytes);
@@ -320,6 +341,7 @@ int main(int argc, char** argv)
             if (!std::ranges::equal(decoded->Bytes(), bytes))
                 throw std::runtime_error("the sparse input for " + name + " stands for another file");
             Write(images, name, input);
+            Write(sequences, name, SequenceInput(input));
         }
         // A file one byte over 1 MiB, which only a sparse input can stand for:
         // one piece of two bytes at the last offset a piece can start from.

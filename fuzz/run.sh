@@ -14,14 +14,18 @@ build=${2:-build-fuzz}
 
 cmake -S . -B "$build" -G Ninja -DCMAKE_CXX_COMPILER="${KORVEX_FUZZ_CXX:-clang++-16}" \
     -DKORVEX_FUZZ=ON -DKORVEX_BUILD_TESTS=OFF >/dev/null
-cmake --build "$build" --target korvex_fuzz_image korvex_fuzz_text
+cmake --build "$build" --target korvex_fuzz_image korvex_fuzz_text korvex_fuzz_sequence
 
 failed=0
-for target in image text; do
+for target in image text sequence; do
     case $target in
     image) max_len=1048576 ;;
     text) max_len=600 ;;
+    sequence) max_len=1048576 ;;
     esac
+    # The sequence target's image part is an image target input.
+    dict=$target
+    if [ "$target" = sequence ]; then dict=image; fi
     findings="$build/fuzz/findings/$target"
     mkdir -p "$findings"
     # New inputs go to a scratch folder: the seeds and regressions stay as they are.
@@ -32,7 +36,7 @@ for target in image text; do
     if [ -d "fuzz/regressions/$target" ]; then regressions="fuzz/regressions/$target"; fi
     # shellcheck disable=SC2086 # no regressions folder: no argument
     if "$build/fuzz/korvex_fuzz_$target" -max_total_time="$seconds" -timeout=25 -rss_limit_mb=4096 \
-        -max_len="$max_len" -dict="fuzz/$target.dict" -artifact_prefix="$findings/" \
+        -max_len="$max_len" -dict="fuzz/$dict.dict" -artifact_prefix="$findings/" \
         -print_final_stats=1 "$scratch" "$build/fuzz/seeds/$target" $regressions \
         >"$log" 2>&1; then
         echo "   no failure; $(grep -E '^stat::(number_of_executed_units|average_exec_per_sec)' "$log" | tr -s ' ' | paste -sd ' ')"
