@@ -419,9 +419,10 @@ ArrangeOutcome ChangeProgramFlags(FlashImage& image, const ChannelDatabase& db, 
     std::vector<std::uint64_t> flagBytes;
     for (const ProgramEntry& program : programs) {
         const BlockId id = BlockOf(program.table);
-        if (std::string why = guard->EntryRefusal(id, program.position); !why.empty())
-            return Refused(std::move(why));
+        // A held record's own reason first, as its editor would give it.
         if (std::string why = SelectedRecordRefusal(image, db, id, program.position); !why.empty())
+            return Refused(std::move(why));
+        if (std::string why = guard->EntryRefusal(id, program.position); !why.empty())
             return Refused(std::move(why));
         flagBytes.push_back(guard->EntryOffset(id, program.position));
     }
