@@ -20,15 +20,22 @@ std::size_t Index(BlockId id) { return static_cast<std::size_t>(id); }
 
 std::string TableName(std::size_t id) { return std::string("the ") + kTableNames[id] + " table"; }
 
+// The first occurrence of pattern at or after from: memchr skips to each
+// byte that can begin it, as the layout check does.
 std::optional<std::size_t> Find(const FlashImage& image, std::size_t from, std::span<const std::uint8_t> pattern)
 {
-    if (from > image.bytes.size())
-        return std::nullopt;
-    const auto at = std::search(image.bytes.begin() + static_cast<std::ptrdiff_t>(from), image.bytes.end(),
-                                pattern.begin(), pattern.end());
-    if (at == image.bytes.end())
-        return std::nullopt;
-    return static_cast<std::size_t>(at - image.bytes.begin());
+    const std::uint8_t* const begin = image.bytes.data();
+    const std::uint8_t* const end = begin + image.bytes.size();
+    for (const std::uint8_t* at = begin + std::min(from, image.bytes.size());
+         static_cast<std::size_t>(end - at) >= pattern.size(); ++at) {
+        at = static_cast<const std::uint8_t*>(
+            std::memchr(at, pattern[0], static_cast<std::size_t>(end - at) - pattern.size() + 1));
+        if (!at)
+            return std::nullopt;
+        if (std::memcmp(at + 1, pattern.data() + 1, pattern.size() - 1) == 0)
+            return static_cast<std::size_t>(at - begin);
+    }
+    return std::nullopt;
 }
 
 bool SameHeader(const BlockHeader& a, const BlockHeader& b)

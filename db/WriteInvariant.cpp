@@ -3,6 +3,7 @@
 #include "db/RecordCodec.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace korvex {
 namespace {
@@ -64,12 +65,17 @@ std::string InvariantBreach(FlashImage& image, std::span<const std::uint8_t> bef
             now.blocks[id].header.entryCount = landmarks.blocks[id].header.entryCount;
     if (!(now == landmarks))
         return "the layout or a block is no longer found as before";
+    // Most of the image is unchanged: whole chunks are compared first, and
+    // bytes one by one only inside a chunk that differs.
+    constexpr std::size_t kChunk = 4096;
     const std::size_t size = std::min<std::size_t>(before.size(), image.bytes.size());
-    for (std::size_t i = 0; i < size; ++i) {
-        if (image.bytes[i] == before[i])
+    for (std::size_t chunk = 0; chunk < size; chunk += kChunk) {
+        const std::size_t end = std::min(size, chunk + kChunk);
+        if (std::memcmp(image.bytes.data() + chunk, before.data() + chunk, end - chunk) == 0)
             continue;
-        if (!owns(i))
-            return "byte " + std::to_string(i) + " changed outside what the write owns";
+        for (std::size_t i = chunk; i < end; ++i)
+            if (image.bytes[i] != before[i] && !owns(i))
+                return "byte " + std::to_string(i) + " changed outside what the write owns";
     }
     return {};
 }

@@ -38,7 +38,7 @@ using korvex::fuzz::SparseFile;
 
 namespace {
 
-constexpr std::size_t kMostActions = 24;
+constexpr std::size_t kMostActions = 16;
 
 struct Workspace {
     SparseFile file;
