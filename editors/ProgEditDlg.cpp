@@ -1,6 +1,7 @@
 #include "editors/ProgEditDlg.h"
 
 #include "db/Encoders.h"
+#include "db/WriteGuard.h"
 #include "db/Queries.h"
 #include "editors/FieldConversions.h"
 #include "res/EditorTemplates.h"
@@ -55,7 +56,7 @@ const ProgRecord* ProgEditDlg::Source() const
 bool ProgEditDlg::OnInitDialog()
 {
     const ProgRecord* source = Source();
-    if (!source || !WarnUnlessSavable(IsSavable(state_.image(), *source)))
+    if (!source || !WarnUnlessWritable(WriteRefusal(state_.image(), *source)))
         return false;
     EditedProgram = *source;
     const ListState& list = state_.list();

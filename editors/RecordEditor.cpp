@@ -31,12 +31,11 @@ void RecordEditor::OnCancel()
     reject();
 }
 
-bool RecordEditor::WarnUnlessSavable(bool savable)
+bool RecordEditor::WarnUnlessWritable(std::string_view refusal)
 {
-    if (!savable)
-        ShowWarning(platform_, parentWidget(),
-                    QString::fromUtf8(kBeyondFlashSizeText.data(), static_cast<qsizetype>(kBeyondFlashSizeText.size())));
-    return savable;
+    if (!refusal.empty())
+        ShowWarning(platform_, parentWidget(), QString::fromUtf8(refusal.data(), static_cast<qsizetype>(refusal.size())));
+    return refusal.empty();
 }
 
 const NameCharset& RecordEditor::Charset() const

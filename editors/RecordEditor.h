@@ -10,6 +10,8 @@
 #include "ui/Platform.h"
 #include "ui/ProgramState.h"
 
+#include <string_view>
+
 namespace korvex {
 
 class RecordEditor : public ModalDialog {
@@ -22,10 +24,12 @@ public:
     void OnCancel();
 
 protected:
-    // Save writes only the image's flash size: a record at or beyond it would
-    // lose any change. Returns savable, after warning the user when false, so
-    // that OnInitDialog can refuse to open.
-    bool WarnUnlessSavable(bool savable);
+    // An editor opens only on a record that the image's write guard lets it
+    // write: one below the flash size (Save writes nothing beyond it) whose
+    // bytes and flag byte touch no part of the directory, the signature or
+    // another record. Returns true when writable; otherwise warns with the
+    // guard's reason, so that OnInitDialog can refuse to open.
+    bool WarnUnlessWritable(std::string_view refusal);
 
     // The image's name charset, which names are shown and stored in.
     const NameCharset& Charset() const;

@@ -1,6 +1,7 @@
 #include "editors/SatEditDlg.h"
 
 #include "db/Encoders.h"
+#include "db/WriteGuard.h"
 #include "editors/FieldConversions.h"
 #include "res/EditorTemplates.h"
 
@@ -39,7 +40,7 @@ SatRecord* SatEditDlg::Record()
 bool SatEditDlg::OnInitDialog()
 {
     const SatRecord* sat = Record();
-    if (!sat || !WarnUnlessSavable(IsSavable(state_.image(), *sat)))
+    if (!sat || !WarnUnlessWritable(WriteRefusal(state_.image(), *sat)))
         return false;
     const ListState& list = state_.list();
     Control<QLineEdit>(IDC_NUMBER)->setText(ShowNumber(list.RowMap[list.CurrentRow % kMaxListRows]));

@@ -1,6 +1,7 @@
 #include "editors/TpEditDlg.h"
 
 #include "db/Encoders.h"
+#include "db/WriteGuard.h"
 #include "db/Queries.h"
 #include "editors/FieldConversions.h"
 #include "res/EditorTemplates.h"
@@ -33,7 +34,7 @@ TpRecord* TpEditDlg::Record()
 bool TpEditDlg::OnInitDialog()
 {
     const TpRecord* tp = Record();
-    if (!tp || !WarnUnlessSavable(IsSavable(state_.image(), *tp)))
+    if (!tp || !WarnUnlessWritable(WriteRefusal(state_.image(), *tp)))
         return false;
     const std::uint16_t s = FindSatIndex(state_.image(), tp->satId);
     if (s == kNoSatIndex) {

@@ -1,5 +1,6 @@
 #include "io/AtomicFile.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 
@@ -66,6 +67,28 @@ QString WriteFileAtomically(const QString& path, QByteArrayView bytes)
         return file.errorString().isEmpty() ? QStringLiteral("the file could not be replaced")
                                             : file.errorString();
     return {};
+}
+
+QString BackupPathOf(const QString& path)
+{
+    return path + QStringLiteral(".bak");
+}
+
+QString WriteFileKeepingFirstOriginal(const QString& path, QByteArrayView bytes)
+{
+    const QString backup = BackupPathOf(path);
+    const QFileInfo existing(path);
+    bool madeBackup = false;
+    if (existing.isFile() && !QFileInfo::exists(backup)) {
+        QFile original(path);
+        if (!original.copy(backup))
+            return QStringLiteral("the backup \"%1\" could not be made: %2").arg(backup, original.errorString());
+        madeBackup = true;
+    }
+    const QString reason = WriteFileAtomically(path, bytes);
+    if (!reason.isEmpty() && madeBackup)
+        QFile::remove(backup);
+    return reason;
 }
 
 } // namespace korvex

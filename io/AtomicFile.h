@@ -12,4 +12,15 @@ namespace korvex {
 // in words a user understands.
 QString WriteFileAtomically(const QString& path, QByteArrayView bytes);
 
+// Where the first original of a file written over is kept: beside it, with
+// ".bak" added to its name.
+QString BackupPathOf(const QString& path);
+
+// As WriteFileAtomically; when a file already stands at path and has no
+// backup yet, it is first copied to BackupPathOf(path). An existing backup is
+// never written over, so that it stays the file as it was before the first
+// save over it. When the write fails, a backup made for it is removed again:
+// the old file is still there, whole.
+QString WriteFileKeepingFirstOriginal(const QString& path, QByteArrayView bytes);
+
 } // namespace korvex

@@ -384,7 +384,9 @@ void CKorvexDlg::OnFileSave()
     const std::optional<QString> path = platform_.GetSaveFileName(this, kProposedSaveName, kSaveFilter);
     if (!path)
         return;
-    const QString error = WriteFileAtomically(
+    // Saving over a file keeps that file once as NAME.bak: the first original
+    // stays within reach whatever later saves write.
+    const QString error = WriteFileKeepingFirstOriginal(
         *path, QByteArrayView(reinterpret_cast<const char*>(image.bytes.data()), image.flashSize));
     if (!error.isEmpty()) {
         ShowWarning(platform_, this,

@@ -1,9 +1,11 @@
 #include "ui/QtPlatform.h"
 
+#include "io/AtomicFile.h"
 #include "ui/KorvexVersion.h"
 
 #include <QCoreApplication>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QProcess>
@@ -55,6 +57,22 @@ std::optional<QString> QtPlatform::GetOpenFileName(QWidget* owner, const QString
     return dialog.selectedFiles().constFirst();
 }
 
+namespace {
+
+// Korvex keeps the first original of a file it saves over (see
+// WriteFileKeepingFirstOriginal); the question says so.
+QString ReplaceQuestion(const QString& path)
+{
+    const QString name = QFileInfo(path).fileName();
+    const QString backup = QFileInfo(BackupPathOf(path)).fileName();
+    const QString kept = QFileInfo::exists(BackupPathOf(path))
+                             ? QStringLiteral("The first original stays in \"%1\".").arg(backup)
+                             : QStringLiteral("The file as it is now is kept as \"%1\".").arg(backup);
+    return QStringLiteral("\"%1\" already exists. Replace it?\n%2").arg(name, kept);
+}
+
+} // namespace
+
 std::optional<QString> QtPlatform::GetSaveFileName(QWidget* owner, const QString& initialName,
                                                    const QString& filter)
 {
@@ -64,9 +82,15 @@ std::optional<QString> QtPlatform::GetSaveFileName(QWidget* owner, const QString
     dialog.setOption(QFileDialog::HideNameFilterDetails);
     dialog.setNameFilters(QtNameFilters(filter));
     dialog.selectFile(initialName);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return std::nullopt;
-    return dialog.selectedFiles().constFirst();
+    // The question about replacing a file is asked here rather than by the
+    // dialog, so that it can say what happens to the file replaced.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    while (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
+        const QString path = dialog.selectedFiles().constFirst();
+        if (!QFileInfo(path).isFile() || AskYesNo(owner, ReplaceQuestion(path), QStringLiteral("Korvex")))
+            return path;
+    }
+    return std::nullopt;
 }
 
 std::optional<int> QtPlatform::AskNumber(QWidget* owner, const QString& text, const QString& caption, int value,
