@@ -112,19 +112,29 @@ TakeInResult TakeInFile(FlashImage& image, const std::filesystem::path& path, st
     return TakeInResult::Taken;
 }
 
-std::uint32_t DetectLayout(const FlashImage& image)
+LayoutFeatures FindLayoutFeatures(const FlashImage& image)
 {
+    LayoutFeatures features;
     const auto signature = FindFrom(
         image, 0,
         std::span(reinterpret_cast<const std::uint8_t*>(kSignature.data()), kSignature.size()));
+    if (!signature)
+        return features;
+    features.signature = static_cast<std::uint32_t>(*signature);
+    if (const auto magic = FindFrom(image, *signature, kMagicBytes))
+        features.magic = static_cast<std::uint32_t>(*magic);
+    return features;
+}
+
+std::uint32_t LayoutFeatures::Kind() const
+{
     // An image whose signature starts at offset 4 is not a channel image.
-    if (!signature || *signature == 4)
-        return 0;
-    const auto magic = FindFrom(image, *signature, kMagicBytes);
-    if (!magic)
+    if (!signature || *signature == 4 || !magic)
         return 0;
     return *magic > kLayout1HighestMagic ? 2 : 1;
 }
+
+std::uint32_t DetectLayout(const FlashImage& image) { return FindLayoutFeatures(image).Kind(); }
 
 bool ApplyLayout(FlashImage& image, std::uint32_t kind)
 {

@@ -89,6 +89,17 @@ enum class TakeInResult {
 TakeInResult TakeInFile(FlashImage& image, const std::filesystem::path& path,
                         std::error_code* error = nullptr);
 
+// What decides whether an image is accepted and which layout it has: the
+// first signature, and the first block magic at or after it.
+struct LayoutFeatures {
+    std::optional<std::uint32_t> signature;
+    std::optional<std::uint32_t> magic;
+
+    // 0 when the image is refused, otherwise the layout kind 1 or 2.
+    std::uint32_t Kind() const;
+};
+LayoutFeatures FindLayoutFeatures(const FlashImage& image);
+
 // 0 when the image is refused, otherwise the layout kind 1 or 2.
 std::uint32_t DetectLayout(const FlashImage& image);
 

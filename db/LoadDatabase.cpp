@@ -184,7 +184,8 @@ bool LoadDatabase(FlashImage& image, ChannelDatabase& db)
     ClearCounts(db);
     std::ranges::fill(db.satTps, TpRecord{});
 
-    const std::uint32_t kind = DetectLayout(image);
+    const LayoutFeatures features = FindLayoutFeatures(image);
+    const std::uint32_t kind = features.Kind();
     if (kind != 0)
         image.layoutKind = kind;
     if (kind == 0 || !ApplyLayout(image, kind)) {
@@ -198,7 +199,7 @@ bool LoadDatabase(FlashImage& image, ChannelDatabase& db)
     LoadPrograms(image, db);
     ZeroBeyondCounts(db, before);
     CountRecords(db);
-    image.guard = std::make_shared<const WriteGuard>(WriteGuard::Of(image, db));
+    image.guard = std::make_shared<const WriteGuard>(WriteGuard::Of(image, db, features));
     return true;
 }
 

@@ -20,24 +20,6 @@ std::size_t Index(BlockId id) { return static_cast<std::size_t>(id); }
 
 std::string TableName(std::size_t id) { return std::string("the ") + kTableNames[id] + " table"; }
 
-// The first occurrence of pattern at or after from: memchr skips to each
-// byte that can begin it, as the layout check does.
-std::optional<std::size_t> Find(const FlashImage& image, std::size_t from, std::span<const std::uint8_t> pattern)
-{
-    const std::uint8_t* const begin = image.bytes.data();
-    const std::uint8_t* const end = begin + image.bytes.size();
-    for (const std::uint8_t* at = begin + std::min(from, image.bytes.size());
-         static_cast<std::size_t>(end - at) >= pattern.size(); ++at) {
-        at = static_cast<const std::uint8_t*>(
-            std::memchr(at, pattern[0], static_cast<std::size_t>(end - at) - pattern.size() + 1));
-        if (!at)
-            return std::nullopt;
-        if (std::memcmp(at + 1, pattern.data() + 1, pattern.size() - 1) == 0)
-            return static_cast<std::size_t>(at - begin);
-    }
-    return std::nullopt;
-}
-
 bool SameHeader(const BlockHeader& a, const BlockHeader& b)
 {
     return a.magic == b.magic && a.blockId == b.blockId && a.entryCount == b.entryCount && a.reserved == b.reserved &&
@@ -107,7 +89,7 @@ bool Landmarks::operator==(const Landmarks& other) const
     return true;
 }
 
-WriteGuard WriteGuard::Of(const FlashImage& image, const ChannelDatabase& db)
+WriteGuard WriteGuard::Of(const FlashImage& image, const ChannelDatabase& db, const LayoutFeatures& features)
 {
     WriteGuard guard;
     guard.landmarks_ = {image.layoutKind, image.flashSize, image.dirStart, image.dirScanLength, {}};
@@ -117,14 +99,11 @@ WriteGuard WriteGuard::Of(const FlashImage& image, const ChannelDatabase& db)
 
     // The signature that decided the layout, and the block magic that decided
     // which layout it is.
-    const auto signature = Find(image, 0, std::span(reinterpret_cast<const std::uint8_t*>(kSignature.data()),
-                                                    kSignature.size()));
+    if (features.signature)
+        guard.pieces_.push_back({{*features.signature, *features.signature + kSignature.size()}, Part::Signature, -1});
+    if (features.magic)
+        guard.pieces_.push_back({{*features.magic, *features.magic + 4}, Part::Directory, -1});
     static constexpr std::array<std::uint8_t, 4> kMagic{0x29, 0x30, 0xAB, 0xCD};
-    if (signature) {
-        guard.pieces_.push_back({{*signature, *signature + kSignature.size()}, Part::Signature, -1});
-        if (const auto magic = Find(image, *signature, kMagic))
-            guard.pieces_.push_back({{*magic, *magic + 4}, Part::Directory, -1});
-    }
     // In layout 2 both marker places decide where the directory is: the one
     // that holds the marker, and the first one for not holding it.
     if (image.layoutKind == 2)
@@ -132,10 +111,19 @@ WriteGuard WriteGuard::Of(const FlashImage& image, const ChannelDatabase& db)
             if (place <= std::uint64_t{image.dirStart} + kMarkerOffsetInBlock)
                 guard.pieces_.push_back({{place, place + 4}, Part::Marker, -1});
     // Every block magic the directory scan reads, headers found or not.
-    const std::uint64_t scanEnd = std::uint64_t{image.dirStart} + image.dirScanLength;
-    for (std::uint64_t at = image.dirStart; at < scanEnd && at + 4 <= kImageCapacity; at += 4)
-        if (std::memcmp(image.bytes.data() + at, kMagic.data(), 4) == 0)
+    // memchr passes over the entries and erased flash to each byte that can
+    // begin the magic; only those at a 4-byte step are compared.
+    const std::uint64_t scanEnd =
+        std::min<std::uint64_t>(std::uint64_t{image.dirStart} + image.dirScanLength, kImageCapacity - 3);
+    for (std::uint64_t at = image.dirStart; at < scanEnd;) {
+        const void* hit = std::memchr(image.bytes.data() + at, kMagic[0], scanEnd - at);
+        if (!hit)
+            break;
+        at = static_cast<std::uint64_t>(static_cast<const std::uint8_t*>(hit) - image.bytes.data());
+        if ((at - image.dirStart) % 4 == 0 && std::memcmp(image.bytes.data() + at, kMagic.data(), 4) == 0)
             guard.pieces_.push_back({{at, at + 4}, Part::Directory, -1});
+        ++at;
+    }
     for (std::size_t id = 0; id < 4; ++id) {
         const FoundBlock& block = guard.landmarks_.blocks[id];
         if (!block.Found())
@@ -151,14 +139,22 @@ WriteGuard WriteGuard::Of(const FlashImage& image, const ChannelDatabase& db)
         const std::uint64_t at = RecordOffsetOf(entryWord);
         guard.records_.push_back({at, at + size});
     };
+    guard.records_.reserve(std::size_t{db.numSats} + db.numTps + db.numProgs);
+    // Records usually lie in the order satellites, transponders, radio and TV
+    // programs, each table in entry order: then they are sorted already.
     for (const SatRecord& sat : db.Sats())
         add(sat.entryWord, kSatRecordSize);
     for (const TpRecord& tp : db.Tps())
         add(tp.entryWord, kTpRecordSize);
-    for (const ProgRecord& prog : db.AllProgs())
+    for (const ProgRecord& prog : db.RadioProgs())
         add(prog.entryWord, kProgRecordSize);
-    std::sort(guard.records_.begin(), guard.records_.end(),
-              [](const ByteSpan& a, const ByteSpan& b) { return a.begin != b.begin ? a.begin < b.begin : a.end < b.end; });
+    for (const ProgRecord& prog : db.TvProgs())
+        add(prog.entryWord, kProgRecordSize);
+    const auto byPlace = [](const ByteSpan& a, const ByteSpan& b) {
+        return a.begin != b.begin ? a.begin < b.begin : a.end < b.end;
+    };
+    if (!std::is_sorted(guard.records_.begin(), guard.records_.end(), byPlace))
+        std::sort(guard.records_.begin(), guard.records_.end(), byPlace);
     guard.records_.erase(std::unique(guard.records_.begin(), guard.records_.end()), guard.records_.end());
     guard.recordEndsSoFar_.reserve(guard.records_.size());
     std::uint64_t furthest = 0;

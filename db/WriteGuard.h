@@ -79,8 +79,9 @@ class WriteGuard {
 public:
     enum class Part : std::uint8_t { Signature, Directory, Marker };
 
-    // Computed from an image that has just loaded into db.
-    static WriteGuard Of(const FlashImage& image, const ChannelDatabase& db);
+    // Computed from an image that has just loaded into db, with the layout
+    // features that load found.
+    static WriteGuard Of(const FlashImage& image, const ChannelDatabase& db, const LayoutFeatures& features);
 
     const Landmarks& LoadedLandmarks() const { return landmarks_; }
 
