@@ -304,8 +304,14 @@ ArrangeReport ListArranger::ChangeFlags(std::span<const int> rows, FlagChange ch
     if (programs.empty())
         return {false, QStringLiteral("No program is selected.")};
     const ArrangeOutcome outcome = ChangeProgramFlags(state_.image(), state_.database(), programs, change);
-    if (!outcome.done)
-        return {false, QStringLiteral("Not changed: %1.").arg(FromStd(outcome.refusal))};
+    if (!outcome.done) {
+        // The guard's reasons are whole sentences; the arranging code's own
+        // are not.
+        QString reason = FromStd(outcome.refusal);
+        if (!reason.endsWith(QLatin1Char('.')))
+            reason += QLatin1Char('.');
+        return {false, QStringLiteral("Not changed: %1").arg(reason)};
+    }
     return {true, what.arg(Plural(programs.size(), "program", "programs"))};
 }
 
