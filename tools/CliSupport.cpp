@@ -6,7 +6,6 @@
 #include "io/AtomicFile.h"
 
 #include <QFile>
-#include <QFileInfo>
 
 #include <algorithm>
 #include <filesystem>
@@ -65,13 +64,8 @@ void Reload(Image& image) { LoadDatabase(*image.flash, *image.db); }
 
 std::optional<CliResult> WriteImage(const QString& path, const Image& image, bool keepBackup)
 {
-    if (keepBackup && QFileInfo::exists(path)) {
-        const QString backup = path + QStringLiteral(".bak");
-        if (!QFileInfo::exists(backup) && !QFile::copy(path, backup))
-            return Error(QStringLiteral("%1: cannot keep the backup %2").arg(path, backup));
-    }
-    const QString why = WriteFileAtomically(
-        path, QByteArrayView(reinterpret_cast<const char*>(image.flash->bytes.data()), image.flash->flashSize));
+    const QByteArrayView bytes(reinterpret_cast<const char*>(image.flash->bytes.data()), image.flash->flashSize);
+    const QString why = keepBackup ? WriteFileKeepingFirstOriginal(path, bytes) : WriteFileAtomically(path, bytes);
     if (!why.isEmpty())
         return Error(QStringLiteral("%1: cannot write the file: %2").arg(path, why));
     return std::nullopt;
