@@ -7,7 +7,7 @@
 #include "bench/TempImageFile.h"
 #include "tests/ui/FakePlatform.h"
 #include "ui/CKorvexDlg.h"
-#include "ui/ProgramState.h"
+#include "app/ProgramState.h"
 
 #include <QObject>
 

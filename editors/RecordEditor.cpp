@@ -2,7 +2,7 @@
 
 #include "db/Encoders.h"
 #include "editors/FieldConversions.h"
-#include "ui/Messages.h"
+#include "app/Messages.h"
 
 #include <QLineEdit>
 

@@ -6,9 +6,9 @@
 // the close box leave without storing anything.
 
 #include "res/DialogTemplate.h"
-#include "ui/ModalDialog.h"
-#include "ui/Platform.h"
-#include "ui/ProgramState.h"
+#include "app/ModalDialog.h"
+#include "app/Platform.h"
+#include "app/ProgramState.h"
 
 #include <string_view>
 

@@ -5,7 +5,7 @@
 #include "db/Queries.h"
 #include "editors/FieldConversions.h"
 #include "res/EditorTemplates.h"
-#include "ui/Messages.h"
+#include "app/Messages.h"
 
 #include <QComboBox>
 #include <QLineEdit>

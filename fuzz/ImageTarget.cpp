@@ -32,7 +32,7 @@
 #include "fuzz/SparseFile.h"
 #include "tests/support/LiteralCounting.h"
 #include "ui/ChannelListModel.h"
-#include "ui/ListState.h"
+#include "app/ListState.h"
 
 #include <algorithm>
 #include <bitset>

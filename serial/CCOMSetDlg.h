@@ -5,8 +5,8 @@
 // not. The main window holds one, never shows it, and sets its port to 1.
 
 #include "serial/cnComm.h"
-#include "ui/ModalDialog.h"
-#include "ui/Platform.h"
+#include "app/ModalDialog.h"
+#include "app/Platform.h"
 
 #include <cstdint>
 

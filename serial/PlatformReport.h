@@ -4,7 +4,7 @@
 // and shown there through the platform seam, as a box without owner window.
 
 #include "serial/cnComm.h"
-#include "ui/Platform.h"
+#include "app/Platform.h"
 
 class QObject;
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/ModalDialog.h"
+#include "app/ModalDialog.h"
 
 namespace korvex {
 

@@ -2,8 +2,8 @@
 // The application object: owns the one image, the one database and the list
 // state for the whole run, and runs the main dialog.
 
-#include "ui/Platform.h"
-#include "ui/ProgramState.h"
+#include "app/Platform.h"
+#include "app/ProgramState.h"
 
 #include <QApplication>
 #include <QString>

@@ -9,7 +9,7 @@
 #include "ui/EditActions.h"
 #include "ui/FileDrop.h"
 #include "ui/ListFilter.h"
-#include "ui/Messages.h"
+#include "app/Messages.h"
 #include "ui/NamesMenu.h"
 #include "ui/VersionText.h"
 #include "ui/WindowKeys.h"

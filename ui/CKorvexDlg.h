@@ -8,9 +8,9 @@
 #include "serial/CCOMSetDlg.h"
 #include "ui/ChannelListModel.h"
 #include "ui/ListArranger.h"
-#include "ui/ModalDialog.h"
-#include "ui/Platform.h"
-#include "ui/ProgramState.h"
+#include "app/ModalDialog.h"
+#include "app/Platform.h"
+#include "app/ProgramState.h"
 
 #include <QIcon>
 #include <QModelIndex>

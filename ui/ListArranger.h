@@ -5,7 +5,7 @@
 // and shows the image again afterwards.
 
 #include "db/Arrange.h"
-#include "ui/ProgramState.h"
+#include "app/ProgramState.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/Platform.h"
+#include "app/Platform.h"
 
 #include <QString>
 

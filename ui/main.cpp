@@ -1,6 +1,6 @@
 #include "ui/CKorvexApp.h"
 #include "ui/CommandLine.h"
-#include "ui/QtPlatform.h"
+#include "app/QtPlatform.h"
 #include "ui/VersionText.h"
 
 #include <cstdio>

@@ -3,7 +3,7 @@
 // and every started program is recorded, and the version block is whatever
 // the test sets.
 
-#include "ui/Platform.h"
+#include "app/Platform.h"
 
 #include <QString>
 #include <QStringList>

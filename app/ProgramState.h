@@ -6,7 +6,7 @@
 #include "db/ChannelDatabase.h"
 #include "db/FlashImage.h"
 #include "db/ImageHistory.h"
-#include "ui/ListState.h"
+#include "app/ListState.h"
 
 #include <memory>
 

@@ -1,7 +1,7 @@
-#include "ui/QtPlatform.h"
+#include "app/QtPlatform.h"
 
 #include "io/AtomicFile.h"
-#include "ui/KorvexVersion.h"
+#include "app/KorvexVersion.h"
 
 #include <QCoreApplication>
 #include <QFileDialog>

@@ -2,7 +2,7 @@
 // The two kinds of message the user is shown: warnings, captioned "Waring"
 // with the warning icon, and the information box of a successful save.
 
-#include "ui/Platform.h"
+#include "app/Platform.h"
 
 namespace korvex {
 

@@ -1,0 +1,36 @@
+#!/bin/sh
+# Fails when a folder of the program includes a header from a folder it may
+# not depend on. Dependencies point one way:
+#   ui -> editors, serial -> app -> db, codepage, io, res;  tools -> db, codepage, io;
+# db, codepage, io and res stand on nothing of the project but themselves.
+# Usage: check-includes.sh SOURCE_DIR
+set -eu
+cd "$1"
+
+# folder: the project folders its files may include from (besides its own)
+rules="db:
+codepage:
+io:
+res:
+app:db codepage io res
+editors:app db codepage io res
+serial:app db codepage io res
+tools:db codepage io
+ui:editors serial app db codepage io res"
+
+status=0
+echo "$rules" | while IFS=: read -r folder allowed; do
+    for header in $(grep -rhoE '^[[:space:]]*#[[:space:]]*include[[:space:]]+"[A-Za-z0-9_]+/' "$folder" \
+        --include='*.h' --include='*.cpp' --include='*.in' | sed -E 's/.*"//; s#/$##' | sort -u); do
+        case " $folder $allowed " in
+        *" $header "*) ;;
+        *)
+            grep -rnE "^[[:space:]]*#[[:space:]]*include[[:space:]]+\"$header/" "$folder" \
+                --include='*.h' --include='*.cpp' --include='*.in' | sed "s#^#$folder may not include $header/: #" >&2
+            exit 1
+            ;;
+        esac
+    done
+done || status=1
+[ "$status" -eq 0 ] && echo "every include points down the layers"
+exit "$status"
