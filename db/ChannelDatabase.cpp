@@ -19,4 +19,16 @@ void StoreNameBytes(NameBytes& field, std::string_view encoded)
         field[length] = 0;
 }
 
+std::string FavouriteText(std::uint8_t favBits)
+{
+    std::string text;
+    for (std::size_t group = 0; group < kFavouriteGroupNames.size(); ++group) {
+        if (InFavouriteGroup(favBits, group)) {
+            text += kFavouriteGroupNames[group];
+            text += '/';
+        }
+    }
+    return text;
+}
+
 } // namespace korvex

@@ -12,6 +12,7 @@
 #include <array>
 #include <cstdint>
 #include <span>
+#include <string>
 #include <string_view>
 
 namespace korvex {
@@ -169,6 +170,10 @@ constexpr bool InFavouriteGroup(std::uint8_t favBits, std::size_t group)
 {
     return (favBits & FavouriteGroupBit(group)) == 0;
 }
+
+// Each group a program is in, followed by "/": "Movies/News/". The channel
+// list and korvex-cli's dumps both write a program's groups so.
+std::string FavouriteText(std::uint8_t favBits);
 
 // The name of a coded value, or an empty view when the table has none for it.
 constexpr std::string_view CodedValueName(std::span<const std::string_view> table, unsigned value)

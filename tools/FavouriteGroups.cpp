@@ -22,14 +22,7 @@ std::optional<std::size_t> FavouriteGroupNamed(QStringView name)
 
 QString FavouriteText(std::uint8_t favBits)
 {
-    QString text;
-    for (std::size_t group = 0; group < kFavouriteGroupNames.size(); ++group) {
-        if (!InFavouriteGroup(favBits, group))
-            continue;
-        const std::string_view name = kFavouriteGroupNames[group];
-        text += QLatin1StringView(name.data(), static_cast<qsizetype>(name.size())) + QLatin1Char('/');
-    }
-    return text;
+    return QString::fromLatin1(korvex::FavouriteText(favBits));
 }
 
 std::optional<std::uint8_t> FavouriteBitsOf(QStringView text, QString* unknown)

@@ -19,7 +19,7 @@ inline constexpr std::uint8_t kNoGroupBits = 0x7E;
 // "News", "Sport" (also "Sports", as the program editor labels it) or "Adult".
 std::optional<std::size_t> FavouriteGroupNamed(QStringView name);
 
-// Each group the program is in, followed by "/": "Movies/News/".
+// korvex::FavouriteText as a QString: "Movies/News/".
 QString FavouriteText(std::uint8_t favBits);
 
 // favBits from a list of groups as FavouriteText writes it; the trailing "/"

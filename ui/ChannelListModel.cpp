@@ -77,7 +77,7 @@ QString ProgramCell(const ProgRecord& prog, int number, int column, const NameCh
     case 6: return QString::number(prog.scramble);
     case 7: return QString::number(prog.track);
     case 8: return QString::number((prog.unlocked & 1) == 0 ? 1 : 0);
-    case 9: return FavouriteText(prog.favBits);
+    case 9: return QString::fromLatin1(FavouriteText(prog.favBits));
     default: return {};
     }
 }
@@ -87,16 +87,6 @@ QString ProgramCell(const ProgRecord& prog, int number, int column, const NameCh
 std::span<const ListColumn> SatelliteColumns() { return kSatelliteColumns; }
 std::span<const ListColumn> TransponderColumns() { return kTransponderColumns; }
 std::span<const ListColumn> ProgramColumns() { return kProgramColumns; }
-
-QString FavouriteText(std::uint8_t favBits)
-{
-    QString text;
-    for (std::size_t group = 0; group < kFavouriteGroupNames.size(); ++group) {
-        if (InFavouriteGroup(favBits, group))
-            text += Latin(kFavouriteGroupNames[group]) + QLatin1Char('/');
-    }
-    return text;
-}
 
 QString NameText(const NameBytes& name, const NameCharset& charset)
 {

@@ -27,9 +27,6 @@ std::span<const ListColumn> SatelliteColumns();
 std::span<const ListColumn> TransponderColumns();
 std::span<const ListColumn> ProgramColumns();
 
-// The favourite groups a program is in, each name followed by "/".
-QString FavouriteText(std::uint8_t favBits);
-
 // A record name as shown: its bytes up to the first zero, decoded from the
 // image's name charset.
 QString NameText(const NameBytes& name, const NameCharset& charset);
