@@ -49,7 +49,6 @@ namespace {
 const QString kOpenFilter = QStringLiteral("bin file (*.bin)|*.bin;*.s|All file (*.*)|*.*||");
 const QString kSaveFilter = QStringLiteral("Bin文件(*.bin)|*.bin|所有文件(*.*)|*.*||");
 const QString kProposedSaveName = QStringLiteral("KV2930_FlashMapNew.bin");
-const QString kBinFileNotRight = QStringLiteral("The bin file is not right!");
 
 } // namespace
 
@@ -61,7 +60,8 @@ CKorvexDlg::CKorvexDlg(ProgramState& state, Platform& platform)
       progEditDlg(state, platform, this),
       state_(state),
       platform_(platform),
-      arranger_(state)
+      arranger_(state),
+      document_(state)
 {
     // A window with caption, system menu, minimise and maximise boxes, as
     // large as the user wants it and never smaller than its template.
@@ -263,7 +263,7 @@ void CKorvexDlg::reject()
 
 bool CKorvexDlg::HasUnsavedEdits() const
 {
-    return state_.image().fileOpened != 0 && state_.history().Unsaved(state_.image());
+    return document_.HasUnsavedEdits();
 }
 
 bool CKorvexDlg::MayDiscardEdits()
@@ -344,27 +344,10 @@ void CKorvexDlg::OnFilesDropped(const QStringList& paths)
 
 bool CKorvexDlg::OpenImageFile(const QString& path)
 {
-    FlashImage& incoming = state_.incomingImage();
-    std::error_code why;
-    switch (TakeInFile(incoming, std::filesystem::path(QFile::encodeName(path).toStdString()), &why)) {
-    case TakeInResult::TooLarge:
-        ShowWarning(platform_, this, kBinFileNotRight);
-        return false;
-    case TakeInResult::CannotRead:
-        ShowWarning(platform_, this,
-                    QStringLiteral("Can't open \"%1\": %2").arg(QDir::toNativeSeparators(path),
-                                                               QString::fromStdString(why.message())));
-        return false;
-    case TakeInResult::Taken:
-        break;
-    }
-    if (!LoadDatabase(incoming, state_.incomingDatabase())) {
-        ShowWarning(platform_, this, kBinFileNotRight);
+    if (const QString refusal = document_.Open(path); !refusal.isEmpty()) {
+        ShowWarning(platform_, this, refusal);
         return false;
     }
-    state_.AdoptIncoming();
-    state_.history().Reset(state_.image());
-    imageLoaded_ = true;
     statusLine->clear();
     state_.nameCharset() = DefaultNameCharset(RecordNames(state_.database()), LocaleCharset());
     ApplyNameCharset();
@@ -376,24 +359,17 @@ bool CKorvexDlg::OpenImageFile(const QString& path)
 
 void CKorvexDlg::OnFileSave()
 {
-    const FlashImage& image = state_.image();
-    if (image.fileOpened == 0 || !imageLoaded_) {
+    if (!document_.IsLoaded()) {
         ShowWarning(platform_, this, QStringLiteral("Please open file first!"));
         return;
     }
     const std::optional<QString> path = platform_.GetSaveFileName(this, kProposedSaveName, kSaveFilter);
     if (!path)
         return;
-    // Saving over a file keeps that file once as NAME.bak: the first original
-    // stays within reach whatever later saves write.
-    const QString error = WriteFileKeepingFirstOriginal(
-        *path, QByteArrayView(reinterpret_cast<const char*>(image.bytes.data()), image.flashSize));
-    if (!error.isEmpty()) {
-        ShowWarning(platform_, this,
-                    QStringLiteral("Can't save \"%1\": %2").arg(QDir::toNativeSeparators(*path), error));
+    if (const QString error = document_.Save(*path); !error.isEmpty()) {
+        ShowWarning(platform_, this, error);
         return;
     }
-    state_.history().MarkSaved(image);
     ShowInformation(platform_, this, QStringLiteral("Save Success!"), QStringLiteral("save"));
 }
 
@@ -599,7 +575,7 @@ void CKorvexDlg::EditRow(const QModelIndex& shown)
     list.RecordEdited = 0;
     const int row = listFilter_->mapToSource(shown).row();
     list.CurrentRow = static_cast<std::uint16_t>(row);
-    state_.history().Begin(state_.image());
+    document_.Begin();
 
     switch (list.ListType) {
     case kListSatellites:
@@ -619,13 +595,12 @@ void CKorvexDlg::EditRow(const QModelIndex& shown)
 
     if (list.RecordEdited != 0) {
         list.RecordEdited = 0;
-        state_.history().Commit(state_.image(), "Edit");
+        document_.Commit("Edit");
         statusLine->clear();
         UpdateEditActions();
-        if (!LoadDatabase(state_.image(), state_.database())) {
+        if (!document_.Reload()) {
             // An edit broke the image's own checks: show nothing that could
             // be edited against the now empty database.
-            imageLoaded_ = false;
             ClearView();
             ShowWarning(platform_, this, kBinFileNotRight);
             return;
@@ -856,7 +831,7 @@ void CKorvexDlg::UpdateEditActions()
     a.redo->setText(history.CanRedo() ? QStringLiteral("Redo ") + QString::fromStdString(history.RedoLabel())
                                       : QStringLiteral("Redo"));
 
-    const bool loaded = imageLoaded_ && state_.image().fileOpened != 0;
+    const bool loaded = document_.IsLoaded();
     const bool selected = channelList->selectionModel() && channelList->selectionModel()->hasSelection();
     const QString noImage = loaded ? QString() : QStringLiteral("Open an image first.");
     const QString noSelection = selected ? QString() : QStringLiteral("Select rows first.");
@@ -886,20 +861,18 @@ void CKorvexDlg::UpdateEditActions()
 
 void CKorvexDlg::RunImageAction(const QString& label, const std::function<ArrangeReport()>& action)
 {
-    if (!imageLoaded_ || state_.image().fileOpened == 0)
+    if (!document_.IsLoaded())
         return;
-    ImageHistory& history = state_.history();
-    history.Begin(state_.image());
+    document_.Begin();
     const ArrangeReport report = action();
     if (!report.changed) {
         // Whatever a refused action may have written is put back.
-        history.Revert(state_.image());
-        LoadDatabase(state_.image(), state_.database());
+        document_.Revert();
         statusLine->setText(report.status);
         UpdateEditActions();
         return;
     }
-    history.Commit(state_.image(), label.toStdString());
+    document_.Commit(label.toStdString());
     ShowImageAgain();
     statusLine->setText(report.status);
 }
@@ -917,14 +890,12 @@ void CKorvexDlg::ShowImageAgain()
     const std::uint64_t satOffset = selectedSat < db.numSats ? RecordOffsetOf(db.sats[selectedSat].entryWord) : kNoRecord;
     const std::uint64_t tpOffset = selectedTp < db.numTps ? RecordOffsetOf(db.tps[selectedTp].entryWord) : kNoRecord;
 
-    if (!LoadDatabase(state_.image(), state_.database())) {
-        imageLoaded_ = false;
+    if (!document_.Reload()) {
         ClearView();
         UpdateEditActions();
         ShowWarning(platform_, this, kBinFileNotRight);
         return;
     }
-    imageLoaded_ = true;
     // The tree holds the satellites and transponders: when their entries are
     // those it was built from, its structure is the same, and relabelling it
     // gives what a rebuild would, at a fraction of the cost; when their

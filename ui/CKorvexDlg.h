@@ -9,6 +9,7 @@
 #include "ui/ChannelListModel.h"
 #include "ui/ListArranger.h"
 #include "app/ModalDialog.h"
+#include "app/OpenImage.h"
 #include "app/Platform.h"
 #include "app/ProgramState.h"
 
@@ -206,9 +207,8 @@ private:
     TreeSource treeSource_;
     QMenuBar* menuBar_ = nullptr;
     NamesMenu* namesMenu_ = nullptr;
-    // True while the buffer holds an image that LoadDatabase accepted; Save
-    // refuses to write anything else.
-    bool imageLoaded_ = false;
+    // The open image: open, reload, the history bracket, unsaved, save.
+    OpenImage document_;
 };
 
 } // namespace korvex
