@@ -8,6 +8,7 @@
 #include "ui/CAboutDlg.h"
 #include "ui/EditActions.h"
 #include "ui/FileDrop.h"
+#include "ui/ListFills.h"
 #include "ui/ListFilter.h"
 #include "app/Messages.h"
 #include "ui/NamesMenu.h"
@@ -616,41 +617,10 @@ void CKorvexDlg::EditRow(const QModelIndex& shown)
     }
 }
 
-bool CKorvexDlg::PassesTabFilter(const ProgRecord& prog) const
-{
-    return state_.list().radioMode == 0 ? prog.videoPid != 0 : prog.videoPid == 0;
-}
-
 void CKorvexDlg::FillList(std::uint32_t listType)
 {
-    ListState& list = state_.list();
-    std::ranges::fill(state_.database().satTps, TpRecord{});
-    list.RowMap.fill(0);
-    list.RowTable.fill(ProgTable::Tv);
-    list.ListType = listType;
-
-    QString warning;
     listModel_->BeginFill();
-    switch (listType) {
-    case kListSatellites:
-        listModel_->SetColumns(SatelliteColumns());
-        FillSatellites(warning);
-        break;
-    case kListSatTransponders:
-        listModel_->SetColumns(TransponderColumns());
-        FillSatTransponders();
-        break;
-    case kListAllPrograms:
-        listModel_->SetColumns(ProgramColumns());
-        FillAllPrograms();
-        break;
-    case kListTpPrograms:
-        listModel_->SetColumns(ProgramColumns());
-        FillTpPrograms();
-        break;
-    default:  // the columns of the previous layout stay, with no rows
-        break;
-    }
+    const QString warning = ListFills(state_, *listModel_).Fill(listType, selectedSat, selectedTp);
     listModel_->EndFill();
     const std::span<const ListColumn> columns = listModel_->Columns();
     for (std::size_t c = 0; c < columns.size(); ++c)
@@ -658,89 +628,6 @@ void CKorvexDlg::FillList(std::uint32_t listType)
     UpdateEditActions();
     if (!warning.isEmpty())
         ShowWarning(platform_, this, warning);
-}
-
-void CKorvexDlg::FillSatellites(QString& warning)
-{
-    const ChannelDatabase& db = state_.database();
-    ListState& list = state_.list();
-    // A coded LNB value without a name stops the list at that satellite. The
-    // row still opens its own satellite, so the user can repair it.
-    constexpr int kCellsBeforeLnbType = 3;
-    constexpr int kCellsBeforeLnbPower = 4;
-    for (std::uint16_t i = 0; i < db.numSats; ++i) {
-        const SatRecord& sat = db.sats[i];
-        list.RowMap[i] = i;
-        if (CodedValueName(kLnbTypeNames, sat.lnbType).empty()) {
-            listModel_->AppendSatellite(sat, i, kCellsBeforeLnbType);
-            warning = QStringLiteral("LNB Type is error!");
-            return;
-        }
-        if (CodedValueName(kLnbPowerNames, sat.lnbPower).empty()) {
-            listModel_->AppendSatellite(sat, i, kCellsBeforeLnbPower);
-            warning = QStringLiteral("LNB Power is error!");
-            return;
-        }
-        listModel_->AppendSatellite(sat, i, static_cast<int>(SatelliteColumns().size()));
-    }
-}
-
-void CKorvexDlg::FillSatTransponders()
-{
-    ChannelDatabase& db = state_.database();
-    ListState& list = state_.list();
-    if (selectedSat >= kMaxSats)
-        return;
-    const std::size_t count = CollectSatTps(db, db.satTps, db.sats[selectedSat].satId);
-    for (std::size_t i = 0; i < count; ++i) {
-        listModel_->AppendTransponder(db.satTps[i]);
-        list.RowMap[i] = static_cast<std::uint16_t>(i);
-    }
-}
-
-void CKorvexDlg::FillAllPrograms()
-{
-    const ChannelDatabase& db = state_.database();
-    ListState& list = state_.list();
-    std::size_t row = 0;
-    for (std::uint16_t k = 0; k < db.numProgs && row < kMaxListRows; ++k) {
-        const ProgRecord& prog = db.allProgs[k];
-        if (!PassesTabFilter(prog))
-            continue;
-        listModel_->AppendProgram(prog);
-        // allProgs holds the TV table, then the radio table.
-        if (k < db.numTv) {
-            list.RowMap[row] = k;
-            list.RowTable[row] = ProgTable::Tv;
-        } else {
-            list.RowMap[row] = static_cast<std::uint16_t>(k - db.numTv);
-            list.RowTable[row] = ProgTable::Radio;
-        }
-        ++row;
-    }
-}
-
-void CKorvexDlg::FillTpPrograms()
-{
-    const ChannelDatabase& db = state_.database();
-    ListState& list = state_.list();
-    if (selectedTp >= kMaxTps)
-        return;
-    std::array<ProgRecord, kTpProgBufferSize> collected;
-    const std::size_t count = CollectTpProgs(db, collected, db.tps[selectedTp].tpId);
-    const bool radio = list.radioMode != 0;
-    const std::span<ProgRecord> view = radio ? std::span<ProgRecord>(list.tpRadioProgs)
-                                             : std::span<ProgRecord>(list.tpTvProgs);
-    std::size_t row = 0;
-    for (std::size_t i = 0; i < count && row < view.size(); ++i) {
-        if (!PassesTabFilter(collected[i]))
-            continue;
-        view[row] = collected[i];
-        listModel_->AppendProgram(view[row]);
-        list.RowMap[row] = static_cast<std::uint16_t>(row);
-        list.RowTable[row] = radio ? ProgTable::Radio : ProgTable::Tv;
-        ++row;
-    }
 }
 
 // --- Arranging, undo and find -------------------------------------------

@@ -157,10 +157,6 @@ private:
     void ConnectControls();
     // Moves the four counter strings to their fields, or back.
     void ExchangeCounterTexts(bool toControls);
-    void FillSatellites(QString& warning);
-    void FillSatTransponders();
-    void FillAllPrograms();
-    void FillTpPrograms();
     void ClearView();
     // Gives every tree node the label of the record it stands for as the
     // database now holds it; the tree keeps its items, expansion and selection.
@@ -196,7 +192,6 @@ private:
     // The list and the menu follow state_.nameCharset(); the tree's labels
     // are made anew by whoever calls it.
     void ApplyNameCharset();
-    bool PassesTabFilter(const ProgRecord& prog) const;
 
     ProgramState& state_;
     Platform& platform_;

@@ -1,0 +1,128 @@
+#include "ui/ChannelTree.h"
+
+#include "ui/ChannelListModel.h"
+
+#include <QSignalBlocker>
+#include <QTreeWidget>
+
+#include <algorithm>
+
+namespace korvex {
+
+ChannelTree::Source ChannelTree::SourceNow() const
+{
+    const ChannelDatabase& db = state_.database();
+    return {{db.Sats().begin(), db.Sats().end()}, {db.Tps().begin(), db.Tps().end()}};
+}
+
+bool ChannelTree::Source::SameEntries(const Source& other) const
+{
+    const auto sameEntry = [](const auto& a, const auto& b) { return a.entryWord == b.entryWord; };
+    return std::ranges::equal(sats, other.sats, sameEntry) && std::ranges::equal(tps, other.tps, sameEntry);
+}
+
+void ChannelTree::Build()
+{
+    const ChannelDatabase& db = state_.database();
+    source_ = SourceNow();
+    const QSignalBlocker quiet(widget_);
+    widget_->clear();
+    treeNodes.fill(TreeNode{});
+
+    auto* allPrograms = new QTreeWidgetItem(widget_, {QStringLiteral("AllPrograms")});
+    treeNodes[0] = {allPrograms, kTreeAllPrograms, 0, 0};
+    auto* satelliteRoot = new QTreeWidgetItem(widget_, {QString::asprintf("Satellite(%d)", db.numSats)});
+    treeNodes[1] = {satelliteRoot, kTreeSatelliteRoot, 0, 0};
+
+    std::size_t n = 2;
+    for (std::uint16_t s = 0; s < db.numSats && n < kMaxTreeNodes; ++s) {
+        const SatRecord& sat = db.sats[s];
+        auto* satItem = new QTreeWidgetItem(satelliteRoot, {SatelliteLabel(s)});
+        treeNodes[n++] = {satItem, kTreeSatellite, s, 0};
+        // Each transponder node remembers the transponder's own index in tps,
+        // so it selects that transponder however the table is ordered.
+        std::size_t k = 0;
+        for (std::uint16_t t = 0; t < db.numTps && k < kMaxTreeTpsPerSat && n < kMaxTreeNodes; ++t) {
+            if (db.tps[t].satId != sat.satId)
+                continue;
+            auto* tpItem = new QTreeWidgetItem(satItem, {TransponderLabel(k, t)});
+            treeNodes[n++] = {tpItem, kTreeTransponder, 0, t};
+            ++k;
+        }
+    }
+    numTreeNodes = static_cast<std::uint16_t>(n);
+}
+
+QString ChannelTree::SatelliteLabel(std::uint16_t s) const
+{
+    const SatRecord& sat = state_.database().sats[s];
+    return QString::asprintf("%3d_", s) + NameText(sat.satName, state_.nameCharset().charset) +
+           QString::asprintf("(%d)", sat.tpCount);
+}
+
+QString ChannelTree::TransponderLabel(std::size_t k, std::uint16_t t) const
+{
+    return QString::asprintf("%3d_%5d", static_cast<int>(k), static_cast<int>(state_.database().tps[t].frequency));
+}
+
+void ChannelTree::RefreshLabels()
+{
+    source_ = SourceNow();
+    std::size_t k = 0;
+    for (std::size_t i = 0; i < numTreeNodes; ++i) {
+        const TreeNode& node = treeNodes[i];
+        switch (node.kind) {
+        case kTreeSatelliteRoot:
+            node.item->setText(0, QString::asprintf("Satellite(%d)", state_.database().numSats));
+            break;
+        case kTreeSatellite:
+            node.item->setText(0, SatelliteLabel(node.satIndex));
+            k = 0;
+            break;
+        case kTreeTransponder:
+            node.item->setText(0, TransponderLabel(k++, node.tpIndex));
+            break;
+        default:
+            break;
+        }
+    }
+}
+
+void ChannelTree::ShowAgain(std::uint32_t listType, std::uint16_t selectedSat, std::uint16_t selectedTp)
+{
+    // When the satellites' and transponders' entries are those the tree was
+    // built from, its structure is the same, and relabelling it gives what a
+    // rebuild would, at a fraction of the cost; when their records are the
+    // same too (a program was moved, say), so are its labels.
+    const Source now = SourceNow();
+    if (numTreeNodes > 0 && now == source_)
+        return;
+    if (numTreeNodes > 0 && now.SameEntries(source_)) {
+        RefreshLabels();
+        return;
+    }
+    Build();
+    const QSignalBlocker quiet(widget_);
+    for (std::size_t i = 0; i < numTreeNodes; ++i) {
+        const TreeNode& node = treeNodes[i];
+        const bool current =
+            (listType == kListAllPrograms && node.kind == kTreeAllPrograms) ||
+            (listType == kListSatellites && node.kind == kTreeSatelliteRoot) ||
+            (listType == kListSatTransponders && node.kind == kTreeSatellite && node.satIndex == selectedSat) ||
+            (listType == kListTpPrograms && node.kind == kTreeTransponder && node.tpIndex == selectedTp);
+        if (current) {
+            widget_->setCurrentItem(node.item);
+            break;
+        }
+    }
+}
+
+const TreeNode* ChannelTree::NodeOf(const QTreeWidgetItem* item) const
+{
+    for (std::size_t i = 0; i < numTreeNodes; ++i)
+        if (treeNodes[i].item == item)
+            return &treeNodes[i];
+    return nullptr;
+}
+
+} // namespace korvex
