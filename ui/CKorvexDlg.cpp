@@ -62,7 +62,8 @@ CKorvexDlg::CKorvexDlg(ProgramState& state, Platform& platform)
       state_(state),
       platform_(platform),
       arranger_(state),
-      document_(state)
+      document_(state),
+      tree_(state)
 {
     // A window with caption, system menu, minimise and maximise boxes, as
     // large as the user wants it and never smaller than its template.
@@ -71,6 +72,7 @@ CKorvexDlg::CKorvexDlg(ProgramState& state, Platform& platform)
     res::BuildResizableDialog(this, res::MainDialogTemplate(), res::MainDialogAnchors());
 
     channelTree = res::FindControl<QTreeWidget>(this, res::IDC_CHANNEL_TREE);
+    tree_.SetWidget(channelTree);
     channelList = res::FindControl<QTableView>(this, res::IDC_CHANNEL_LIST);
     kindTabs = res::FindControl<QTabBar>(this, res::IDC_KIND_TABS);
     findField = res::FindControl<QLineEdit>(this, res::IDC_FILTER);
@@ -376,12 +378,7 @@ void CKorvexDlg::OnFileSave()
 
 void CKorvexDlg::ClearView()
 {
-    {
-        const QSignalBlocker quiet(channelTree);
-        channelTree->clear();
-    }
-    treeNodes.fill(TreeNode{});
-    numTreeNodes = 0;
+    tree_.Clear();
     selectedSat = 0;
     selectedTp = 0;
     state_.list().RowMap.fill(0);
@@ -430,83 +427,14 @@ void CKorvexDlg::StartTool(const QString& fileName)
 void CKorvexDlg::OnToolsUpgrade() { StartTool(QStringLiteral("Burnix.exe")); }
 void CKorvexDlg::OnToolsDump() { StartTool(QStringLiteral("Pullix.exe")); }
 
-CKorvexDlg::TreeSource CKorvexDlg::TreeSourceNow() const
-{
-    const ChannelDatabase& db = state_.database();
-    return {{db.Sats().begin(), db.Sats().end()}, {db.Tps().begin(), db.Tps().end()}};
-}
-
-bool CKorvexDlg::TreeSource::SameEntries(const TreeSource& other) const
-{
-    const auto sameEntry = [](const auto& a, const auto& b) { return a.entryWord == b.entryWord; };
-    return std::ranges::equal(sats, other.sats, sameEntry) && std::ranges::equal(tps, other.tps, sameEntry);
-}
-
 void CKorvexDlg::BuildTree()
 {
-    const ChannelDatabase& db = state_.database();
-    treeSource_ = TreeSourceNow();
-    const QSignalBlocker quiet(channelTree);
-    channelTree->clear();
-    treeNodes.fill(TreeNode{});
-
-    auto* allPrograms = new QTreeWidgetItem(channelTree, {QStringLiteral("AllPrograms")});
-    treeNodes[0] = {allPrograms, kTreeAllPrograms, 0, 0};
-    auto* satelliteRoot = new QTreeWidgetItem(channelTree, {QString::asprintf("Satellite(%d)", db.numSats)});
-    treeNodes[1] = {satelliteRoot, kTreeSatelliteRoot, 0, 0};
-
-    std::size_t n = 2;
-    for (std::uint16_t s = 0; s < db.numSats && n < kMaxTreeNodes; ++s) {
-        const SatRecord& sat = db.sats[s];
-        auto* satItem = new QTreeWidgetItem(satelliteRoot, {SatelliteLabel(s)});
-        treeNodes[n++] = {satItem, kTreeSatellite, s, 0};
-        // Each transponder node remembers the transponder's own index in tps,
-        // so it selects that transponder however the table is ordered.
-        std::size_t k = 0;
-        for (std::uint16_t t = 0; t < db.numTps && k < kMaxTreeTpsPerSat && n < kMaxTreeNodes; ++t) {
-            if (db.tps[t].satId != sat.satId)
-                continue;
-            auto* tpItem = new QTreeWidgetItem(satItem, {TransponderLabel(k, t)});
-            treeNodes[n++] = {tpItem, kTreeTransponder, 0, t};
-            ++k;
-        }
-    }
-    numTreeNodes = static_cast<std::uint16_t>(n);
-}
-
-QString CKorvexDlg::SatelliteLabel(std::uint16_t s) const
-{
-    const SatRecord& sat = state_.database().sats[s];
-    return QString::asprintf("%3d_", s) + NameText(sat.satName, state_.nameCharset().charset) +
-           QString::asprintf("(%d)", sat.tpCount);
-}
-
-QString CKorvexDlg::TransponderLabel(std::size_t k, std::uint16_t t) const
-{
-    return QString::asprintf("%3d_%5d", static_cast<int>(k), static_cast<int>(state_.database().tps[t].frequency));
+    tree_.Build();
 }
 
 void CKorvexDlg::RefreshTreeLabels()
 {
-    treeSource_ = TreeSourceNow();
-    std::size_t k = 0;
-    for (std::size_t i = 0; i < numTreeNodes; ++i) {
-        const TreeNode& node = treeNodes[i];
-        switch (node.kind) {
-        case kTreeSatelliteRoot:
-            node.item->setText(0, QString::asprintf("Satellite(%d)", state_.database().numSats));
-            break;
-        case kTreeSatellite:
-            node.item->setText(0, SatelliteLabel(node.satIndex));
-            k = 0;
-            break;
-        case kTreeTransponder:
-            node.item->setText(0, TransponderLabel(k++, node.tpIndex));
-            break;
-        default:
-            break;
-        }
-    }
+    tree_.RefreshLabels();
 }
 
 void CKorvexDlg::OnTreeSelChanged()
@@ -514,10 +442,8 @@ void CKorvexDlg::OnTreeSelChanged()
     const QTreeWidgetItem* selected = channelTree->currentItem();
     if (!selected || state_.image().fileOpened == 0)
         return;
-    for (std::size_t i = 0; i < numTreeNodes; ++i) {
-        const TreeNode& node = treeNodes[i];
-        if (node.item != selected)
-            continue;
+    if (const TreeNode* found = tree_.NodeOf(selected)) {
+        const TreeNode& node = *found;
         switch (node.kind) {
         case kTreeSatelliteRoot:
             FillList(kListSatellites);
@@ -783,13 +709,6 @@ void CKorvexDlg::ShowImageAgain()
         ShowWarning(platform_, this, kBinFileNotRight);
         return;
     }
-    // The tree holds the satellites and transponders: when their entries are
-    // those it was built from, its structure is the same, and relabelling it
-    // gives what a rebuild would, at a fraction of the cost; when their
-    // records are the same too (a program was moved, say), so are its labels.
-    const TreeSource treeNow = TreeSourceNow();
-    const bool sameLabels = numTreeNodes > 0 && treeNow == treeSource_;
-    const bool sameTree = numTreeNodes > 0 && treeNow.SameEntries(treeSource_);
     const auto findIndex = [](auto records, std::uint64_t offset) -> std::optional<std::uint16_t> {
         for (std::size_t i = 0; i < records.size(); ++i)
             if (RecordOffsetOf(records[i].entryWord) == offset)
@@ -807,27 +726,7 @@ void CKorvexDlg::ShowImageAgain()
     selectedTp = tp.value_or(0);
 
     UpdateCounters();
-    if (sameLabels) {
-        // Nothing in the tree changed.
-    } else if (sameTree) {
-        RefreshTreeLabels();
-    } else {
-        BuildTree();
-        const QSignalBlocker quiet(channelTree);
-        for (std::size_t i = 0; i < numTreeNodes; ++i) {
-            const TreeNode& node = treeNodes[i];
-            const bool current = (listType == kListAllPrograms && node.kind == kTreeAllPrograms) ||
-                                 (listType == kListSatellites && node.kind == kTreeSatelliteRoot) ||
-                                 (listType == kListSatTransponders && node.kind == kTreeSatellite &&
-                                  node.satIndex == selectedSat) ||
-                                 (listType == kListTpPrograms && node.kind == kTreeTransponder &&
-                                  node.tpIndex == selectedTp);
-            if (current) {
-                channelTree->setCurrentItem(node.item);
-                break;
-            }
-        }
-    }
+    tree_.ShowAgain(listType, selectedSat, selectedTp);
     FillList(listType);
 
     std::vector<int> rows;

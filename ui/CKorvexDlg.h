@@ -7,6 +7,7 @@
 #include "editors/TpEditDlg.h"
 #include "serial/CCOMSetDlg.h"
 #include "ui/ChannelListModel.h"
+#include "ui/ChannelTree.h"
 #include "ui/ListArranger.h"
 #include "app/ModalDialog.h"
 #include "app/OpenImage.h"
@@ -37,24 +38,6 @@ namespace korvex {
 class EditActions;
 class ListFilter;
 class NamesMenu;
-
-enum TreeNodeKind : std::uint32_t {
-    kTreeSatelliteRoot = 0,
-    kTreeSatellite = 1,
-    kTreeTransponder = 2,
-    kTreeAllPrograms = 3,
-};
-
-struct TreeNode {
-    QTreeWidgetItem* item = nullptr;
-    std::uint32_t kind = 0;
-    std::uint16_t satIndex = 0;  // satellite node: index in sats
-    std::uint16_t tpIndex = 0;   // transponder node: index in tps
-};
-
-inline constexpr std::size_t kMaxTreeNodes = 8150;
-// Transponder nodes shown under one satellite.
-inline constexpr std::size_t kMaxTreeTpsPerSat = 500;
 
 class CKorvexDlg final : public ModalDialog {
 public:
@@ -102,6 +85,9 @@ public:
     // last Save wrote.
     bool HasUnsavedEdits() const;
 
+    // The channel tree and its node table.
+    const ChannelTree& Tree() const { return tree_; }
+
     // The Edit menu and the list's context menu.
     void OnUndo();
     void OnRedo();
@@ -126,8 +112,6 @@ public:
 
     std::uint16_t selectedSat = 0;
     std::uint16_t selectedTp = 0;
-    std::array<TreeNode, kMaxTreeNodes> treeNodes{};
-    std::uint16_t numTreeNodes = 0;
     QIcon appIcon;
     CCOMSetDlg comSetDlg;  // built and destroyed with the window, never shown
     SatEditDlg satEditDlg;
@@ -161,8 +145,6 @@ private:
     // Gives every tree node the label of the record it stands for as the
     // database now holds it; the tree keeps its items, expansion and selection.
     void RefreshTreeLabels();
-    QString SatelliteLabel(std::uint16_t s) const;
-    QString TransponderLabel(std::size_t k, std::uint16_t t) const;
     // Runs an action that writes the image inside the history bracket and, when
     // it changed the image, shows the image as it now stands.
     void RunImageAction(const QString& label, const std::function<ArrangeReport()>& action);
@@ -171,16 +153,6 @@ private:
     void ShowImageAgain();
     // Enables the Edit menu's actions for what the list shows and selects.
     void UpdateEditActions();
-    // The satellites and transponders as decoded when the tree's labels were
-    // made: the tree's structure follows their entries, its labels their
-    // fields.
-    struct TreeSource {
-        std::vector<SatRecord> sats;
-        std::vector<TpRecord> tps;
-        bool operator==(const TreeSource&) const = default;
-        bool SameEntries(const TreeSource& other) const;
-    };
-    TreeSource TreeSourceNow() const;
     void ConnectEditActions();
     bool FindFieldKey(QKeyEvent* event);
     // Opens the editor for a row as the list shows it.
@@ -199,11 +171,11 @@ private:
     ListFilter* listFilter_ = nullptr;
     ListArranger arranger_;
     QPoint dragStart_;
-    TreeSource treeSource_;
     QMenuBar* menuBar_ = nullptr;
     NamesMenu* namesMenu_ = nullptr;
     // The open image: open, reload, the history bracket, unsaved, save.
     OpenImage document_;
+    ChannelTree tree_;
 };
 
 } // namespace korvex

@@ -53,6 +53,16 @@ void ChannelTree::Build()
     numTreeNodes = static_cast<std::uint16_t>(n);
 }
 
+void ChannelTree::Clear()
+{
+    {
+        const QSignalBlocker quiet(widget_);
+        widget_->clear();
+    }
+    treeNodes.fill(TreeNode{});
+    numTreeNodes = 0;
+}
+
 QString ChannelTree::SatelliteLabel(std::uint16_t s) const
 {
     const SatRecord& sat = state_.database().sats[s];

@@ -45,6 +45,8 @@ public:
 
     // Makes every node anew from the database.
     void Build();
+    // No node at all, as before any image was opened.
+    void Clear();
     // Gives every node the label of the record it stands for as the database
     // now holds it; the tree keeps its items, expansion and selection.
     void RefreshLabels();

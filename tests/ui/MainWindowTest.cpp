@@ -538,7 +538,7 @@ void MainWindowTest::labelsTreeNodes()
     QCOMPARE(root->child(2)->childCount(), 0);
     QCOMPARE(root->child(0)->child(0)->text(0), QStringLiteral("  0_ 3840"));
     QCOMPARE(root->child(1)->child(1)->text(0), QStringLiteral("  1_12500"));
-    QCOMPARE(dlg_->numTreeNodes, std::uint16_t{2 + 3 + 3});
+    QCOMPARE(dlg_->Tree().numTreeNodes, std::uint16_t{2 + 3 + 3});
 
     Open(ImageBuilder(1).Build().bytes);
     QCOMPARE(SatelliteRoot()->text(0), QStringLiteral("Satellite(0)"));
