@@ -1,8 +1,8 @@
 #include "ui/CKorvexDlg.h"
 
+#include "app/Messages.h"
 #include "db/LoadDatabase.h"
 #include "db/Queries.h"
-#include "io/AtomicFile.h"
 #include "res/ResourceIds.h"
 #include "res/Templates.h"
 #include "ui/CAboutDlg.h"
@@ -10,14 +10,12 @@
 #include "ui/FileDrop.h"
 #include "ui/ListFills.h"
 #include "ui/ListFilter.h"
-#include "app/Messages.h"
 #include "ui/NamesMenu.h"
 #include "ui/VersionText.h"
 #include "ui/WindowKeys.h"
 
-#include <QDir>
-#include <QFile>
 #include <QApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QHeaderView>
@@ -40,7 +38,6 @@
 #include <QLayout>
 
 #include <algorithm>
-#include <filesystem>
 #include <optional>
 #include <set>
 
