@@ -432,21 +432,12 @@ ArrangeOutcome ChangeProgramFlags(FlashImage& image, const ChannelDatabase& db, 
     owned.reserve(flagBytes.size());
     for (const std::uint64_t at : flagBytes)
         owned.push_back({at, at + 1});
-    struct Change {
-        const std::vector<std::uint64_t>& at;
-        std::uint8_t cleared;
-        std::uint8_t set;
-    } const apply{flagBytes, cleared, set};
-    const std::string_view broken = WriteThenVerify(
-        image, owned,
-        [](FlashImage& target, const void* context) {
-            const Change& c = *static_cast<const Change*>(context);
-            for (const std::uint64_t at : c.at) {
-                std::uint8_t& flag = target.bytes[at];
-                flag = static_cast<std::uint8_t>((flag & ~c.cleared) | c.set);
-            }
-        },
-        &apply);
+    const std::string_view broken = WriteThenVerify(image, owned, [&](FlashImage& target) {
+        for (const std::uint64_t at : flagBytes) {
+            std::uint8_t& flag = target.bytes[at];
+            flag = static_cast<std::uint8_t>((flag & ~cleared) | set);
+        }
+    });
     if (!broken.empty())
         return Refused(std::string(broken));
     ArrangeOutcome outcome;

@@ -20,30 +20,10 @@ bool GuardedRecordWrite(FlashImage& image, const Record& record)
         return false;
     const std::uint64_t at = RecordOffsetOf(record.entryWord);
     const ByteSpan owned[] = {{at, at + Size}};
-    return WriteThenVerify(
-               image, owned,
-               [](FlashImage& target, const void* context) {
-                   const Record& r = *static_cast<const Record*>(context);
-                   Write(r, *target.Region<Size>(RecordOffsetOf(r.entryWord)));
-               },
-               &record)
-        .empty();
+    return WriteThenVerify(image, owned, [&](FlashImage& target) { Write(record, *target.Region<Size>(at)); }).empty();
 }
 
 } // namespace
-
-bool IsSavable(const FlashImage& image, const SatRecord& sat) { return IsWritable(image, sat); }
-bool IsSavable(const FlashImage& image, const TpRecord& tp) { return IsWritable(image, tp); }
-bool IsSavable(const FlashImage& image, const ProgRecord& prog) { return IsWritable(image, prog); }
-
-std::optional<std::uint32_t> OwnEntryOffset(const FlashImage& image, const ProgRecord& prog)
-{
-    const FoundBlock block = FindBlock(image, BlockOfProgram(prog));
-    const std::optional<std::uint32_t> word = EntryWordAt(image, block, prog.tableIndex);
-    if (!word || RecordOffsetOf(*word) != RecordOffsetOf(prog.entryWord))
-        return std::nullopt;
-    return static_cast<std::uint32_t>(block.offset + kBlockHeaderSize + std::uint64_t{kEntrySize} * prog.tableIndex);
-}
 
 bool EncodeSat(FlashImage& image, const SatRecord& sat)
 {
@@ -71,19 +51,8 @@ bool UpdateProgFlags(FlashImage& image, const ProgRecord& prog, std::uint8_t new
     if (!guard || !IsWritable(image, prog))
         return false;
     const std::uint64_t at = guard->EntryOffset(BlockOfProgram(prog), prog.tableIndex);
-    struct Flag {
-        std::uint64_t at;
-        std::uint8_t value;
-    } const flag{at, newFlag};
     const ByteSpan owned[] = {{at, at + 1}};
-    return WriteThenVerify(
-               image, owned,
-               [](FlashImage& target, const void* context) {
-                   const Flag& f = *static_cast<const Flag*>(context);
-                   target.bytes[f.at] = f.value;
-               },
-               &flag)
-        .empty();
+    return WriteThenVerify(image, owned, [&](FlashImage& target) { target.bytes[at] = newFlag; }).empty();
 }
 
 } // namespace korvex

@@ -12,40 +12,31 @@
 #include "db/FlashImage.h"
 
 #include <cstdint>
-#include <optional>
 #include <string_view>
 
 namespace korvex {
 
-// Why an edit of a record that is not savable is refused, in the user's words.
+// Why the write guard refuses a record that lies beyond the flash size (Save
+// writes nothing beyond it), in the user's words.
 inline constexpr std::string_view kBeyondFlashSizeText =
     "This record lies beyond the image's flash size and cannot be saved.";
 
-// True when every byte an edit of the record writes lies below flashSize: the
-// record itself and, for a program, the flag byte of its directory entry.
-bool IsSavable(const FlashImage& image, const SatRecord& sat);
-bool IsSavable(const FlashImage& image, const TpRecord& tp);
-bool IsSavable(const FlashImage& image, const ProgRecord& prog);
-
-// Where a program's own directory entry stands in the image: entry tableIndex
-// of the block it was loaded from. Nothing when that entry no longer exists or
-// no longer points at the program's record.
-std::optional<std::uint32_t> OwnEntryOffset(const FlashImage& image, const ProgRecord& prog);
-
 // Each writes the record's bytes at entryWord's record offset and returns
-// false, writing nothing, when the record is not savable.
+// false, writing nothing, when the write guard refuses the record
+// (WriteRefusal in db/WriteGuard.h says why) or the write would move the
+// directory.
 bool EncodeSat(FlashImage& image, const SatRecord& sat);
 bool EncodeTp(FlashImage& image, const TpRecord& tp);
 
 // Writes program bytes 0..25 and 28..35, then the flag byte of its own entry:
 // bit 7 as loaded, unlocked in bit 0, favBits in bits 1..6. Writes nothing
-// and returns false when the record or its entry is not savable.
+// and returns false when the write guard refuses the record or its entry.
 bool EncodeProg(FlashImage& image, const ProgRecord& prog);
 
 // Sets byte 0 of the program's own directory entry, whichever tab the window
 // shows. Two entries of a table may hold the same word; only the position
-// tells them apart. False, writing nothing, when the entry is not found or
-// lies at or beyond flashSize.
+// tells them apart. False, writing nothing, when the write guard refuses the
+// program or its entry.
 bool UpdateProgFlags(FlashImage& image, const ProgRecord& prog, std::uint8_t newFlag);
 
 } // namespace korvex

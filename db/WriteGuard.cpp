@@ -308,8 +308,8 @@ std::string_view WriteRefusal(const FlashImage& image, const ProgRecord& prog)
                               prog.tableIndex, prog.entryWord, image);
 }
 
-std::string_view WriteThenVerify(FlashImage& image, std::span<const ByteSpan> owned,
-                                 void (*write)(FlashImage&, const void*), const void* context)
+std::string_view WriteThenVerifyThrough(FlashImage& image, std::span<const ByteSpan> owned,
+                                        void (*write)(FlashImage&, void*), void* context)
 {
     const WriteGuard* guard = GuardOf(image);
     if (!guard)

@@ -28,6 +28,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 namespace korvex {
@@ -137,10 +138,18 @@ bool IsWritable(const FlashImage& image, const Record& record)
     return WriteRefusal(image, record).empty();
 }
 
-// Writes through `write`, which may change only bytes the guard allowed;
-// then checks the landmarks against the load's and, when they differ, puts
-// the `owned` byte ranges back and refuses. Returns the refusal or empty.
-std::string_view WriteThenVerify(FlashImage& image, std::span<const ByteSpan> owned,
-                                 void (*write)(FlashImage&, const void*), const void* context);
+std::string_view WriteThenVerifyThrough(FlashImage& image, std::span<const ByteSpan> owned,
+                                        void (*write)(FlashImage&, void*), void* context);
+
+// Calls write(image), which may change only the `owned` byte ranges the guard
+// allowed; then checks the landmarks against the load's and, when they
+// differ, puts those ranges back and refuses. Returns the refusal or empty.
+template <typename Write>
+std::string_view WriteThenVerify(FlashImage& image, std::span<const ByteSpan> owned, Write&& write)
+{
+    return WriteThenVerifyThrough(
+        image, owned, [](FlashImage& target, void* w) { (*static_cast<std::remove_reference_t<Write>*>(w))(target); },
+        const_cast<void*>(static_cast<const void*>(&write)));
+}
 
 } // namespace korvex

@@ -608,8 +608,8 @@ bool EditSatellite(Workspace& work, Randomiser& random)
     bool savable = RecordSavable(work.expected, sat.entryWord, kSatRecordSize);
     // A read-only record (over the directory, the signature, the marker or
     // another record) is never written.
-    KORVEX_FUZZ_CHECK(!IsSavable(work.image, sat) || savable, "a satellite beyond the flash size counts as savable");
-    savable = savable && IsSavable(work.image, sat);
+    KORVEX_FUZZ_CHECK(!IsWritable(work.image, sat) || savable, "a satellite beyond the flash size counts as savable");
+    savable = savable && IsWritable(work.image, sat);
     if (savable) {
         std::array<std::uint8_t, kSatRecordSize> record;
         WriteSat(sat, record);
@@ -644,8 +644,8 @@ bool EditTransponder(Workspace& work, Randomiser& random)
 
     const std::uint32_t at = RecordOffsetOf(tp.entryWord);
     bool savable = RecordSavable(work.expected, tp.entryWord, kTpRecordSize);
-    KORVEX_FUZZ_CHECK(!IsSavable(work.image, tp) || savable, "a transponder beyond the flash size counts as savable");
-    savable = savable && IsSavable(work.image, tp);
+    KORVEX_FUZZ_CHECK(!IsWritable(work.image, tp) || savable, "a transponder beyond the flash size counts as savable");
+    savable = savable && IsWritable(work.image, tp);
     if (savable) {
         std::array<std::uint8_t, kTpRecordSize> record;
         WriteTp(tp, record);
@@ -684,9 +684,9 @@ ProgramEdit ExpectProgramEdit(Workspace& work, const ProgRecord& prog, std::uint
     const BlockId blockId = BlockOfTable(prog.table);
     const std::optional<std::uint32_t> ownEntry = OwnEntry(expected, FindBlock(expected, blockId), prog);
     bool savable = ProgramSavable(expected, prog, ownEntry);
-    KORVEX_FUZZ_CHECK(!IsSavable(work.image, prog) || savable,
+    KORVEX_FUZZ_CHECK(!IsWritable(work.image, prog) || savable,
                       "a program beyond the flash size, or without its entry, counts as savable");
-    savable = savable && IsSavable(work.image, prog);
+    savable = savable && IsWritable(work.image, prog);
     if (!savable)
         return {};
 

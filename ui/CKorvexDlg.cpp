@@ -1,7 +1,6 @@
 #include "ui/CKorvexDlg.h"
 
 #include "app/Messages.h"
-#include "db/LoadDatabase.h"
 #include "db/Queries.h"
 #include "res/ResourceIds.h"
 #include "res/Templates.h"

@@ -1,4 +1,5 @@
 #include "db/Encoders.h"
+#include "db/WriteGuard.h"
 #include "db/RecordCodec.h"
 #include "tests/support/ImageBuilder.h"
 #include "tests/support/LoadedImage.h"
@@ -256,14 +257,14 @@ TEST(Encoders, RefuseRecordsAtOrBeyondTheFlashSize)
     const ChannelDatabase& db = *loaded.db;
     ASSERT_EQ(db.numSats + db.numTps + db.numTv + db.numRadio, 4);
 
-    EXPECT_FALSE(IsSavable(*loaded.image, db.sats[0]));
+    EXPECT_FALSE(IsWritable(*loaded.image, db.sats[0]));
     EXPECT_FALSE(EncodeSat(*loaded.image, db.sats[0]));
-    EXPECT_FALSE(IsSavable(*loaded.image, db.tps[0]));
+    EXPECT_FALSE(IsWritable(*loaded.image, db.tps[0]));
     EXPECT_FALSE(EncodeTp(*loaded.image, db.tps[0]));
     for (const ProgRecord& prog : db.AllProgs()) {
         ProgRecord edited = prog;
         edited.unlocked = 1;
-        EXPECT_FALSE(IsSavable(*loaded.image, edited));
+        EXPECT_FALSE(IsWritable(*loaded.image, edited));
         EXPECT_FALSE(EncodeProg(*loaded.image, edited));
     }
     EXPECT_EQ(ChangedOffsets(*loaded.image, built.bytes), std::vector<std::uint32_t>{});
@@ -292,7 +293,7 @@ TEST(Encoders, RefuseAProgramWhoseEntryLiesAtOrBeyondTheFlashSize)
     ProgRecord edited = loaded.db->tvProgs[0];
     EXPECT_EQ(edited.tableIndex, held);
     edited.favBits = 0x02;
-    EXPECT_FALSE(IsSavable(*loaded.image, edited));
+    EXPECT_FALSE(IsWritable(*loaded.image, edited));
     EXPECT_FALSE(EncodeProg(*loaded.image, edited));
     EXPECT_FALSE(UpdateProgFlags(*loaded.image, edited, 0x02));
     EXPECT_EQ(ChangedOffsets(*loaded.image, built.bytes), std::vector<std::uint32_t>{});
