@@ -6,25 +6,24 @@
 #include "res/Templates.h"
 #include "ui/CAboutDlg.h"
 #include "ui/EditActions.h"
+#include "ui/FileCommands.h"
 #include "ui/FileDrop.h"
+#include "ui/FindField.h"
 #include "ui/ListFills.h"
 #include "ui/ListFilter.h"
+#include "ui/ListSelection.h"
 #include "ui/NamesMenu.h"
 #include "ui/VersionText.h"
 #include "ui/WindowKeys.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
-#include <QDrag>
-#include <QItemSelection>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QMimeData>
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPainter>
@@ -41,14 +40,6 @@
 #include <set>
 
 namespace korvex {
-namespace {
-
-const QString kOpenFilter = QStringLiteral("bin file (*.bin)|*.bin;*.s|All file (*.*)|*.*||");
-const QString kSaveFilter = QStringLiteral("Bin文件(*.bin)|*.bin|所有文件(*.*)|*.*||");
-const QString kProposedSaveName = QStringLiteral("KV2930_FlashMapNew.bin");
-
-} // namespace
-
 CKorvexDlg::CKorvexDlg(ProgramState& state, Platform& platform)
     : ModalDialog(nullptr),
       comSetDlg(platform),
@@ -57,7 +48,6 @@ CKorvexDlg::CKorvexDlg(ProgramState& state, Platform& platform)
       progEditDlg(state, platform, this),
       state_(state),
       platform_(platform),
-      arranger_(state),
       document_(state),
       tree_(state)
 {
@@ -79,8 +69,14 @@ CKorvexDlg::CKorvexDlg(ProgramState& state, Platform& platform)
     listFilter_ = new ListFilter(listModel_, this);
     channelList->setModel(listFilter_);
     editActions = new EditActions(this, channelList);
+    selection_ = std::make_unique<ListSelection>(channelList, listFilter_, listModel_);
+    find_ = std::make_unique<FindField>(findField, *selection_);
+    arrange_ = std::make_unique<ArrangeCommands>(
+        state, platform, document_, ArrangeCommands::Parts{this, editActions, selection_.get(), findField, statusLine},
+        [this] { ShowImageAgain(); });
+    files_ = std::make_unique<FileCommands>(state, platform, document_, this, [this] { ShowOpenedImage(); });
     ConnectControls();
-    ConnectEditActions();
+    arrange_->Connect([this] { OnSelectAll(); }, [this] { OnFind(); });
 
     appIcon = res::ApplicationIcon();
 }
@@ -106,7 +102,7 @@ void CKorvexDlg::ConnectControls()
     connect(channelList, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         editActions->Menu()->popup(channelList->viewport()->mapToGlobal(at));
     });
-    channelList->setDragEnabled(false);  // rows are dragged by ListDragEvent
+    channelList->setDragEnabled(false);  // rows are dragged by ArrangeCommands::ListDragEvent
     channelList->viewport()->setAcceptDrops(true);
     // Files are taken wherever they are dropped: on the window, on the list
     // (whose own drags stay moves of rows) and on the find field.
@@ -267,9 +263,7 @@ bool CKorvexDlg::HasUnsavedEdits() const
 
 bool CKorvexDlg::MayDiscardEdits()
 {
-    return !HasUnsavedEdits() ||
-           platform_.AskYesNo(this, QStringLiteral("The image has edits that were not saved. Discard them?"),
-                              QStringLiteral("Korvex"));
+    return files_->MayDiscardEdits();
 }
 
 bool CKorvexDlg::eventFilter(QObject* watched, QEvent* event)
@@ -279,14 +273,14 @@ bool CKorvexDlg::eventFilter(QObject* watched, QEvent* event)
     if (watched == channelList->viewport() && event->type() == QEvent::MouseButtonDblClick &&
         static_cast<QMouseEvent*>(event)->button() != Qt::LeftButton)
         return true;
-    if (watched == channelList->viewport() && ListDragEvent(event))
+    if (watched == channelList->viewport() && arrange_->ListDragEvent(event))
         return true;
     if (watched == channelList && event->type() == QEvent::KeyPress &&
         OpensCurrentRow(*static_cast<QKeyEvent*>(event))) {
         OnListOpenKey();
         return true;
     }
-    if (watched == findField && event->type() == QEvent::KeyPress && FindFieldKey(static_cast<QKeyEvent*>(event)))
+    if (watched == findField && event->type() == QEvent::KeyPress && find_->Key(*static_cast<QKeyEvent*>(event)))
         return true;
     return ModalDialog::eventFilter(watched, event);
 }
@@ -323,53 +317,31 @@ void CKorvexDlg::paintEvent(QPaintEvent* event)
 
 void CKorvexDlg::OnFileOpen()
 {
-    if (!MayDiscardEdits())
-        return;
-    // Cancel keeps the open image open, listed, editable and savable.
-    const std::optional<QString> path = platform_.GetOpenFileName(this, kOpenFilter);
-    if (path)
-        OpenImageFile(*path);
+    files_->Open();
 }
 
 void CKorvexDlg::OnFilesDropped(const QStringList& paths)
 {
-    if (paths.size() != 1) {
-        ShowWarning(platform_, this, QStringLiteral("Korvex opens one image at a time: drop a single file."));
-        return;
-    }
-    if (MayDiscardEdits())
-        OpenImageFile(paths.front());
+    files_->Dropped(paths);
 }
 
 bool CKorvexDlg::OpenImageFile(const QString& path)
 {
-    if (const QString refusal = document_.Open(path); !refusal.isEmpty()) {
-        ShowWarning(platform_, this, refusal);
-        return false;
-    }
+    return files_->OpenFile(path);
+}
+
+void CKorvexDlg::ShowOpenedImage()
+{
     statusLine->clear();
-    state_.nameCharset() = DefaultNameCharset(RecordNames(state_.database()), LocaleCharset());
     ApplyNameCharset();
     UpdateCounters();
     BuildTree();
     FillList(kListAllPrograms);
-    return true;
 }
 
 void CKorvexDlg::OnFileSave()
 {
-    if (!document_.IsLoaded()) {
-        ShowWarning(platform_, this, QStringLiteral("Please open file first!"));
-        return;
-    }
-    const std::optional<QString> path = platform_.GetSaveFileName(this, kProposedSaveName, kSaveFilter);
-    if (!path)
-        return;
-    if (const QString error = document_.Save(*path); !error.isEmpty()) {
-        ShowWarning(platform_, this, error);
-        return;
-    }
-    ShowInformation(platform_, this, QStringLiteral("Save Success!"), QStringLiteral("save"));
+    files_->Save();
 }
 
 void CKorvexDlg::ClearView()
@@ -552,138 +524,21 @@ void CKorvexDlg::FillList(std::uint32_t listType)
         ShowWarning(platform_, this, warning);
 }
 
-// --- Arranging, undo and find -------------------------------------------
-
-namespace {
-
-const QString kRowsMime = QStringLiteral("application/x-korvex-list-rows");
-
-} // namespace
-
-void CKorvexDlg::ConnectEditActions()
-{
-    EditActions& a = *editActions;
-    connect(a.undo, &QAction::triggered, this, [this] { OnUndo(); });
-    connect(a.redo, &QAction::triggered, this, [this] { OnRedo(); });
-    connect(a.moveUp, &QAction::triggered, this, [this] { OnMoveRows(-1); });
-    connect(a.moveDown, &QAction::triggered, this, [this] { OnMoveRows(+1); });
-    connect(a.moveTo, &QAction::triggered, this, [this] { OnMoveTo(); });
-    connect(a.remove, &QAction::triggered, this, [this] { OnDeleteRows(); });
-    for (std::size_t k = 0; k < a.sortBy.size(); ++k)
-        connect(a.sortBy[k], &QAction::triggered, this, [this, k] { OnSort(EditActions::kSortKeys[k]); });
-    for (std::size_t group = 0; group < a.joinGroup.size(); ++group) {
-        const QString name = QString::fromLatin1(kFavouriteGroupNames[group].data(),
-                                                 static_cast<qsizetype>(kFavouriteGroupNames[group].size()));
-        connect(a.joinGroup[group], &QAction::triggered, this, [this, group, name] {
-            OnChangeFlags(JoinGroup(group), QStringLiteral("Added %1 to ") + name + QLatin1Char('.'));
-        });
-        connect(a.leaveGroup[group], &QAction::triggered, this, [this, group, name] {
-            OnChangeFlags(LeaveGroup(group), QStringLiteral("Removed %1 from ") + name + QLatin1Char('.'));
-        });
-    }
-    connect(a.lock, &QAction::triggered, this, [this] { OnChangeFlags(Lock(), QStringLiteral("Locked %1.")); });
-    connect(a.unlock, &QAction::triggered, this, [this] { OnChangeFlags(Unlock(), QStringLiteral("Unlocked %1.")); });
-    connect(a.selectAll, &QAction::triggered, this, [this] { OnSelectAll(); });
-    connect(a.find, &QAction::triggered, this, [this] { OnFind(); });
-    UpdateEditActions();
-}
+// --- Arranging, undo and find: the work is ArrangeCommands' --------------
 
 std::vector<int> CKorvexDlg::SelectedRows() const
 {
-    // The view selects whole rows; its ranges are read directly, since asking
-    // row by row whether a row is selected costs a walk over every range.
-    std::vector<int> rows;
-    for (const QItemSelectionRange& range : channelList->selectionModel()->selection())
-        for (int row = range.top(); row <= range.bottom(); ++row)
-            rows.push_back(listFilter_->mapToSource(listFilter_->index(row, 0)).row());
-    std::sort(rows.begin(), rows.end());
-    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
-    return rows;
+    return selection_->Rows();
 }
 
 void CKorvexDlg::SelectRows(const std::vector<int>& rows)
 {
-    // Rows that follow each other in the view make one range.
-    std::vector<int> shownRows;
-    for (const int row : rows) {
-        const QModelIndex shown = listFilter_->mapFromSource(listModel_->index(row, 0));
-        if (shown.isValid())
-            shownRows.push_back(shown.row());
-    }
-    std::sort(shownRows.begin(), shownRows.end());
-    QItemSelection selection;
-    const int lastColumn = std::max(listFilter_->columnCount() - 1, 0);
-    for (std::size_t i = 0; i < shownRows.size();) {
-        std::size_t j = i;
-        while (j + 1 < shownRows.size() && shownRows[j + 1] == shownRows[j] + 1)
-            ++j;
-        selection.append(QItemSelectionRange(listFilter_->index(shownRows[i], 0),
-                                             listFilter_->index(shownRows[j], lastColumn)));
-        i = j + 1;
-    }
-    channelList->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
-    if (!rows.empty()) {
-        const QModelIndex first = listFilter_->mapFromSource(listModel_->index(rows.front(), 0));
-        channelList->selectionModel()->setCurrentIndex(first, QItemSelectionModel::NoUpdate);
-        channelList->scrollTo(first);
-    }
+    selection_->Select(rows);
 }
 
 void CKorvexDlg::UpdateEditActions()
 {
-    EditActions& a = *editActions;
-    ImageHistory& history = state_.history();
-    a.undo->setEnabled(history.CanUndo());
-    a.undo->setText(history.CanUndo() ? QStringLiteral("Undo ") + QString::fromStdString(history.UndoLabel())
-                                      : QStringLiteral("Undo"));
-    a.redo->setEnabled(history.CanRedo());
-    a.redo->setText(history.CanRedo() ? QStringLiteral("Redo ") + QString::fromStdString(history.RedoLabel())
-                                      : QStringLiteral("Redo"));
-
-    const bool loaded = document_.IsLoaded();
-    const bool selected = channelList->selectionModel() && channelList->selectionModel()->hasSelection();
-    const QString noImage = loaded ? QString() : QStringLiteral("Open an image first.");
-    const QString noSelection = selected ? QString() : QStringLiteral("Select rows first.");
-    const auto firstOf = [](std::initializer_list<QString> reasons) {
-        for (const QString& reason : reasons)
-            if (!reason.isEmpty())
-                return reason;
-        return QString();
-    };
-    const QString moveRefusal = loaded ? arranger_.MoveRefusal(listFilter_->Active()) : noImage;
-    for (QAction* move : {a.moveUp, a.moveDown, a.moveTo})
-        EditActions::Allow(move, firstOf({moveRefusal, noSelection}));
-    for (QAction* sort : a.sortBy)
-        EditActions::Allow(sort, moveRefusal);
-    const bool deletable = state_.list().ListType <= kListTpPrograms && state_.list().ListType != 3;
-    EditActions::Allow(a.remove, firstOf({noImage, noSelection,
-                                          deletable ? QString() : QStringLiteral("Nothing to delete here.")}));
-    const QString programsOnly =
-        arranger_.ListsPrograms() ? QString() : QStringLiteral("Favourites and child lock are set on programs.");
-    for (std::size_t group = 0; group < a.joinGroup.size(); ++group) {
-        EditActions::Allow(a.joinGroup[group], firstOf({noImage, programsOnly, noSelection}));
-        EditActions::Allow(a.leaveGroup[group], firstOf({noImage, programsOnly, noSelection}));
-    }
-    EditActions::Allow(a.lock, firstOf({noImage, programsOnly, noSelection}));
-    EditActions::Allow(a.unlock, firstOf({noImage, programsOnly, noSelection}));
-}
-
-void CKorvexDlg::RunImageAction(const QString& label, const std::function<ArrangeReport()>& action)
-{
-    if (!document_.IsLoaded())
-        return;
-    document_.Begin();
-    const ArrangeReport report = action();
-    if (!report.changed) {
-        // Whatever a refused action may have written is put back.
-        document_.Revert();
-        statusLine->setText(report.status);
-        UpdateEditActions();
-        return;
-    }
-    document_.Commit(label.toStdString());
-    ShowImageAgain();
-    statusLine->setText(report.status);
+    arrange_->UpdateActions();
 }
 
 void CKorvexDlg::ShowImageAgain()
@@ -734,164 +589,15 @@ void CKorvexDlg::ShowImageAgain()
     UpdateEditActions();
 }
 
-void CKorvexDlg::OnUndo()
-{
-    if (findField->hasFocus()) {
-        findField->undo();
-        return;
-    }
-    ImageHistory& history = state_.history();
-    const QString label = QString::fromStdString(history.UndoLabel());
-    if (!history.Undo(state_.image()))
-        return;
-    ShowImageAgain();
-    statusLine->setText(QStringLiteral("Undid %1.").arg(label));
-}
-
-void CKorvexDlg::OnRedo()
-{
-    if (findField->hasFocus()) {
-        findField->redo();
-        return;
-    }
-    ImageHistory& history = state_.history();
-    const QString label = QString::fromStdString(history.RedoLabel());
-    if (!history.Redo(state_.image()))
-        return;
-    ShowImageAgain();
-    statusLine->setText(QStringLiteral("Redid %1.").arg(label));
-}
-
-void CKorvexDlg::OnMoveRows(int step)
-{
-    const std::vector<int> rows = SelectedRows();
-    if (rows.empty())
-        return;
-    RunImageAction(QStringLiteral("Move"), [&] { return arranger_.MoveByOne(rows, step); });
-}
-
-void CKorvexDlg::OnMoveTo()
-{
-    const std::vector<int> rows = SelectedRows();
-    if (rows.empty() || !arranger_.MoveRefusal(listFilter_->Active()).isEmpty())
-        return;
-    const int count = listModel_->rowCount();
-    const std::optional<int> number = platform_.AskNumber(
-        this, QStringLiteral("Move the selected programs so that the first stands at number:"),
-        QStringLiteral("Move to"), rows.front() + 1, 1, std::max(count, 1));
-    if (!number)
-        return;
-    RunImageAction(QStringLiteral("Move"), [&] { return arranger_.MoveTo(rows, *number); });
-}
-
-void CKorvexDlg::OnDeleteRows()
-{
-    const std::vector<int> rows = SelectedRows();
-    if (rows.empty())
-        return;
-    RunImageAction(QStringLiteral("Delete"), [&] { return arranger_.Delete(rows); });
-}
-
-void CKorvexDlg::OnSort(SortKey key)
-{
-    RunImageAction(QStringLiteral("Sort"), [&] { return arranger_.Sort(key); });
-}
-
-void CKorvexDlg::OnChangeFlags(FlagChange change, const QString& done)
-{
-    const std::vector<int> rows = SelectedRows();
-    if (rows.empty() || !arranger_.ListsPrograms())
-        return;
-    RunImageAction(QStringLiteral("Favourites"), [&] { return arranger_.ChangeFlags(rows, change, done); });
-}
-
-void CKorvexDlg::OnRowsDropped(int beforeRow)
-{
-    const std::vector<int> rows = SelectedRows();
-    if (rows.empty())
-        return;
-    RunImageAction(QStringLiteral("Move"), [&] { return arranger_.MoveBefore(rows, beforeRow); });
-}
-
-void CKorvexDlg::OnSelectAll()
-{
-    channelList->selectAll();
-}
-
-void CKorvexDlg::OnFind()
-{
-    findField->setFocus(Qt::ShortcutFocusReason);
-    findField->selectAll();
-}
-
-bool CKorvexDlg::FindFieldKey(QKeyEvent* event)
-{
-    switch (event->key()) {
-    case Qt::Key_Escape:
-        // Clears the text, or leaves an empty field for the list; it never
-        // ends the program.
-        if (!findField->text().isEmpty())
-            findField->clear();
-        else
-            channelList->setFocus(Qt::OtherFocusReason);
-        return true;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        channelList->setFocus(Qt::OtherFocusReason);
-        if (listFilter_->rowCount() > 0)
-            SelectRows({listFilter_->mapToSource(listFilter_->index(0, 0)).row()});
-        return true;
-    default:
-        return false;
-    }
-}
-
-bool CKorvexDlg::ListDragEvent(QEvent* event)
-{
-    switch (event->type()) {
-    case QEvent::MouseButtonPress: {
-        const auto* press = static_cast<QMouseEvent*>(event);
-        if (press->button() == Qt::LeftButton)
-            dragStart_ = press->position().toPoint();
-        return false;
-    }
-    case QEvent::MouseMove: {
-        const auto* move = static_cast<QMouseEvent*>(event);
-        if (!(move->buttons() & Qt::LeftButton) ||
-            (move->position().toPoint() - dragStart_).manhattanLength() < QApplication::startDragDistance() ||
-            !channelList->selectionModel()->isRowSelected(channelList->indexAt(dragStart_).row()) ||
-            !arranger_.MoveRefusal(listFilter_->Active()).isEmpty())
-            return false;
-        auto* drag = new QDrag(channelList);
-        auto* mime = new QMimeData;
-        mime->setData(kRowsMime, QByteArray());
-        drag->setMimeData(mime);
-        drag->exec(Qt::MoveAction);
-        return true;
-    }
-    case QEvent::DragEnter:
-    case QEvent::DragMove: {
-        auto* drag = static_cast<QDropEvent*>(event);
-        if (drag->mimeData()->hasFormat(kRowsMime) && drag->source() == channelList)
-            drag->acceptProposedAction();
-        else
-            drag->ignore();
-        return true;
-    }
-    case QEvent::Drop: {
-        auto* drop = static_cast<QDropEvent*>(event);
-        if (!drop->mimeData()->hasFormat(kRowsMime) || drop->source() != channelList)
-            return false;
-        drop->acceptProposedAction();
-        // The rows go before the row they are dropped on, or to the end
-        // below the last row. The list is the table in entry order here.
-        const QModelIndex at = channelList->indexAt(drop->position().toPoint());
-        OnRowsDropped(at.isValid() ? listFilter_->mapToSource(at).row() : listModel_->rowCount());
-        return true;
-    }
-    default:
-        return false;
-    }
-}
+void CKorvexDlg::OnUndo() { arrange_->Undo(); }
+void CKorvexDlg::OnRedo() { arrange_->Redo(); }
+void CKorvexDlg::OnMoveRows(int step) { arrange_->MoveRows(step); }
+void CKorvexDlg::OnMoveTo() { arrange_->MoveTo(); }
+void CKorvexDlg::OnDeleteRows() { arrange_->Delete(); }
+void CKorvexDlg::OnSort(SortKey key) { arrange_->Sort(key); }
+void CKorvexDlg::OnChangeFlags(FlagChange change, const QString& done) { arrange_->ChangeFlags(change, done); }
+void CKorvexDlg::OnRowsDropped(int beforeRow) { arrange_->RowsDropped(beforeRow); }
+void CKorvexDlg::OnSelectAll() { channelList->selectAll(); }
+void CKorvexDlg::OnFind() { find_->Focus(); }
 
 } // namespace korvex

@@ -8,7 +8,7 @@
 #include "serial/CCOMSetDlg.h"
 #include "ui/ChannelListModel.h"
 #include "ui/ChannelTree.h"
-#include "ui/ListArranger.h"
+#include "ui/ArrangeCommands.h"
 #include "app/ModalDialog.h"
 #include "app/OpenImage.h"
 #include "app/Platform.h"
@@ -22,6 +22,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <vector>
 
 class QAction;
@@ -36,7 +37,10 @@ class QTreeWidgetItem;
 namespace korvex {
 
 class EditActions;
+class FileCommands;
+class FindField;
 class ListFilter;
+class ListSelection;
 class NamesMenu;
 
 class CKorvexDlg final : public ModalDialog {
@@ -145,19 +149,15 @@ private:
     // Gives every tree node the label of the record it stands for as the
     // database now holds it; the tree keeps its items, expansion and selection.
     void RefreshTreeLabels();
-    // Runs an action that writes the image inside the history bracket and, when
-    // it changed the image, shows the image as it now stands.
-    void RunImageAction(const QString& label, const std::function<ArrangeReport()>& action);
+    // Shows an image just opened: counters, tree and the list of all programs.
+    void ShowOpenedImage();
     // Decodes the image again and rebuilds the tree, the counters and the
     // list, keeping the selected records selected where they still are.
     void ShowImageAgain();
     // Enables the Edit menu's actions for what the list shows and selects.
     void UpdateEditActions();
-    void ConnectEditActions();
-    bool FindFieldKey(QKeyEvent* event);
     // Opens the editor for a row as the list shows it.
     void EditRow(const QModelIndex& shown);
-    bool ListDragEvent(QEvent* event);
     // Asks before accepted edits that were not saved are thrown away.
     bool MayDiscardEdits();
     void StartTool(const QString& fileName);
@@ -169,13 +169,16 @@ private:
     Platform& platform_;
     ChannelListModel* listModel_ = nullptr;
     ListFilter* listFilter_ = nullptr;
-    ListArranger arranger_;
-    QPoint dragStart_;
     QMenuBar* menuBar_ = nullptr;
     NamesMenu* namesMenu_ = nullptr;
     // The open image: open, reload, the history bracket, unsaved, save.
     OpenImage document_;
     ChannelTree tree_;
+    // The units the window hands its commands to.
+    std::unique_ptr<ListSelection> selection_;
+    std::unique_ptr<FindField> find_;
+    std::unique_ptr<ArrangeCommands> arrange_;
+    std::unique_ptr<FileCommands> files_;
 };
 
 } // namespace korvex

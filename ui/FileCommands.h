@@ -1,0 +1,48 @@
+#pragma once
+// The window's file commands: Open (by the file dialog or by files dropped on
+// the window), Save, and the question before unsaved edits are thrown away.
+// The image itself is the open image's; this unit talks with the user.
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+class QWidget;
+
+namespace korvex {
+
+class OpenImage;
+class Platform;
+class ProgramState;
+
+class FileCommands {
+public:
+    // showOpened: shows a newly opened image (counters, tree, list).
+    FileCommands(ProgramState& state, Platform& platform, OpenImage& document, QWidget* window,
+                 std::function<void()> showOpened);
+
+    // Asks for a file, after the question about unsaved edits, and opens it;
+    // Cancel keeps the open image open, listed, editable and savable.
+    void Open();
+    // Opens the image file at path: the open image is replaced only when the
+    // file loads; otherwise the user is told why and nothing changes.
+    bool OpenFile(const QString& path);
+    // Files dropped on the window: one is opened as Open opens it, after the
+    // question about unsaved edits; more are refused.
+    void Dropped(const QStringList& paths);
+    // Asks for a file name and saves the image there, telling the user how
+    // it went.
+    void Save();
+    // True when there are no unsaved edits, or the user agrees to lose them.
+    bool MayDiscardEdits();
+
+private:
+    ProgramState& state_;
+    Platform& platform_;
+    OpenImage& document_;
+    QWidget* window_;
+    std::function<void()> showOpened_;
+};
+
+} // namespace korvex

@@ -1,0 +1,59 @@
+#include "ui/ListSelection.h"
+
+#include "ui/ChannelListModel.h"
+#include "ui/ListFilter.h"
+
+#include <QItemSelection>
+#include <QTableView>
+
+#include <algorithm>
+
+namespace korvex {
+
+std::vector<int> ListSelection::Rows() const
+{
+    // The view selects whole rows; its ranges are read directly, since asking
+    // row by row whether a row is selected costs a walk over every range.
+    std::vector<int> rows;
+    for (const QItemSelectionRange& range : view_->selectionModel()->selection())
+        for (int row = range.top(); row <= range.bottom(); ++row)
+            rows.push_back(filter_->mapToSource(filter_->index(row, 0)).row());
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    return rows;
+}
+
+void ListSelection::Select(const std::vector<int>& rows)
+{
+    // Rows that follow each other in the view make one range.
+    std::vector<int> shownRows;
+    for (const int row : rows) {
+        const QModelIndex shown = filter_->mapFromSource(model_->index(row, 0));
+        if (shown.isValid())
+            shownRows.push_back(shown.row());
+    }
+    std::sort(shownRows.begin(), shownRows.end());
+    QItemSelection selection;
+    const int lastColumn = std::max(filter_->columnCount() - 1, 0);
+    for (std::size_t i = 0; i < shownRows.size();) {
+        std::size_t j = i;
+        while (j + 1 < shownRows.size() && shownRows[j + 1] == shownRows[j] + 1)
+            ++j;
+        selection.append(QItemSelectionRange(filter_->index(shownRows[i], 0),
+                                             filter_->index(shownRows[j], lastColumn)));
+        i = j + 1;
+    }
+    view_->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+    if (!rows.empty()) {
+        const QModelIndex first = filter_->mapFromSource(model_->index(rows.front(), 0));
+        view_->selectionModel()->setCurrentIndex(first, QItemSelectionModel::NoUpdate);
+        view_->scrollTo(first);
+    }
+}
+
+bool ListSelection::Any() const
+{
+    return view_->selectionModel() && view_->selectionModel()->hasSelection();
+}
+
+} // namespace korvex

@@ -1,0 +1,39 @@
+#pragma once
+// The channel list as the window shows it: the view, the find filter between
+// it and the model, and which of the model's rows (as RowMap counts them) are
+// selected. Rows are always spoken of by their source row, whatever the find
+// field hides.
+
+#include <vector>
+
+class QTableView;
+
+namespace korvex {
+
+class ChannelListModel;
+class ListFilter;
+
+class ListSelection {
+public:
+    ListSelection(QTableView* view, ListFilter* filter, ChannelListModel* model)
+        : view_(view), filter_(filter), model_(model) {}
+
+    QTableView* View() const { return view_; }
+    ListFilter* Filter() const { return filter_; }
+    ChannelListModel* Model() const { return model_; }
+
+    // The selected source rows, in ascending order.
+    std::vector<int> Rows() const;
+    // Selects the rows with these source-row numbers (those the filter shows),
+    // puts the keyboard cursor on the first and scrolls it into view.
+    void Select(const std::vector<int>& rows);
+    // True while some row is selected.
+    bool Any() const;
+
+private:
+    QTableView* view_;
+    ListFilter* filter_;
+    ChannelListModel* model_;
+};
+
+} // namespace korvex
