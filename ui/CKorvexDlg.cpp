@@ -1,7 +1,6 @@
 #include "ui/CKorvexDlg.h"
 
 #include "app/Messages.h"
-#include "db/Queries.h"
 #include "res/ResourceIds.h"
 #include "res/Templates.h"
 #include "ui/CAboutDlg.h"
@@ -12,14 +11,15 @@
 #include "ui/ListFills.h"
 #include "ui/ListFilter.h"
 #include "ui/ListSelection.h"
+#include "ui/MainMenu.h"
 #include "ui/NamesMenu.h"
+#include "ui/RecordEditing.h"
 #include "ui/VersionText.h"
 #include "ui/WindowKeys.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -37,9 +37,9 @@
 
 #include <algorithm>
 #include <optional>
-#include <set>
 
 namespace korvex {
+
 CKorvexDlg::CKorvexDlg(ProgramState& state, Platform& platform)
     : ModalDialog(nullptr),
       comSetDlg(platform),
@@ -74,6 +74,7 @@ CKorvexDlg::CKorvexDlg(ProgramState& state, Platform& platform)
     arrange_ = std::make_unique<ArrangeCommands>(
         state, platform, document_, ArrangeCommands::Parts{this, editActions, selection_.get(), findField, statusLine},
         [this] { ShowImageAgain(); });
+    editing_ = std::make_unique<RecordEditing>(state, platform, document_, this, satEditDlg, tpEditDlg, progEditDlg);
     files_ = std::make_unique<FileCommands>(state, platform, document_, this, [this] { ShowOpenedImage(); });
     ConnectControls();
     arrange_->Connect([this] { OnSelectAll(); }, [this] { OnFind(); });
@@ -156,24 +157,9 @@ void CKorvexDlg::CreateMenuBar()
 {
     if (menuBar_)
         return;
-    menuBar_ = new QMenuBar(this);
-    QAction* help = nullptr;
-    for (const res::PopupTemplate& popup : res::MainMenuTemplate()) {
-        // The Edit menu stands between File and Tools.
-        if (popup.title == QStringLiteral("Tools"))
-            menuBar_->addMenu(editActions->Menu());
-        QMenu* menu = menuBar_->addMenu(popup.title);
-        if (popup.title == QStringLiteral("Help"))
-            help = menu->menuAction();
-        for (const res::MenuItemTemplate& item : popup.items) {
-            QAction* action = menu->addAction(item.text);
-            action->setData(item.commandId);
-            action->setShortcut(CommandShortcut(item.commandId));
-            const int id = item.commandId;
-            connect(action, &QAction::triggered, this, [this, id] { OnCommand(id); });
-        }
-    }
-    namesMenu_ = new NamesMenu(menuBar_, help, [this](const std::string& charset) { OnNameCharset(charset); });
+    const MainMenu menu = BuildMainMenu(this, editActions->Menu(), [this](int id) { OnCommand(id); });
+    menuBar_ = menu.bar;
+    namesMenu_ = new NamesMenu(menuBar_, menu.help, [this](const std::string& charset) { OnNameCharset(charset); });
     namesMenu_->Show(state_.nameCharset(), LocaleCharset());
     layout()->setMenuBar(menuBar_);
 }
@@ -410,25 +396,9 @@ void CKorvexDlg::OnTreeSelChanged()
     const QTreeWidgetItem* selected = channelTree->currentItem();
     if (!selected || state_.image().fileOpened == 0)
         return;
-    if (const TreeNode* found = tree_.NodeOf(selected)) {
-        const TreeNode& node = *found;
-        switch (node.kind) {
-        case kTreeSatelliteRoot:
-            FillList(kListSatellites);
-            break;
-        case kTreeSatellite:
-            selectedSat = node.satIndex;
-            FillList(kListSatTransponders);
-            break;
-        case kTreeTransponder:
-            selectedTp = node.tpIndex;
-            FillList(kListTpPrograms);
-            break;
-        case kTreeAllPrograms:
-            FillList(kListAllPrograms);
-            break;
-        }
-    }
+    if (const TreeNode* node = tree_.NodeOf(selected))
+        if (const std::optional<std::uint32_t> listType = ChannelTree::ListOf(*node, selectedSat, selectedTp))
+            FillList(*listType);
 }
 
 void CKorvexDlg::OnTreeClick()
@@ -466,49 +436,26 @@ void CKorvexDlg::OnListOpenKey()
 
 void CKorvexDlg::EditRow(const QModelIndex& shown)
 {
-    ListState& list = state_.list();
-    list.RecordEdited = 0;
     const int row = listFilter_->mapToSource(shown).row();
-    list.CurrentRow = static_cast<std::uint16_t>(row);
-    document_.Begin();
-
-    switch (list.ListType) {
-    case kListSatellites:
-        satEditDlg.DoModal();
-        break;
-    case kListSatTransponders:
-        tpEditDlg.DoModal();
-        break;
-    case kListAllPrograms:
-    case kListTpPrograms:
-        progEditDlg.DoModal();
-        break;
-    default:
-        ShowWarning(platform_, this, QStringLiteral("The list type is not right!"));
+    if (!editing_->Edit(row))
+        return;
+    statusLine->clear();
+    UpdateEditActions();
+    if (!document_.Reload()) {
+        // An edit broke the image's own checks: show nothing that could
+        // be edited against the now empty database.
+        ClearView();
+        ShowWarning(platform_, this, kBinFileNotRight);
         return;
     }
-
-    if (list.RecordEdited != 0) {
-        list.RecordEdited = 0;
-        document_.Commit("Edit");
-        statusLine->clear();
-        UpdateEditActions();
-        if (!document_.Reload()) {
-            // An edit broke the image's own checks: show nothing that could
-            // be edited against the now empty database.
-            ClearView();
-            ShowWarning(platform_, this, kBinFileNotRight);
-            return;
-        }
-        FillList(list.ListType);
-        UpdateCounters();
-        RefreshTreeLabels();
-        // The keyboard cursor stays on the row, which the refill left
-        // unselected, so that the keys go on from where they were.
-        const QModelIndex again = listFilter_->mapFromSource(listModel_->index(row, 0));
-        if (again.isValid())
-            channelList->selectionModel()->setCurrentIndex(again, QItemSelectionModel::NoUpdate);
-    }
+    FillList(state_.list().ListType);
+    UpdateCounters();
+    RefreshTreeLabels();
+    // The keyboard cursor stays on the row, which the refill left
+    // unselected, so that the keys go on from where they were.
+    const QModelIndex again = listFilter_->mapFromSource(listModel_->index(row, 0));
+    if (again.isValid())
+        channelList->selectionModel()->setCurrentIndex(again, QItemSelectionModel::NoUpdate);
 }
 
 void CKorvexDlg::FillList(std::uint32_t listType)
@@ -545,14 +492,8 @@ void CKorvexDlg::ShowImageAgain()
 {
     // What is selected, and which satellite and transponder the tree chose,
     // by their records' places in the image: indices change when entries do.
-    std::vector<std::uint64_t> selectedKeys;
-    for (const int row : SelectedRows())
-        selectedKeys.push_back(listModel_->RowKey(row));
-    const ChannelDatabase& db = state_.database();
-    // No record lies at this offset: offsets have 24 bits.
-    constexpr std::uint64_t kNoRecord = 1ull << 32;
-    const std::uint64_t satOffset = selectedSat < db.numSats ? RecordOffsetOf(db.sats[selectedSat].entryWord) : kNoRecord;
-    const std::uint64_t tpOffset = selectedTp < db.numTps ? RecordOffsetOf(db.tps[selectedTp].entryWord) : kNoRecord;
+    const std::vector<std::uint64_t> selectedKeys = selection_->Keys();
+    const ChannelTree::Chosen chosen = tree_.Remember(selectedSat, selectedTp);
 
     if (!document_.Reload()) {
         ClearView();
@@ -560,32 +501,14 @@ void CKorvexDlg::ShowImageAgain()
         ShowWarning(platform_, this, kBinFileNotRight);
         return;
     }
-    const auto findIndex = [](auto records, std::uint64_t offset) -> std::optional<std::uint16_t> {
-        for (std::size_t i = 0; i < records.size(); ++i)
-            if (RecordOffsetOf(records[i].entryWord) == offset)
-                return static_cast<std::uint16_t>(i);
-        return std::nullopt;
-    };
     std::uint32_t listType = state_.list().ListType;
-    const std::optional<std::uint16_t> sat = findIndex(db.Sats(), satOffset);
-    const std::optional<std::uint16_t> tp = findIndex(db.Tps(), tpOffset);
-    // A satellite or transponder that is gone takes its list with it: the
-    // list falls back to the satellites.
-    if ((listType == kListSatTransponders && !sat) || (listType == kListTpPrograms && !tp))
-        listType = kListSatellites;
-    selectedSat = sat.value_or(0);
-    selectedTp = tp.value_or(0);
+    tree_.Relocate(chosen, listType, selectedSat, selectedTp);
 
     UpdateCounters();
     tree_.ShowAgain(listType, selectedSat, selectedTp);
     FillList(listType);
 
-    std::vector<int> rows;
-    const std::set<std::uint64_t> keys(selectedKeys.begin(), selectedKeys.end());
-    for (int row = 0; row < listModel_->rowCount(); ++row)
-        if (keys.contains(listModel_->RowKey(row)))
-            rows.push_back(row);
-    SelectRows(rows);
+    selection_->SelectKeys(selectedKeys);
     UpdateEditActions();
 }
 

@@ -42,6 +42,7 @@ class FindField;
 class ListFilter;
 class ListSelection;
 class NamesMenu;
+class RecordEditing;
 
 class CKorvexDlg final : public ModalDialog {
 public:
@@ -178,6 +179,7 @@ private:
     std::unique_ptr<ListSelection> selection_;
     std::unique_ptr<FindField> find_;
     std::unique_ptr<ArrangeCommands> arrange_;
+    std::unique_ptr<RecordEditing> editing_;
     std::unique_ptr<FileCommands> files_;
 };
 

@@ -6,6 +6,7 @@
 #include <QTreeWidget>
 
 #include <algorithm>
+#include <optional>
 
 namespace korvex {
 
@@ -133,6 +134,60 @@ const TreeNode* ChannelTree::NodeOf(const QTreeWidgetItem* item) const
         if (treeNodes[i].item == item)
             return &treeNodes[i];
     return nullptr;
+}
+
+namespace {
+
+// No record lies at this offset: offsets have 24 bits.
+constexpr std::uint64_t kNoRecord = 1ull << 32;
+
+template <typename Records>
+std::optional<std::uint16_t> IndexAt(const Records& records, std::uint64_t offset)
+{
+    for (std::size_t i = 0; i < records.size(); ++i)
+        if (RecordOffsetOf(records[i].entryWord) == offset)
+            return static_cast<std::uint16_t>(i);
+    return std::nullopt;
+}
+
+} // namespace
+
+std::optional<std::uint32_t> ChannelTree::ListOf(const TreeNode& node, std::uint16_t& selectedSat,
+                                                 std::uint16_t& selectedTp)
+{
+    switch (node.kind) {
+    case kTreeSatelliteRoot:
+        return kListSatellites;
+    case kTreeSatellite:
+        selectedSat = node.satIndex;
+        return kListSatTransponders;
+    case kTreeTransponder:
+        selectedTp = node.tpIndex;
+        return kListTpPrograms;
+    case kTreeAllPrograms:
+        return kListAllPrograms;
+    default:
+        return std::nullopt;
+    }
+}
+
+ChannelTree::Chosen ChannelTree::Remember(std::uint16_t selectedSat, std::uint16_t selectedTp) const
+{
+    const ChannelDatabase& db = state_.database();
+    return {selectedSat < db.numSats ? RecordOffsetOf(db.sats[selectedSat].entryWord) : kNoRecord,
+            selectedTp < db.numTps ? RecordOffsetOf(db.tps[selectedTp].entryWord) : kNoRecord};
+}
+
+void ChannelTree::Relocate(const Chosen& chosen, std::uint32_t& listType, std::uint16_t& selectedSat,
+                           std::uint16_t& selectedTp) const
+{
+    const ChannelDatabase& db = state_.database();
+    const std::optional<std::uint16_t> sat = IndexAt(db.Sats(), chosen.satOffset);
+    const std::optional<std::uint16_t> tp = IndexAt(db.Tps(), chosen.tpOffset);
+    if ((listType == kListSatTransponders && !sat) || (listType == kListTpPrograms && !tp))
+        listType = kListSatellites;
+    selectedSat = sat.value_or(0);
+    selectedTp = tp.value_or(0);
 }
 
 } // namespace korvex

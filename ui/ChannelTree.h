@@ -12,6 +12,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 class QTreeWidget;
@@ -55,6 +56,26 @@ public:
     // the node of the list the window shows (listType, with selectedSat or
     // selectedTp).
     void ShowAgain(std::uint32_t listType, std::uint16_t selectedSat, std::uint16_t selectedTp);
+
+    // The satellite and transponder the window's lists are of, by their
+    // records' places in the image: indices change when entries do, places
+    // outlive a decoding of the image.
+    struct Chosen {
+        std::uint64_t satOffset;
+        std::uint64_t tpOffset;
+    };
+    Chosen Remember(std::uint16_t selectedSat, std::uint16_t selectedTp) const;
+    // After the image was decoded again: the indices of the chosen records
+    // where they now stand (0 when gone). A list whose satellite or
+    // transponder is gone falls back to the satellites.
+    void Relocate(const Chosen& chosen, std::uint32_t& listType, std::uint16_t& selectedSat,
+                  std::uint16_t& selectedTp) const;
+
+    // The list a node asks for: the satellites, a satellite's transponders
+    // (its index goes to selectedSat), a transponder's programs (its index
+    // goes to selectedTp) or all programs.
+    static std::optional<std::uint32_t> ListOf(const TreeNode& node, std::uint16_t& selectedSat,
+                                               std::uint16_t& selectedTp);
 
     // The node of a tree item, or nothing.
     const TreeNode* NodeOf(const QTreeWidgetItem* item) const;

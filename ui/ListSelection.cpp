@@ -7,6 +7,7 @@
 #include <QTableView>
 
 #include <algorithm>
+#include <set>
 
 namespace korvex {
 
@@ -49,6 +50,24 @@ void ListSelection::Select(const std::vector<int>& rows)
         view_->selectionModel()->setCurrentIndex(first, QItemSelectionModel::NoUpdate);
         view_->scrollTo(first);
     }
+}
+
+std::vector<std::uint64_t> ListSelection::Keys() const
+{
+    std::vector<std::uint64_t> keys;
+    for (const int row : Rows())
+        keys.push_back(model_->RowKey(row));
+    return keys;
+}
+
+void ListSelection::SelectKeys(const std::vector<std::uint64_t>& keys)
+{
+    std::vector<int> rows;
+    const std::set<std::uint64_t> wanted(keys.begin(), keys.end());
+    for (int row = 0; row < model_->rowCount(); ++row)
+        if (wanted.contains(model_->RowKey(row)))
+            rows.push_back(row);
+    Select(rows);
 }
 
 bool ListSelection::Any() const

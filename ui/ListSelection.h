@@ -4,6 +4,7 @@
 // selected. Rows are always spoken of by their source row, whatever the find
 // field hides.
 
+#include <cstdint>
 #include <vector>
 
 class QTableView;
@@ -27,6 +28,11 @@ public:
     // Selects the rows with these source-row numbers (those the filter shows),
     // puts the keyboard cursor on the first and scrolls it into view.
     void Select(const std::vector<int>& rows);
+    // The records of the selected rows by their places in the image, which
+    // outlive a refill of the list (rows do not).
+    std::vector<std::uint64_t> Keys() const;
+    // Selects the rows of these records where the list now shows them.
+    void SelectKeys(const std::vector<std::uint64_t>& keys);
     // True while some row is selected.
     bool Any() const;
 

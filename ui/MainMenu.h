@@ -1,0 +1,23 @@
+#pragma once
+// The main window's menu bar as its template lays it out, with the Edit menu
+// between File and Tools and each command's shortcut.
+
+#include <functional>
+
+class QAction;
+class QMenu;
+class QMenuBar;
+class QWidget;
+
+namespace korvex {
+
+struct MainMenu {
+    QMenuBar* bar = nullptr;
+    QAction* help = nullptr;  // the Help menu, before which others may go
+};
+
+// Builds the menu bar on window; each command item calls onCommand with its
+// command id.
+MainMenu BuildMainMenu(QWidget* window, QMenu* editMenu, const std::function<void(int)>& onCommand);
+
+} // namespace korvex

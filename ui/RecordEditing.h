@@ -1,0 +1,39 @@
+#pragma once
+// The edit dispatch: the row the user opens goes to the editor for the kind
+// of list shown (satellites, transponders or programs), inside the history
+// bracket, so that an accepted edit is one step to undo.
+
+#include <QWidget>
+
+namespace korvex {
+
+class OpenImage;
+class Platform;
+class ProgEditDlg;
+class ProgramState;
+class SatEditDlg;
+class TpEditDlg;
+
+class RecordEditing {
+public:
+    RecordEditing(ProgramState& state, Platform& platform, OpenImage& document, QWidget* window,
+                  SatEditDlg& satEditor, TpEditDlg& tpEditor, ProgEditDlg& progEditor)
+        : state_(state), platform_(platform), document_(document), window_(window),
+          satEditor_(satEditor), tpEditor_(tpEditor), progEditor_(progEditor) {}
+
+    // Opens the editor for the list's source row `row`. True when the user
+    // accepted an edit, which the history then holds as one step; the image
+    // still has to be decoded again.
+    bool Edit(int row);
+
+private:
+    ProgramState& state_;
+    Platform& platform_;
+    OpenImage& document_;
+    QWidget* window_;
+    SatEditDlg& satEditor_;
+    TpEditDlg& tpEditor_;
+    ProgEditDlg& progEditor_;
+};
+
+} // namespace korvex
