@@ -41,9 +41,9 @@ CliResult RunDiff(const QStringList& arguments)
     const CharsetChoice namesBefore = NamesCharset(line.Charset(), *before.db);
     const CharsetChoice namesAfter = NamesCharset(line.Charset(), *after.db);
     const ImageDifference difference =
-        DiffImages({*before.flash, *before.db, namesBefore.charset, before.fileSize},
-                   {*after.flash, *after.db, namesAfter.charset, after.fileSize});
-    return Output(line.IsSet(json) ? DiffJson(difference) : DiffText(difference),
+        DiffImages({*before.flash, *before.db, before.fileSize}, {*after.flash, *after.db, after.fileSize});
+    const DiffCharsets names{namesBefore.charset, namesAfter.charset};
+    return Output(line.IsSet(json) ? DiffJson(difference, names) : DiffText(difference, names),
                   difference.identical ? kExitSuccess : kExitFindings);
 }
 

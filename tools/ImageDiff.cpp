@@ -1,352 +1,47 @@
 #include "tools/ImageDiff.h"
 
-#include "db/RecordCodec.h"
 #include "tools/Dump.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QJsonValue>
 #include <QStringList>
 
 #include <algorithm>
-#include <map>
 
 namespace korvex::cli {
 namespace {
 
-// Tables by BlockId, named as `dump --csv` names them.
-constexpr std::array<const char*, 4> kTableNames{"sats", "tps", "tv", "radio"};
-
 std::size_t Index(BlockId id) { return static_cast<std::size_t>(id); }
 
-// A record held by the database: its entry's position, its record's offset
-// and its index in the database's array.
-struct Held {
-    std::uint32_t position = 0;
-    std::uint32_t offset = 0;
-    std::size_t index = 0;
+// A field change as it is shown: a value is a number or text (a name read in
+// its image's charset); a name also shows its bytes.
+struct ShownChange {
+    QJsonValue before;
+    QJsonValue after;
+    QString beforeHex;
+    QString afterHex;
 };
 
-template <typename Record>
-std::vector<Held> HeldOf(std::span<const Record> records)
+QJsonValue JsonOf(const FieldValue& value)
 {
-    std::vector<Held> held;
-    held.reserve(records.size());
-    for (std::size_t i = 0; i < records.size(); ++i)
-        held.push_back({records[i].tableIndex, RecordOffsetOf(records[i].entryWord), i});
-    return held;
+    if (const auto* number = std::get_if<std::int64_t>(&value))
+        return qint64{*number};
+    return QString::fromStdString(std::get<std::string>(value));
 }
 
-struct Pairing {
-    std::vector<std::pair<Held, Held>> pairs;  // in the first image's entry order
-    std::vector<Held> removed;
-    std::vector<Held> added;
-};
-
-// Pairs records whose entries point at the same offset; the k-th entry of one
-// image pointing at an offset pairs with the k-th of the other.
-Pairing Pair(const std::vector<Held>& before, const std::vector<Held>& after)
+ShownChange Shown(const FieldChange& change, const DiffCharsets& names)
 {
-    std::map<std::uint32_t, std::vector<Held>> afterByOffset;
-    for (const Held& h : after)
-        afterByOffset[h.offset].push_back(h);
-    std::map<std::uint32_t, std::size_t> taken;
-    Pairing pairing;
-    for (const Held& h : before) {
-        const auto it = afterByOffset.find(h.offset);
-        std::size_t& next = taken[h.offset];
-        if (it == afterByOffset.end() || next >= it->second.size()) {
-            pairing.removed.push_back(h);
-            continue;
-        }
-        pairing.pairs.emplace_back(h, it->second[next++]);
-    }
-    for (const auto& [offset, held] : afterByOffset)
-        for (std::size_t k = taken[offset]; k < held.size(); ++k)
-            pairing.added.push_back(held[k]);
-    std::sort(pairing.added.begin(), pairing.added.end(),
-              [](const Held& x, const Held& y) { return x.position < y.position; });
-    return pairing;
+    if (change.beforeName && change.afterName)
+        return {NameText(*change.beforeName, names.before), NameText(*change.afterName, names.after),
+                NameHex(*change.beforeName), NameHex(*change.afterName)};
+    return {JsonOf(change.before), JsonOf(change.after), {}, {}};
 }
 
-// Numbers of a record, read through one small function each, since
-// bit-fields cannot be reached through member pointers.
-template <typename Record>
-struct NumberField {
-    const char* name;
-    std::uint32_t (*get)(const Record&);
-};
-
-constexpr NumberField<SatRecord> kSatNumbers[] = {
-    {"satId", [](const SatRecord& r) -> std::uint32_t { return r.satId; }},
-    {"longitude", [](const SatRecord& r) -> std::uint32_t { return r.longitude; }},
-    {"lnbFreLow", [](const SatRecord& r) -> std::uint32_t { return r.lnbFreLow; }},
-    {"lnbFreHigh", [](const SatRecord& r) -> std::uint32_t { return r.lnbFreHigh; }},
-    {"power012V", [](const SatRecord& r) -> std::uint32_t { return r.power012V; }},
-    {"tone22K", [](const SatRecord& r) -> std::uint32_t { return r.tone22K; }},
-    {"diseqc10", [](const SatRecord& r) -> std::uint32_t { return r.diseqc10; }},
-    {"diseqc12En", [](const SatRecord& r) -> std::uint32_t { return r.diseqc12En; }},
-    {"lnbType", [](const SatRecord& r) -> std::uint32_t { return r.lnbType; }},
-    {"lnbPower", [](const SatRecord& r) -> std::uint32_t { return r.lnbPower; }},
-    {"position", [](const SatRecord& r) -> std::uint32_t { return r.position; }},
-    // Not interpreted for satellites, but kept by the box.
-    {"flagByte", [](const SatRecord& r) -> std::uint32_t { return FlagByteOf(r.entryWord); }},
-};
-
-constexpr NumberField<TpRecord> kTpNumbers[] = {
-    {"tpId", [](const TpRecord& r) -> std::uint32_t { return r.tpId; }},
-    {"satId", [](const TpRecord& r) -> std::uint32_t { return r.satId; }},
-    {"opaque2", [](const TpRecord& r) -> std::uint32_t { return r.opaque2; }},
-    {"frequency", [](const TpRecord& r) -> std::uint32_t { return r.frequency; }},
-    {"polarisation", [](const TpRecord& r) -> std::uint32_t { return r.polarisation; }},
-    {"symbolRate", [](const TpRecord& r) -> std::uint32_t { return r.symbolRate; }},
-    {"flagByte", [](const TpRecord& r) -> std::uint32_t { return FlagByteOf(r.entryWord); }},
-};
-
-constexpr NumberField<ProgRecord> kProgNumbers[] = {
-    {"satId", [](const ProgRecord& r) -> std::uint32_t { return r.satId; }},
-    {"tpId", [](const ProgRecord& r) -> std::uint32_t { return r.tpId; }},
-    {"serviceId", [](const ProgRecord& r) -> std::uint32_t { return r.serviceId; }},
-    {"pcrPid", [](const ProgRecord& r) -> std::uint32_t { return r.pcrPid; }},
-    {"scramble", [](const ProgRecord& r) -> std::uint32_t { return r.scramble; }},
-    {"track", [](const ProgRecord& r) -> std::uint32_t { return r.track; }},
-    {"opaque1", [](const ProgRecord& r) -> std::uint32_t { return r.opaque1; }},
-    {"opaque13", [](const ProgRecord& r) -> std::uint32_t { return r.opaque13; }},
-    {"opaque5", [](const ProgRecord& r) -> std::uint32_t { return r.opaque5; }},
-    {"videoPid", [](const ProgRecord& r) -> std::uint32_t { return r.videoPid; }},
-    // The video bits of a radio record, which that table does not decode.
-    {"radioVideoBits", [](const ProgRecord& r) -> std::uint32_t { return r.radioVideoBits; }},
-    {"audioPid", [](const ProgRecord& r) -> std::uint32_t { return r.audioPid; }},
-    {"opaque3", [](const ProgRecord& r) -> std::uint32_t { return r.opaque3; }},
-};
-
-template <typename Record>
-void CompareNumbers(std::span<const NumberField<Record>> fields, const Record& a, const Record& b,
-                    std::vector<FieldChange>& changes)
+QString NameOf(const RecordAt& record, const NameCharset& names)
 {
-    for (const NumberField<Record>& field : fields) {
-        const std::uint32_t before = field.get(a);
-        const std::uint32_t after = field.get(b);
-        if (before != after)
-            changes.push_back({QLatin1StringView(field.name), qint64{before}, qint64{after}, {}, {}});
-    }
-}
-
-// Both images' name charsets: each name is read in its own image's.
-struct Charsets {
-    const NameCharset& before;
-    const NameCharset& after;
-};
-
-void CompareName(const char* field, const NameBytes& a, const NameBytes& b, const Charsets& names,
-                 std::vector<FieldChange>& changes)
-{
-    if (a != b)
-        changes.push_back({QLatin1StringView(field), NameText(a, names.before), NameText(b, names.after), NameHex(a),
-                           NameHex(b)});
-}
-
-QString Hex(std::span<const std::uint8_t> bytes)
-{
-    return QString::fromLatin1(
-        QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size())).toHex());
-}
-
-// A program's entry flag byte, read as the editor shows it: the child lock,
-// each favourite group, and bit 7, which is kept but not interpreted.
-void CompareProgramFlags(std::uint8_t a, std::uint8_t b, std::vector<FieldChange>& changes)
-{
-    const auto lock = [](std::uint8_t flag) { return QString::fromLatin1(flag & 1 ? "unlocked" : "locked"); };
-    if ((a & 1) != (b & 1))
-        changes.push_back({QStringLiteral("lock"), lock(a), lock(b), {}, {}});
-    for (std::size_t group = 0; group < kFavouriteGroupNames.size(); ++group) {
-        const bool inBefore = InFavouriteGroup(a & 0x7E, group);
-        const bool inAfter = InFavouriteGroup(b & 0x7E, group);
-        if (inBefore == inAfter)
-            continue;
-        const std::string_view name = kFavouriteGroupNames[group];
-        changes.push_back({QLatin1StringView(name.data(), static_cast<qsizetype>(name.size())),
-                           QString::fromLatin1(inBefore ? "in" : "out"), QString::fromLatin1(inAfter ? "in" : "out"),
-                           {}, {}});
-    }
-    if ((a & 0x80) != (b & 0x80))
-        changes.push_back({QStringLiteral("flagBit7"), qint64{a >> 7}, qint64{b >> 7}, {}, {}});
-}
-
-// Record bytes no field decodes: program bytes 26..27, never written, and
-// 28..35, kept as they stand.
-void CompareUndecodedBytes(const DiffSide& a, std::uint32_t offsetA, const DiffSide& b, std::uint32_t offsetB,
-                           std::vector<FieldChange>& changes)
-{
-    const auto recordA = a.image.Region<kProgRecordSize>(offsetA);
-    const auto recordB = b.image.Region<kProgRecordSize>(offsetB);
-    if (!recordA || !recordB)
-        return;
-    const std::pair<std::size_t, std::size_t> spans[] = {{26, 2}, {28, 8}};
-    for (const auto& [from, length] : spans) {
-        const auto bytesA = recordA->subspan(from, length);
-        const auto bytesB = recordB->subspan(from, length);
-        if (!std::equal(bytesA.begin(), bytesA.end(), bytesB.begin()))
-            changes.push_back({QStringLiteral("bytes%1..%2").arg(from).arg(from + length - 1), Hex(bytesA),
-                               Hex(bytesB), {}, {}});
-    }
-}
-
-std::vector<FieldChange> FieldChanges(const SatRecord& a, const SatRecord& b, const DiffSide&, const DiffSide&,
-                                      const Charsets& names)
-{
-    std::vector<FieldChange> changes;
-    CompareNumbers<SatRecord>(kSatNumbers, a, b, changes);
-    CompareName("satName", a.satName, b.satName, names, changes);
-    return changes;
-}
-
-std::vector<FieldChange> FieldChanges(const TpRecord& a, const TpRecord& b, const DiffSide&, const DiffSide&,
-                                      const Charsets&)
-{
-    std::vector<FieldChange> changes;
-    CompareNumbers<TpRecord>(kTpNumbers, a, b, changes);
-    return changes;
-}
-
-std::vector<FieldChange> FieldChanges(const ProgRecord& a, const ProgRecord& b, const DiffSide& sideA,
-                                      const DiffSide& sideB, const Charsets& names)
-{
-    std::vector<FieldChange> changes;
-    CompareNumbers<ProgRecord>(kProgNumbers, a, b, changes);
-    CompareName("progName", a.progName, b.progName, names, changes);
-    CompareProgramFlags(FlagByteOf(a.entryWord), FlagByteOf(b.entryWord), changes);
-    CompareUndecodedBytes(sideA, RecordOffsetOf(a.entryWord), sideB, RecordOffsetOf(b.entryWord), changes);
-    return changes;
-}
-
-QString RecordName(const SatRecord& sat, const NameCharset& names) { return NameText(sat.satName, names); }
-QString RecordName(const TpRecord&, const NameCharset&) { return {}; }
-QString RecordName(const ProgRecord& prog, const NameCharset& names) { return NameText(prog.progName, names); }
-
-template <typename Record>
-TableDifference DiffTable(std::span<const Record> a, std::span<const Record> b, const DiffSide& sideA,
-                          const DiffSide& sideB)
-{
-    const Charsets names{sideA.names, sideB.names};
-    const Pairing pairing = Pair(HeldOf(a), HeldOf(b));
-    const auto at = [](const Held& held, const Record& record, const NameCharset& charset) {
-        return RecordAt{held.position, held.offset, RecordName(record, charset)};
-    };
-    TableDifference table;
-    for (const Held& h : pairing.removed)
-        table.removed.push_back(at(h, a[h.index], sideA.names));
-    for (const Held& h : pairing.added)
-        table.added.push_back(at(h, b[h.index], sideB.names));
-
-    std::vector<std::uint32_t> newPositions;
-    newPositions.reserve(pairing.pairs.size());
-    for (const auto& [before, after] : pairing.pairs)
-        newPositions.push_back(after.position);
-    const std::vector<bool> moved = MovedElements(newPositions);
-    for (std::size_t k = 0; k < pairing.pairs.size(); ++k) {
-        const auto& [before, after] = pairing.pairs[k];
-        PairedRecord paired{at(before, a[before.index], sideA.names), after.position, {}};
-        if (moved[k])
-            table.moved.push_back(paired);
-        paired.fields = FieldChanges(a[before.index], b[after.index], sideA, sideB, names);
-        if (!paired.fields.empty())
-            table.changed.push_back(std::move(paired));
-    }
-    return table;
-}
-
-void CompareHeaderField(const QString& where, const char* field, qint64 a, qint64 b,
-                        std::vector<HeaderChange>& changes)
-{
-    if (a != b)
-        changes.push_back({where, QLatin1StringView(field), a, b});
-}
-
-std::vector<HeaderChange> HeaderChanges(const DiffSide& a, const DiffSide& b)
-{
-    std::vector<HeaderChange> changes;
-    const QString image = QStringLiteral("image");
-    CompareHeaderField(image, "fileSize", a.fileSize, b.fileSize, changes);
-    CompareHeaderField(image, "layoutKind", a.image.layoutKind, b.image.layoutKind, changes);
-    CompareHeaderField(image, "flashSize", a.image.flashSize, b.image.flashSize, changes);
-    CompareHeaderField(image, "dirStart", a.image.dirStart, b.image.dirStart, changes);
-    CompareHeaderField(image, "dirScanLength", a.image.dirScanLength, b.image.dirScanLength, changes);
-    for (std::size_t id = 0; id < kTableNames.size(); ++id) {
-        const FoundBlock blockA = FindBlock(a.image, static_cast<BlockId>(id));
-        const FoundBlock blockB = FindBlock(b.image, static_cast<BlockId>(id));
-        const QString where = QLatin1StringView(kTableNames[id]) + QStringLiteral(" block");
-        CompareHeaderField(where, "offset", blockA.offset, blockB.offset, changes);
-        CompareHeaderField(where, "entryCount", blockA.header.entryCount, blockB.header.entryCount, changes);
-        CompareHeaderField(where, "reserved", blockA.header.reserved, blockB.header.reserved, changes);
-    }
-    return changes;
-}
-
-// Bytes that belong to a record or a directory block of either image.
-class Coverage {
-public:
-    void Mark(std::uint64_t begin, std::uint64_t length)
-    {
-        const std::uint64_t end = std::min<std::uint64_t>(begin + length, covered_.size());
-        for (std::uint64_t i = std::min<std::uint64_t>(begin, end); i < end; ++i)
-            covered_[i] = true;
-    }
-
-    template <typename Record>
-    void MarkRecords(std::span<const Record> records, std::size_t size)
-    {
-        for (const Record& record : records)
-            Mark(RecordOffsetOf(record.entryWord), size);
-    }
-
-    bool Covered(std::size_t at) const { return covered_[at]; }
-
-private:
-    std::vector<bool> covered_ = std::vector<bool>(kImageCapacity, false);
-};
-
-Coverage CoverageOf(const DiffSide& a, const DiffSide& b)
-{
-    Coverage coverage;
-    for (const DiffSide* side : {&a, &b}) {
-        coverage.MarkRecords(side->db.Sats(), kSatRecordSize);
-        coverage.MarkRecords(side->db.Tps(), kTpRecordSize);
-        coverage.MarkRecords(side->db.TvProgs(), kProgRecordSize);
-        coverage.MarkRecords(side->db.RadioProgs(), kProgRecordSize);
-    }
-    // A block's extent is the larger of the two, wherever each image has it.
-    for (std::size_t id = 0; id < kTableNames.size(); ++id) {
-        const FoundBlock blockA = FindBlock(a.image, static_cast<BlockId>(id));
-        const FoundBlock blockB = FindBlock(b.image, static_cast<BlockId>(id));
-        const std::uint64_t extent =
-            kBlockHeaderSize + std::uint64_t{kEntrySize} * std::max(blockA.header.entryCount, blockB.header.entryCount);
-        for (const FoundBlock& block : {blockA, blockB})
-            if (block.Found())
-                coverage.Mark(block.offset, extent);
-    }
-    return coverage;
-}
-
-void CompareBytes(const DiffSide& a, const DiffSide& b, ImageDifference& difference)
-{
-    const auto length = static_cast<std::size_t>(
-        std::min<qint64>(std::max(a.fileSize, b.fileSize), static_cast<qint64>(kImageCapacity)));
-    difference.identical = a.fileSize == b.fileSize &&
-                           std::equal(a.image.bytes.begin(), a.image.bytes.begin() + length, b.image.bytes.begin());
-    if (difference.identical)
-        return;
-    const Coverage coverage = CoverageOf(a, b);
-    for (std::size_t i = 0; i < length; ++i) {
-        if (a.image.bytes[i] == b.image.bytes[i] || coverage.Covered(i))
-            continue;
-        ++difference.outsideBytes;
-        ByteRange* last = difference.outside.empty() ? nullptr : &difference.outside.back();
-        if (last && last->start + last->length == i)
-            ++last->length;
-        else
-            difference.outside.push_back({static_cast<std::uint32_t>(i), 1});
-    }
+    return record.name ? NameText(*record.name, names) : QString();
 }
 
 // Text for people.
@@ -359,7 +54,7 @@ QString ValueText(const QJsonValue& value)
     return value.isString() ? value.toString() : QString::number(value.toInteger());
 }
 
-QString FieldChangeText(const FieldChange& change)
+QString FieldChangeText(const ShownChange& change)
 {
     if (change.beforeHex.isEmpty())
         return ValueText(change.before) + Arrow() + ValueText(change.after);
@@ -369,11 +64,11 @@ QString FieldChangeText(const FieldChange& change)
            QStringLiteral("  (hex %1%2%3)").arg(change.beforeHex, Arrow(), change.afterHex);
 }
 
-QString RecordLabel(std::size_t table, const RecordAt& record)
+QString RecordLabel(std::size_t table, const RecordAt& record, const NameCharset& names)
 {
-    QString label = QStringLiteral("%1 %2").arg(QLatin1StringView(kTableNames[table])).arg(record.position);
+    QString label = QStringLiteral("%1 %2").arg(QLatin1StringView(kDiffTableNames[table])).arg(record.position);
     if (table != Index(BlockId::Transponders))
-        label += QStringLiteral(" \"%1\"").arg(record.name);
+        label += QStringLiteral(" \"%1\"").arg(NameOf(record, names));
     return label;
 }
 
@@ -447,22 +142,23 @@ QString SummaryText(const ImageDifference& difference)
 
 // JSON for scripts.
 
-QJsonObject RecordJson(const RecordAt& record)
+QJsonObject RecordJson(const RecordAt& record, const NameCharset& names)
 {
     return {{QStringLiteral("position"), qint64{record.position}},
             {QStringLiteral("offset"), qint64{record.offset}},
-            {QStringLiteral("name"), record.name}};
+            {QStringLiteral("name"), NameOf(record, names)}};
 }
 
-QJsonObject PairedJson(const PairedRecord& paired)
+QJsonObject PairedJson(const PairedRecord& paired, const DiffCharsets& names)
 {
-    QJsonObject object = RecordJson(paired.before);
+    QJsonObject object = RecordJson(paired.before, names.before);
     object[QStringLiteral("newPosition")] = qint64{paired.newPosition};
     if (paired.fields.empty())
         return object;
     QJsonArray fields;
-    for (const FieldChange& change : paired.fields) {
-        QJsonObject field{{QStringLiteral("field"), change.field},
+    for (const FieldChange& fieldChange : paired.fields) {
+        const ShownChange change = Shown(fieldChange, names);
+        QJsonObject field{{QStringLiteral("field"), QString::fromStdString(fieldChange.field)},
                           {QStringLiteral("old"), change.before},
                           {QStringLiteral("new"), change.after}};
         if (!change.beforeHex.isEmpty()) {
@@ -486,69 +182,27 @@ QJsonArray JsonArray(const std::vector<Item>& items, ToJson toJson)
 
 } // namespace
 
-std::size_t ImageDifference::FieldChanges() const
-{
-    std::size_t n = 0;
-    for (const TableDifference& table : tables)
-        for (const PairedRecord& record : table.changed)
-            n += record.fields.size();
-    return n;
-}
-
-std::vector<bool> MovedElements(std::span<const std::uint32_t> sequence)
-{
-    // Patience sorting: tails[k] is the index of the smallest last element of
-    // an increasing run of length k + 1 seen so far; each element remembers
-    // the one before it in its run.
-    std::vector<std::size_t> tails;
-    std::vector<std::size_t> previous(sequence.size(), SIZE_MAX);
-    for (std::size_t i = 0; i < sequence.size(); ++i) {
-        const auto it = std::lower_bound(tails.begin(), tails.end(), sequence[i],
-                                         [&](std::size_t t, std::uint32_t value) { return sequence[t] < value; });
-        if (it != tails.begin())
-            previous[i] = *(it - 1);
-        if (it == tails.end())
-            tails.push_back(i);
-        else
-            *it = i;
-    }
-    std::vector<bool> moved(sequence.size(), true);
-    for (std::size_t i = tails.empty() ? SIZE_MAX : tails.back(); i != SIZE_MAX; i = previous[i])
-        moved[i] = false;
-    return moved;
-}
-
-ImageDifference DiffImages(const DiffSide& a, const DiffSide& b)
-{
-    ImageDifference difference;
-    difference.header = HeaderChanges(a, b);
-    difference.tables[Index(BlockId::Satellites)] = DiffTable(a.db.Sats(), b.db.Sats(), a, b);
-    difference.tables[Index(BlockId::Transponders)] = DiffTable(a.db.Tps(), b.db.Tps(), a, b);
-    difference.tables[Index(BlockId::TvPrograms)] = DiffTable(a.db.TvProgs(), b.db.TvProgs(), a, b);
-    difference.tables[Index(BlockId::RadioPrograms)] = DiffTable(a.db.RadioProgs(), b.db.RadioProgs(), a, b);
-    CompareBytes(a, b, difference);
-    return difference;
-}
-
-QByteArray DiffText(const ImageDifference& difference)
+QByteArray DiffText(const ImageDifference& difference, const DiffCharsets& names)
 {
     std::vector<Line> lines;
     for (const HeaderChange& change : difference.header)
-        lines.push_back({change.where, change.field, ValueText(change.before) + Arrow() + ValueText(change.after)});
+        lines.push_back({QString::fromStdString(change.where), QString::fromStdString(change.field),
+                         QString::number(change.before) + Arrow() + QString::number(change.after)});
     for (std::size_t t = 0; t < difference.tables.size(); ++t) {
         const TableDifference& table = difference.tables[t];
         for (const RecordAt& record : table.removed)
-            lines.push_back({RecordLabel(t, record), QStringLiteral("removed"),
+            lines.push_back({RecordLabel(t, record, names.before), QStringLiteral("removed"),
                              QStringLiteral("record at %1").arg(Offset(record.offset))});
         for (const RecordAt& record : table.added)
-            lines.push_back({RecordLabel(t, record), QStringLiteral("added"),
+            lines.push_back({RecordLabel(t, record, names.after), QStringLiteral("added"),
                              QStringLiteral("record at %1").arg(Offset(record.offset))});
         for (const PairedRecord& record : table.moved)
-            lines.push_back({RecordLabel(t, record.before), QStringLiteral("moved"),
+            lines.push_back({RecordLabel(t, record.before, names.before), QStringLiteral("moved"),
                              QString::number(record.before.position) + Arrow() + QString::number(record.newPosition)});
         for (const PairedRecord& record : table.changed)
             for (const FieldChange& change : record.fields)
-                lines.push_back({RecordLabel(t, record.before), change.field, FieldChangeText(change)});
+                lines.push_back({RecordLabel(t, record.before, names.before), QString::fromStdString(change.field),
+                                 FieldChangeText(Shown(change, names))});
     }
     for (const ByteRange& range : difference.outside)
         lines.push_back({QStringLiteral("outside"),
@@ -557,22 +211,25 @@ QByteArray DiffText(const ImageDifference& difference)
     return Aligned(lines, SummaryText(difference));
 }
 
-QByteArray DiffJson(const ImageDifference& difference)
+QByteArray DiffJson(const ImageDifference& difference, const DiffCharsets& names)
 {
     QJsonArray header;
     for (const HeaderChange& change : difference.header)
-        header.append(QJsonObject{{QStringLiteral("where"), change.where},
-                                  {QStringLiteral("field"), change.field},
-                                  {QStringLiteral("old"), change.before},
-                                  {QStringLiteral("new"), change.after}});
+        header.append(QJsonObject{{QStringLiteral("where"), QString::fromStdString(change.where)},
+                                  {QStringLiteral("field"), QString::fromStdString(change.field)},
+                                  {QStringLiteral("old"), qint64{change.before}},
+                                  {QStringLiteral("new"), qint64{change.after}}});
     QJsonObject tables;
     for (std::size_t t = 0; t < difference.tables.size(); ++t) {
         const TableDifference& table = difference.tables[t];
-        tables[QLatin1StringView(kTableNames[t])] = QJsonObject{
-            {QStringLiteral("removed"), JsonArray(table.removed, RecordJson)},
-            {QStringLiteral("added"), JsonArray(table.added, RecordJson)},
-            {QStringLiteral("moved"), JsonArray(table.moved, PairedJson)},
-            {QStringLiteral("changed"), JsonArray(table.changed, PairedJson)},
+        const auto removed = [&](const RecordAt& record) { return RecordJson(record, names.before); };
+        const auto added = [&](const RecordAt& record) { return RecordJson(record, names.after); };
+        const auto paired = [&](const PairedRecord& record) { return PairedJson(record, names); };
+        tables[QLatin1StringView(kDiffTableNames[t])] = QJsonObject{
+            {QStringLiteral("removed"), JsonArray(table.removed, removed)},
+            {QStringLiteral("added"), JsonArray(table.added, added)},
+            {QStringLiteral("moved"), JsonArray(table.moved, paired)},
+            {QStringLiteral("changed"), JsonArray(table.changed, paired)},
         };
     }
     const QJsonArray ranges = JsonArray(difference.outside, [](const ByteRange& range) {

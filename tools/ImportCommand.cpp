@@ -77,10 +77,10 @@ CliResult RunImport(const QStringList& arguments)
         return Error(line.Problem(refusal));
     // What the import writes: the whole flash.
     const ImageDifference difference =
-        DiffImages({*image.flash, *image.db, names.charset, image.fileSize},
-                   {*imported.flash, *imported.db, names.charset, imported.flash->flashSize});
+        DiffImages({*image.flash, *image.db, image.fileSize}, {*imported.flash, *imported.db, imported.flash->flashSize});
     if (dry)
-        return Output(DiffText(difference), difference.identical ? kExitSuccess : kExitFindings);
+        return Output(DiffText(difference, {names.charset, names.charset}),
+                      difference.identical ? kExitSuccess : kExitFindings);
 
     if (auto failed = WriteImage(outPath, imported, line.KeepsBackup()))
         return *failed;

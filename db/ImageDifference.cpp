@@ -1,0 +1,386 @@
+#include "db/ImageDifference.h"
+
+#include "db/RecordCodec.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <map>
+#include <utility>
+
+namespace korvex {
+namespace {
+
+std::size_t Index(BlockId id) { return static_cast<std::size_t>(id); }
+
+// A record held by the database: its entry's position, its record's offset
+// and its index in the database's array.
+struct Held {
+    std::uint32_t position = 0;
+    std::uint32_t offset = 0;
+    std::size_t index = 0;
+};
+
+template <typename Record>
+std::vector<Held> HeldOf(std::span<const Record> records)
+{
+    std::vector<Held> held;
+    held.reserve(records.size());
+    for (std::size_t i = 0; i < records.size(); ++i)
+        held.push_back({records[i].tableIndex, RecordOffsetOf(records[i].entryWord), i});
+    return held;
+}
+
+struct Pairing {
+    std::vector<std::pair<Held, Held>> pairs;  // in the first image's entry order
+    std::vector<Held> removed;
+    std::vector<Held> added;
+};
+
+// Pairs records whose entries point at the same offset; the k-th entry of one
+// image pointing at an offset pairs with the k-th of the other.
+Pairing Pair(const std::vector<Held>& before, const std::vector<Held>& after)
+{
+    std::map<std::uint32_t, std::vector<Held>> afterByOffset;
+    for (const Held& h : after)
+        afterByOffset[h.offset].push_back(h);
+    std::map<std::uint32_t, std::size_t> taken;
+    Pairing pairing;
+    for (const Held& h : before) {
+        const auto it = afterByOffset.find(h.offset);
+        std::size_t& next = taken[h.offset];
+        if (it == afterByOffset.end() || next >= it->second.size()) {
+            pairing.removed.push_back(h);
+            continue;
+        }
+        pairing.pairs.emplace_back(h, it->second[next++]);
+    }
+    for (const auto& [offset, held] : afterByOffset)
+        for (std::size_t k = taken[offset]; k < held.size(); ++k)
+            pairing.added.push_back(held[k]);
+    std::sort(pairing.added.begin(), pairing.added.end(),
+              [](const Held& x, const Held& y) { return x.position < y.position; });
+    return pairing;
+}
+
+// Numbers of a record, read through one small function each, since
+// bit-fields cannot be reached through member pointers.
+template <typename Record>
+struct NumberField {
+    const char* name;
+    std::uint32_t (*get)(const Record&);
+};
+
+constexpr NumberField<SatRecord> kSatNumbers[] = {
+    {"satId", [](const SatRecord& r) -> std::uint32_t { return r.satId; }},
+    {"longitude", [](const SatRecord& r) -> std::uint32_t { return r.longitude; }},
+    {"lnbFreLow", [](const SatRecord& r) -> std::uint32_t { return r.lnbFreLow; }},
+    {"lnbFreHigh", [](const SatRecord& r) -> std::uint32_t { return r.lnbFreHigh; }},
+    {"power012V", [](const SatRecord& r) -> std::uint32_t { return r.power012V; }},
+    {"tone22K", [](const SatRecord& r) -> std::uint32_t { return r.tone22K; }},
+    {"diseqc10", [](const SatRecord& r) -> std::uint32_t { return r.diseqc10; }},
+    {"diseqc12En", [](const SatRecord& r) -> std::uint32_t { return r.diseqc12En; }},
+    {"lnbType", [](const SatRecord& r) -> std::uint32_t { return r.lnbType; }},
+    {"lnbPower", [](const SatRecord& r) -> std::uint32_t { return r.lnbPower; }},
+    {"position", [](const SatRecord& r) -> std::uint32_t { return r.position; }},
+    // Not interpreted for satellites, but kept by the box.
+    {"flagByte", [](const SatRecord& r) -> std::uint32_t { return FlagByteOf(r.entryWord); }},
+};
+
+constexpr NumberField<TpRecord> kTpNumbers[] = {
+    {"tpId", [](const TpRecord& r) -> std::uint32_t { return r.tpId; }},
+    {"satId", [](const TpRecord& r) -> std::uint32_t { return r.satId; }},
+    {"opaque2", [](const TpRecord& r) -> std::uint32_t { return r.opaque2; }},
+    {"frequency", [](const TpRecord& r) -> std::uint32_t { return r.frequency; }},
+    {"polarisation", [](const TpRecord& r) -> std::uint32_t { return r.polarisation; }},
+    {"symbolRate", [](const TpRecord& r) -> std::uint32_t { return r.symbolRate; }},
+    {"flagByte", [](const TpRecord& r) -> std::uint32_t { return FlagByteOf(r.entryWord); }},
+};
+
+constexpr NumberField<ProgRecord> kProgNumbers[] = {
+    {"satId", [](const ProgRecord& r) -> std::uint32_t { return r.satId; }},
+    {"tpId", [](const ProgRecord& r) -> std::uint32_t { return r.tpId; }},
+    {"serviceId", [](const ProgRecord& r) -> std::uint32_t { return r.serviceId; }},
+    {"pcrPid", [](const ProgRecord& r) -> std::uint32_t { return r.pcrPid; }},
+    {"scramble", [](const ProgRecord& r) -> std::uint32_t { return r.scramble; }},
+    {"track", [](const ProgRecord& r) -> std::uint32_t { return r.track; }},
+    {"opaque1", [](const ProgRecord& r) -> std::uint32_t { return r.opaque1; }},
+    {"opaque13", [](const ProgRecord& r) -> std::uint32_t { return r.opaque13; }},
+    {"opaque5", [](const ProgRecord& r) -> std::uint32_t { return r.opaque5; }},
+    {"videoPid", [](const ProgRecord& r) -> std::uint32_t { return r.videoPid; }},
+    // The video bits of a radio record, which that table does not decode.
+    {"radioVideoBits", [](const ProgRecord& r) -> std::uint32_t { return r.radioVideoBits; }},
+    {"audioPid", [](const ProgRecord& r) -> std::uint32_t { return r.audioPid; }},
+    {"opaque3", [](const ProgRecord& r) -> std::uint32_t { return r.opaque3; }},
+};
+
+template <typename Record>
+void CompareNumbers(std::span<const NumberField<Record>> fields, const Record& a, const Record& b,
+                    std::vector<FieldChange>& changes)
+{
+    for (const NumberField<Record>& field : fields) {
+        const std::uint32_t before = field.get(a);
+        const std::uint32_t after = field.get(b);
+        if (before != after)
+            changes.push_back({field.name, std::int64_t{before}, std::int64_t{after}, {}, {}});
+    }
+}
+
+void CompareName(const char* field, const NameBytes& a, const NameBytes& b, std::vector<FieldChange>& changes)
+{
+    if (a != b)
+        changes.push_back({field, {}, {}, a, b});
+}
+
+// Bytes as lower-case hex digits, two a byte.
+std::string Hex(std::span<const std::uint8_t> bytes)
+{
+    static constexpr char kDigits[] = "0123456789abcdef";
+    std::string hex;
+    hex.reserve(bytes.size() * 2);
+    for (const std::uint8_t byte : bytes) {
+        hex += kDigits[byte >> 4];
+        hex += kDigits[byte & 0xF];
+    }
+    return hex;
+}
+
+// A program's entry flag byte, read as the editor shows it: the child lock,
+// each favourite group, and bit 7, which is kept but not interpreted.
+void CompareProgramFlags(std::uint8_t a, std::uint8_t b, std::vector<FieldChange>& changes)
+{
+    const auto lock = [](std::uint8_t flag) { return std::string(flag & 1 ? "unlocked" : "locked"); };
+    if ((a & 1) != (b & 1))
+        changes.push_back({"lock", lock(a), lock(b), {}, {}});
+    for (std::size_t group = 0; group < kFavouriteGroupNames.size(); ++group) {
+        const bool inBefore = InFavouriteGroup(a & 0x7E, group);
+        const bool inAfter = InFavouriteGroup(b & 0x7E, group);
+        if (inBefore == inAfter)
+            continue;
+        const std::string_view name = kFavouriteGroupNames[group];
+        changes.push_back({std::string(name), std::string(inBefore ? "in" : "out"), std::string(inAfter ? "in" : "out"),
+                           {}, {}});
+    }
+    if ((a & 0x80) != (b & 0x80))
+        changes.push_back({"flagBit7", std::int64_t{a >> 7}, std::int64_t{b >> 7}, {}, {}});
+}
+
+// Record bytes no field decodes: program bytes 26..27, never written, and
+// 28..35, kept as they stand.
+void CompareUndecodedBytes(const DiffSide& a, std::uint32_t offsetA, const DiffSide& b, std::uint32_t offsetB,
+                           std::vector<FieldChange>& changes)
+{
+    const auto recordA = a.image.Region<kProgRecordSize>(offsetA);
+    const auto recordB = b.image.Region<kProgRecordSize>(offsetB);
+    if (!recordA || !recordB)
+        return;
+    const std::pair<std::size_t, std::size_t> spans[] = {{26, 2}, {28, 8}};
+    for (const auto& [from, length] : spans) {
+        const auto bytesA = recordA->subspan(from, length);
+        const auto bytesB = recordB->subspan(from, length);
+        if (!std::equal(bytesA.begin(), bytesA.end(), bytesB.begin()))
+            changes.push_back({"bytes" + std::to_string(from) + ".." + std::to_string(from + length - 1),
+                               Hex(bytesA), Hex(bytesB), {}, {}});
+    }
+}
+
+std::vector<FieldChange> FieldChanges(const SatRecord& a, const SatRecord& b, const DiffSide&, const DiffSide&)
+{
+    std::vector<FieldChange> changes;
+    CompareNumbers<SatRecord>(kSatNumbers, a, b, changes);
+    CompareName("satName", a.satName, b.satName, changes);
+    return changes;
+}
+
+std::vector<FieldChange> FieldChanges(const TpRecord& a, const TpRecord& b, const DiffSide&, const DiffSide&)
+{
+    std::vector<FieldChange> changes;
+    CompareNumbers<TpRecord>(kTpNumbers, a, b, changes);
+    return changes;
+}
+
+std::vector<FieldChange> FieldChanges(const ProgRecord& a, const ProgRecord& b, const DiffSide& sideA,
+                                      const DiffSide& sideB)
+{
+    std::vector<FieldChange> changes;
+    CompareNumbers<ProgRecord>(kProgNumbers, a, b, changes);
+    CompareName("progName", a.progName, b.progName, changes);
+    CompareProgramFlags(FlagByteOf(a.entryWord), FlagByteOf(b.entryWord), changes);
+    CompareUndecodedBytes(sideA, RecordOffsetOf(a.entryWord), sideB, RecordOffsetOf(b.entryWord), changes);
+    return changes;
+}
+
+std::optional<NameBytes> RecordName(const SatRecord& sat) { return sat.satName; }
+std::optional<NameBytes> RecordName(const TpRecord&) { return std::nullopt; }
+std::optional<NameBytes> RecordName(const ProgRecord& prog) { return prog.progName; }
+
+template <typename Record>
+TableDifference DiffTable(std::span<const Record> a, std::span<const Record> b, const DiffSide& sideA,
+                          const DiffSide& sideB)
+{
+    const Pairing pairing = Pair(HeldOf(a), HeldOf(b));
+    const auto at = [](const Held& held, const Record& record) {
+        return RecordAt{held.position, held.offset, RecordName(record)};
+    };
+    TableDifference table;
+    for (const Held& h : pairing.removed)
+        table.removed.push_back(at(h, a[h.index]));
+    for (const Held& h : pairing.added)
+        table.added.push_back(at(h, b[h.index]));
+
+    std::vector<std::uint32_t> newPositions;
+    newPositions.reserve(pairing.pairs.size());
+    for (const auto& [before, after] : pairing.pairs)
+        newPositions.push_back(after.position);
+    const std::vector<bool> moved = MovedElements(newPositions);
+    for (std::size_t k = 0; k < pairing.pairs.size(); ++k) {
+        const auto& [before, after] = pairing.pairs[k];
+        PairedRecord paired{at(before, a[before.index]), after.position, {}};
+        if (moved[k])
+            table.moved.push_back(paired);
+        paired.fields = FieldChanges(a[before.index], b[after.index], sideA, sideB);
+        if (!paired.fields.empty())
+            table.changed.push_back(std::move(paired));
+    }
+    return table;
+}
+
+void CompareHeaderField(const std::string& where, const char* field, std::int64_t a, std::int64_t b,
+                        std::vector<HeaderChange>& changes)
+{
+    if (a != b)
+        changes.push_back({where, field, a, b});
+}
+
+std::vector<HeaderChange> HeaderChanges(const DiffSide& a, const DiffSide& b)
+{
+    std::vector<HeaderChange> changes;
+    const std::string image = "image";
+    CompareHeaderField(image, "fileSize", a.fileSize, b.fileSize, changes);
+    CompareHeaderField(image, "layoutKind", a.image.layoutKind, b.image.layoutKind, changes);
+    CompareHeaderField(image, "flashSize", a.image.flashSize, b.image.flashSize, changes);
+    CompareHeaderField(image, "dirStart", a.image.dirStart, b.image.dirStart, changes);
+    CompareHeaderField(image, "dirScanLength", a.image.dirScanLength, b.image.dirScanLength, changes);
+    for (std::size_t id = 0; id < kDiffTableNames.size(); ++id) {
+        const FoundBlock blockA = FindBlock(a.image, static_cast<BlockId>(id));
+        const FoundBlock blockB = FindBlock(b.image, static_cast<BlockId>(id));
+        const std::string where = std::string(kDiffTableNames[id]) + " block";
+        CompareHeaderField(where, "offset", blockA.offset, blockB.offset, changes);
+        CompareHeaderField(where, "entryCount", blockA.header.entryCount, blockB.header.entryCount, changes);
+        CompareHeaderField(where, "reserved", blockA.header.reserved, blockB.header.reserved, changes);
+    }
+    return changes;
+}
+
+// Bytes that belong to a record or a directory block of either image.
+class Coverage {
+public:
+    void Mark(std::uint64_t begin, std::uint64_t length)
+    {
+        const std::uint64_t end = std::min<std::uint64_t>(begin + length, covered_.size());
+        for (std::uint64_t i = std::min<std::uint64_t>(begin, end); i < end; ++i)
+            covered_[i] = true;
+    }
+
+    template <typename Record>
+    void MarkRecords(std::span<const Record> records, std::size_t size)
+    {
+        for (const Record& record : records)
+            Mark(RecordOffsetOf(record.entryWord), size);
+    }
+
+    bool Covered(std::size_t at) const { return covered_[at]; }
+
+private:
+    std::vector<bool> covered_ = std::vector<bool>(kImageCapacity, false);
+};
+
+Coverage CoverageOf(const DiffSide& a, const DiffSide& b)
+{
+    Coverage coverage;
+    for (const DiffSide* side : {&a, &b}) {
+        coverage.MarkRecords(side->db.Sats(), kSatRecordSize);
+        coverage.MarkRecords(side->db.Tps(), kTpRecordSize);
+        coverage.MarkRecords(side->db.TvProgs(), kProgRecordSize);
+        coverage.MarkRecords(side->db.RadioProgs(), kProgRecordSize);
+    }
+    // A block's extent is the larger of the two, wherever each image has it.
+    for (std::size_t id = 0; id < kDiffTableNames.size(); ++id) {
+        const FoundBlock blockA = FindBlock(a.image, static_cast<BlockId>(id));
+        const FoundBlock blockB = FindBlock(b.image, static_cast<BlockId>(id));
+        const std::uint64_t extent =
+            kBlockHeaderSize + std::uint64_t{kEntrySize} * std::max(blockA.header.entryCount, blockB.header.entryCount);
+        for (const FoundBlock& block : {blockA, blockB})
+            if (block.Found())
+                coverage.Mark(block.offset, extent);
+    }
+    return coverage;
+}
+
+void CompareBytes(const DiffSide& a, const DiffSide& b, ImageDifference& difference)
+{
+    const auto length = static_cast<std::size_t>(
+        std::min<std::int64_t>(std::max(a.fileSize, b.fileSize), static_cast<std::int64_t>(kImageCapacity)));
+    difference.identical = a.fileSize == b.fileSize &&
+                           std::equal(a.image.bytes.begin(), a.image.bytes.begin() + length, b.image.bytes.begin());
+    if (difference.identical)
+        return;
+    const Coverage coverage = CoverageOf(a, b);
+    for (std::size_t i = 0; i < length; ++i) {
+        if (a.image.bytes[i] == b.image.bytes[i] || coverage.Covered(i))
+            continue;
+        ++difference.outsideBytes;
+        ByteRange* last = difference.outside.empty() ? nullptr : &difference.outside.back();
+        if (last && last->start + last->length == i)
+            ++last->length;
+        else
+            difference.outside.push_back({static_cast<std::uint32_t>(i), 1});
+    }
+}
+
+} // namespace
+
+std::size_t ImageDifference::FieldChanges() const
+{
+    std::size_t n = 0;
+    for (const TableDifference& table : tables)
+        for (const PairedRecord& record : table.changed)
+            n += record.fields.size();
+    return n;
+}
+
+std::vector<bool> MovedElements(std::span<const std::uint32_t> sequence)
+{
+    // Patience sorting: tails[k] is the index of the smallest last element of
+    // an increasing run of length k + 1 seen so far; each element remembers
+    // the one before it in its run.
+    std::vector<std::size_t> tails;
+    std::vector<std::size_t> previous(sequence.size(), SIZE_MAX);
+    for (std::size_t i = 0; i < sequence.size(); ++i) {
+        const auto it = std::lower_bound(tails.begin(), tails.end(), sequence[i],
+                                         [&](std::size_t t, std::uint32_t value) { return sequence[t] < value; });
+        if (it != tails.begin())
+            previous[i] = *(it - 1);
+        if (it == tails.end())
+            tails.push_back(i);
+        else
+            *it = i;
+    }
+    std::vector<bool> moved(sequence.size(), true);
+    for (std::size_t i = tails.empty() ? SIZE_MAX : tails.back(); i != SIZE_MAX; i = previous[i])
+        moved[i] = false;
+    return moved;
+}
+
+ImageDifference DiffImages(const DiffSide& a, const DiffSide& b)
+{
+    ImageDifference difference;
+    difference.header = HeaderChanges(a, b);
+    difference.tables[Index(BlockId::Satellites)] = DiffTable(a.db.Sats(), b.db.Sats(), a, b);
+    difference.tables[Index(BlockId::Transponders)] = DiffTable(a.db.Tps(), b.db.Tps(), a, b);
+    difference.tables[Index(BlockId::TvPrograms)] = DiffTable(a.db.TvProgs(), b.db.TvProgs(), a, b);
+    difference.tables[Index(BlockId::RadioPrograms)] = DiffTable(a.db.RadioProgs(), b.db.RadioProgs(), a, b);
+    CompareBytes(a, b, difference);
+    return difference;
+}
+
+} // namespace korvex

@@ -1,0 +1,96 @@
+#pragma once
+// What changed between two images, table by table: the header fields, the
+// records removed, added, moved and changed (field by field), and the bytes
+// that changed outside every record and directory block. Computing only;
+// korvex-cli writes it as text and JSON, and a window can show it.
+//
+// A record is the same record in both images when its directory entry points
+// at the same offset; offsets that repeat pair up in entry order. Of the
+// records both hold, those that moved are the fewest whose moving explains
+// the new order: the others keep their order among themselves, so deleting or
+// inserting one entry moves no record, and moving one entry moves that one.
+
+#include "db/ChannelDatabase.h"
+#include "db/FlashImage.h"
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <variant>
+#include <vector>
+
+namespace korvex {
+
+// One image as the comparison sees it.
+struct DiffSide {
+    const FlashImage& image;
+    const ChannelDatabase& db;
+    std::int64_t fileSize = 0;
+};
+
+// Tables by BlockId, named as `dump --csv` names them.
+inline constexpr std::array<const char*, 4> kDiffTableNames{"sats", "tps", "tv", "radio"};
+
+// A number, or a word: "in"/"out" of a group, "locked"/"unlocked", hex bytes.
+using FieldValue = std::variant<std::int64_t, std::string>;
+
+struct FieldChange {
+    std::string field;
+    FieldValue before;  // unused for a name
+    FieldValue after;
+    // A name's 12 bytes in each image, when the field is a name: each is read
+    // in its own image's charset by whoever shows it.
+    std::optional<NameBytes> beforeName;
+    std::optional<NameBytes> afterName;
+};
+
+struct RecordAt {
+    std::uint32_t position = 0;  // of its entry in the table
+    std::uint32_t offset = 0;    // of the record in the image
+    std::optional<NameBytes> name;  // none for a transponder
+};
+
+struct PairedRecord {
+    RecordAt before;
+    std::uint32_t newPosition = 0;
+    std::vector<FieldChange> fields;  // empty for a record that only moved
+};
+
+struct TableDifference {
+    std::vector<RecordAt> removed;  // positions in the first image
+    std::vector<RecordAt> added;    // positions in the second image
+    std::vector<PairedRecord> moved;
+    std::vector<PairedRecord> changed;
+};
+
+struct HeaderChange {
+    std::string where;  // "image", or the table's block: "tv block"
+    std::string field;
+    std::int64_t before = 0;
+    std::int64_t after = 0;
+};
+
+struct ByteRange {
+    std::uint32_t start = 0;
+    std::uint32_t length = 0;
+};
+
+struct ImageDifference {
+    bool identical = true;  // same file size, same bytes
+    std::vector<HeaderChange> header;
+    std::array<TableDifference, 4> tables;  // by BlockId
+    std::uint64_t outsideBytes = 0;  // changed bytes outside every record and directory block
+    std::vector<ByteRange> outside;
+
+    std::size_t FieldChanges() const;
+};
+
+ImageDifference DiffImages(const DiffSide& before, const DiffSide& after);
+
+// Which elements of a sequence of distinct numbers must move for the rest to
+// be in increasing order: all but one longest increasing subsequence.
+std::vector<bool> MovedElements(std::span<const std::uint32_t> sequence);
+
+} // namespace korvex
