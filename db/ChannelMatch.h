@@ -1,0 +1,136 @@
+#pragma once
+// Which records of two channel lists are the same channel.
+//
+// Two scans of a box share no ids: every scan hands out satId and tpId anew,
+// in its own order. Records are therefore matched by what the box received:
+//  - a satellite by its longitude. Where several satellites of one list share
+//    a longitude, a pair at that longitude also needs the same name, unique
+//    at that longitude in both lists; anything else stays unmatched;
+//  - a transponder of a matched satellite by polarisation and frequency: the
+//    same frequency first, else the nearest within the tolerance (a rescan
+//    often reads a frequency a few units off; at equal distance the lower
+//    frequency is taken). The symbol rate is not compared;
+//  - a program on a matched transponder by its service id; where several
+//    earlier programs of that transponder share it, the one with the same name
+//    first, then the first in table order;
+//  - a program still unmatched by its name: an unmatched earlier program of
+//    the matched satellite (of any satellite when its own satellite is not
+//    matched) with the same name, when that name is held by exactly one
+//    program of that scope on each side. Regional copies share names, so
+//    this never guesses between them; an empty name is never matched.
+// Names compare by their bytes up to the first zero byte, with ASCII letters
+// folded to one case. Every record of either list is matched at most once,
+// and programs only with the same table of the other list: TV with TV,
+// radio with radio.
+//
+// A program belongs to the first satellite with its satId and the first
+// transponder with its tpId, a transponder to the first satellite whose
+// satId equals its 14-bit satId: the first holder of an id is the one its
+// records are found by.
+//
+// The work is linear in the number of records: every lookup goes through a
+// hash map keyed by the values compared. Only the search for the nearest
+// frequency grows with the tolerance.
+
+#include "db/ChannelDatabase.h"
+
+#include <array>
+#include <cstdint>
+#include <unordered_map>
+#include <vector>
+
+namespace korvex {
+
+inline constexpr std::uint32_t kNoMatch = 0xFFFFFFFF;
+
+struct MatchOptions {
+    // How far a transponder's frequency may be off and still match, in the
+    // frequency's own units.
+    std::uint16_t frequencyTolerance = 3;
+};
+
+enum class SatelliteMatchedBy : std::uint8_t {
+    Longitude,         // the only satellite at its longitude in both lists
+    LongitudeAndName,  // several share the longitude; the name told them apart
+};
+
+enum class ProgramMatchedBy : std::uint8_t {
+    Service,  // service id on a matched transponder
+    Name,     // the unique name fallback
+};
+
+// Each pair names a record of the earlier and of the current list by its
+// index in the database's array: sats, tps, or the program table's own array
+// (tvProgs, radioProgs), whose records say their entry position in tableIndex.
+struct SatellitePair {
+    std::uint32_t earlier = 0;
+    std::uint32_t current = 0;
+    SatelliteMatchedBy by = SatelliteMatchedBy::Longitude;
+
+    bool operator==(const SatellitePair&) const = default;
+};
+
+struct TransponderPair {
+    std::uint32_t earlier = 0;
+    std::uint32_t current = 0;
+    std::int32_t frequencyShift = 0;  // current frequency minus earlier: 0 when exact
+
+    bool operator==(const TransponderPair&) const = default;
+};
+
+struct ProgramPair {
+    std::uint32_t earlier = 0;
+    std::uint32_t current = 0;
+    ProgramMatchedBy by = ProgramMatchedBy::Service;
+
+    bool operator==(const ProgramPair&) const = default;
+};
+
+// The matching of one kind of record, seen from both sides.
+template <typename Pair>
+struct Matching {
+    std::vector<Pair> pairs;                        // in the current list's order
+    std::vector<std::uint32_t> earlierOf;           // by current index: the earlier index, or kNoMatch
+    std::vector<std::uint32_t> currentOf;           // by earlier index: the current index, or kNoMatch
+    std::vector<std::uint32_t> unmatchedCurrent;    // current indices, in order
+    std::vector<std::uint32_t> unmatchedEarlier;    // earlier indices, in order
+};
+
+struct ChannelMatch {
+    Matching<SatellitePair> satellites;
+    Matching<TransponderPair> transponders;
+    std::array<Matching<ProgramPair>, 2> programs;  // by ProgTable: TV, radio
+
+    const Matching<ProgramPair>& Programs(ProgTable table) const
+    {
+        return programs[table == ProgTable::Tv ? 0 : 1];
+    }
+    // How many programs of a table were matched the given way.
+    std::size_t Count(ProgTable table, ProgramMatchedBy by) const;
+};
+
+ChannelMatch MatchChannels(const ChannelDatabase& earlier, const ChannelDatabase& current,
+                           const MatchOptions& options = {});
+
+// Where the records of one list are found by id: the index of the first
+// satellite with each satId and of the first transponder with each tpId.
+class RecordsById {
+public:
+    explicit RecordsById(const ChannelDatabase& db);
+
+    // kNoMatch when no record holds the id.
+    std::uint32_t Satellite(std::uint16_t satId) const;
+    std::uint32_t Transponder(std::uint16_t tpId) const;
+    // The satellite a transponder belongs to, by its 14-bit satId.
+    std::uint32_t SatelliteOf(const TpRecord& tp) const { return Satellite(tp.satId); }
+
+private:
+    std::unordered_map<std::uint16_t, std::uint32_t> sats_;
+    std::unordered_map<std::uint16_t, std::uint32_t> tps_;
+};
+
+// A name as matching compares it: the bytes up to the first zero byte, ASCII
+// letters in lower case, zeros behind.
+NameBytes FoldedName(const NameBytes& name);
+
+} // namespace korvex
