@@ -229,6 +229,7 @@ const Command kCommands[] = {
     {"flags", RunFlags},
     {"diff", RunDiff},
     {"import", RunImport},
+    {"apply", RunApply},
 };
 
 QString CommandNames()

@@ -1,6 +1,7 @@
 #pragma once
 // korvex-cli: inspect, export, check, edit, arrange, compare and import a
-// flash image without a display.
+// flash image, and carry an earlier list over to a new scan, without a
+// display.
 //
 //   korvex-cli info IMAGE
 //   korvex-cli dump [--csv sats|tps|tv|radio] IMAGE
@@ -12,6 +13,8 @@
 //   korvex-cli flags IMAGE --out FILE (--tv|--radio) N... (--add G | --remove G | --lock | --unlock)...
 //   korvex-cli diff A B [--json]
 //   korvex-cli import --csv tv|radio IMAGE CSVFILE (--out FILE | --dry-run) [--delete-missing]
+//   korvex-cli apply EARLIER IMAGE (--out FILE | --dry-run) [--order] [--favourites] [--lock] [--names]
+//              [--unmatched keep|delete] [--tolerance N] [--json]
 
 #include <QByteArray>
 #include <QStringList>
@@ -22,7 +25,7 @@ enum ExitCode : int {
     kExitSuccess = 0,
     kExitRefused = 1,   // the image is not a channel image, or too large to be one
     kExitUsage = 2,     // bad arguments, unreadable or unwritable file, bad field or value
-    kExitFindings = 3,  // check found something wrong; diff or a dry-run import found differences
+    kExitFindings = 3,  // check found something wrong; diff, a dry-run import or apply found differences
 };
 
 // What a run prints and how it ends. Output is UTF-8; names are converted

@@ -60,6 +60,14 @@ std::optional<CliResult> LoadImage(const QString& path, Image& image)
     return std::nullopt;
 }
 
+std::optional<CliResult> LoadOneOfTwo(const QString& path, Image& image)
+{
+    std::optional<CliResult> failed = LoadImage(path, image);
+    if (failed && failed->exitCode == kExitRefused)
+        return Finish(kExitRefused, path + QStringLiteral(": ") + kRefusedImage);
+    return failed;
+}
+
 void Reload(Image& image) { LoadDatabase(*image.flash, *image.db); }
 
 std::optional<CliResult> WriteImage(const QString& path, const Image& image, bool keepBackup)

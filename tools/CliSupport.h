@@ -50,6 +50,10 @@ struct Image {
 // its own. Nothing when the image is loaded.
 std::optional<CliResult> LoadImage(const QString& path, Image& image);
 
+// As LoadImage, for a command that takes two images: a refusal names the
+// image refused.
+std::optional<CliResult> LoadOneOfTwo(const QString& path, Image& image);
+
 // Decodes the database again from the image bytes, as after an editor's OK.
 void Reload(Image& image);
 

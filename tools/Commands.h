@@ -24,4 +24,8 @@ CliResult RunDiff(const QStringList& arguments);
 // A program table's CSV, edited in a spreadsheet, back into an image.
 CliResult RunImport(const QStringList& arguments);
 
+// The order, favourites, locks and names of an earlier image carried over to
+// a new scan of the same channels.
+CliResult RunApply(const QStringList& arguments);
+
 } // namespace korvex::cli

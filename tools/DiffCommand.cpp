@@ -5,18 +5,6 @@
 #include "tools/ImageDiff.h"
 
 namespace korvex::cli {
-namespace {
-
-// With two images, the refusal names the one refused.
-std::optional<CliResult> LoadOneOfTwo(const QString& path, Image& image)
-{
-    std::optional<CliResult> failed = LoadImage(path, image);
-    if (failed && failed->exitCode == kExitRefused)
-        return Finish(kExitRefused, path + QStringLiteral(": ") + kRefusedImage);
-    return failed;
-}
-
-} // namespace
 
 CliResult RunDiff(const QStringList& arguments)
 {

@@ -21,6 +21,8 @@ constexpr QLatin1StringView kUsage(
     "  korvex-cli diff A B [--json]\n"
     "  korvex-cli import --csv tv|radio IMAGE CSVFILE --out FILE [--delete-missing]\n"
     "  korvex-cli import --csv tv|radio IMAGE CSVFILE --dry-run [--delete-missing]\n"
+    "  korvex-cli apply EARLIER IMAGE (--out FILE | --dry-run) [--order] [--favourites]\n"
+    "                   [--lock] [--names] [--unmatched keep|delete] [--tolerance N] [--json]\n"
     "Every command also takes --charset NAME.\n"
     "\n"
     "Inspects, exports, checks, edits and arranges the channel list in a set-top box\n"
@@ -64,6 +66,16 @@ constexpr QLatin1StringView kUsage(
     "          --dry-run prints the changes as diff does and writes nothing (exit 0\n"
     "          when there are none, 3 when there are some)\n"
     "            korvex-cli import --csv tv box.bin tv.csv --out new.bin\n"
+    "  apply   after the box scanned again: gives the programs of IMAGE the order,\n"
+    "          favourites and child locks they had in EARLIER (--order, --favourites,\n"
+    "          --lock; all three when none is given) and, with --names, their names.\n"
+    "          Programs are matched by satellite longitude, transponder polarisation\n"
+    "          and frequency (within --tolerance, 3 unless given), service ID, then a\n"
+    "          name unique on both sides. Unmatched programs follow the matched ones,\n"
+    "          or go with --unmatched delete. Lists what it could not match. --dry-run\n"
+    "          writes nothing (exit 0 when nothing would change, 3 when something would)\n"
+    "            korvex-cli apply old.bin rescan.bin --out new.bin\n"
+    "            korvex-cli apply old.bin rescan.bin --dry-run --json\n"
     "\n"
     "Fields for set:\n"
     "  --sat    satName, longitude, lnbFreLow, lnbFreHigh, position, lnbType, lnbPower,\n"
@@ -85,7 +97,7 @@ constexpr QLatin1StringView kUsage(
     "\n"
     "Exit status: 0 done, 1 an image is not a channel image, 2 an error in the\n"
     "arguments, a file, a field or a value (nothing is written), 3 check found\n"
-    "something wrong, diff or import --dry-run found differences.\n");
+    "something wrong, diff, import --dry-run or apply --dry-run found differences.\n");
 
 } // namespace
 

@@ -576,12 +576,13 @@ TEST_F(CliTest, HelpListsEveryCommand)
     EXPECT_EQ(run.exitCode, 0);
     for (const char* command : {"info IMAGE", "dump IMAGE", "dump --csv", "check IMAGE", "set IMAGE --out FILE",
                                 "move IMAGE --out FILE", "delete IMAGE --out FILE", "sort IMAGE --out FILE",
-                                "flags IMAGE --out FILE", "diff A B", "import --csv tv|radio IMAGE CSVFILE"})
+                                "flags IMAGE --out FILE", "diff A B", "import --csv tv|radio IMAGE CSVFILE",
+                                "apply EARLIER IMAGE"})
         EXPECT_TRUE(run.out.contains(command)) << command;
     // Each command with an example.
     for (const char* example : {"korvex-cli info ", "korvex-cli dump ", "korvex-cli check ", "korvex-cli set ",
                                 "korvex-cli move ", "korvex-cli delete ", "korvex-cli sort ", "korvex-cli flags ",
-                                "korvex-cli diff ", "korvex-cli import "})
+                                "korvex-cli diff ", "korvex-cli import ", "korvex-cli apply "})
         EXPECT_GE(run.out.count(example), 2) << example;
 }
 
