@@ -8,21 +8,13 @@ namespace {
 
 constexpr std::uint32_t kMaxFrequency = 0x3FFF;  // 14 bits
 
-std::uint64_t Mix(std::uint64_t h)
-{
-    h ^= h >> 33;
-    h *= 0xFF51AFD7ED558CCDull;
-    h ^= h >> 33;
-    return h;
-}
-
 std::size_t HashName(const NameBytes& name, std::uint64_t seed)
 {
     std::uint64_t low = 0;
     std::uint32_t high = 0;
     std::memcpy(&low, name.data(), sizeof low);
     std::memcpy(&high, name.data() + sizeof low, sizeof high);
-    return static_cast<std::size_t>(Mix(low ^ Mix(high ^ seed)));
+    return static_cast<std::size_t>(MixBits(low ^ MixBits(high ^ seed)));
 }
 
 struct NameHash {
@@ -42,7 +34,7 @@ struct ScopedNameHash {
 };
 
 struct KeyHash {
-    std::size_t operator()(std::uint64_t key) const { return static_cast<std::size_t>(Mix(key)); }
+    std::size_t operator()(std::uint64_t key) const { return static_cast<std::size_t>(MixBits(key)); }
 };
 
 // The records of one list grouped by a key, each group in list order: the
@@ -50,22 +42,20 @@ struct KeyHash {
 template <typename Key, typename Hash>
 class Groups {
 public:
-    explicit Groups(std::size_t count) : next_(count, kNoMatch) { first_.reserve(count); }
+    explicit Groups(std::size_t count) : first_(count), next_(count, kNoMatch) {}
 
     // Indices must be added from the last to the first.
     void AddInReverse(const Key& key, std::uint32_t index)
     {
-        const auto [at, added] = first_.try_emplace(key, index);
-        if (!added) {
-            next_[index] = at->second;
-            at->second = index;
-        }
+        std::uint32_t& first = first_.At(key, kNoMatch);
+        next_[index] = first;
+        first = index;
     }
 
     std::uint32_t First(const Key& key) const
     {
-        const auto at = first_.find(key);
-        return at == first_.end() ? kNoMatch : at->second;
+        const std::uint32_t* first = first_.Get(key);
+        return first ? *first : kNoMatch;
     }
     std::uint32_t Next(std::uint32_t index) const { return next_[index]; }
 
@@ -79,7 +69,7 @@ public:
     }
 
 private:
-    std::unordered_map<Key, std::uint32_t, Hash> first_;
+    FlatMap<Key, std::uint32_t, Hash> first_;
     std::vector<std::uint32_t> next_;
 };
 
@@ -92,11 +82,11 @@ struct Tally {
 template <typename Key, typename Hash>
 class Tallies {
 public:
-    explicit Tallies(std::size_t count) { tallies_.reserve(count); }
+    explicit Tallies(std::size_t count) : tallies_(count) {}
 
     void Add(const Key& key, std::uint32_t index)
     {
-        Tally& tally = tallies_[key];
+        Tally& tally = tallies_.At(key, {});
         if (tally.count++ == 0)
             tally.first = index;
     }
@@ -104,12 +94,12 @@ public:
     // The one record that holds the key, or kNoMatch when none or several do.
     std::uint32_t Only(const Key& key) const
     {
-        const auto at = tallies_.find(key);
-        return at != tallies_.end() && at->second.count == 1 ? at->second.first : kNoMatch;
+        const Tally* tally = tallies_.Get(key);
+        return tally && tally->count == 1 ? tally->first : kNoMatch;
     }
 
 private:
-    std::unordered_map<Key, Tally, Hash> tallies_;
+    FlatMap<Key, Tally, Hash> tallies_;
 };
 
 // Builds a matching up: pairs are made in any order and laid out in the
@@ -161,7 +151,7 @@ private:
 Matching<SatellitePair> MatchSatellites(std::span<const SatRecord> earlier, std::span<const SatRecord> current)
 {
     MatchingBuilder<SatellitePair> builder(earlier.size(), current.size());
-    Groups<std::uint16_t, std::hash<std::uint16_t>> earlierAt(earlier.size()), currentAt(current.size());
+    Groups<std::uint16_t, KeyHash> earlierAt(earlier.size()), currentAt(current.size());
     for (auto e = static_cast<std::uint32_t>(earlier.size()); e-- > 0;)
         earlierAt.AddInReverse(earlier[e].longitude, e);
     for (auto c = static_cast<std::uint32_t>(current.size()); c-- > 0;)
@@ -264,21 +254,39 @@ std::uint64_t ServiceKey(std::uint32_t earlierTp, std::uint16_t serviceId)
     return std::uint64_t{earlierTp} << 16 | serviceId;
 }
 
+// One side's program table and where its records are found by id.
 struct ProgramSide {
     std::span<const ProgRecord> programs;
     const RecordsById& ids;
-    std::vector<NameBytes> names;         // folded
-    std::vector<std::uint32_t> sats;      // the satellite of each program, or kNoMatch
+};
 
-    ProgramSide(std::span<const ProgRecord> table, const RecordsById& byId) : programs(table), ids(byId)
+// How many programs of one side hold each name looked for: in the whole
+// table, and on each satellite.
+class NameTallies {
+public:
+    NameTallies(std::size_t names, std::size_t expected) : anywhere_(names), onSat_(expected) {}
+
+    void Add(std::uint32_t sat, std::uint32_t name, std::uint32_t index)
     {
-        names.reserve(table.size());
-        sats.reserve(table.size());
-        for (const ProgRecord& prog : table) {
-            names.push_back(FoldedName(prog.progName));
-            sats.push_back(ids.Satellite(prog.satId));
-        }
+        Count(anywhere_[name], index);
+        Count(onSat_.At(SatName(sat, name), {}), index);
     }
+
+    // The one program that holds the name, or kNoMatch when none or several do.
+    std::uint32_t Only(std::uint32_t name) const { return OnlyOf(&anywhere_[name]); }
+    std::uint32_t Only(std::uint32_t sat, std::uint32_t name) const { return OnlyOf(onSat_.Get(SatName(sat, name))); }
+
+private:
+    static std::uint64_t SatName(std::uint32_t sat, std::uint32_t name) { return std::uint64_t{sat} << 32 | name; }
+    static void Count(Tally& tally, std::uint32_t index)
+    {
+        if (tally.count++ == 0)
+            tally.first = index;
+    }
+    static std::uint32_t OnlyOf(const Tally* tally) { return tally && tally->count == 1 ? tally->first : kNoMatch; }
+
+    std::vector<Tally> anywhere_;
+    FlatMap<std::uint64_t, Tally, KeyHash> onSat_;
 };
 
 Matching<ProgramPair> MatchPrograms(const ProgramSide& earlier, const ProgramSide& current,
@@ -304,9 +312,11 @@ Matching<ProgramPair> MatchPrograms(const ProgramSide& earlier, const ProgramSid
         for (std::uint32_t c = 0; c < current.programs.size(); ++c) {
             if (earlierTp[c] == kNoMatch || builder.CurrentTaken(c))
                 continue;
+            const NameBytes name = FoldedName(current.programs[c].progName);
             const std::uint32_t e = earlierServices.FirstWhere(
                 ServiceKey(earlierTp[c], current.programs[c].serviceId), [&](std::uint32_t candidate) {
-                    return !builder.EarlierTaken(candidate) && (!sameName || earlier.names[candidate] == current.names[c]);
+                    return !builder.EarlierTaken(candidate) &&
+                           (!sameName || FoldedName(earlier.programs[candidate].progName) == name);
                 });
             if (e != kNoMatch)
                 builder.Add({e, c, ProgramMatchedBy::Service});
@@ -315,31 +325,47 @@ Matching<ProgramPair> MatchPrograms(const ProgramSide& earlier, const ProgramSid
 
     // By a name that only one program holds in its scope on each side: its
     // matched satellite, or the whole table when its satellite is unmatched.
-    Tallies<ScopedName, ScopedNameHash> earlierOnSat(earlier.programs.size()), currentOnSat(current.programs.size());
-    Tallies<NameBytes, NameHash> earlierAnywhere(earlier.programs.size()), currentAnywhere(current.programs.size());
-    for (std::uint32_t e = 0; e < earlier.programs.size(); ++e) {
-        earlierOnSat.Add({earlier.sats[e], earlier.names[e]}, e);
-        earlierAnywhere.Add(earlier.names[e], e);
-    }
+    // Only the names of the programs still unmatched are counted, each under
+    // a small number of its own, so that what is counted stays as small as
+    // what is left to match.
+    struct Looking {
+        std::uint32_t current;
+        std::uint32_t name;
+    };
+    std::vector<Looking> looking;
+    FlatMap<NameBytes, std::uint32_t, NameHash> names;
+    auto nameCount = std::uint32_t{0};
     for (std::uint32_t c = 0; c < current.programs.size(); ++c) {
-        currentOnSat.Add({current.sats[c], current.names[c]}, c);
-        currentAnywhere.Add(current.names[c], c);
-    }
-    for (std::uint32_t c = 0; c < current.programs.size(); ++c) {
-        const NameBytes& name = current.names[c];
+        const NameBytes name = FoldedName(current.programs[c].progName);
         if (builder.CurrentTaken(c) || name[0] == 0)
             continue;
-        const std::uint32_t sat = current.sats[c];
+        const std::uint32_t number = names.At(name, nameCount);
+        nameCount += number == nameCount;
+        looking.push_back({c, number});
+    }
+    if (looking.empty())
+        return std::move(builder).Finish();
+    const auto tally = [&](const ProgramSide& side) {
+        NameTallies tallies(nameCount, looking.size());
+        for (std::uint32_t i = 0; i < side.programs.size(); ++i)
+            if (const std::uint32_t* number = names.Get(FoldedName(side.programs[i].progName)))
+                tallies.Add(side.ids.Satellite(side.programs[i].satId), *number, i);
+        return tallies;
+    };
+    const NameTallies earlierNames = tally(earlier);
+    const NameTallies currentNames = tally(current);
+    for (const Looking& l : looking) {
+        const std::uint32_t sat = current.ids.Satellite(current.programs[l.current].satId);
         const std::uint32_t earlierSat = sat == kNoMatch ? kNoMatch : places.satellites.earlierOf[sat];
         std::uint32_t e = kNoMatch;
         if (earlierSat != kNoMatch) {
-            if (currentOnSat.Only({sat, name}) == c)
-                e = earlierOnSat.Only({earlierSat, name});
-        } else if (currentAnywhere.Only(name) == c) {
-            e = earlierAnywhere.Only(name);
+            if (currentNames.Only(sat, l.name) == l.current)
+                e = earlierNames.Only(earlierSat, l.name);
+        } else if (currentNames.Only(l.name) == l.current) {
+            e = earlierNames.Only(l.name);
         }
         if (e != kNoMatch && !builder.EarlierTaken(e))
-            builder.Add({e, c, ProgramMatchedBy::Name});
+            builder.Add({e, l.current, ProgramMatchedBy::Name});
     }
     return std::move(builder).Finish();
 }
@@ -354,26 +380,24 @@ NameBytes FoldedName(const NameBytes& name)
     return folded;
 }
 
-RecordsById::RecordsById(const ChannelDatabase& db)
+RecordsById::RecordsById(const ChannelDatabase& db) : sats_(db.numSats), tps_(db.numTps)
 {
-    sats_.reserve(db.numSats);
-    tps_.reserve(db.numTps);
     for (std::uint32_t s = 0; s < db.numSats; ++s)
-        sats_.try_emplace(db.sats[s].satId, s);
+        sats_.At(db.sats[s].satId, s);
     for (std::uint32_t t = 0; t < db.numTps; ++t)
-        tps_.try_emplace(db.tps[t].tpId, t);
+        tps_.At(db.tps[t].tpId, t);
 }
 
 std::uint32_t RecordsById::Satellite(std::uint16_t satId) const
 {
-    const auto at = sats_.find(satId);
-    return at == sats_.end() ? kNoMatch : at->second;
+    const std::uint32_t* index = sats_.Get(satId);
+    return index ? *index : kNoMatch;
 }
 
 std::uint32_t RecordsById::Transponder(std::uint16_t tpId) const
 {
-    const auto at = tps_.find(tpId);
-    return at == tps_.end() ? kNoMatch : at->second;
+    const std::uint32_t* index = tps_.Get(tpId);
+    return index ? *index : kNoMatch;
 }
 
 std::size_t ChannelMatch::Count(ProgTable table, ProgramMatchedBy by) const
@@ -393,8 +417,8 @@ ChannelMatch MatchChannels(const ChannelDatabase& earlier, const ChannelDatabase
         MatchTransponders(earlier, earlierIds, current, currentIds, match.satellites, options.frequencyTolerance);
     for (const ProgTable table : {ProgTable::Tv, ProgTable::Radio}) {
         const bool tv = table == ProgTable::Tv;
-        const ProgramSide earlierSide(tv ? earlier.TvProgs() : earlier.RadioProgs(), earlierIds);
-        const ProgramSide currentSide(tv ? current.TvProgs() : current.RadioProgs(), currentIds);
+        const ProgramSide earlierSide{tv ? earlier.TvProgs() : earlier.RadioProgs(), earlierIds};
+        const ProgramSide currentSide{tv ? current.TvProgs() : current.RadioProgs(), currentIds};
         match.programs[tv ? 0 : 1] = MatchPrograms(earlierSide, currentSide, match);
     }
     return match;

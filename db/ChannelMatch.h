@@ -33,10 +33,10 @@
 // frequency grows with the tolerance.
 
 #include "db/ChannelDatabase.h"
+#include "db/FlatMap.h"
 
 #include <array>
 #include <cstdint>
-#include <unordered_map>
 #include <vector>
 
 namespace korvex {
@@ -125,8 +125,11 @@ public:
     std::uint32_t SatelliteOf(const TpRecord& tp) const { return Satellite(tp.satId); }
 
 private:
-    std::unordered_map<std::uint16_t, std::uint32_t> sats_;
-    std::unordered_map<std::uint16_t, std::uint32_t> tps_;
+    struct IdHash {
+        std::size_t operator()(std::uint16_t id) const { return static_cast<std::size_t>(MixBits(id)); }
+    };
+    FlatMap<std::uint16_t, std::uint32_t, IdHash> sats_;
+    FlatMap<std::uint16_t, std::uint32_t, IdHash> tps_;
 };
 
 // A name as matching compares it: the bytes up to the first zero byte, ASCII
