@@ -35,14 +35,45 @@ std::size_t TpOfProgram(std::size_t k, std::size_t busiest)
     return k < busiest ? kBusiestTp : 1 + (k - busiest) % (kTps - 1);
 }
 
-std::uint16_t SatId(std::size_t s) { return static_cast<std::uint16_t>(101 + s); }
-std::uint16_t TpId(std::size_t t) { return static_cast<std::uint16_t>(10001 + t); }
+// How a scan numbers the channels and holds them.
+struct Scan {
+    std::uint16_t firstSatId;
+    std::uint16_t firstTpId;
+    bool earlier;  // an earlier scan, arranged by its user
+};
 
-ProgRecord Program(std::size_t k, std::size_t tp, std::uint16_t videoPid, const char* stem)
+constexpr Scan kLargest{101, 10001, false};
+constexpr Scan kEarlier{2001, 20001, true};
+
+std::uint16_t SatId(std::size_t s, const Scan& scan = kLargest)
+{
+    return static_cast<std::uint16_t>(scan.firstSatId + s);
+}
+std::uint16_t TpId(std::size_t t, const Scan& scan = kLargest)
+{
+    return static_cast<std::uint16_t>(scan.firstTpId + t);
+}
+
+// The earlier scan read most frequencies one to three units higher; not on
+// the busiest satellite, whose transponders stand one or two units apart.
+std::uint16_t Frequency(std::size_t t, const Scan& scan)
+{
+    const auto frequency = static_cast<std::uint16_t>(10700 + t % 2000);
+    const bool shifted = scan.earlier && SatOfTp(t) != kBusiestSat && t % 4 != 0;
+    return shifted ? static_cast<std::uint16_t>(frequency + 1 + t % 3) : frequency;
+}
+
+// Position i of an arranged table of n programs holds program (i * 7919) % n:
+// 7919 is a prime that divides neither table's size, so every program
+// stands somewhere, far from where the scan put it.
+std::size_t ArrangedProgram(std::size_t i, std::size_t n) { return i * 7919 % n; }
+
+ProgRecord Program(std::size_t k, std::size_t tp, std::uint16_t videoPid, const char* stem,
+                   const Scan& scan = kLargest)
 {
     ProgRecord prog;
-    prog.satId = SatId(SatOfTp(tp));
-    prog.tpId = TpId(tp);
+    prog.satId = SatId(SatOfTp(tp), scan);
+    prog.tpId = TpId(tp, scan);
     prog.serviceId = static_cast<std::uint16_t>(10000 + k);
     prog.pcrPid = static_cast<std::uint16_t>(8000 + k % 191);
     prog.scramble = k & 1;
@@ -52,17 +83,22 @@ ProgRecord Program(std::size_t k, std::size_t tp, std::uint16_t videoPid, const 
     prog.progName = NumberedName(stem, k);
     prog.unlocked = 0;  // child-locked
     prog.favBits = 0;   // in every favourite group
+    if (scan.earlier) {
+        prog.unlocked = k % 3 != 0;
+        prog.favBits = static_cast<std::uint8_t>(k * 37 & 0x7E);
+        // Since then the provider gave one program in fifty a new service id:
+        // only its name finds it.
+        if (k % 50 == 7)
+            prog.serviceId = static_cast<std::uint16_t>(40000 + k);
+    }
     return prog;
 }
 
-} // namespace
-
-testing::BuiltImage LargestImage(TvVideo video)
+void AddSatellitesAndTransponders(testing::ImageBuilder& builder, const Scan& scan)
 {
-    testing::ImageBuilder builder(2);
     for (std::size_t s = 0; s < kSats; ++s) {
         SatRecord sat;
-        sat.satId = SatId(s);
+        sat.satId = SatId(s, scan);
         sat.longitude = static_cast<std::uint16_t>(10000 + s);
         sat.lnbFreLow = 10600;
         sat.lnbFreHigh = 11300;
@@ -78,13 +114,21 @@ testing::BuiltImage LargestImage(TvVideo video)
     }
     for (std::size_t t = 0; t < kTps; ++t) {
         TpRecord tp;
-        tp.tpId = TpId(t);
-        tp.satId = SatId(SatOfTp(t));
-        tp.frequency = static_cast<std::uint16_t>(10700 + t % 2000);
+        tp.tpId = TpId(t, scan);
+        tp.satId = SatId(SatOfTp(t), scan);
+        tp.frequency = Frequency(t, scan);
         tp.polarisation = t & 1;
         tp.symbolRate = static_cast<std::uint16_t>(27500 + t % 2500);
         builder.AddTp(tp);
     }
+}
+
+} // namespace
+
+testing::BuiltImage LargestImage(TvVideo video)
+{
+    testing::ImageBuilder builder(2);
+    AddSatellitesAndTransponders(builder, kLargest);
     const bool wholeTv = video == TvVideo::WholeTvTable;
     const std::size_t tv = wholeTv ? kMaxProgs : kTv;
     const std::size_t radio = wholeTv ? 0 : kRadio;
@@ -95,6 +139,22 @@ testing::BuiltImage LargestImage(TvVideo video)
     }
     for (std::size_t k = 0; k < radio; ++k)
         builder.AddRadio(Program(k, TpOfProgram(k, kBusiestTpRadio), 0, "RADIOST"));
+    return builder.Build();
+}
+
+testing::BuiltImage EarlierLargestImage()
+{
+    testing::ImageBuilder builder(2);
+    AddSatellitesAndTransponders(builder, kEarlier);
+    for (std::size_t i = 0; i < kTv; ++i) {
+        const std::size_t k = ArrangedProgram(i, kTv);
+        builder.AddTv(Program(k, TpOfProgram(k, kBusiestTpTv), static_cast<std::uint16_t>(1000 + k % 7000), "TELEVIS",
+                              kEarlier));
+    }
+    for (std::size_t i = 0; i < kRadio; ++i) {
+        const std::size_t k = ArrangedProgram(i, kRadio);
+        builder.AddRadio(Program(k, TpOfProgram(k, kBusiestTpRadio), 0, "RADIOST", kEarlier));
+    }
     return builder.Build();
 }
 

@@ -25,6 +25,14 @@ enum class TvVideo {
 
 testing::BuiltImage LargestImage(TvVideo video = TvVideo::Carried);
 
+// The channels of LargestImage(TvVideo::Carried) as an earlier scan held them
+// and their user arranged them: other satellite and transponder ids, the
+// frequencies of most transponders one to three units off, each table in
+// another order, favourite groups and child locks of its own, and one
+// program in fifty under another service id. Carrying it over to the largest
+// image matches every program (those fifty by name) and changes every table.
+testing::BuiltImage EarlierLargestImage();
+
 // Writes the image to path; false when the file cannot be written.
 bool WriteLargestImage(const std::filesystem::path& path, TvVideo video = TvVideo::Carried);
 
