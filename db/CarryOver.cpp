@@ -172,6 +172,9 @@ CarryOverOutcome ApplyCarryOver(FlashImage& image, ChannelDatabase& db, const Ca
         LoadDatabase(image, db);
         return CarryOverOutcome{false, std::move(why)};
     };
+    // Whether db is decoded from the image as it now stands.
+    bool decoded = true;
+    const auto decode = [&] { return decoded = LoadDatabase(image, db); };
 
     // Names go into the records through the program encoder, which writes the
     // record as loaded with its new name and the flag byte as it stands.
@@ -183,6 +186,7 @@ CarryOverOutcome ApplyCarryOver(FlashImage& image, ChannelDatabase& db, const Ca
             if (renamed.tableIndex != name.position || !EncodeProg(image, renamed))
                 return refused(std::string("a name could not be written into ") + TableWord(table.table) + " program " +
                                std::to_string(name.position));
+            decoded = false;
         }
     }
 
@@ -199,6 +203,7 @@ CarryOverOutcome ApplyCarryOver(FlashImage& image, ChannelDatabase& db, const Ca
         const ArrangeOutcome outcome = ChangeProgramFlags(image, db, byValue[value], change);
         if (!outcome.done)
             return refused(outcome.refusal);
+        decoded = false;
     }
 
     // The new order with the deleted entries last, then the deletion of
@@ -206,11 +211,15 @@ CarryOverOutcome ApplyCarryOver(FlashImage& image, ChannelDatabase& db, const Ca
     for (const TableCarryOver& table : plan.tables) {
         std::vector<std::uint32_t> order = table.order;
         order.insert(order.end(), table.deleted.begin(), table.deleted.end());
-        if (!IsIdentity(order)) {
+        const bool reorders = !IsIdentity(order);
+        // The arranging operations take the database as the image now stands.
+        if ((reorders || !table.deleted.empty()) && !decoded && !decode())
+            return refused("the image would no longer be read as before");
+        if (reorders) {
             const ArrangeOutcome outcome = ReorderPrograms(image, db, table.table, order);
             if (!outcome.done)
                 return refused(outcome.refusal);
-            if (!LoadDatabase(image, db))
+            if (!decode())
                 return refused("the image would no longer be read as before");
         }
         if (!table.deleted.empty()) {
@@ -220,11 +229,11 @@ CarryOverOutcome ApplyCarryOver(FlashImage& image, ChannelDatabase& db, const Ca
             const ArrangeOutcome outcome = DeletePrograms(image, db, table.table, last);
             if (!outcome.done)
                 return refused(outcome.refusal);
-            if (!LoadDatabase(image, db))
+            if (!decode())
                 return refused("the image would no longer be read as before");
         }
     }
-    if (!LoadDatabase(image, db))
+    if (!decoded && !decode())
         return refused("the image would no longer be read as before");
     return {true, {}};
 }
