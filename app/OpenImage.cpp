@@ -11,11 +11,10 @@
 
 namespace korvex {
 
-QString OpenImage::Open(const QString& path)
+QString LoadImageFile(const QString& path, FlashImage& image, ChannelDatabase& db)
 {
-    FlashImage& incoming = state_.incomingImage();
     std::error_code why;
-    switch (TakeInFile(incoming, std::filesystem::path(QFile::encodeName(path).toStdString()), &why)) {
+    switch (TakeInFile(image, std::filesystem::path(QFile::encodeName(path).toStdString()), &why)) {
     case TakeInResult::TooLarge:
         return kBinFileNotRight;
     case TakeInResult::CannotRead:
@@ -24,8 +23,15 @@ QString OpenImage::Open(const QString& path)
     case TakeInResult::Taken:
         break;
     }
-    if (!LoadDatabase(incoming, state_.incomingDatabase()))
+    if (!LoadDatabase(image, db))
         return kBinFileNotRight;
+    return {};
+}
+
+QString OpenImage::Open(const QString& path)
+{
+    if (QString why = LoadImageFile(path, state_.incomingImage(), state_.incomingDatabase()); !why.isEmpty())
+        return why;
     state_.AdoptIncoming();
     state_.history().Reset(state_.image());
     loaded_ = true;

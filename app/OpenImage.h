@@ -16,6 +16,10 @@ namespace korvex {
 // What the user is told of a file that is no image of a box.
 inline const QString kBinFileNotRight = QStringLiteral("The bin file is not right!");
 
+// Takes the file at path into image and decodes it into db. Empty when it
+// loads, otherwise why not, for the user.
+QString LoadImageFile(const QString& path, FlashImage& image, ChannelDatabase& db);
+
 class OpenImage {
 public:
     explicit OpenImage(ProgramState& state) : state_(state) {}

@@ -112,6 +112,7 @@ void ArrangeCommands::UpdateActions()
         EditActions::Allow(a.joinGroup[group], FirstOf({noImage, programsOnly, noSelection}));
         EditActions::Allow(a.leaveGroup[group], FirstOf({noImage, programsOnly, noSelection}));
     }
+    EditActions::Allow(a.applyEarlier, noImage);
     EditActions::Allow(a.lock, FirstOf({noImage, programsOnly, noSelection}));
     EditActions::Allow(a.unlock, FirstOf({noImage, programsOnly, noSelection}));
 }

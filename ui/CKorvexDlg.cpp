@@ -4,6 +4,7 @@
 #include "res/ResourceIds.h"
 #include "res/Templates.h"
 #include "ui/CAboutDlg.h"
+#include "ui/CarryOverCommand.h"
 #include "ui/EditActions.h"
 #include "ui/FileCommands.h"
 #include "ui/FileDrop.h"
@@ -17,6 +18,7 @@
 #include "ui/VersionText.h"
 #include "ui/WindowKeys.h"
 
+#include <QAction>
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -76,6 +78,9 @@ CKorvexDlg::CKorvexDlg(ProgramState& state, Platform& platform)
         [this] { ShowImageAgain(); });
     editing_ = std::make_unique<RecordEditing>(state, platform, document_, this, satEditDlg, tpEditDlg, progEditDlg);
     files_ = std::make_unique<FileCommands>(state, platform, document_, this, [this] { ShowOpenedImage(); });
+    carryOver_ = std::make_unique<CarryOverCommand>(
+        state, platform, document_, this, statusLine,
+        [this](const std::vector<std::uint64_t>& keys) { ShowImageAgainSelecting(keys); });
     ConnectControls();
     arrange_->Connect([this] { OnSelectAll(); }, [this] { OnFind(); });
 
@@ -99,6 +104,7 @@ void CKorvexDlg::ConnectControls()
     });
     connect(channelList->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this] { UpdateEditActions(); });
+    connect(editActions->applyEarlier, &QAction::triggered, this, [this] { OnApplyEarlierList(); });
     channelList->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(channelList, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         editActions->Menu()->popup(channelList->viewport()->mapToGlobal(at));
@@ -512,6 +518,33 @@ void CKorvexDlg::ShowImageAgain()
     UpdateEditActions();
 }
 
+void CKorvexDlg::ShowImageAgainSelecting(const std::vector<std::uint64_t>& keys)
+{
+    ShowImageAgain();
+    if (!document_.IsLoaded())
+        return;
+    // The programs are found in the list of all programs; under the TV tab it
+    // leaves out radio and programs without video, so the other tab is taken
+    // when it shows more of them.
+    const auto shownUnder = [&](std::uint32_t tab) {
+        state_.list().radioMode = tab;
+        FillList(kListAllPrograms);
+        selection_->SelectKeys(keys);
+        return selection_->Rows().size();
+    };
+    const std::uint32_t tab = state_.list().radioMode;
+    const std::size_t here = shownUnder(tab);
+    if (here < keys.size() && shownUnder(1 - tab) <= here)
+        shownUnder(tab);
+    {
+        const QSignalBlocker quiet(kindTabs);
+        kindTabs->setCurrentIndex(static_cast<int>(state_.list().radioMode));
+    }
+    tree_.Select(kListAllPrograms, selectedSat, selectedTp);
+    UpdateEditActions();
+}
+
+void CKorvexDlg::OnApplyEarlierList() { carryOver_->Run(); }
 void CKorvexDlg::OnUndo() { arrange_->Undo(); }
 void CKorvexDlg::OnRedo() { arrange_->Redo(); }
 void CKorvexDlg::OnMoveRows(int step) { arrange_->MoveRows(step); }

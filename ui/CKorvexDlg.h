@@ -36,6 +36,7 @@ class QTreeWidgetItem;
 
 namespace korvex {
 
+class CarryOverCommand;
 class EditActions;
 class FileCommands;
 class FindField;
@@ -106,6 +107,9 @@ public:
     // The selected rows dropped on the list: they go before the row
     // `beforeRow` (the row count: to the end).
     void OnRowsDropped(int beforeRow);
+    // Carries an earlier list's order, favourites and locks over, after a
+    // preview.
+    void OnApplyEarlierList();
 
     // The source rows of the list (as RowMap counts them) that are selected,
     // in ascending order.
@@ -155,6 +159,9 @@ private:
     // Decodes the image again and rebuilds the tree, the counters and the
     // list, keeping the selected records selected where they still are.
     void ShowImageAgain();
+    // ShowImageAgain, then the list of all programs (on the tab that shows
+    // them) with the rows of these records selected.
+    void ShowImageAgainSelecting(const std::vector<std::uint64_t>& keys);
     // Enables the Edit menu's actions for what the list shows and selects.
     void UpdateEditActions();
     // Opens the editor for a row as the list shows it.
@@ -181,6 +188,7 @@ private:
     std::unique_ptr<ArrangeCommands> arrange_;
     std::unique_ptr<RecordEditing> editing_;
     std::unique_ptr<FileCommands> files_;
+    std::unique_ptr<CarryOverCommand> carryOver_;
 };
 
 } // namespace korvex

@@ -220,20 +220,26 @@ bool ChannelListModel::RowMatches(int row, const Query& query) const
     return false;
 }
 
+std::uint64_t ChannelListModel::KeyOf(Kind kind, ProgTable table, std::uint32_t entryWord)
+{
+    const std::uint64_t tableBit = table == ProgTable::Tv ? 0 : 1;
+    return std::uint64_t{static_cast<std::uint32_t>(kind)} << 40 | tableBit << 32 | RecordOffsetOf(entryWord);
+}
+
 std::uint64_t ChannelListModel::RowKey(int row) const
 {
     const Row& r = rows_[static_cast<std::size_t>(row)];
-    std::uint64_t table = 0;
-    std::uint32_t entryWord = 0;
     switch (r.kind) {
-    case Kind::Satellite: entryWord = sats_[r.record].entryWord; break;
-    case Kind::Transponder: entryWord = tps_[r.record].entryWord; break;
-    case Kind::Program:
-        entryWord = progs_[r.record].entryWord;
-        table = progs_[r.record].table == ProgTable::Tv ? 0 : 1;
-        break;
+    case Kind::Satellite: return KeyOf(r.kind, ProgTable::Tv, sats_[r.record].entryWord);
+    case Kind::Transponder: return KeyOf(r.kind, ProgTable::Tv, tps_[r.record].entryWord);
+    case Kind::Program: break;
     }
-    return std::uint64_t{static_cast<std::uint32_t>(r.kind)} << 40 | table << 32 | RecordOffsetOf(entryWord);
+    return KeyOf(r.kind, progs_[r.record].table, progs_[r.record].entryWord);
+}
+
+std::uint64_t ChannelListModel::ProgramKey(const ProgRecord& prog)
+{
+    return KeyOf(Kind::Program, prog.table, prog.entryWord);
 }
 
 QVariant ChannelListModel::headerData(int section, Qt::Orientation orientation, int role) const

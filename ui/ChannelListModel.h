@@ -63,6 +63,8 @@ public:
     // Which record a row shows, the same across refills as long as the record
     // stays where it is: its kind, its table and its offset in the image.
     std::uint64_t RowKey(int row) const;
+    // The key of a row that shows this program.
+    static std::uint64_t ProgramKey(const ProgRecord& prog);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -79,6 +81,7 @@ private:
     };
 
     QString CellText(const Row& row, int column) const;
+    static std::uint64_t KeyOf(Kind kind, ProgTable table, std::uint32_t entryWord);
 
     std::vector<ListColumn> columns_;
     std::vector<Row> rows_;

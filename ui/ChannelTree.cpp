@@ -113,6 +113,11 @@ void ChannelTree::ShowAgain(std::uint32_t listType, std::uint16_t selectedSat, s
         return;
     }
     Build();
+    Select(listType, selectedSat, selectedTp);
+}
+
+void ChannelTree::Select(std::uint32_t listType, std::uint16_t selectedSat, std::uint16_t selectedTp)
+{
     const QSignalBlocker quiet(widget_);
     for (std::size_t i = 0; i < numTreeNodes; ++i) {
         const TreeNode& node = treeNodes[i];

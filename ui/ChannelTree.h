@@ -56,6 +56,9 @@ public:
     // the node of the list the window shows (listType, with selectedSat or
     // selectedTp).
     void ShowAgain(std::uint32_t listType, std::uint16_t selectedSat, std::uint16_t selectedTp);
+    // Selects, without signals, the node of the list listType (with
+    // selectedSat or selectedTp).
+    void Select(std::uint32_t listType, std::uint16_t selectedSat, std::uint16_t selectedTp);
 
     // The satellite and transponder the window's lists are of, by their
     // records' places in the image: indices change when entries do, places

@@ -35,6 +35,7 @@ EditActions::EditActions(QWidget* window, QWidget* rowKeys) : QObject(window), m
     unlock = Make(window, QStringLiteral("Unlock"));
     selectAll = Make(rowKeys, QStringLiteral("Select all"), {QKeySequence(Qt::CTRL | Qt::Key_A)}, Qt::WidgetShortcut);
     find = Make(window, QStringLiteral("Find"), {QKeySequence(Qt::CTRL | Qt::Key_F)});
+    applyEarlier = Make(window, QStringLiteral("Apply an earlier list…"));
 
     menu_->setToolTipsVisible(true);
     menu_->addAction(undo);
@@ -69,6 +70,8 @@ EditActions::EditActions(QWidget* window, QWidget* rowKeys) : QObject(window), m
     menu_->addSeparator();
     menu_->addAction(selectAll);
     menu_->addAction(find);
+    menu_->addSeparator();
+    menu_->addAction(applyEarlier);
 }
 
 void EditActions::Allow(QAction* action, const QString& refusal)

@@ -1,7 +1,8 @@
 #pragma once
 // The "Edit" menu's actions, also offered by the list's context menu: undo
 // and redo, moving, deleting and sorting rows, favourites and child lock for
-// the selected programs, selecting every row shown and finding a channel.
+// the selected programs, selecting every row shown, finding a channel and
+// applying an earlier list.
 // Each action only signals; the window decides and runs it.
 
 #include "db/Arrange.h"
@@ -36,6 +37,7 @@ public:
     QAction* unlock;
     QAction* selectAll;
     QAction* find;
+    QAction* applyEarlier;  // carry an earlier list's order, favourites and locks over
 
     static constexpr std::array<SortKey, 3> kSortKeys{SortKey::Name, SortKey::ServiceId, SortKey::Satellite};
 

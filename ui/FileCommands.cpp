@@ -12,7 +12,6 @@
 namespace korvex {
 namespace {
 
-const QString kOpenFilter = QStringLiteral("bin file (*.bin)|*.bin;*.s|All file (*.*)|*.*||");
 const QString kSaveFilter = QStringLiteral("Bin文件(*.bin)|*.bin|所有文件(*.*)|*.*||");
 const QString kProposedSaveName = QStringLiteral("KV2930_FlashMapNew.bin");
 
@@ -35,7 +34,7 @@ void FileCommands::Open()
 {
     if (!MayDiscardEdits())
         return;
-    const std::optional<QString> path = platform_.GetOpenFileName(window_, kOpenFilter);
+    const std::optional<QString> path = platform_.GetOpenFileName(window_, kImageOpenFilter);
     if (path)
         OpenFile(*path);
 }

@@ -12,6 +12,9 @@ class QWidget;
 
 namespace korvex {
 
+// The file dialog's filter wherever an image file is asked for.
+inline const QString kImageOpenFilter = QStringLiteral("bin file (*.bin)|*.bin;*.s|All file (*.*)|*.*||");
+
 class OpenImage;
 class Platform;
 class ProgramState;

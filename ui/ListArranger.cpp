@@ -298,20 +298,24 @@ ArrangeReport ListArranger::DeleteTransponders(std::span<const int> rows)
     return {true, totals.Text()};
 }
 
+QString NotChangedText(const std::string& refusal)
+{
+    // The guard's reasons are whole sentences; the arranging code's own are
+    // not.
+    QString reason = FromStd(refusal);
+    if (!reason.endsWith(QLatin1Char('.')))
+        reason += QLatin1Char('.');
+    return QStringLiteral("Not changed: %1").arg(reason);
+}
+
 ArrangeReport ListArranger::ChangeFlags(std::span<const int> rows, FlagChange change, const QString& what)
 {
     const std::vector<ProgramEntry> programs = ProgramsOf(rows);
     if (programs.empty())
         return {false, QStringLiteral("No program is selected.")};
     const ArrangeOutcome outcome = ChangeProgramFlags(state_.image(), state_.database(), programs, change);
-    if (!outcome.done) {
-        // The guard's reasons are whole sentences; the arranging code's own
-        // are not.
-        QString reason = FromStd(outcome.refusal);
-        if (!reason.endsWith(QLatin1Char('.')))
-            reason += QLatin1Char('.');
-        return {false, QStringLiteral("Not changed: %1").arg(reason)};
-    }
+    if (!outcome.done)
+        return {false, NotChangedText(outcome.refusal)};
     return {true, what.arg(Plural(programs.size(), "program", "programs"))};
 }
 

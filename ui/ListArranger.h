@@ -21,6 +21,10 @@ struct ArrangeReport {
     QString status;  // for the status line: what was done, or why not
 };
 
+// "Not changed: " and the reason an image writer refused, ended by one full
+// stop.
+QString NotChangedText(const std::string& refusal);
+
 class ListArranger {
 public:
     explicit ListArranger(ProgramState& state) : state_(state) {}

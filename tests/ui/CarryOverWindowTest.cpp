@@ -1,0 +1,193 @@
+// Edit → "Apply an earlier list…" in the window: the preview says what
+// matched before anything is written, OK carries the earlier order,
+// favourites and locks over as one step of the history with the unmatched
+// programs selected afterwards, Undo gives the rescan back, and Cancel or a
+// file that is no image changes nothing.
+
+#include "db/CarryOver.h"
+#include "tests/support/RescanImages.h"
+#include "tests/ui/FakePlatform.h"
+#include "tests/ui/TestFiles.h"
+#include "ui/CKorvexApp.h"
+#include "ui/CKorvexDlg.h"
+#include "ui/CarryOverPreview.h"
+#include "ui/EditActions.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+#include <functional>
+#include <memory>
+
+using namespace korvex;
+using korvex::testing::Bytes;
+using korvex::testing::FakePlatform;
+using korvex::testing::ProgramLabel;
+using korvex::testing::RescanImages;
+using korvex::testing::WriteTestFile;
+
+class CarryOverWindowTest : public QObject {
+    Q_OBJECT
+
+public:
+    CarryOverWindowTest(CKorvexApp& app, FakePlatform& platform) : app_(app), platform_(platform) {}
+
+private slots:
+    void init();
+    void cleanup();
+
+    void okCarriesTheEarlierListOverAsOneStepAndSelectsTheUnmatched();
+    void deletingTheUnmatchedLeavesOnlyTheMatched();
+    void cancelAndAFileThatIsNoImageWriteNothing();
+
+private:
+    // Opens the rescan, then applies the arranged image: `onPreview` sees the
+    // preview and answers it.
+    void Apply(const std::function<void(CarryOverPreview&)>& onPreview);
+    Bytes ImageNow() const;
+    std::vector<std::string> Labels(ProgTable table) const;
+
+    CKorvexApp& app_;
+    FakePlatform& platform_;
+    std::unique_ptr<CKorvexDlg> dlg_;
+    QTemporaryDir dir_;
+    RescanImages images_ = testing::MakeRescanImages();
+    bool previewShown_ = false;
+};
+
+void CarryOverWindowTest::init()
+{
+    app_.state().list() = *std::make_unique<ListState>();
+    platform_.Reset();
+    dlg_ = std::make_unique<CKorvexDlg>(app_.state(), platform_);
+    dlg_->OnInitDialog();
+    dlg_->show();
+    platform_.openAnswers.push_back(WriteTestFile(dir_, QStringLiteral("rescan.bin"), images_.rescan.bytes));
+    dlg_->OnFileOpen();
+    QVERIFY(platform_.messages.empty());
+    previewShown_ = false;
+}
+
+void CarryOverWindowTest::cleanup()
+{
+    platform_.yesNoAnswers.push_back(true);
+    dlg_.reset();
+}
+
+void CarryOverWindowTest::Apply(const std::function<void(CarryOverPreview&)>& onPreview)
+{
+    platform_.openAnswers.push_back(WriteTestFile(dir_, QStringLiteral("arranged.bin"), images_.arranged.bytes));
+    QTimer::singleShot(0, [&] {
+        if (auto* preview = dynamic_cast<CarryOverPreview*>(QApplication::activeModalWidget())) {
+            previewShown_ = true;
+            onPreview(*preview);
+        }
+    });
+    dlg_->editActions->applyEarlier->trigger();
+}
+
+Bytes CarryOverWindowTest::ImageNow() const
+{
+    const auto& bytes = app_.state().image().bytes;
+    return Bytes(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(images_.rescan.bytes.size()));
+}
+
+std::vector<std::string> CarryOverWindowTest::Labels(ProgTable table) const
+{
+    const ChannelDatabase& db = app_.state().database();
+    std::vector<std::string> labels;
+    for (const ProgRecord& prog : table == ProgTable::Tv ? db.TvProgs() : db.RadioProgs())
+        labels.push_back(ProgramLabel(db, prog));
+    return labels;
+}
+
+void CarryOverWindowTest::okCarriesTheEarlierListOverAsOneStepAndSelectsTheUnmatched()
+{
+    const auto& expected = images_.expected;
+    const std::size_t added = expected[0].added.size() + expected[1].added.size();
+    const std::size_t gone = expected[0].gone.size() + expected[1].gone.size();
+    Apply([&](CarryOverPreview& preview) {
+        // Nothing is written while the preview is open.
+        QVERIFY(ImageNow() == images_.rescan.bytes);
+        QCOMPARE(preview.Lists()->tabText(0), QStringLiteral("Not matched (%1)").arg(added));
+        QCOMPARE(preview.Lists()->tabText(1), QStringLiteral("No longer received (%1)").arg(gone));
+        QCOMPARE(preview.Choices(), CarryOverChoices{});
+        QVERIFY(preview.OkButton()->isEnabled());
+        preview.OkButton()->click();
+    });
+    QVERIFY(previewShown_);
+    QVERIFY(platform_.messages.empty());
+
+    for (const ProgTable table : {ProgTable::Tv, ProgTable::Radio}) {
+        const auto& want = expected[table == ProgTable::Tv ? 0 : 1];
+        QCOMPARE(Labels(table), want.order);
+        const ChannelDatabase& db = app_.state().database();
+        for (const ProgRecord& prog : table == ProgTable::Tv ? db.TvProgs() : db.RadioProgs())
+            QCOMPARE(int(FlagByteOf(prog.entryWord)), int(want.flags.at(ProgramLabel(db, prog))));
+    }
+    // The unmatched programs are selected where the list shows them.
+    const std::vector<int> selected = dlg_->SelectedRows();
+    QVERIFY(!selected.empty());
+    QVERIFY(selected.size() <= added);
+    QVERIFY2(dlg_->statusLine->text().endsWith(QStringLiteral(" not matched and selected.")),
+             qPrintable(dlg_->statusLine->text()));
+
+    // One step: one Undo gives the rescan back, byte for byte.
+    QVERIFY(dlg_->editActions->undo->isEnabled());
+    QCOMPARE(dlg_->editActions->undo->text(), QStringLiteral("Undo Apply an earlier list"));
+    dlg_->OnUndo();
+    QVERIFY(ImageNow() == images_.rescan.bytes);
+    QVERIFY(!dlg_->editActions->undo->isEnabled());
+    QVERIFY(!dlg_->HasUnsavedEdits());
+}
+
+void CarryOverWindowTest::deletingTheUnmatchedLeavesOnlyTheMatched()
+{
+    Apply([](CarryOverPreview& preview) {
+        CarryOverChoices choices;
+        choices.deleteUnmatched = true;
+        preview.SetChoices(choices);
+        preview.OkButton()->click();
+    });
+    QVERIFY(previewShown_);
+    for (const ProgTable table : {ProgTable::Tv, ProgTable::Radio}) {
+        const auto& want = images_.expected[table == ProgTable::Tv ? 0 : 1];
+        std::vector<std::string> survivors(want.order.begin(),
+                                           want.order.end() - static_cast<std::ptrdiff_t>(want.added.size()));
+        QCOMPARE(Labels(table), survivors);
+    }
+    QVERIFY(dlg_->SelectedRows().empty());
+}
+
+void CarryOverWindowTest::cancelAndAFileThatIsNoImageWriteNothing()
+{
+    Apply([](CarryOverPreview& preview) { preview.reject(); });
+    QVERIFY(previewShown_);
+    QVERIFY(ImageNow() == images_.rescan.bytes);
+    QVERIFY(!dlg_->editActions->undo->isEnabled());
+
+    previewShown_ = false;
+    platform_.openAnswers.push_back(WriteTestFile(dir_, QStringLiteral("note.bin"), Bytes(100, 0x20)));
+    dlg_->editActions->applyEarlier->trigger();
+    QVERIFY(!previewShown_);
+    QCOMPARE(platform_.messages.size(), std::size_t{1});
+    QCOMPARE(platform_.messages[0].text, QStringLiteral("The bin file is not right!"));
+    QVERIFY(ImageNow() == images_.rescan.bytes);
+    QVERIFY(!dlg_->editActions->undo->isEnabled());
+}
+
+int main(int argc, char** argv)
+{
+    FakePlatform platform;
+    CKorvexApp app(argc, argv, platform);
+    CarryOverWindowTest test(app, platform);
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "CarryOverWindowTest.moc"

@@ -1,0 +1,95 @@
+#include "ui/CarryOverCommand.h"
+
+#include "app/Messages.h"
+#include "app/OpenImage.h"
+#include "app/Platform.h"
+#include "app/ProgramState.h"
+#include "db/CarryOver.h"
+#include "db/ChannelMatch.h"
+#include "ui/CarryOverPreview.h"
+#include "ui/ChannelListModel.h"
+#include "ui/FileCommands.h"
+#include "ui/ListArranger.h"
+
+#include <QFileInfo>
+#include <QLabel>
+#include <QLocale>
+
+#include <memory>
+#include <optional>
+
+namespace korvex {
+
+CarryOverCommand::CarryOverCommand(ProgramState& state, Platform& platform, OpenImage& document, QWidget* window,
+                                   QLabel* statusLine,
+                                   std::function<void(const std::vector<std::uint64_t>&)> showSelecting)
+    : state_(state),
+      platform_(platform),
+      document_(document),
+      window_(window),
+      statusLine_(statusLine),
+      showSelecting_(std::move(showSelecting))
+{
+}
+
+void CarryOverCommand::Run()
+{
+    if (!document_.IsLoaded())
+        return;
+    const std::optional<QString> path = platform_.GetOpenFileName(window_, kImageOpenFilter);
+    if (!path)
+        return;
+    // The earlier image is read beside the open one and dropped afterwards.
+    const auto earlierImage = std::make_unique<FlashImage>();
+    const auto earlier = std::make_unique<ChannelDatabase>();
+    if (const QString why = LoadImageFile(*path, *earlierImage, *earlier); !why.isEmpty()) {
+        ShowWarning(platform_, window_, why);
+        return;
+    }
+    const ChannelMatch match = MatchChannels(*earlier, state_.database());
+    const NameCharset& names = state_.nameCharset().charset;
+    CarryOverPreview preview(window_, QFileInfo(*path).fileName(), names, names,
+                             [&](const CarryOverChoices& choices) {
+                                 return PlanCarryOver(state_.image(), state_.database(), *earlier, match, choices);
+                             });
+    if (preview.DoModal() != QDialog::Accepted)
+        return;
+    Apply(preview.Plan());
+}
+
+void CarryOverCommand::Apply(const CarryOverPlan& plan)
+{
+    // The unmatched programs by their records' places, which arranging
+    // leaves where they are.
+    std::vector<std::uint64_t> unmatched;
+    std::size_t matched = 0;
+    const ChannelDatabase& db = state_.database();
+    for (const TableCarryOver& table : plan.tables) {
+        matched += table.matchedByService + table.matchedByName;
+        const std::span<const ProgRecord> programs = table.table == ProgTable::Tv ? db.TvProgs() : db.RadioProgs();
+        if (table.deleted.empty())
+            for (const ProgramListing& listing : table.unmatched)
+                if (listing.position < programs.size())
+                    unmatched.push_back(ChannelListModel::ProgramKey(programs[listing.position]));
+    }
+
+    document_.Begin();
+    const CarryOverOutcome outcome = ApplyCarryOver(state_.image(), state_.database(), plan);
+    if (!outcome.done) {
+        document_.Revert();
+        statusLine_->setText(NotChangedText(outcome.refusal));
+        return;
+    }
+    document_.Commit("Apply an earlier list");
+    showSelecting_(unmatched);
+
+    const QString matchedText = QLocale().toString(qulonglong{matched});
+    if (unmatched.empty()) {
+        statusLine_->setText(QStringLiteral("Applied the earlier list: %1 programs matched.").arg(matchedText));
+        return;
+    }
+    statusLine_->setText(QStringLiteral("Applied the earlier list: %1 programs matched, %2 not matched and selected.")
+                             .arg(matchedText, QLocale().toString(qulonglong{unmatched.size()})));
+}
+
+} // namespace korvex

@@ -1,0 +1,47 @@
+#pragma once
+// Edit → "Apply an earlier list…": after the box scanned again, the user
+// picks the image file of an earlier list; its order, favourites and locks
+// are carried over to the programs of the open image that match, after a
+// preview, as one step of the history. The programs left unmatched are
+// selected afterwards, so that they can be moved, given favourites or
+// deleted at once.
+
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+class QLabel;
+class QWidget;
+
+namespace korvex {
+
+class OpenImage;
+class Platform;
+class ProgramState;
+struct CarryOverPlan;
+
+class CarryOverCommand {
+public:
+    // showSelecting: decodes the image again, shows it with the programs
+    // listed, and selects the rows of these records (ChannelListModel keys).
+    CarryOverCommand(ProgramState& state, Platform& platform, OpenImage& document, QWidget* window,
+                     QLabel* statusLine, std::function<void(const std::vector<std::uint64_t>&)> showSelecting);
+
+    // Asks for the earlier file, previews, and applies the plan on OK.
+    void Run();
+    // Applies a plan made for the open image as one history step; the status
+    // line says how it went.
+    void Apply(const CarryOverPlan& plan);
+
+private:
+    ProgramState& state_;
+    Platform& platform_;
+    OpenImage& document_;
+    QWidget* window_;
+    QLabel* statusLine_;
+    std::function<void(const std::vector<std::uint64_t>&)> showSelecting_;
+};
+
+} // namespace korvex
