@@ -2,16 +2,30 @@
 // side (3,000 TV, 2,000 radio), every one to be matched, moved and given its
 // favourites and lock back. The matching alone, the plan alone, the
 // application alone (flag bytes, the new orders and the reloads after them),
-// and the whole of it.
+// and the whole of it; then the preview and the refill through the window.
 
+#include "bench/BenchWindow.h"
 #include "bench/LargestImage.h"
 #include "db/CarryOver.h"
 #include "db/ChannelMatch.h"
 #include "db/LoadDatabase.h"
+#include "ui/CarryOverPreview.h"
+#include "ui/EditActions.h"
 
 #include <benchmark/benchmark.h>
 
+#include <QAction>
+#include <QApplication>
+#include <QEvent>
+#include <QPushButton>
+#include <QTimer>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
 #include <memory>
+
+#include <unistd.h>
 
 namespace korvex::bench {
 namespace {
@@ -112,6 +126,107 @@ void MatchPlanApplyBench(benchmark::State& state)
     state.counters["programs"] = images.db->numProgs;
 }
 BENCHMARK(MatchPlanApplyBench)->Name("CarryOver/MatchPlanApply")->Unit(benchmark::kMillisecond);
+
+// The earlier image in a file of its own, as the user picks it.
+class EarlierImageFile {
+public:
+    EarlierImageFile()
+        : path_(std::filesystem::temp_directory_path() /
+                ("korvex-bench-earlier-" + std::to_string(::getpid()) + ".bin"))
+    {
+        const testing::BuiltImage earlier = EarlierLargestImage();
+        std::ofstream(path_, std::ios::binary)
+            .write(reinterpret_cast<const char*>(earlier.bytes.data()), static_cast<std::streamsize>(earlier.bytes.size()));
+    }
+    ~EarlierImageFile()
+    {
+        std::error_code ignored;
+        std::filesystem::remove(path_, ignored);
+    }
+    QString Path() const { return QString::fromStdString(path_.string()); }
+
+private:
+    std::filesystem::path path_;
+};
+
+// Calls `drawn` once, on the first paint of the preview.
+class PreviewPaintWatch final : public QObject {
+public:
+    explicit PreviewPaintWatch(std::function<void(CarryOverPreview&)> drawn) : drawn_(std::move(drawn))
+    {
+        qApp->installEventFilter(this);
+    }
+    ~PreviewPaintWatch() override { qApp->removeEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint && drawn_)
+            if (auto* widget = qobject_cast<QWidget*>(watched))
+                if (auto* preview = dynamic_cast<CarryOverPreview*>(widget->window())) {
+                    // Answered once the paint is over.
+                    QTimer::singleShot(0, preview, [preview, drawn = std::move(drawn_)] { drawn(*preview); });
+                    drawn_ = nullptr;
+                }
+        return false;
+    }
+
+private:
+    std::function<void(CarryOverPreview&)> drawn_;
+};
+
+using Clock = std::chrono::steady_clock;
+
+// Through the window, as the user runs it, on the largest image: from Edit →
+// "Apply an earlier list…" (the earlier file read and decoded, matched and
+// planned) to the preview drawn; and from OK to the list drawn again.
+void WindowBench(benchmark::State& state, bool fromOk)
+{
+    BenchWindow& window = BenchWindow::Get();
+    if (!window.Show(TvVideo::Carried)) {
+        state.SkipWithError("the largest image does not open");
+        return;
+    }
+    const EarlierImageFile earlier;
+    CKorvexDlg& dialog = *window.dialog;
+    for (auto _ : state) {
+        window.Settle();
+        window.platform.openAnswers.push_back(earlier.Path());
+        Clock::time_point start = Clock::now(), end;
+        const PreviewPaintWatch watch([&](CarryOverPreview& preview) {
+            end = Clock::now();
+            if (!fromOk) {
+                preview.reject();
+                return;
+            }
+            start = Clock::now();
+            preview.OkButton()->click();
+        });
+        dialog.editActions->applyEarlier->trigger();
+        if (fromOk) {
+            if (!window.state.history().CanUndo() || !window.WaitUntilListDrawn()) {
+                state.SkipWithError("the earlier list was not applied");
+                break;
+            }
+            end = Clock::now();
+        }
+        state.SetIterationTime(std::chrono::duration<double>(end - start).count());
+        if (window.state.history().CanUndo()) {
+            dialog.OnUndo();
+            window.WaitUntilListDrawn();
+        }
+    }
+    if (window.state.history().CanUndo())
+        state.SkipWithError("the image was not put back after each step");
+}
+BENCHMARK_CAPTURE(WindowBench, preview, false)
+    ->Name("CarryOver/Window/PreviewDrawn")
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(WindowBench, ok, true)
+    ->Name("CarryOver/Window/OkToListDrawn")
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
 
 } // namespace
 } // namespace korvex::bench

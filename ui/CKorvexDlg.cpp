@@ -521,24 +521,27 @@ void CKorvexDlg::ShowImageAgain()
 void CKorvexDlg::ShowImageAgainSelecting(const std::vector<std::uint64_t>& keys)
 {
     ShowImageAgain();
-    if (!document_.IsLoaded())
+    if (!document_.IsLoaded() || keys.empty())
         return;
     // The programs are found in the list of all programs; under the TV tab it
     // leaves out radio and programs without video, so the other tab is taken
     // when it shows more of them.
+    ListState& list = state_.list();
     const auto shownUnder = [&](std::uint32_t tab) {
-        state_.list().radioMode = tab;
-        FillList(kListAllPrograms);
+        if (list.ListType != kListAllPrograms || list.radioMode != tab) {
+            list.radioMode = tab;
+            FillList(kListAllPrograms);
+        }
         selection_->SelectKeys(keys);
         return selection_->Rows().size();
     };
-    const std::uint32_t tab = state_.list().radioMode;
+    const std::uint32_t tab = list.radioMode;
     const std::size_t here = shownUnder(tab);
     if (here < keys.size() && shownUnder(1 - tab) <= here)
         shownUnder(tab);
     {
         const QSignalBlocker quiet(kindTabs);
-        kindTabs->setCurrentIndex(static_cast<int>(state_.list().radioMode));
+        kindTabs->setCurrentIndex(static_cast<int>(list.radioMode));
     }
     tree_.Select(kListAllPrograms, selectedSat, selectedTp);
     UpdateEditActions();
