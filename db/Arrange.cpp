@@ -411,13 +411,22 @@ FlagChange Unlock() { return {0, 0x01}; }
 ArrangeOutcome ChangeProgramFlags(FlashImage& image, const ChannelDatabase& db, std::span<const ProgramEntry> programs,
                                   FlagChange change)
 {
-    const std::uint8_t cleared = change.cleared & ~kKeptFlagBit;
-    const std::uint8_t set = change.set & ~kKeptFlagBit;
+    std::vector<ProgramFlagChange> changes;
+    changes.reserve(programs.size());
+    for (const ProgramEntry& program : programs)
+        changes.push_back({program, change});
+    return ChangeEachProgramFlags(image, db, changes);
+}
+
+ArrangeOutcome ChangeEachProgramFlags(FlashImage& image, const ChannelDatabase& db,
+                                      std::span<const ProgramFlagChange> changes)
+{
     const WriteGuard* guard = GuardOf(image);
     if (!guard)
         return Refused(std::string(kNotLoadedText));
     std::vector<std::uint64_t> flagBytes;
-    for (const ProgramEntry& program : programs) {
+    flagBytes.reserve(changes.size());
+    for (const auto& [program, change] : changes) {
         const BlockId id = BlockOf(program.table);
         // A held record's own reason first, as its editor would give it.
         if (std::string why = SelectedRecordRefusal(image, db, id, program.position); !why.empty())
@@ -433,8 +442,10 @@ ArrangeOutcome ChangeProgramFlags(FlashImage& image, const ChannelDatabase& db, 
     for (const std::uint64_t at : flagBytes)
         owned.push_back({at, at + 1});
     const std::string_view broken = WriteThenVerify(image, owned, [&](FlashImage& target) {
-        for (const std::uint64_t at : flagBytes) {
-            std::uint8_t& flag = target.bytes[at];
+        for (std::size_t k = 0; k < changes.size(); ++k) {
+            const std::uint8_t cleared = changes[k].change.cleared & ~kKeptFlagBit;
+            const std::uint8_t set = changes[k].change.set & ~kKeptFlagBit;
+            std::uint8_t& flag = target.bytes[flagBytes[k]];
             flag = static_cast<std::uint8_t>((flag & ~cleared) | set);
         }
     });

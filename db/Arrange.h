@@ -124,4 +124,13 @@ FlagChange Unlock();
 ArrangeOutcome ChangeProgramFlags(FlashImage& image, const ChannelDatabase& db,
                                   std::span<const ProgramEntry> programs, FlagChange change);
 
+// A change of its own for each program's flag byte, all written as one: the
+// guard checks the image once, whatever the number of programs.
+struct ProgramFlagChange {
+    ProgramEntry program;
+    FlagChange change;
+};
+ArrangeOutcome ChangeEachProgramFlags(FlashImage& image, const ChannelDatabase& db,
+                                      std::span<const ProgramFlagChange> changes);
+
 } // namespace korvex

@@ -14,7 +14,6 @@ namespace {
 constexpr std::uint8_t kLockBit = 0x01;
 constexpr std::uint8_t kFavouriteBits = 0x7E;
 constexpr std::uint8_t kCarriedBits = kLockBit | kFavouriteBits;  // bit 7 is never carried
-constexpr std::size_t kCarriedValues = kCarriedBits + 1;
 
 std::size_t Index(ProgTable table) { return table == ProgTable::Tv ? 0 : 1; }
 
@@ -190,17 +189,15 @@ CarryOverOutcome ApplyCarryOver(FlashImage& image, ChannelDatabase& db, const Ca
         }
     }
 
-    // Flag bytes, in one change for all the programs that end with the same
-    // bits 0..6.
-    std::array<std::vector<ProgramEntry>, kCarriedValues> byValue;
+    // Flag bytes, every one in one guarded write: bits 0..6 as planned.
+    std::vector<ProgramFlagChange> flagChanges;
     for (const TableCarryOver& table : plan.tables)
         for (const FlagCarry& flag : table.flags)
-            byValue[flag.after & kCarriedBits].push_back({table.table, flag.position});
-    for (std::size_t value = 0; value < byValue.size(); ++value) {
-        if (byValue[value].empty())
-            continue;
-        const FlagChange change{static_cast<std::uint8_t>(kCarriedBits & ~value), static_cast<std::uint8_t>(value)};
-        const ArrangeOutcome outcome = ChangeProgramFlags(image, db, byValue[value], change);
+            flagChanges.push_back({{table.table, flag.position},
+                                   {static_cast<std::uint8_t>(kCarriedBits & ~flag.after),
+                                    static_cast<std::uint8_t>(kCarriedBits & flag.after)}});
+    if (!flagChanges.empty()) {
+        const ArrangeOutcome outcome = ChangeEachProgramFlags(image, db, flagChanges);
         if (!outcome.done)
             return refused(outcome.refusal);
         decoded = false;
