@@ -80,7 +80,7 @@ CKorvexDlg::CKorvexDlg(ProgramState& state, Platform& platform)
     files_ = std::make_unique<FileCommands>(state, platform, document_, this, [this] { ShowOpenedImage(); });
     carryOver_ = std::make_unique<CarryOverCommand>(
         state, platform, document_, this, statusLine,
-        [this](const std::vector<std::uint64_t>& keys) { ShowImageAgainSelecting(keys); });
+        [this](const std::vector<std::uint64_t>& keys) { return ShowImageAgainSelecting(keys); });
     ConnectControls();
     arrange_->Connect([this] { OnSelectAll(); }, [this] { OnFind(); });
 
@@ -518,11 +518,11 @@ void CKorvexDlg::ShowImageAgain()
     UpdateEditActions();
 }
 
-void CKorvexDlg::ShowImageAgainSelecting(const std::vector<std::uint64_t>& keys)
+std::size_t CKorvexDlg::ShowImageAgainSelecting(const std::vector<std::uint64_t>& keys)
 {
     ShowImageAgain();
     if (!document_.IsLoaded() || keys.empty())
-        return;
+        return 0;
     // The programs are found in the list of all programs; under the TV tab it
     // leaves out radio and programs without video, so the other tab is taken
     // when it shows more of them.
@@ -536,15 +536,20 @@ void CKorvexDlg::ShowImageAgainSelecting(const std::vector<std::uint64_t>& keys)
         return selection_->Rows().size();
     };
     const std::uint32_t tab = list.radioMode;
-    const std::size_t here = shownUnder(tab);
-    if (here < keys.size() && shownUnder(1 - tab) <= here)
-        shownUnder(tab);
+    std::size_t selected = shownUnder(tab);
+    if (selected < keys.size()) {
+        if (const std::size_t there = shownUnder(1 - tab); there > selected)
+            selected = there;
+        else
+            shownUnder(tab);
+    }
     {
         const QSignalBlocker quiet(kindTabs);
         kindTabs->setCurrentIndex(static_cast<int>(list.radioMode));
     }
     tree_.Select(kListAllPrograms, selectedSat, selectedTp);
     UpdateEditActions();
+    return selected;
 }
 
 void CKorvexDlg::OnApplyEarlierList() { carryOver_->Run(); }

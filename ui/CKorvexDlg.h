@@ -160,8 +160,8 @@ private:
     // list, keeping the selected records selected where they still are.
     void ShowImageAgain();
     // ShowImageAgain, then the list of all programs (on the tab that shows
-    // them) with the rows of these records selected.
-    void ShowImageAgainSelecting(const std::vector<std::uint64_t>& keys);
+    // more of them) with the rows of these records selected; how many rows.
+    std::size_t ShowImageAgainSelecting(const std::vector<std::uint64_t>& keys);
     // Enables the Edit menu's actions for what the list shows and selects.
     void UpdateEditActions();
     // Opens the editor for a row as the list shows it.

@@ -22,7 +22,7 @@ namespace korvex {
 
 CarryOverCommand::CarryOverCommand(ProgramState& state, Platform& platform, OpenImage& document, QWidget* window,
                                    QLabel* statusLine,
-                                   std::function<void(const std::vector<std::uint64_t>&)> showSelecting)
+                                   std::function<std::size_t(const std::vector<std::uint64_t>&)> showSelecting)
     : state_(state),
       platform_(platform),
       document_(document),
@@ -81,15 +81,24 @@ void CarryOverCommand::Apply(const CarryOverPlan& plan)
         return;
     }
     document_.Commit("Apply an earlier list");
-    showSelecting_(unmatched);
+    const std::size_t selected = showSelecting_(unmatched);
 
-    const QString matchedText = QLocale().toString(qulonglong{matched});
+    const QLocale locale;
+    const QString matchedText = locale.toString(qulonglong{matched});
     if (unmatched.empty()) {
         statusLine_->setText(QStringLiteral("Applied the earlier list: %1 programs matched.").arg(matchedText));
         return;
     }
-    statusLine_->setText(QStringLiteral("Applied the earlier list: %1 programs matched, %2 not matched and selected.")
-                             .arg(matchedText, QLocale().toString(qulonglong{unmatched.size()})));
+    const QString unmatchedText = locale.toString(qulonglong{unmatched.size()});
+    if (selected == unmatched.size()) {
+        statusLine_->setText(QStringLiteral("Applied the earlier list: %1 programs matched, %2 not matched and selected.")
+                                 .arg(matchedText, unmatchedText));
+        return;
+    }
+    // Under one tab the list of all programs does not show every program.
+    statusLine_->setText(
+        QStringLiteral("Applied the earlier list: %1 programs matched, %2 not matched, %3 of them selected here.")
+            .arg(matchedText, unmatchedText, locale.toString(qulonglong{selected})));
 }
 
 } // namespace korvex

@@ -25,9 +25,10 @@ struct CarryOverPlan;
 class CarryOverCommand {
 public:
     // showSelecting: decodes the image again, shows it with the programs
-    // listed, and selects the rows of these records (ChannelListModel keys).
+    // listed, selects the rows of these records (ChannelListModel keys) and
+    // says how many rows it selected.
     CarryOverCommand(ProgramState& state, Platform& platform, OpenImage& document, QWidget* window,
-                     QLabel* statusLine, std::function<void(const std::vector<std::uint64_t>&)> showSelecting);
+                     QLabel* statusLine, std::function<std::size_t(const std::vector<std::uint64_t>&)> showSelecting);
 
     // Asks for the earlier file, previews, and applies the plan on OK.
     void Run();
@@ -41,7 +42,7 @@ private:
     OpenImage& document_;
     QWidget* window_;
     QLabel* statusLine_;
-    std::function<void(const std::vector<std::uint64_t>&)> showSelecting_;
+    std::function<std::size_t(const std::vector<std::uint64_t>&)> showSelecting_;
 };
 
 } // namespace korvex
