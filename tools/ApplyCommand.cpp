@@ -1,4 +1,4 @@
-// apply EARLIER IMAGE (--out FILE | --dry-run) [--order] [--favourites] [--lock]
+// apply EARLIER IMAGE (--out FILE [--backup] | --dry-run) [--order] [--favourites] [--lock]
 //       [--names] [--unmatched keep|delete] [--tolerance N] [--json]
 //
 // Carries the order, favourites, locks and, when asked, names of an earlier
@@ -61,7 +61,7 @@ CliResult RunApply(const QStringList& arguments)
     const QCommandLineOption dryRun(QStringLiteral("dry-run"));
     const QCommandLineOption json(QStringLiteral("json"));
     const ChoiceOptions choiceOptions;
-    line.Add(out);
+    line.AddOutput(out);
     line.Add(tolerance);
     line.Add(dryRun);
     line.Add(json);
@@ -113,7 +113,7 @@ CliResult RunApply(const QStringList& arguments)
     const CarryOverOutcome outcome = ApplyCarryOver(*image.flash, *image.db, plan);
     if (!outcome.done)
         return Error(line.Problem(QStringLiteral("%1: %2").arg(positional[1], QString::fromStdString(outcome.refusal))));
-    if (auto failed = WriteImage(outPath, image))
+    if (auto failed = WriteImage(outPath, image, line.KeepsBackup()))
         return *failed;
     return Output(std::move(text));
 }

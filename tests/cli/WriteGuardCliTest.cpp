@@ -117,6 +117,9 @@ TEST_F(CliTest, BackupKeepsTheFirstOriginalOnce)
     run = RunCli({"flags", image, "--out", out, "--backup", "--tv", "0", "--lock"});
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     EXPECT_EQ(ReadFile(backup), original);
+    run = RunCli({"apply", image, image, "--out", out, "--backup"});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(ReadFile(backup), original);
     EXPECT_NE(ReadFile(out), original);
 }
 
