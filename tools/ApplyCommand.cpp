@@ -70,11 +70,9 @@ CliResult RunApply(const QStringList& arguments)
         return Error(*problem);
     if (line.HelpAsked())
         return Usage();
-    const QStringList positional = line.Positional();
-    if (positional.size() < 2)
-        return Error(line.Problem(QStringLiteral("EARLIER and IMAGE are needed")));
-    if (positional.size() > 2)
-        return Error(line.Problem(QStringLiteral("unexpected argument '%1'").arg(positional[2])));
+    QStringList positional;
+    if (auto problem = TwoArguments(line, QStringLiteral("EARLIER and IMAGE are needed"), positional))
+        return Error(*problem);
     const bool dry = line.IsSet(dryRun);
     QString outPath;
     if (!dry)

@@ -165,4 +165,14 @@ std::optional<QString> OneImage(const CommandLine& line, QString& image)
     return std::nullopt;
 }
 
+std::optional<QString> TwoArguments(const CommandLine& line, const QString& needed, QStringList& arguments)
+{
+    arguments = line.Positional();
+    if (arguments.size() < 2)
+        return line.Problem(needed);
+    if (arguments.size() > 2)
+        return line.Problem(QStringLiteral("unexpected argument '%1'").arg(arguments[2]));
+    return std::nullopt;
+}
+
 } // namespace korvex::cli

@@ -121,4 +121,8 @@ std::optional<QString> OutPath(const CommandLine& line, const QCommandLineOption
 // error line.
 std::optional<QString> OneImage(const CommandLine& line, QString& image);
 
+// The two positional arguments of a command that takes exactly two, or the
+// error line: `needed` when fewer are given.
+std::optional<QString> TwoArguments(const CommandLine& line, const QString& needed, QStringList& arguments);
+
 } // namespace korvex::cli

@@ -15,11 +15,9 @@ CliResult RunDiff(const QStringList& arguments)
         return Error(*problem);
     if (line.HelpAsked())
         return Usage();
-    const QStringList positional = line.Positional();
-    if (positional.size() < 2)
-        return Error(line.Problem(QStringLiteral("two images A and B are needed")));
-    if (positional.size() > 2)
-        return Error(line.Problem(QStringLiteral("unexpected argument '%1'").arg(positional[2])));
+    QStringList positional;
+    if (auto problem = TwoArguments(line, QStringLiteral("two images A and B are needed"), positional))
+        return Error(*problem);
 
     Image before, after;
     if (auto failed = LoadOneOfTwo(positional[0], before))

@@ -49,11 +49,9 @@ CliResult RunImport(const QStringList& arguments)
     if (table != CsvTable::Tv && table != CsvTable::Radio)
         return Error(line.Problem(QStringLiteral("--csv '%1': only the tv and radio tables are imported")
                                       .arg(line.Value(csvTable))));
-    const QStringList positional = line.Positional();
-    if (positional.size() < 2)
-        return Error(line.Problem(QStringLiteral("IMAGE and CSVFILE are needed")));
-    if (positional.size() > 2)
-        return Error(line.Problem(QStringLiteral("unexpected argument '%1'").arg(positional[2])));
+    QStringList positional;
+    if (auto problem = TwoArguments(line, QStringLiteral("IMAGE and CSVFILE are needed"), positional))
+        return Error(*problem);
     const bool dry = line.IsSet(dryRun);
     QString outPath;
     if (!dry)
