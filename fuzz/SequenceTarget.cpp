@@ -7,7 +7,8 @@
 // the bytes that follow (zeros once the script ends). Actions: an editor's
 // write of a satellite, transponder or program with random field values, a
 // flag change, a move, a delete of programs, a transponder or a satellite, a
-// sort, undo and redo.
+// sort, carrying the list as loaded over to the image as it now stands (with
+// random choices and tolerance), undo and redo.
 //
 // After every action: a refused action changed no byte; an applied one kept
 // the write invariant (the layout and the four blocks found as before, no
@@ -16,7 +17,9 @@
 // the newest step.
 
 #include "db/Arrange.h"
+#include "db/CarryOver.h"
 #include "db/ChannelDatabase.h"
+#include "db/ChannelMatch.h"
 #include "db/Encoders.h"
 #include "db/FlashImage.h"
 #include "db/ImageHistory.h"
@@ -50,6 +53,10 @@ struct Workspace {
     // The image after the newest step the history holds: where redoing every
     // step leads, whatever was undone since.
     std::vector<std::uint8_t> newest = std::vector<std::uint8_t>(kImageCapacity);
+    // The list as loaded, for carrying it over; decoded at its first use.
+    FlashImage earlierImage;
+    ChannelDatabase earlier;
+    bool earlierLoaded = false;
 };
 
 Workspace& Work()
@@ -208,6 +215,28 @@ bool Act(Workspace& work, Script& script, std::uint8_t kind, std::vector<ByteSpa
         owned = EveryTable(image);
         return DeleteSatellite(image, db, script.Below(db.numSats)).done;
     }
+    case 9: {
+        if (!work.earlierLoaded) {
+            work.earlierLoaded = TakeInBytes(work.earlierImage, work.file.Bytes()) &&
+                                 LoadDatabase(work.earlierImage, work.earlier);
+            KORVEX_FUZZ_CHECK(work.earlierLoaded, "the image taken in no longer loads");
+        }
+        const std::uint8_t b = script.Byte();
+        const CarryOverChoices choices{(b & 1) != 0, (b & 2) != 0, (b & 4) != 0, (b & 8) != 0, (b & 16) != 0};
+        const ChannelMatch match =
+            MatchChannels(work.earlier, db, MatchOptions{static_cast<std::uint16_t>(script.Byte() % 8)});
+        const CarryOverPlan plan = PlanCarryOver(image, db, work.earlier, match, choices);
+        for (const TableCarryOver& table : plan.tables) {
+            for (const ByteSpan& span : OwnedByArranging(image, BlockOf(table.table)))
+                owned.push_back(span);
+            // A plan refused for its table names positions only the table's own
+            // checks vouch for.
+            for (const NameCarry& name : plan.refusal.empty() ? table.names : std::vector<NameCarry>{})
+                for (const ByteSpan& span : OwnedByEdit(image, Programs(db, table.table)[name.position]))
+                    owned.push_back(span);
+        }
+        return ApplyCarryOver(image, work.db, plan).done;
+    }
     default:
         return false;
     }
@@ -232,12 +261,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     std::memcpy(work.loadedBytes.data(), work.image.bytes.data(), kImageCapacity);
     work.history.Reset(work.image);
+    work.earlierLoaded = false;
     std::memcpy(work.newest.data(), work.image.bytes.data(), kImageCapacity);
 
     for (std::size_t step = 0; step < kMostActions && !script.Done(); ++step) {
-        const std::uint8_t kind = script.Byte() % 11;
-        if (kind == 9 || kind == 10) {
-            const bool moved = kind == 9 ? work.history.Undo(work.image) : work.history.Redo(work.image);
+        const std::uint8_t kind = script.Byte() % 12;
+        if (kind == 10 || kind == 11) {
+            const bool moved = kind == 10 ? work.history.Undo(work.image) : work.history.Redo(work.image);
             if (moved)
                 Reload(work);
             continue;
