@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QLocale>
 
+#include <algorithm>
 #include <memory>
 #include <optional>
 
@@ -67,10 +68,16 @@ void CarryOverCommand::Apply(const CarryOverPlan& plan)
     for (const TableCarryOver& table : plan.tables) {
         matched += table.matchedByService + table.matchedByName;
         const std::span<const ProgRecord> programs = table.table == ProgTable::Tv ? db.TvProgs() : db.RadioProgs();
-        if (table.deleted.empty())
-            for (const ProgramListing& listing : table.unmatched)
-                if (listing.position < programs.size())
-                    unmatched.push_back(ChannelListModel::ProgramKey(programs[listing.position]));
+        if (!table.deleted.empty())
+            continue;
+        // Listings name entry positions; the records are in entry order, with
+        // a gap wherever the loader skipped an entry.
+        for (const ProgramListing& listing : table.unmatched) {
+            const auto it = std::lower_bound(programs.begin(), programs.end(), listing.position,
+                                             [](const ProgRecord& prog, std::uint32_t at) { return prog.tableIndex < at; });
+            if (it != programs.end() && it->tableIndex == listing.position)
+                unmatched.push_back(ChannelListModel::ProgramKey(*it));
+        }
     }
 
     document_.Begin();
