@@ -16,8 +16,9 @@ ArrangeOutcome Refused(std::string_view why)
     return outcome;
 }
 
-// The held program of entry `position` of a table, or nothing when that entry
-// was skipped. Records are held in entry order.
+} // namespace
+
+// Records are held in entry order: the entry's position is found by halving.
 const ProgRecord* HeldProgram(const ChannelDatabase& db, const ProgramEntry& entry)
 {
     const std::span<const ProgRecord> programs = entry.table == ProgTable::Tv ? db.TvProgs() : db.RadioProgs();
@@ -25,8 +26,6 @@ const ProgRecord* HeldProgram(const ChannelDatabase& db, const ProgramEntry& ent
                                      [](const ProgRecord& p, std::uint32_t k) { return p.tableIndex < k; });
     return it != programs.end() && it->tableIndex == entry.position ? &*it : nullptr;
 }
-
-} // namespace
 
 ArrangeOutcome RenamePrograms(FlashImage& image, const ChannelDatabase& db, std::span<const ProgramRename> renames)
 {

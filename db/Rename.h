@@ -32,6 +32,9 @@ struct ProgramRename {
 inline constexpr std::string_view kNoSuchProgramText = "There is no such program to rename.";
 inline constexpr std::string_view kNameTooLongText = "A new name takes more than 12 bytes.";
 
+// The held program of an entry, or nothing when that entry was not held.
+const ProgRecord* HeldProgram(const ChannelDatabase& db, const ProgramEntry& entry);
+
 // Writes each program's new name into its record. Refused, writing nothing,
 // when any program is read-only, is not held, or has a name over 12 bytes.
 ArrangeOutcome RenamePrograms(FlashImage& image, const ChannelDatabase& db, std::span<const ProgramRename> renames);

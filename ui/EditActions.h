@@ -2,7 +2,7 @@
 // The "Edit" menu's actions, also offered by the list's context menu: undo
 // and redo, moving, deleting and sorting rows, favourites and child lock for
 // the selected programs, selecting every row shown, finding a channel and
-// applying an earlier list.
+// applying an earlier list; renaming programs by find and replace.
 // Each action only signals; the window decides and runs it.
 
 #include "db/Arrange.h"
@@ -30,6 +30,7 @@ public:
     QAction* moveDown;
     QAction* moveTo;
     QAction* remove;
+    QAction* rename;  // the selected programs, or all shown, by find and replace
     std::array<QAction*, 3> sortBy{};  // by name, service ID, satellite
     std::array<QAction*, 6> joinGroup{};
     std::array<QAction*, 6> leaveGroup{};
