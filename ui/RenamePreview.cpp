@@ -138,7 +138,11 @@ RenamePreview::RenamePreview(QWidget* owner, Planner planner) : ModalDialog(owne
     rows_->setSelectionBehavior(QAbstractItemView::SelectRows);
     rows_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     rows_->verticalHeader()->hide();
-    // Rows of one height are laid out without measuring each.
+    // Rows of one line, one height, as in the channel list: laid out without
+    // measuring each.
+    rows_->setWordWrap(false);
+    rows_->verticalHeader()->setMinimumSectionSize(1);
+    rows_->verticalHeader()->setDefaultSectionSize(rows_->fontMetrics().height() + 4);
     rows_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     rows_->horizontalHeader()->setStretchLastSection(true);
     rows_->setColumnWidth(RenameRowsModel::kTable, 50);
@@ -157,7 +161,7 @@ RenamePreview::RenamePreview(QWidget* owner, Planner planner) : ModalDialog(owne
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(buttons);
-    resize(640, 480);
+    resize(720, 480);
 
     PlanAgain();
     for (QLineEdit* field : {find_, replace_})
