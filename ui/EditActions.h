@@ -2,7 +2,7 @@
 // The "Edit" menu's actions, also offered by the list's context menu: undo
 // and redo, moving, deleting and sorting rows, favourites and child lock for
 // the selected programs, selecting every row shown, finding a channel and
-// applying an earlier list; renaming programs by find and replace.
+// applying an earlier list.
 // Each action only signals; the window decides and runs it.
 
 #include "db/Arrange.h"
