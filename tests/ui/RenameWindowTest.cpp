@@ -13,6 +13,7 @@
 #include "ui/EditActions.h"
 #include "ui/RenamePreview.h"
 
+#include <QAbstractItemModelTester>
 #include <QAction>
 #include <QLabel>
 #include <QLineEdit>
@@ -144,6 +145,8 @@ void RenameWindowTest::okRenamesTheSelectedProgramsAsOneStep()
 {
     dlg_->SelectRows({0, 2, 3});
     Rename([&](RenamePreview& preview) {
+        const QAbstractItemModelTester tester(preview.Rows()->model(),
+                                              QAbstractItemModelTester::FailureReportingMode::QtTest);
         QVERIFY(!preview.OkButton()->isEnabled());
         preview.SetRule({QStringLiteral("^(.*) HD$"), QStringLiteral("HD \\1"), true, false});
         // Nothing is written while the preview is open.
