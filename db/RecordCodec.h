@@ -23,6 +23,8 @@ namespace korvex {
 inline constexpr std::size_t kSatRecordSize = 22;
 inline constexpr std::size_t kTpRecordSize = 8;
 inline constexpr std::size_t kProgRecordSize = 36;
+// Where a program record keeps its 12 name bytes.
+inline constexpr std::size_t kProgNameOffset = 14;
 
 // Each decoder overwrites the fields that the record bytes hold and leaves the
 // others (entryWord, the flags and index of a program's entry, the counts) to

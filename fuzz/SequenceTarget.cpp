@@ -8,7 +8,8 @@
 // write of a satellite, transponder or program with random field values, a
 // flag change, a move, a delete of programs, a transponder or a satellite, a
 // sort, carrying the list as loaded over to the image as it now stands (with
-// random choices and tolerance), undo and redo.
+// random choices and tolerance), renaming a few programs at once, undo and
+// redo.
 //
 // After every action: a refused action changed no byte; an applied one kept
 // the write invariant (the layout and the four blocks found as before, no
@@ -24,6 +25,7 @@
 #include "db/FlashImage.h"
 #include "db/ImageHistory.h"
 #include "db/LoadDatabase.h"
+#include "db/Rename.h"
 #include "db/WriteGuard.h"
 #include "db/WriteInvariant.h"
 #include "fuzz/FuzzCheck.h"
@@ -237,6 +239,24 @@ bool Act(Workspace& work, Script& script, std::uint8_t kind, std::vector<ByteSpa
         }
         return ApplyCarryOver(image, work.db, plan).done;
     }
+    case 12: {
+        const ProgTable table = TableOf(script.Byte());
+        const std::span<const ProgRecord> progs = Programs(db, table);
+        std::vector<ProgramRename> renames;
+        const std::uint32_t count = script.Byte() % 4 + 1;
+        for (std::uint32_t i = 0; i < count && !progs.empty(); ++i) {
+            const ProgRecord& prog = progs[script.Below(static_cast<std::uint32_t>(progs.size()))];
+            const NameBytes name = script.Name();
+            // Up to 13 bytes: one too many is refused.
+            std::string bytes(NameView(name));
+            if (bytes.size() == kNameBytes && (script.Byte() & 1))
+                bytes.push_back('!');
+            renames.push_back({{table, prog.tableIndex}, bytes});
+            for (const ByteSpan& span : OwnedByEdit(image, prog))
+                owned.push_back(span);
+        }
+        return RenamePrograms(image, db, renames).done;
+    }
     default:
         return false;
     }
@@ -265,7 +285,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::memcpy(work.newest.data(), work.image.bytes.data(), kImageCapacity);
 
     for (std::size_t step = 0; step < kMostActions && !script.Done(); ++step) {
-        const std::uint8_t kind = script.Byte() % 12;
+        const std::uint8_t kind = script.Byte() % 13;
         if (kind == 10 || kind == 11) {
             const bool moved = kind == 10 ? work.history.Undo(work.image) : work.history.Redo(work.image);
             if (moved)

@@ -16,53 +16,6 @@
 namespace korvex::cli {
 namespace {
 
-struct TableChoice {
-    QCommandLineOption tv{QStringLiteral("tv")};
-    QCommandLineOption radio{QStringLiteral("radio")};
-
-    void AddTo(CommandLine& line) const
-    {
-        line.Add(tv);
-        line.Add(radio);
-    }
-
-    // The table chosen with --tv or --radio, or the error line.
-    std::optional<QString> Chosen(const CommandLine& line, ProgTable& table) const
-    {
-        if (line.IsSet(tv) && line.IsSet(radio))
-            return line.Problem(QStringLiteral("give only one of --tv and --radio"));
-        if (!line.IsSet(tv) && !line.IsSet(radio))
-            return line.Problem(QStringLiteral("one of --tv or --radio is required"));
-        table = line.IsSet(tv) ? ProgTable::Tv : ProgTable::Radio;
-        return std::nullopt;
-    }
-};
-
-// The entry positions of the programs at the indices given, as dump shows
-// them, in the order given; or the error line.
-std::optional<QString> ProgramPositions(const CommandLine& line, const QString& imagePath, const ChannelDatabase& db,
-                                        ProgTable table, const QStringList& indices,
-                                        std::vector<std::uint32_t>& positions)
-{
-    const std::span<const ProgRecord> programs = ProgramsOf(db, table);
-    QSet<qulonglong> seen;
-    for (const QString& text : indices) {
-        const std::optional<qulonglong> index = RecordIndex(text);
-        if (!index)
-            return line.Problem(QStringLiteral("'%1': the index is not a number").arg(text));
-        if (*index >= programs.size())
-            return line.Problem(QStringLiteral("%1: index out of range; %2 holds %3 %4 programs")
-                                    .arg(text, imagePath)
-                                    .arg(programs.size())
-                                    .arg(TableWord(table)));
-        if (seen.contains(*index))
-            return line.Problem(QStringLiteral("%1 is given more than once").arg(text));
-        seen.insert(*index);
-        positions.push_back(programs[static_cast<std::size_t>(*index)].tableIndex);
-    }
-    return std::nullopt;
-}
-
 // The image path first, then at least one program index.
 std::optional<QString> ImageAndIndices(const CommandLine& line, QString& image, QStringList& indices)
 {

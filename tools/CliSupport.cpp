@@ -6,6 +6,7 @@
 #include "io/AtomicFile.h"
 
 #include <QFile>
+#include <QSet>
 
 #include <algorithm>
 #include <filesystem>
@@ -172,6 +173,45 @@ std::optional<QString> TwoArguments(const CommandLine& line, const QString& need
         return line.Problem(needed);
     if (arguments.size() > 2)
         return line.Problem(QStringLiteral("unexpected argument '%1'").arg(arguments[2]));
+    return std::nullopt;
+}
+
+void TableChoice::AddTo(CommandLine& line) const
+{
+    line.Add(tv);
+    line.Add(radio);
+}
+
+std::optional<QString> TableChoice::Chosen(const CommandLine& line, ProgTable& table) const
+{
+    if (line.IsSet(tv) && line.IsSet(radio))
+        return line.Problem(QStringLiteral("give only one of --tv and --radio"));
+    if (!line.IsSet(tv) && !line.IsSet(radio))
+        return line.Problem(QStringLiteral("one of --tv or --radio is required"));
+    table = line.IsSet(tv) ? ProgTable::Tv : ProgTable::Radio;
+    return std::nullopt;
+}
+
+std::optional<QString> ProgramPositions(const CommandLine& line, const QString& imagePath, const ChannelDatabase& db,
+                                        ProgTable table, const QStringList& indices,
+                                        std::vector<std::uint32_t>& positions)
+{
+    const std::span<const ProgRecord> programs = ProgramsOf(db, table);
+    QSet<qulonglong> seen;
+    for (const QString& text : indices) {
+        const std::optional<qulonglong> index = RecordIndex(text);
+        if (!index)
+            return line.Problem(QStringLiteral("'%1': the index is not a number").arg(text));
+        if (*index >= programs.size())
+            return line.Problem(QStringLiteral("%1: index out of range; %2 holds %3 %4 programs")
+                                    .arg(text, imagePath)
+                                    .arg(programs.size())
+                                    .arg(TableWord(table)));
+        if (seen.contains(*index))
+            return line.Problem(QStringLiteral("%1 is given more than once").arg(text));
+        seen.insert(*index);
+        positions.push_back(programs[static_cast<std::size_t>(*index)].tableIndex);
+    }
     return std::nullopt;
 }
 

@@ -125,4 +125,20 @@ std::optional<QString> OneImage(const CommandLine& line, QString& image);
 // error line: `needed` when fewer are given.
 std::optional<QString> TwoArguments(const CommandLine& line, const QString& needed, QStringList& arguments);
 
+// The --tv and --radio options of a command that works on one program table.
+struct TableChoice {
+    QCommandLineOption tv{QStringLiteral("tv")};
+    QCommandLineOption radio{QStringLiteral("radio")};
+
+    void AddTo(CommandLine& line) const;
+    // The table chosen with --tv or --radio, or the error line.
+    std::optional<QString> Chosen(const CommandLine& line, ProgTable& table) const;
+};
+
+// The entry positions of the programs at the indices given, as dump shows
+// them, in the order given; or the error line.
+std::optional<QString> ProgramPositions(const CommandLine& line, const QString& imagePath, const ChannelDatabase& db,
+                                        ProgTable table, const QStringList& indices,
+                                        std::vector<std::uint32_t>& positions);
+
 } // namespace korvex::cli

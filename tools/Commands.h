@@ -28,4 +28,7 @@ CliResult RunImport(const QStringList& arguments);
 // a new scan of the same channels.
 CliResult RunApply(const QStringList& arguments);
 
+// Programs renamed by find and replace, plain or by regular expression.
+CliResult RunRename(const QStringList& arguments);
+
 } // namespace korvex::cli

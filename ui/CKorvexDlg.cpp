@@ -5,6 +5,7 @@
 #include "res/Templates.h"
 #include "ui/CAboutDlg.h"
 #include "ui/CarryOverCommand.h"
+#include "ui/RenameCommand.h"
 #include "ui/EditActions.h"
 #include "ui/FileCommands.h"
 #include "ui/FileDrop.h"
@@ -81,6 +82,8 @@ CKorvexDlg::CKorvexDlg(ProgramState& state, Platform& platform)
     carryOver_ = std::make_unique<CarryOverCommand>(
         state, platform, document_, this, statusLine,
         [this](const std::vector<std::uint64_t>& keys) { return ShowImageAgainSelecting(keys); });
+    rename_ = std::make_unique<RenameCommand>(state, document_, this, *selection_, statusLine,
+                                              [this] { ShowImageAgain(); });
     ConnectControls();
     arrange_->Connect([this] { OnSelectAll(); }, [this] { OnFind(); });
 
@@ -105,6 +108,7 @@ void CKorvexDlg::ConnectControls()
     connect(channelList->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this] { UpdateEditActions(); });
     connect(editActions->applyEarlier, &QAction::triggered, this, [this] { OnApplyEarlierList(); });
+    connect(editActions->rename, &QAction::triggered, this, [this] { rename_->Run(); });
     channelList->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(channelList, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         editActions->Menu()->popup(channelList->viewport()->mapToGlobal(at));
@@ -492,6 +496,7 @@ void CKorvexDlg::SelectRows(const std::vector<int>& rows)
 void CKorvexDlg::UpdateEditActions()
 {
     arrange_->UpdateActions();
+    EditActions::Allow(editActions->rename, rename_->Refusal());
 }
 
 void CKorvexDlg::ShowImageAgain()

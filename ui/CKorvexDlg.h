@@ -37,6 +37,7 @@ class QTreeWidgetItem;
 namespace korvex {
 
 class CarryOverCommand;
+class RenameCommand;
 class EditActions;
 class FileCommands;
 class FindField;
@@ -189,6 +190,7 @@ private:
     std::unique_ptr<RecordEditing> editing_;
     std::unique_ptr<FileCommands> files_;
     std::unique_ptr<CarryOverCommand> carryOver_;
+    std::unique_ptr<RenameCommand> rename_;
 };
 
 } // namespace korvex

@@ -31,6 +31,7 @@ EditActions::EditActions(QWidget* window, QWidget* rowKeys) : QObject(window), m
     moveDown = Make(rowKeys, QStringLiteral("Move down"), {QKeySequence(Qt::CTRL | Qt::Key_Down)}, Qt::WidgetShortcut);
     moveTo = Make(window, QStringLiteral("Move to…"));
     remove = Make(rowKeys, QStringLiteral("Delete"), {QKeySequence(Qt::Key_Delete)}, Qt::WidgetShortcut);
+    rename = Make(window, QStringLiteral("Rename…"));
     lock = Make(window, QStringLiteral("Lock"));
     unlock = Make(window, QStringLiteral("Unlock"));
     selectAll = Make(rowKeys, QStringLiteral("Select all"), {QKeySequence(Qt::CTRL | Qt::Key_A)}, Qt::WidgetShortcut);
@@ -45,6 +46,7 @@ EditActions::EditActions(QWidget* window, QWidget* rowKeys) : QObject(window), m
     menu_->addAction(moveDown);
     menu_->addAction(moveTo);
     menu_->addAction(remove);
+    menu_->addAction(rename);
     QMenu* sort = menu_->addMenu(QStringLiteral("Sort"));
     sort->setToolTipsVisible(true);
     const QString sortTexts[] = {QStringLiteral("By name"), QStringLiteral("By service ID"),

@@ -30,6 +30,7 @@ public:
     QAction* moveDown;
     QAction* moveTo;
     QAction* remove;
+    QAction* rename;  // the selected programs, or all shown, by find and replace
     std::array<QAction*, 3> sortBy{};  // by name, service ID, satellite
     std::array<QAction*, 6> joinGroup{};
     std::array<QAction*, 6> leaveGroup{};

@@ -1,5 +1,6 @@
 #include "db/Arrange.h"
 #include "db/Encoders.h"
+#include "db/Rename.h"
 #include "db/WriteGuard.h"
 #include "db/WriteInvariant.h"
 #include "tests/support/ImageBuilder.h"
@@ -50,6 +51,11 @@ TEST_P(OverlapTest, RefusesEveryWriterWithTheReason)
         {"flags", [&] { return ChangeProgramFlags(image, db, std::span(&entry, 1), Lock()); }},
         {"move", [&] { return ReorderPrograms(image, db, ProgTable::Tv, OrderMovingTo(last + 1, std::span(&last, 1), 0)); }},
         {"delete", [&] { return DeletePrograms(image, db, ProgTable::Tv, std::span(&last, 1)); }},
+        // A writable program renamed with it is not renamed either.
+        {"rename", [&] {
+             const ProgramRename renames[] = {{{ProgTable::Tv, 0}, "First"}, {entry, "Renamed"}};
+             return RenamePrograms(image, db, renames);
+         }},
     };
     for (const auto& [name, action] : actions) {
         const ArrangeOutcome outcome = action();

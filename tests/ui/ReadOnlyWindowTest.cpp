@@ -10,9 +10,11 @@
 #include "ui/CKorvexApp.h"
 #include "ui/CKorvexDlg.h"
 #include "ui/EditActions.h"
+#include "ui/RenamePreview.h"
 
 #include <QAction>
 #include <QFile>
+#include <QPushButton>
 #include <QLabel>
 #include <QTabBar>
 #include <QTableView>
@@ -142,6 +144,26 @@ void ReadOnlyWindowTest::aRecordOverTheStructureOpensNoEditorAndNoActionWritesIt
         QVERIFY2(ImageNow() == opened_, overlap.description.c_str());
         QCOMPARE(dlg_->statusLine->text(), QStringLiteral("Not changed: ") + reason);
         QVERIFY(!dlg_->HasUnsavedEdits());
+
+        // Neither does renaming it. Read in Latin-1 every name reads and would
+        // be written back as it was, so the rename does reach the record.
+        dlg_->OnNameCharset("ISO-8859-1");
+        dlg_->SelectRows({row});
+        // The editor's timer above is still waiting when no editor opened.
+        QCoreApplication::processEvents();
+        bool previewShown = false;
+        QTimer::singleShot(0, [&previewShown] {
+            if (auto* preview = dynamic_cast<RenamePreview*>(QApplication::activeModalWidget())) {
+                previewShown = true;
+                preview->SetRule({QStringLiteral("^"), QStringLiteral("X"), true, true});
+                preview->OkButton()->click();
+            }
+        });
+        dlg_->editActions->rename->trigger();
+        QVERIFY2(previewShown, overlap.description.c_str());
+        QVERIFY2(ImageNow() == opened_, overlap.description.c_str());
+        QCOMPARE(dlg_->statusLine->text(), QStringLiteral("Not changed: ") + reason);
+        QVERIFY(!dlg_->editActions->undo->isEnabled());
     }
 }
 

@@ -1,0 +1,197 @@
+// rename, run as a user's script runs it: the names it writes (their bytes
+// and nothing else), the line it prints for every program, the dry run's
+// exit status, and that an error writes nothing.
+
+#include "db/RecordCodec.h"
+#include "tests/cli/CliFixtures.h"
+#include "tests/support/LoadedImage.h"
+
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace korvex {
+namespace {
+
+using testing::AsByteArray;
+using testing::BuiltImage;
+using testing::Bytes;
+using testing::CliTest;
+using testing::Finished;
+using testing::ImageBuilder;
+using testing::Name;
+using testing::ReadFile;
+using testing::RunCli;
+
+ProgRecord Prog(const char* name, std::uint16_t videoPid)
+{
+    ProgRecord prog{.satId = 1, .tpId = 10, .serviceId = 7, .videoPid = videoPid, .audioPid = 0x101};
+    prog.progName = Name(name);
+    prog.unlocked = 1;
+    prog.favBits = 0x7E;
+    return prog;
+}
+
+BuiltImage HdImage()
+{
+    ImageBuilder builder(1);
+    builder.AddSat({.satId = 1, .satName = Name("Astra")});
+    builder.AddTp({.tpId = 10, .satId = 1, .frequency = 11000});
+    for (const char* name : {"Das Erste HD", "ZDF", "Arte HD", "Sky Sports", "Sky Movie HD"})
+        builder.AddTv(Prog(name, 0x100));
+    builder.AddRadio(Prog("Sky Radio", 0));
+    return builder.Build();
+}
+
+// The bytes with the name field of TV program k (a 12-byte field) replaced.
+void PutTvName(Bytes& bytes, const BuiltImage& built, std::size_t k, std::string_view name)
+{
+    const std::uint32_t at = built.RecordOffset(BlockId::TvPrograms, k) + kProgNameOffset;
+    std::copy(name.begin(), name.end(), bytes.begin() + at);
+}
+
+QStringList Lines(const QByteArray& out) { return QString::fromUtf8(out).split(QLatin1Char('\n'), Qt::SkipEmptyParts); }
+
+class RenameTest : public CliTest {
+protected:
+    BuiltImage built_ = HdImage();
+    QString image_ = Write(QStringLiteral("box.bin"), built_.bytes);
+    QString out_ = Path(QStringLiteral("new.bin"));
+};
+
+TEST_F(RenameTest, MovesHdToTheFrontWritingOnlyTheNameBytes)
+{
+    const Finished run = RunCli({"rename", image_, "--out", out_, "--tv", "--regex", "--find", "^(.*) HD$",
+                                 "--replace", "HD \\1"});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    Bytes expected = built_.bytes;
+    // Twelve bytes: no zero; shorter: a zero, the old bytes behind it kept.
+    PutTvName(expected, built_, 0, "HD Das Erste");
+    PutTvName(expected, built_, 2, std::string_view("HD Arte\0", 8));
+    PutTvName(expected, built_, 4, "HD Sky Movie");
+    EXPECT_EQ(ReadFile(out_), AsByteArray(expected));
+    EXPECT_EQ(Lines(run.out), (QStringList{
+                                  R"(tv 0: "Das Erste HD" -> "HD Das Erste")",
+                                  R"(tv 1: "ZDF"  unchanged: not matched)",
+                                  R"(tv 2: "Arte HD" -> "HD Arte")",
+                                  R"(tv 3: "Sky Sports"  unchanged: not matched)",
+                                  R"(tv 4: "Sky Movie HD" -> "HD Sky Movie")",
+                                  "renamed 3 of 5 TV programs; 0 left unchanged, 2 not matched",
+                              }));
+}
+
+TEST_F(RenameTest, RemovesAPrefixFromTheProgramsNamedOrCutsWhenAsked)
+{
+    struct Case {
+        QStringList arguments;
+        std::vector<std::pair<std::size_t, std::string_view>> names;  // TV program, its new name field bytes
+    };
+    const Case cases[] = {
+        {{"--tv", "3", "4", "--find", "Sky ", "--replace", ""},
+         {{3, std::string_view("Sports\0rts\0\0", 12)}, {4, std::string_view("Movie HD\0 HD", 12)}}},
+        {{"--tv", "4", "--find", " HD", "--replace", " UHD 4K", "--cut"}, {{4, "Sky Movie UH"}}},
+        {{"--radio", "--find", "Sky ", "--replace", ""}, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.arguments.join(QLatin1Char(' ')).toStdString());
+        const Finished run = RunCli(QStringList{"rename", image_, "--out", out_} + c.arguments);
+        ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+        Bytes expected = built_.bytes;
+        for (const auto& [k, name] : c.names)
+            PutTvName(expected, built_, k, name);
+        if (c.arguments.first() == u"--radio") {
+            const std::uint32_t at = built_.RecordOffset(BlockId::RadioPrograms, 0) + kProgNameOffset;
+            const std::string_view radio("Radio\0dio\0\0\0", 12);
+            std::copy(radio.begin(), radio.end(), expected.begin() + at);
+        }
+        EXPECT_EQ(ReadFile(out_), AsByteArray(expected));
+    }
+}
+
+TEST_F(RenameTest, ANameTooLongIsLeftAsItWasUnlessCutIsAsked)
+{
+    const Finished run =
+        RunCli({"rename", image_, "--dry-run", "--tv", "4", "--find", " HD", "--replace", " UHD 4K"});
+    EXPECT_EQ(run.exitCode, 0) << "nothing would change";
+    EXPECT_EQ(Lines(run.out), (QStringList{
+                                  R"(tv 4: "Sky Movie HD" -> "Sky Movie UHD 4K"  unchanged: does not fit 12 bytes)",
+                                  "would rename 0 of 1 TV program; 1 left unchanged, 0 not matched",
+                              }));
+}
+
+TEST_F(RenameTest, GbkNamesAreCutAtACharacterBoundary)
+{
+    const QString gbk = Write(QStringLiteral("gbk.bin"), testing::GbkImage());
+    const QStringList rule{"--tv", "--charset", "GBK", "--regex", "--find", "^(.*)$", "--replace", "X\\1高清"};
+    const Finished left = RunCli(QStringList{"rename", gbk, "--dry-run"} + rule);
+    EXPECT_EQ(left.exitCode, 0) << left.err.toStdString();
+    EXPECT_TRUE(left.out.contains("tv 0: \"中央电视台\" -> \"X中央电视台高清\"  unchanged: does not fit 12 bytes"))
+        << left.out.toStdString();
+
+    const Finished cut = RunCli(QStringList{"rename", gbk, "--out", out_, "--cut"} + rule);
+    ASSERT_EQ(cut.exitCode, 0) << cut.err.toStdString();
+    EXPECT_TRUE(cut.out.contains("tv 0: \"中央电视台\" -> \"X中央电视台\"  cut to 12 bytes")) << cut.out.toStdString();
+    EXPECT_TRUE(cut.out.contains("tv 1: \"湖南卫视\" -> \"X湖南卫视高\"  cut to 12 bytes")) << cut.out.toStdString();
+    const QByteArray written = ReadFile(out_);
+    const testing::LoadedImage loaded(std::span(reinterpret_cast<const std::uint8_t*>(written.constData()),
+                                                static_cast<std::size_t>(written.size())));
+    ASSERT_TRUE(loaded.loaded);
+    const auto field = [&](std::size_t k) {
+        const NameBytes& name = loaded.db->tvProgs[k].progName;
+        return QByteArray(reinterpret_cast<const char*>(name.data()), kNameBytes);
+    };
+    // 11 bytes each: the next character, two bytes, would not fit whole.
+    EXPECT_EQ(field(0), QByteArray("X\xD6\xD0\xD1\xEB\xB5\xE7\xCA\xD3\xCC\xA8\0", 12));
+    EXPECT_EQ(field(1), QByteArray("X\xBA\xFE\xC4\xCF\xCE\xC0\xCA\xD3\xB8\xDF\0", 12));
+}
+
+TEST_F(RenameTest, DryRunSaysWhetherAnythingWouldChangeAndWritesNothing)
+{
+    const struct {
+        const char* find;
+        int exitCode;
+    } cases[] = {{"Sky ", 3}, {"Nowhere", 0}, {" HD$", 3}};
+    for (const auto& c : cases) {
+        const Finished run = RunCli({"rename", image_, "--dry-run", "--tv", "--regex", "--find", c.find, "--replace", ""});
+        EXPECT_EQ(run.exitCode, c.exitCode) << c.find << run.err.toStdString();
+        EXPECT_TRUE(run.out.contains(c.exitCode == 3 ? "would rename" : "would rename 0 of 5")) << run.out.toStdString();
+        EXPECT_FALSE(QFile::exists(out_));
+    }
+    EXPECT_EQ(ReadFile(image_), AsByteArray(built_.bytes));
+}
+
+TEST_F(RenameTest, ErrorsExitWithTwoAndWriteNothing)
+{
+    const std::vector<std::pair<QStringList, const char*>> cases{
+        {{"--tv", "--regex", "--find", "(HD", "--replace", ""}, "the regular expression is not valid"},
+        {{"--tv", "--find", "", "--replace", "X"}, "there is nothing to find"},
+        {{"--tv", "--replace", "X"}, "--find TEXT is required"},
+        {{"--tv", "--find", "X"}, "--replace TEXT is required"},
+        {{"--find", "X", "--replace", "Y"}, "one of --tv or --radio is required"},
+        {{"--tv", "9", "--find", "X", "--replace", "Y"}, "index out of range"},
+        {{"--tv", "1", "1", "--find", "X", "--replace", "Y"}, "given more than once"},
+    };
+    for (const auto& [arguments, why] : cases) {
+        const Finished run = RunCli(QStringList{"rename", image_, "--out", out_} + arguments);
+        EXPECT_EQ(run.exitCode, 2) << why;
+        EXPECT_TRUE(run.err.contains(why)) << run.err.toStdString();
+        EXPECT_FALSE(QFile::exists(out_)) << why;
+    }
+}
+
+TEST_F(RenameTest, BackupKeepsTheFileWrittenOver)
+{
+    const QString first = WriteText(QStringLiteral("new.bin"), "first");
+    const Finished run = RunCli({"rename", image_, "--out", out_, "--backup", "--tv", "--find", "ZDF", "--replace", "ZDF HD"});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(ReadFile(out_ + QStringLiteral(".bak")), QByteArray("first"));
+    Bytes expected = built_.bytes;
+    PutTvName(expected, built_, 1, "ZDF HD");
+    EXPECT_EQ(ReadFile(out_), AsByteArray(expected));
+}
+
+} // namespace
+} // namespace korvex
