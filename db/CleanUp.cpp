@@ -359,6 +359,34 @@ std::string CleanUpReasonText(const CleanUpCandidate& candidate, std::uint32_t f
     return {};
 }
 
+CleanUpListing ListCleanUpRecord(const ChannelDatabase& db, const RecordsById& ids, const CleanUpRecord& record)
+{
+    CleanUpListing listing;
+    const auto satellite = [&](std::uint32_t s) {
+        if (s != kNoMatch)
+            listing.satellite = db.sats[s];
+    };
+    switch (record.table) {
+    case BlockId::Satellites:
+        listing.name = db.sats[record.index].satName;
+        break;
+    case BlockId::Transponders:
+        listing.transponder = db.tps[record.index];
+        satellite(ids.SatelliteOf(db.tps[record.index]));
+        break;
+    case BlockId::TvPrograms:
+    case BlockId::RadioPrograms: {
+        const ProgRecord& prog = *HeldProgram(db, record.table, record.index);
+        listing.name = prog.progName;
+        satellite(ids.Satellite(prog.satId));
+        if (const std::uint32_t t = ids.Transponder(prog.tpId); t != kNoMatch)
+            listing.transponder = db.tps[t];
+        break;
+    }
+    }
+    return listing;
+}
+
 std::string_view CleanUpKindName(CleanUpKind kind)
 {
     switch (kind) {

@@ -30,10 +30,12 @@
 // records stay where they are.
 
 #include "db/ChannelDatabase.h"
+#include "db/ChannelMatch.h"
 #include "db/FlashImage.h"
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -134,6 +136,16 @@ CleanUpPlan PlanCleanUp(const FlashImage& image, const ChannelDatabase& db, cons
 // satId 7". Entry positions are counted from firstNumber (0 as korvex-cli
 // counts, 1 as the window's list does).
 std::string CleanUpReasonText(const CleanUpCandidate& candidate, std::uint32_t firstNumber);
+
+// Where a listed record is, as a preview shows it: a program's name, its
+// satellite and transponder (the first holders of its ids); a transponder's
+// satellite and itself; a satellite's name.
+struct CleanUpListing {
+    std::optional<NameBytes> name;  // none for a transponder
+    std::optional<SatRecord> satellite;
+    std::optional<TpRecord> transponder;
+};
+CleanUpListing ListCleanUpRecord(const ChannelDatabase& db, const RecordsById& ids, const CleanUpRecord& record);
 
 // "Duplicates", "Strays", "Scrambled", "In no favourite group", "Left empty".
 std::string_view CleanUpKindName(CleanUpKind kind);
