@@ -230,6 +230,7 @@ const Command kCommands[] = {
     {"diff", RunDiff},
     {"import", RunImport},
     {"apply", RunApply},
+    {"clean", RunClean},
 };
 
 QString CommandNames()

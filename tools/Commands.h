@@ -28,4 +28,8 @@ CliResult RunImport(const QStringList& arguments);
 // a new scan of the same channels.
 CliResult RunApply(const QStringList& arguments);
 
+// Duplicates, strays, scrambled programs, programs in no favourite group and
+// what they leave empty, deleted in one go.
+CliResult RunClean(const QStringList& arguments);
+
 } // namespace korvex::cli
