@@ -195,10 +195,11 @@ void TakeAlongPrograms(const ChannelDatabase& db, PlanBuilder& builder)
 }
 
 // Transponders and satellites that held something and hold nothing once
-// the listed records go.
-std::size_t FindLeftEmpty(const ChannelDatabase& db, PlanBuilder& builder)
+// the listed records go; listed when `list`, else only counted.
+std::size_t FindLeftEmpty(const ChannelDatabase& db, PlanBuilder& builder, bool list)
 {
     std::size_t found = 0;
+    std::vector<std::uint32_t> emptied;
     std::vector<std::uint32_t> progsByTp(kIds, 0), keptByTp(kIds, 0);
     std::vector<std::uint32_t> heldBySat(kIds, 0), keptBySat(kIds, 0);
     for (const ProgTable table : {ProgTable::Tv, ProgTable::Radio}) {
@@ -214,20 +215,29 @@ std::size_t FindLeftEmpty(const ChannelDatabase& db, PlanBuilder& builder)
     for (std::uint32_t t = 0; t < db.numTps; ++t) {
         const TpRecord& tp = db.tps[t];
         if (!builder.Listed(BlockId::Transponders, t) && progsByTp[tp.tpId] > 0 && keptByTp[tp.tpId] == 0) {
-            builder.List({TransponderAt(db, t), CleanUpKind::LeftEmpty, CleanUpReason::NoProgramLeft, 0});
+            if (list)
+                builder.List({TransponderAt(db, t), CleanUpKind::LeftEmpty, CleanUpReason::NoProgramLeft, 0});
+            else
+                emptied.push_back(t);
             ++found;
         }
     }
+    // Counted only, the transponders left empty still go for their
+    // satellites' sake.
+    std::vector<bool> goes(db.numTps, false);
+    for (const std::uint32_t t : emptied)
+        goes[t] = true;
     for (std::uint32_t t = 0; t < db.numTps; ++t) {
         ++heldBySat[db.tps[t].satId];
-        keptBySat[db.tps[t].satId] += !builder.Goes(BlockId::Transponders, t);
+        keptBySat[db.tps[t].satId] += !(goes[t] || builder.Goes(BlockId::Transponders, t));
     }
     // A transponder's satId has 14 bits: a satellite of id 16384 or more
     // holds none, as the tree shows it.
     for (std::uint32_t s = 0; s < db.numSats; ++s) {
         const std::uint16_t satId = db.sats[s].satId;
         if (!builder.Listed(BlockId::Satellites, s) && heldBySat[satId] > 0 && keptBySat[satId] == 0) {
-            builder.List({SatelliteAt(db, s), CleanUpKind::LeftEmpty, CleanUpReason::NothingLeft, 0});
+            if (list)
+                builder.List({SatelliteAt(db, s), CleanUpKind::LeftEmpty, CleanUpReason::NothingLeft, 0});
             ++found;
         }
     }
@@ -327,8 +337,7 @@ CleanUpPlan PlanCleanUp(const FlashImage& image, const ChannelDatabase& db, cons
             for (const CleanUpCandidate& candidate : analysis.kinds[k])
                 builder.List(candidate);
     TakeAlongPrograms(db, builder);
-    if (choices.Has(CleanUpKind::LeftEmpty))
-        plan.counts[KindIndex(CleanUpKind::LeftEmpty)] = FindLeftEmpty(db, builder);
+    plan.counts[KindIndex(CleanUpKind::LeftEmpty)] = FindLeftEmpty(db, builder, choices.Has(CleanUpKind::LeftEmpty));
 
     std::ranges::stable_sort(plan.items, [](const CleanUpItem& a, const CleanUpItem& b) {
         return std::tie(a.candidate.record.table, a.candidate.record.position) <
@@ -340,13 +349,13 @@ CleanUpPlan PlanCleanUp(const FlashImage& image, const ChannelDatabase& db, cons
     return plan;
 }
 
-std::string CleanUpReasonText(const CleanUpCandidate& candidate, std::uint32_t firstNumber)
+std::string CleanUpReasonText(const CleanUpCandidate& candidate, std::uint32_t firstProgram)
 {
     const std::string word = kRecordWords[BlockIndex(candidate.record.table)];
     switch (candidate.reason) {
     case CleanUpReason::SameService:
         return "same satellite, transponder and service ID as " + word + " " +
-               std::to_string(std::uint64_t{candidate.other} + firstNumber);
+               std::to_string(std::uint64_t{candidate.other} + firstProgram);
     case CleanUpReason::NoTransponder: return "no transponder has tpId " + std::to_string(candidate.other);
     case CleanUpReason::NoSatellite: return "no satellite has satId " + std::to_string(candidate.other);
     case CleanUpReason::Scrambled: return "scrambled";
@@ -354,7 +363,7 @@ std::string CleanUpReasonText(const CleanUpCandidate& candidate, std::uint32_t f
     case CleanUpReason::NoProgramLeft: return "no program left";
     case CleanUpReason::NothingLeft: return "no transponder and no program left";
     case CleanUpReason::WithTransponder:
-        return "goes with transponder " + std::to_string(std::uint64_t{candidate.other} + firstNumber);
+        return "goes with transponder " + std::to_string(candidate.other);
     }
     return {};
 }
@@ -385,6 +394,20 @@ CleanUpListing ListCleanUpRecord(const ChannelDatabase& db, const RecordsById& i
     }
     }
     return listing;
+}
+
+std::string RecordCountText(const std::array<std::uint32_t, 4>& entries)
+{
+    constexpr const char* kPlurals[] = {"satellites", "transponders", "TV programs", "radio programs"};
+    std::vector<std::string> parts;
+    for (std::size_t id = 0; id < entries.size(); ++id)
+        if (entries[id] > 0)
+            parts.push_back(std::to_string(entries[id]) + " " +
+                            (entries[id] == 1 ? std::string(kRecordWords[id]) : std::string(kPlurals[id])));
+    std::string text;
+    for (std::size_t k = 0; k < parts.size(); ++k)
+        text += (k == 0 ? "" : k + 1 == parts.size() ? " and " : ", ") + parts[k];
+    return text;
 }
 
 std::string_view CleanUpKindName(CleanUpKind kind)

@@ -111,8 +111,8 @@ struct CleanUpItem {
 
 struct CleanUpPlan {
     CleanUpChoices choices;
-    // Candidates per kind: the analysed kinds whether chosen or not, Left
-    // empty after the chosen kinds and the kept records.
+    // Candidates per kind, whether chosen or not: Left empty after the
+    // chosen kinds and the kept records.
     std::array<std::size_t, kCleanUpKinds> counts{};
     // Every record a chosen kind names, each once with the reason of the
     // first kind that names it, kept ones included, and the programs that go
@@ -132,10 +132,11 @@ struct CleanUpPlan {
 CleanUpPlan PlanCleanUp(const FlashImage& image, const ChannelDatabase& db, const CleanUpAnalysis& analysis,
                         const CleanUpChoices& choices);
 
-// The reason for people: "same service as TV program 3", "no satellite with
-// satId 7". Entry positions are counted from firstNumber (0 as korvex-cli
-// counts, 1 as the window's list does).
-std::string CleanUpReasonText(const CleanUpCandidate& candidate, std::uint32_t firstNumber);
+// The reason for people: "same satellite, transponder and service ID as TV
+// program 3", "no satellite has satId 7". Programs are counted from
+// firstProgram (0 as korvex-cli counts, 1 as the window's list does),
+// transponders from 0 as both count them.
+std::string CleanUpReasonText(const CleanUpCandidate& candidate, std::uint32_t firstProgram);
 
 // Where a listed record is, as a preview shows it: a program's name, its
 // satellite and transponder (the first holders of its ids); a transponder's
@@ -146,6 +147,10 @@ struct CleanUpListing {
     std::optional<TpRecord> transponder;
 };
 CleanUpListing ListCleanUpRecord(const ChannelDatabase& db, const RecordsById& ids, const CleanUpRecord& record);
+
+// Entries by BlockId for people: "1 satellite, 3 transponders and 5 TV
+// programs"; empty when there are none.
+std::string RecordCountText(const std::array<std::uint32_t, 4>& entries);
 
 // "Duplicates", "Strays", "Scrambled", "In no favourite group", "Left empty".
 std::string_view CleanUpKindName(CleanUpKind kind);

@@ -18,9 +18,6 @@ constexpr const char* kKindWords[] = {"duplicates", "strays", "scrambled", "in n
 constexpr const char* kKindOfLine[] = {"duplicate", "stray", "scrambled", "in no group", "left empty"};
 // Tables named as dump --csv names them, one record each.
 constexpr const char* kTableKeys[] = {"sat", "tp", "tv", "radio"};
-constexpr const char* kTablePlurals[][2] = {
-    {"satellite", "satellites"}, {"transponder", "transponders"}, {"TV program", "TV programs"},
-    {"radio program", "radio programs"}};
 
 std::size_t TableIndex(BlockId id) { return static_cast<std::size_t>(id); }
 
@@ -43,17 +40,6 @@ QString ChosenText(const CleanUpChoices& choices)
     return chosen.isEmpty() ? last : chosen.join(QStringLiteral(", ")) + QStringLiteral(" and ") + last;
 }
 
-QString DeletedText(const CleanUpPlan& plan)
-{
-    QStringList parts;
-    for (std::size_t id = 0; id < plan.going.size(); ++id)
-        if (plan.going[id] > 0)
-            parts << QStringLiteral("%1 %2").arg(plan.going[id]).arg(
-                         QLatin1StringView(kTablePlurals[id][plan.going[id] == 1 ? 0 : 1]));
-    const QString last = parts.takeLast();
-    return parts.isEmpty() ? last : parts.join(QStringLiteral(", ")) + QStringLiteral(" and ") + last;
-}
-
 QString Reason(const CleanUpCandidate& candidate)
 {
     return QString::fromStdString(CleanUpReasonText(candidate, 0));
@@ -69,8 +55,7 @@ QByteArray CleanUpText(const CleanUpReport& report)
     for (std::size_t k = 0; k < kCleanUpKinds; ++k) {
         TextLine line{QLatin1StringView(kKindWords[k]), QString::number(plan.counts[k])};
         if (!plan.choices.kinds[k])
-            line.push_back(k == KindIndex(CleanUpKind::LeftEmpty) ? QStringLiteral("(not counted)")
-                                                                  : QStringLiteral("(not chosen)"));
+            line.push_back(QStringLiteral("(not chosen)"));
         counts.push_back(std::move(line));
     }
     text += AlignedText(counts);
@@ -91,7 +76,7 @@ QByteArray CleanUpText(const CleanUpReport& report)
     text += AlignedText(listed);
 
     const QString verb = report.dryRun ? QStringLiteral("Would delete ") : QStringLiteral("Deleted ");
-    text += (plan.Changes() ? verb + DeletedText(plan) + QLatin1Char('.') : QStringLiteral("Nothing to delete."))
+    text += (plan.Changes() ? verb + QString::fromStdString(RecordCountText(plan.going)) + QLatin1Char('.') : QStringLiteral("Nothing to delete."))
                 .toUtf8() +
             '\n';
     return text;

@@ -116,7 +116,14 @@ TEST(CleanUp, DefaultPlanListsWhatGoesWithItsTransponderAndWhatIsLeftEmpty)
     EXPECT_EQ(plan.counts, (std::array<std::size_t, 5>{3, 4, 1, 13, 3}));
     EXPECT_EQ(plan.going, (std::array<std::uint32_t, 4>{1, 3, 5, 2}));
     EXPECT_EQ(CleanUpReasonText(plan.items[4].candidate, 1), "same satellite, transponder and service ID as TV program 1");
-    EXPECT_EQ(CleanUpReasonText(plan.items[10].candidate, 0), "goes with transponder 3");
+    EXPECT_EQ(CleanUpReasonText(plan.items[10].candidate, 1), "goes with transponder 3");
+
+    // Not chosen, Left empty is still counted, but nothing of it goes.
+    CleanUpChoices notEmpty;
+    notEmpty.kinds[KindIndex(K::LeftEmpty)] = false;
+    const CleanUpPlan counted = PlanCleanUp(*loaded.image, *loaded.db, AnalyseCleanUp(*loaded.db), notEmpty);
+    EXPECT_EQ(counted.counts, plan.counts);
+    EXPECT_EQ(counted.going, (std::array<std::uint32_t, 4>{0, 1, 5, 2}));
 }
 
 // What the user keeps changes what is left empty; a kept program still goes
