@@ -37,6 +37,7 @@ class QTreeWidgetItem;
 namespace korvex {
 
 class CarryOverCommand;
+class CleanUpCommand;
 class EditActions;
 class FileCommands;
 class FindField;
@@ -66,6 +67,8 @@ public:
     void OnFileSave();
     void OnToolsUpgrade();
     void OnToolsDump();
+    // Tools → "Clean up…": deletes what the clean-up finds, after a preview.
+    void OnToolsCleanUp();
     void OnAbout();
     void OnExit();
     // A charset chosen in the "Names" menu: every name is read anew in it.
@@ -110,6 +113,9 @@ public:
     // Carries an earlier list's order, favourites and locks over, after a
     // preview.
     void OnApplyEarlierList();
+    // Edit → Select: selects the rows of these records that the list shows
+    // and says how many, naming the kind.
+    void OnSelectKind(const std::vector<std::uint64_t>& keys, const QString& kind);
 
     // The source rows of the list (as RowMap counts them) that are selected,
     // in ascending order.
@@ -189,6 +195,7 @@ private:
     std::unique_ptr<RecordEditing> editing_;
     std::unique_ptr<FileCommands> files_;
     std::unique_ptr<CarryOverCommand> carryOver_;
+    std::unique_ptr<CleanUpCommand> cleanUp_;
 };
 
 } // namespace korvex
