@@ -15,7 +15,8 @@ namespace {
 // Kinds as the options name them, and as a listed line names them.
 constexpr const char* kKindKeys[] = {"duplicates", "strays", "scrambled", "noFavourite", "empty"};
 constexpr const char* kKindWords[] = {"duplicates", "strays", "scrambled", "in no favourite group", "left empty"};
-constexpr const char* kKindOfLine[] = {"duplicate", "stray", "scrambled", "in no group", "left empty"};
+// Scrambled and in no favourite group say it in their reason alone.
+constexpr const char* kKindOfLine[] = {"duplicate: ", "stray: ", "", "", "left empty: "};
 // Tables named as dump --csv names them, one record each.
 constexpr const char* kTableKeys[] = {"sat", "tp", "tv", "radio"};
 
@@ -71,7 +72,7 @@ QByteArray CleanUpText(const CleanUpReport& report)
                           where.satellite ? NameText(where.satellite->satName, report.names) : QStringLiteral("-"),
                           where.transponder ? QString::number(where.transponder->frequency) : QStringLiteral("-"),
                           where.transponder ? PolarisationText(*where.transponder) : QStringLiteral("-"),
-                          QLatin1StringView(kKindOfLine[KindIndex(c.kind)]) + QStringLiteral(": ") + Reason(c)});
+                          QLatin1StringView(kKindOfLine[KindIndex(c.kind)]) + Reason(c)});
     }
     text += AlignedText(listed);
 

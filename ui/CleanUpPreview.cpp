@@ -12,6 +12,7 @@
 #include <QLocale>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QStyle>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -58,7 +59,8 @@ public:
         const CleanUpItem& item = Item(index);
         if (role == Qt::CheckStateRole && index.column() == 0)
             return item.goes ? Qt::Checked : Qt::Unchecked;
-        if (role != Qt::DisplayRole)
+        const bool reasonTip = role == Qt::ToolTipRole && index.column() == 5;
+        if (role != Qt::DisplayRole && !reasonTip)
             return {};
         const CleanUpRecord& record = item.candidate.record;
         if (index.column() == 0)
@@ -176,8 +178,18 @@ CleanUpPreview::CleanUpPreview(QWidget* owner, const ChannelDatabase& db, const 
     list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     list_->verticalHeader()->hide();
     list_->horizontalHeader()->setStretchLastSection(true);
-    // Rows of one height are laid out without measuring each.
+    // Rows of one line and one height are laid out without measuring each.
+    list_->setWordWrap(false);
     list_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    list_->verticalHeader()->setDefaultSectionSize(list_->fontMetrics().height() + 6);
+    const QFontMetrics metrics = list_->fontMetrics();
+    const int checkBox = style()->pixelMetric(QStyle::PM_IndicatorWidth) + 16;
+    list_->horizontalHeader()->resizeSection(0, metrics.horizontalAdvance(QStringLiteral("Transponder 2999")) + checkBox);
+    list_->horizontalHeader()->resizeSection(1, metrics.horizontalAdvance(QStringLiteral("MMMMMMMMMMMM")));
+    list_->horizontalHeader()->resizeSection(2, metrics.horizontalAdvance(QStringLiteral("MMMMMMMMMM")));
+    for (const int column : {3, 4})
+        list_->horizontalHeader()->resizeSection(
+            column, metrics.horizontalAdvance(model_->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString()) + 24);
     layout->addWidget(list_, 1);
 
     effect_ = new QLabel(this);
@@ -190,7 +202,7 @@ CleanUpPreview::CleanUpPreview(QWidget* owner, const ChannelDatabase& db, const 
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(buttons);
-    resize(760, 520);
+    resize(900, 560);
 
     SetKinds(CleanUpChoices{}.kinds);
     for (QCheckBox* box : kinds_)
