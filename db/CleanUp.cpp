@@ -297,13 +297,6 @@ std::string PlanRefusal(const FlashImage& image, const ChannelDatabase& db, cons
 
 } // namespace
 
-bool CleanUpChoices::Keeps(const CleanUpRecord& record) const
-{
-    return std::ranges::any_of(kept, [&](const CleanUpRecord& k) {
-        return k.table == record.table && k.position == record.position;
-    });
-}
-
 CleanUpAnalysis AnalyseCleanUp(const ChannelDatabase& db)
 {
     const RecordsById ids(db);

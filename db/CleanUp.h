@@ -99,7 +99,6 @@ struct CleanUpChoices {
     std::vector<CleanUpRecord> kept;
 
     bool Has(CleanUpKind kind) const { return kinds[KindIndex(kind)]; }
-    bool Keeps(const CleanUpRecord& record) const;
 };
 
 // One record the plan lists: a candidate of a chosen kind, and whether it
