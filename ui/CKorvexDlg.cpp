@@ -583,6 +583,7 @@ void CKorvexDlg::OnSelectKind(const std::vector<std::uint64_t>& keys, const QStr
                             .arg(QLocale().toString(qulonglong{selected}),
                                  selected == 1 ? QStringLiteral("row") : QStringLiteral("rows"), kind));
 }
+
 void CKorvexDlg::OnUndo() { arrange_->Undo(); }
 void CKorvexDlg::OnRedo() { arrange_->Redo(); }
 void CKorvexDlg::OnMoveRows(int step) { arrange_->MoveRows(step); }
