@@ -47,28 +47,51 @@ struct KeyHash {
     std::size_t operator()(std::uint64_t key) const { return static_cast<std::size_t>(MixBits(key)); }
 };
 
+// The transponders of each satellite by tpId: where several transponders
+// share a tpId, a program is on the one of its own satellite.
+class SatelliteTransponders {
+public:
+    explicit SatelliteTransponders(const ChannelDatabase& db) : tps_(db.numTps)
+    {
+        for (std::uint32_t t = 0; t < db.numTps; ++t)
+            tps_.At(Key(db.tps[t].satId, db.tps[t].tpId), t);
+    }
+
+    // The first transponder with this tpId whose 14-bit satId equals the
+    // whole 16-bit satId, or kNoMatch.
+    std::uint32_t Of(std::uint16_t satId, std::uint16_t tpId) const
+    {
+        const std::uint32_t* t = tps_.Get(Key(satId, tpId));
+        return t ? *t : kNoMatch;
+    }
+
+private:
+    static std::uint32_t Key(std::uint16_t satId, std::uint16_t tpId) { return std::uint32_t{satId} << 16 | tpId; }
+
+    struct Hash {
+        std::size_t operator()(std::uint32_t key) const { return static_cast<std::size_t>(MixBits(key)); }
+    };
+    FlatMap<std::uint32_t, std::uint32_t, Hash> tps_;
+};
+
 // What makes two programs of one table the same service: the satellite, the
-// service id, and the transponder either by its frequency and polarisation
-// (when the program's transponder belongs to the program's satellite) or by
-// its tpId.
-std::uint64_t ServiceKey(const ChannelDatabase& db, const RecordsById& ids, const ProgRecord& prog)
+// service id, and the transponder by its frequency and polarisation when it
+// is a transponder of the program's satellite, else by its tpId.
+std::uint64_t ServiceKey(const ChannelDatabase& db, const SatelliteTransponders& satTps, const ProgRecord& prog)
 {
     std::uint64_t where = prog.tpId;
-    if (const std::uint32_t t = ids.Transponder(prog.tpId); t != kNoMatch) {
-        const TpRecord& tp = db.tps[t];
-        if (std::uint16_t{tp.satId} == prog.satId)
-            where = 1u << 16 | std::uint64_t{tp.frequency} << 2 | tp.polarisation;
-    }
+    if (const std::uint32_t t = satTps.Of(prog.satId, prog.tpId); t != kNoMatch)
+        where = 1u << 16 | std::uint64_t{db.tps[t].frequency} << 2 | db.tps[t].polarisation;
     return std::uint64_t{prog.satId} << 33 | std::uint64_t{prog.serviceId} << 17 | where;
 }
 
-void FindDuplicates(const ChannelDatabase& db, const RecordsById& ids, ProgTable table,
+void FindDuplicates(const ChannelDatabase& db, const SatelliteTransponders& satTps, ProgTable table,
                     std::vector<CleanUpCandidate>& found)
 {
     const std::span<const ProgRecord> progs = TableOf(db, table);
     FlatMap<std::uint64_t, std::uint32_t, KeyHash> first(progs.size());
     for (std::uint32_t i = 0; i < progs.size(); ++i) {
-        const std::uint32_t f = first.At(ServiceKey(db, ids, progs[i]), i);
+        const std::uint32_t f = first.At(ServiceKey(db, satTps, progs[i]), i);
         if (f != i)
             found.push_back({ProgramAt(db, table, i), CleanUpKind::Duplicates, CleanUpReason::SameService,
                              progs[f].tableIndex});
@@ -300,9 +323,10 @@ std::string PlanRefusal(const FlashImage& image, const ChannelDatabase& db, cons
 CleanUpAnalysis AnalyseCleanUp(const ChannelDatabase& db)
 {
     const RecordsById ids(db);
+    const SatelliteTransponders satTps(db);
     CleanUpAnalysis analysis;
     for (const ProgTable table : {ProgTable::Tv, ProgTable::Radio})
-        FindDuplicates(db, ids, table, analysis.kinds[KindIndex(CleanUpKind::Duplicates)]);
+        FindDuplicates(db, satTps, table, analysis.kinds[KindIndex(CleanUpKind::Duplicates)]);
     FindStrays(db, ids, analysis.kinds[KindIndex(CleanUpKind::Strays)]);
     FindPrograms(
         db, CleanUpKind::Scrambled, CleanUpReason::Scrambled, [](const ProgRecord& p) { return p.scramble != 0; },

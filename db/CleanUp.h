@@ -5,7 +5,8 @@
 //    (the same satId and tpId, or transponders of that satellite with equal
 //    frequency and polarisation) with the same service id. The first in
 //    table order stays; the others go. Equal names with different service
-//    ids are regional or HD/SD variants, never duplicates.
+//    ids are regional or HD/SD variants, never duplicates. Where several
+//    transponders share a tpId, a program is on the one of its satellite.
 //  - Strays: programs whose tpId names no transponder or whose satId names no
 //    satellite; transponders whose satellite does not exist.
 //  - Scrambled: programs whose scramble flag is set (the box's scan sets it,

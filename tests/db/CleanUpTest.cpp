@@ -206,6 +206,25 @@ TEST(CleanUp, SatellitesSharingAnIdAreLeftEmptyTogether)
     EXPECT_EQ(loaded.db->numTv, 1u);
 }
 
+// Transponders of two satellites share tpId 70. A program is on the one of
+// its own satellite, whichever comes first in the table.
+TEST(CleanUp, ADuplicateIsOnTheTransponderOfItsOwnSatellite)
+{
+    ImageBuilder builder(1);
+    builder.AddSat({.satId = 1, .satName = Name("One")}).AddSat({.satId = 2, .satName = Name("Two")});
+    builder.AddTp({.tpId = 70, .satId = 1, .frequency = 11000, .polarisation = 0})
+        .AddTp({.tpId = 70, .satId = 2, .frequency = 12000, .polarisation = 1})
+        .AddTp({.tpId = 71, .satId = 2, .frequency = 12000, .polarisation = 1})
+        .AddTp({.tpId = 72, .satId = 1, .frequency = 12000, .polarisation = 1});
+    builder.AddTv(Tv(2, 71, 5, "A"))   // 0
+        .AddTv(Tv(2, 70, 5, "A"))      // 1 on satellite Two's transponder 70: the same as 0
+        .AddTv(Tv(1, 70, 5, "A"))      // 2 on satellite One's 11000 H: another transponder
+        .AddTv(Tv(1, 72, 5, "A"));     // 3 satellite One at 12000 V: another satellite than 0
+    LoadedImage loaded(builder);
+    const CleanUpAnalysis analysis = AnalyseCleanUp(*loaded.db);
+    EXPECT_EQ(Positions(analysis.Of(K::Duplicates), kTv), (std::vector<std::uint32_t>{1}));
+}
+
 std::uint32_t Word(std::span<const std::uint8_t> bytes, std::uint32_t at)
 {
     return std::uint32_t{bytes[at]} << 24 | std::uint32_t{bytes[at + 1]} << 16 | std::uint32_t{bytes[at + 2]} << 8 |
