@@ -403,6 +403,23 @@ ArrangeOutcome DeleteSatellite(FlashImage& image, const ChannelDatabase& db, std
     return outcome;
 }
 
+ArrangeOutcome DeleteEntries(FlashImage& image, const ChannelDatabase& db,
+                             const std::array<std::vector<std::uint32_t>, 4>& positions)
+{
+    std::array<std::set<std::uint32_t>, 4> removed;
+    for (std::size_t id = 0; id < positions.size(); ++id) {
+        if (positions[id].empty())
+            continue;
+        const FoundBlock block = FindBlock(image, static_cast<BlockId>(id));
+        for (const std::uint32_t p : positions[id]) {
+            if (p >= block.header.entryCount)
+                return Refused(TableName(static_cast<BlockId>(id)) + " has no entry " + std::to_string(p));
+            removed[id].insert(p);
+        }
+    }
+    return RemoveEntries(image, db, removed);
+}
+
 FlagChange JoinGroup(std::size_t group) { return {FavouriteGroupBit(group), 0}; }
 FlagChange LeaveGroup(std::size_t group) { return {0, FavouriteGroupBit(group)}; }
 FlagChange Lock() { return {0x01, 0}; }

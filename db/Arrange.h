@@ -101,6 +101,13 @@ ArrangeOutcome DeleteTransponder(FlashImage& image, const ChannelDatabase& db, s
 // or program another surviving satellite or transponder claims is kept.
 ArrangeOutcome DeleteSatellite(FlashImage& image, const ChannelDatabase& db, std::size_t satIndex);
 
+// Removes the entries at the positions named, by BlockId, from every table
+// at once: one change, checked and verified as one. Nothing cascades here;
+// the caller names every entry that goes. A position past a table's entries,
+// a table that may not be arranged or a read-only record refuses the whole.
+ArrangeOutcome DeleteEntries(FlashImage& image, const ChannelDatabase& db,
+                             const std::array<std::vector<std::uint32_t>, 4>& positions);
+
 // A program named by its table and entry position.
 struct ProgramEntry {
     ProgTable table;

@@ -8,8 +8,8 @@
 // write of a satellite, transponder or program with random field values, a
 // flag change, a move, a delete of programs, a transponder or a satellite, a
 // sort, carrying the list as loaded over to the image as it now stands (with
-// random choices and tolerance), renaming a few programs at once, undo and
-// redo.
+// random choices and tolerance), a clean-up of random kinds, renaming a few
+// programs at once, undo and redo.
 //
 // After every action: a refused action changed no byte; an applied one kept
 // the write invariant (the layout and the four blocks found as before, no
@@ -21,6 +21,7 @@
 #include "db/CarryOver.h"
 #include "db/ChannelDatabase.h"
 #include "db/ChannelMatch.h"
+#include "db/CleanUp.h"
 #include "db/Encoders.h"
 #include "db/FlashImage.h"
 #include "db/ImageHistory.h"
@@ -239,7 +240,16 @@ bool Act(Workspace& work, Script& script, std::uint8_t kind, std::vector<ByteSpa
         }
         return ApplyCarryOver(image, work.db, plan).done;
     }
-    case 12: {
+    case 10: {
+        const std::uint8_t b = script.Byte();
+        CleanUpChoices choices;
+        for (std::size_t k = 0; k < kCleanUpKinds; ++k)
+            choices.kinds[k] = (b >> k & 1) != 0;
+        const CleanUpPlan plan = PlanCleanUp(image, db, AnalyseCleanUp(db), choices);
+        owned = EveryTable(image);
+        return ApplyCleanUp(image, work.db, plan).done;
+    }
+    case 11: {
         const ProgTable table = TableOf(script.Byte());
         const std::span<const ProgRecord> progs = Programs(db, table);
         std::vector<ProgramRename> renames;
@@ -285,9 +295,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::memcpy(work.newest.data(), work.image.bytes.data(), kImageCapacity);
 
     for (std::size_t step = 0; step < kMostActions && !script.Done(); ++step) {
-        const std::uint8_t kind = script.Byte() % 13;
-        if (kind == 10 || kind == 11) {
-            const bool moved = kind == 10 ? work.history.Undo(work.image) : work.history.Redo(work.image);
+        const std::uint8_t kind = script.Byte() % 14;
+        if (kind == 12 || kind == 13) {
+            const bool moved = kind == 12 ? work.history.Undo(work.image) : work.history.Redo(work.image);
             if (moved)
                 Reload(work);
             continue;

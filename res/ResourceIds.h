@@ -58,6 +58,7 @@ inline constexpr int ID_FILE_SAVE = 57603;
 inline constexpr int ID_FILE_EXIT = 32773;
 inline constexpr int ID_TOOLS_UPGRADE = 32774;
 inline constexpr int ID_TOOLS_DUMP = 32775;
+inline constexpr int ID_TOOLS_CLEANUP = 32790;
 inline constexpr int ID_HELP_ABOUT = 32781;
 inline constexpr int ID_HELP_USERGUIDE = 32783;
 inline constexpr int ID_HELP = 57670;

@@ -109,7 +109,9 @@ const std::vector<PopupTemplate>& MainMenuTemplate()
           {QStringLiteral("save"), ID_FILE_SAVE},
           {QStringLiteral("exit"), ID_FILE_EXIT}}},
         {QStringLiteral("Tools"),
-         {{QStringLiteral("upgrade"), ID_TOOLS_UPGRADE}, {QStringLiteral("dump"), ID_TOOLS_DUMP}}},
+         {{QStringLiteral("upgrade"), ID_TOOLS_UPGRADE},
+          {QStringLiteral("dump"), ID_TOOLS_DUMP},
+          {QStringLiteral("Clean up…"), ID_TOOLS_CLEANUP}}},
         {QStringLiteral("Help"),
          {{QStringLiteral("about"), ID_HELP_ABOUT}, {QStringLiteral("user guide"), ID_HELP_USERGUIDE}}},
     };

@@ -1,6 +1,7 @@
 #include "tools/CarryOverReport.h"
 
 #include "tools/Dump.h"
+#include "tools/TextTable.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -72,25 +73,7 @@ QString ChangesText(const TableCarryOver& table)
     return parts.join(QStringLiteral(", "));
 }
 
-using Line = std::vector<QString>;
-
-QByteArray Aligned(const std::vector<Line>& lines)
-{
-    std::vector<qsizetype> widths;
-    for (const Line& line : lines) {
-        widths.resize(std::max(widths.size(), line.size()), 0);
-        for (std::size_t k = 0; k < line.size(); ++k)
-            widths[k] = std::max(widths[k], line[k].size());
-    }
-    QString text;
-    for (const Line& line : lines) {
-        QString row;
-        for (std::size_t k = 0; k < line.size(); ++k)
-            row += k + 1 < line.size() ? line[k].leftJustified(widths[k] + 2) : line[k];
-        text += row + QLatin1Char('\n');
-    }
-    return text.toUtf8();
-}
+using Line = TextLine;
 
 Line ListingLine(const char* what, ProgTable table, const ProgramListing& listing, const NameCharset& names)
 {
@@ -126,7 +109,7 @@ QByteArray CarryOverText(const CarryOverReport& report)
     std::vector<Line> counts;
     for (const TableCarryOver& table : plan.tables)
         counts.push_back({TableName(table.table), CountsText(table)});
-    text += Aligned(counts);
+    text += AlignedText(counts);
 
     std::vector<Line> listed;
     for (const TableCarryOver& table : plan.tables)
@@ -135,7 +118,7 @@ QByteArray CarryOverText(const CarryOverReport& report)
     for (const TableCarryOver& table : plan.tables)
         for (const ProgramListing& listing : table.notFound)
             listed.push_back(ListingLine("not found", table.table, listing, report.earlierNames));
-    text += Aligned(listed);
+    text += AlignedText(listed);
 
     QStringList changes;
     for (const TableCarryOver& table : plan.tables)

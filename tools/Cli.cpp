@@ -231,6 +231,7 @@ const Command kCommands[] = {
     {"import", RunImport},
     {"apply", RunApply},
     {"rename", RunRename},
+    {"clean", RunClean},
 };
 
 QString CommandNames()

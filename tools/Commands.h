@@ -30,5 +30,8 @@ CliResult RunApply(const QStringList& arguments);
 
 // Programs renamed by find and replace, plain or by regular expression.
 CliResult RunRename(const QStringList& arguments);
+// Duplicates, strays, scrambled programs, programs in no favourite group and
+// what they leave empty, deleted in one go.
+CliResult RunClean(const QStringList& arguments);
 
 } // namespace korvex::cli

@@ -6,10 +6,12 @@
 #include "ui/CAboutDlg.h"
 #include "ui/CarryOverCommand.h"
 #include "ui/RenameCommand.h"
+#include "ui/CleanUpCommand.h"
 #include "ui/EditActions.h"
 #include "ui/FileCommands.h"
 #include "ui/FileDrop.h"
 #include "ui/FindField.h"
+#include "ui/KindSelection.h"
 #include "ui/ListFills.h"
 #include "ui/ListFilter.h"
 #include "ui/ListSelection.h"
@@ -26,6 +28,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
@@ -84,6 +87,7 @@ CKorvexDlg::CKorvexDlg(ProgramState& state, Platform& platform)
         [this](const std::vector<std::uint64_t>& keys) { return ShowImageAgainSelecting(keys); });
     rename_ = std::make_unique<RenameCommand>(state, document_, this, *selection_, statusLine,
                                               [this] { ShowImageAgain(); });
+    cleanUp_ = std::make_unique<CleanUpCommand>(state, document_, this, statusLine, [this] { ShowImageAgain(); });
     ConnectControls();
     arrange_->Connect([this] { OnSelectAll(); }, [this] { OnFind(); });
 
@@ -109,6 +113,17 @@ void CKorvexDlg::ConnectControls()
             [this] { UpdateEditActions(); });
     connect(editActions->applyEarlier, &QAction::triggered, this, [this] { OnApplyEarlierList(); });
     connect(editActions->rename, &QAction::triggered, this, [this] { rename_->Run(); });
+    for (std::size_t kind = 0; kind < editActions->selectKind.size(); ++kind)
+        connect(editActions->selectKind[kind], &QAction::triggered, this, [this, kind] {
+            OnSelectKind(CleanUpKindKeys(state_.image(), state_.database(), static_cast<CleanUpKind>(kind)),
+                         editActions->selectKind[kind]->text());
+        });
+    connect(editActions->selectLocked, &QAction::triggered, this,
+            [this] { OnSelectKind(LockedKeys(state_.database()), editActions->selectLocked->text()); });
+    for (std::size_t group = 0; group < editActions->selectGroup.size(); ++group)
+        connect(editActions->selectGroup[group], &QAction::triggered, this, [this, group] {
+            OnSelectKind(GroupKeys(state_.database(), group), editActions->selectGroup[group]->text());
+        });
     channelList->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(channelList, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         editActions->Menu()->popup(channelList->viewport()->mapToGlobal(at));
@@ -215,6 +230,9 @@ void CKorvexDlg::OnCommand(int id)
     case res::ID_TOOLS_DUMP:
     case res::IDC_DUMP:
         OnToolsDump();
+        break;
+    case res::ID_TOOLS_CLEANUP:
+        OnToolsCleanUp();
         break;
     case res::ID_HELP_ABOUT:
         OnAbout();
@@ -390,6 +408,7 @@ void CKorvexDlg::StartTool(const QString& fileName)
 
 void CKorvexDlg::OnToolsUpgrade() { StartTool(QStringLiteral("Burnix.exe")); }
 void CKorvexDlg::OnToolsDump() { StartTool(QStringLiteral("Pullix.exe")); }
+void CKorvexDlg::OnToolsCleanUp() { cleanUp_->Run(); }
 
 void CKorvexDlg::BuildTree()
 {
@@ -558,6 +577,18 @@ std::size_t CKorvexDlg::ShowImageAgainSelecting(const std::vector<std::uint64_t>
 }
 
 void CKorvexDlg::OnApplyEarlierList() { carryOver_->Run(); }
+
+void CKorvexDlg::OnSelectKind(const std::vector<std::uint64_t>& keys, const QString& kind)
+{
+    if (!document_.IsLoaded())
+        return;
+    selection_->SelectKeys(keys);
+    const std::size_t selected = selection_->Rows().size();
+    statusLine->setText(QStringLiteral("Selected %1 %2 shown: %3.")
+                            .arg(QLocale().toString(qulonglong{selected}),
+                                 selected == 1 ? QStringLiteral("row") : QStringLiteral("rows"), kind));
+}
+
 void CKorvexDlg::OnUndo() { arrange_->Undo(); }
 void CKorvexDlg::OnRedo() { arrange_->Redo(); }
 void CKorvexDlg::OnMoveRows(int step) { arrange_->MoveRows(step); }

@@ -38,6 +38,7 @@ namespace korvex {
 
 class CarryOverCommand;
 class RenameCommand;
+class CleanUpCommand;
 class EditActions;
 class FileCommands;
 class FindField;
@@ -67,6 +68,8 @@ public:
     void OnFileSave();
     void OnToolsUpgrade();
     void OnToolsDump();
+    // Tools → "Clean up…": deletes what the clean-up finds, after a preview.
+    void OnToolsCleanUp();
     void OnAbout();
     void OnExit();
     // A charset chosen in the "Names" menu: every name is read anew in it.
@@ -111,6 +114,9 @@ public:
     // Carries an earlier list's order, favourites and locks over, after a
     // preview.
     void OnApplyEarlierList();
+    // Edit → Select: selects the rows of these records that the list shows
+    // and says how many, naming the kind.
+    void OnSelectKind(const std::vector<std::uint64_t>& keys, const QString& kind);
 
     // The source rows of the list (as RowMap counts them) that are selected,
     // in ascending order.
@@ -191,6 +197,7 @@ private:
     std::unique_ptr<FileCommands> files_;
     std::unique_ptr<CarryOverCommand> carryOver_;
     std::unique_ptr<RenameCommand> rename_;
+    std::unique_ptr<CleanUpCommand> cleanUp_;
 };
 
 } // namespace korvex

@@ -242,6 +242,16 @@ std::uint64_t ChannelListModel::ProgramKey(const ProgRecord& prog)
     return KeyOf(Kind::Program, prog.table, prog.entryWord);
 }
 
+std::uint64_t ChannelListModel::SatelliteKey(const SatRecord& sat)
+{
+    return KeyOf(Kind::Satellite, ProgTable::Tv, sat.entryWord);
+}
+
+std::uint64_t ChannelListModel::TransponderKey(const TpRecord& tp)
+{
+    return KeyOf(Kind::Transponder, ProgTable::Tv, tp.entryWord);
+}
+
 QVariant ChannelListModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
     if (orientation != Qt::Horizontal || section < 0 || section >= columnCount())

@@ -65,6 +65,9 @@ public:
     std::uint64_t RowKey(int row) const;
     // The key of a row that shows this program.
     static std::uint64_t ProgramKey(const ProgRecord& prog);
+    // The keys of rows that show this satellite or transponder.
+    static std::uint64_t SatelliteKey(const SatRecord& sat);
+    static std::uint64_t TransponderKey(const TpRecord& tp);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;

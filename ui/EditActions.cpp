@@ -1,6 +1,7 @@
 #include "ui/EditActions.h"
 
 #include "db/ChannelDatabase.h"
+#include "db/CleanUp.h"
 
 #include <QAction>
 #include <QKeySequence>
@@ -71,6 +72,20 @@ EditActions::EditActions(QWidget* window, QWidget* rowKeys) : QObject(window), m
     menu_->addAction(unlock);
     menu_->addSeparator();
     menu_->addAction(selectAll);
+    QMenu* select = menu_->addMenu(QStringLiteral("Select"));
+    for (std::size_t kind = 0; kind < selectKind.size(); ++kind) {
+        const std::string_view name = CleanUpKindName(static_cast<CleanUpKind>(kind));
+        selectKind[kind] = Make(window, QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size())));
+        select->addAction(selectKind[kind]);
+    }
+    selectLocked = Make(window, QStringLiteral("Locked"));
+    select->addAction(selectLocked);
+    select->addSeparator();
+    for (std::size_t group = 0; group < selectGroup.size(); ++group) {
+        selectGroup[group] = Make(window, QString::fromLatin1(kFavouriteGroupNames[group].data(),
+                                                              static_cast<qsizetype>(kFavouriteGroupNames[group].size())));
+        select->addAction(selectGroup[group]);
+    }
     menu_->addAction(find);
     menu_->addSeparator();
     menu_->addAction(applyEarlier);

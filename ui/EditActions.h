@@ -39,6 +39,11 @@ public:
     QAction* selectAll;
     QAction* find;
     QAction* applyEarlier;  // carry an earlier list's order, favourites and locks over
+    // Select: the rows of a kind, as Tools → "Clean up…" finds them (by
+    // CleanUpKind), the locked programs and each favourite group's.
+    std::array<QAction*, 5> selectKind{};
+    QAction* selectLocked;
+    std::array<QAction*, 6> selectGroup{};
 
     static constexpr std::array<SortKey, 3> kSortKeys{SortKey::Name, SortKey::ServiceId, SortKey::Satellite};
 

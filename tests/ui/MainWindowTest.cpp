@@ -296,7 +296,7 @@ void MainWindowTest::laysOutControlsAndMenuFromTheTemplate()
         items << popup->text() + QLatin1Char(':') + texts.join(QLatin1Char(','));
     }
     QCOMPARE(items, QStringList({QStringLiteral("File:open=57601,save=57603,exit=32773"),
-                                 QStringLiteral("Tools:upgrade=32774,dump=32775"),
+                                 QStringLiteral("Tools:upgrade=32774,dump=32775,Clean up…=32790"),
                                  QStringLiteral("Help:about=32781,user guide=32783")}));
 
     // Tab order: list, tree, then the buttons Upgrade, Dump, Open, Save.

@@ -1,0 +1,175 @@
+// Cleaning up the largest image: every kind looked for among its 5,000
+// programs, 3,000 transponders and 150 satellites; then the half of its
+// programs the scan flagged scrambled deleted, with the transponders that
+// leaves empty. The analysis with its plan, the deletion alone (entries and
+// the reload after them), then the preview and the refill through the window.
+
+#include "bench/BenchWindow.h"
+#include "bench/LargestImage.h"
+#include "db/CleanUp.h"
+#include "db/LoadDatabase.h"
+#include "res/ResourceIds.h"
+#include "ui/CleanUpPreview.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QEvent>
+#include <QPushButton>
+#include <QTimer>
+
+#include <chrono>
+#include <memory>
+
+namespace korvex::bench {
+namespace {
+
+// Every kind but duplicates and strays, which the largest image has none of.
+CleanUpChoices Scrambled()
+{
+    CleanUpChoices choices;
+    choices.kinds = {true, true, true, false, true};
+    return choices;
+}
+
+struct CleanUpImage {
+    std::unique_ptr<FlashImage> image = std::make_unique<FlashImage>();
+    std::unique_ptr<FlashImage> pristine = std::make_unique<FlashImage>();
+    std::unique_ptr<ChannelDatabase> db = std::make_unique<ChannelDatabase>();
+
+    // False, with the benchmark stopped with an error, when the image does
+    // not load or its clean-up is not the one it was made for.
+    bool Load(benchmark::State& state)
+    {
+        if (!TakeInBytes(*image, LargestImage().bytes) || !LoadDatabase(*image, *db)) {
+            state.SkipWithError("the image does not load");
+            return false;
+        }
+        *pristine = *image;
+        const CleanUpPlan plan = PlanCleanUp(*image, *db, AnalyseCleanUp(*db), Scrambled());
+        if (plan.going[2] + plan.going[3] != db->numProgs / 2 || !plan.refusal.empty()) {
+            state.SkipWithError("the image does not hold its scrambled half");
+            return false;
+        }
+        return true;
+    }
+};
+
+// What the preview does on opening: every kind looked for, and the plan of
+// the kinds ticked.
+void AnalyseBench(benchmark::State& state)
+{
+    CleanUpImage images;
+    if (!images.Load(state))
+        return;
+    CleanUpChoices everything;
+    everything.kinds = {true, true, true, true, true};
+    for (auto _ : state) {
+        const CleanUpAnalysis analysis = AnalyseCleanUp(*images.db);
+        CleanUpPlan plan = PlanCleanUp(*images.image, *images.db, analysis, everything);
+        benchmark::DoNotOptimize(plan);
+    }
+    state.counters["programs"] = images.db->numProgs;
+}
+BENCHMARK(AnalyseBench)->Name("CleanUp/AnalyseAndPlan")->Unit(benchmark::kMillisecond);
+
+void ApplyBench(benchmark::State& state)
+{
+    CleanUpImage images;
+    if (!images.Load(state))
+        return;
+    const CleanUpPlan plan = PlanCleanUp(*images.image, *images.db, AnalyseCleanUp(*images.db), Scrambled());
+    for (auto _ : state) {
+        if (!ApplyCleanUp(*images.image, *images.db, plan).done) {
+            state.SkipWithError("the plan was refused");
+            break;
+        }
+        state.PauseTiming();
+        *images.image = *images.pristine;
+        LoadDatabase(*images.image, *images.db);
+        state.ResumeTiming();
+    }
+    state.counters["deleted"] = static_cast<double>(plan.going[0] + plan.going[1] + plan.going[2] + plan.going[3]);
+}
+BENCHMARK(ApplyBench)->Name("CleanUp/Apply")->Unit(benchmark::kMillisecond);
+
+// Calls `drawn` once, on the first paint of the preview.
+class PreviewPaintWatch final : public QObject {
+public:
+    explicit PreviewPaintWatch(std::function<void(CleanUpPreview&)> drawn) : drawn_(std::move(drawn))
+    {
+        qApp->installEventFilter(this);
+    }
+    ~PreviewPaintWatch() override { qApp->removeEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint && drawn_)
+            if (auto* widget = qobject_cast<QWidget*>(watched))
+                if (auto* preview = dynamic_cast<CleanUpPreview*>(widget->window())) {
+                    // Answered once the paint is over.
+                    QTimer::singleShot(0, preview, [preview, drawn = std::move(drawn_)] { drawn(*preview); });
+                    drawn_ = nullptr;
+                }
+        return false;
+    }
+
+private:
+    std::function<void(CleanUpPreview&)> drawn_;
+};
+
+using Clock = std::chrono::steady_clock;
+
+// Through the window, as the user runs it, on the largest image: from Tools
+// → "Clean up…" to the preview drawn; and, Scrambled ticked, from OK to the
+// list drawn again.
+void WindowBench(benchmark::State& state, bool fromOk)
+{
+    BenchWindow& window = BenchWindow::Get();
+    if (!window.Show(TvVideo::Carried)) {
+        state.SkipWithError("the largest image does not open");
+        return;
+    }
+    CKorvexDlg& dialog = *window.dialog;
+    for (auto _ : state) {
+        window.Settle();
+        Clock::time_point start = Clock::now(), end;
+        const PreviewPaintWatch watch([&](CleanUpPreview& preview) {
+            end = Clock::now();
+            if (!fromOk) {
+                preview.reject();
+                return;
+            }
+            preview.SetKinds(Scrambled().kinds);
+            start = Clock::now();
+            preview.OkButton()->click();
+        });
+        dialog.OnCommand(res::ID_TOOLS_CLEANUP);
+        if (fromOk) {
+            if (!window.state.history().CanUndo() || !window.WaitUntilListDrawn()) {
+                state.SkipWithError("the clean-up was not made");
+                break;
+            }
+            end = Clock::now();
+        }
+        state.SetIterationTime(std::chrono::duration<double>(end - start).count());
+        if (window.state.history().CanUndo()) {
+            dialog.OnUndo();
+            window.WaitUntilListDrawn();
+        }
+    }
+    if (window.state.history().CanUndo())
+        state.SkipWithError("the image was not put back after each step");
+}
+BENCHMARK_CAPTURE(WindowBench, preview, false)
+    ->Name("CleanUp/Window/PreviewDrawn")
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(WindowBench, ok, true)
+    ->Name("CleanUp/Window/OkToListDrawn")
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+
+} // namespace
+} // namespace korvex::bench

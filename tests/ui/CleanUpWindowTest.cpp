@@ -1,0 +1,234 @@
+// Tools → "Clean up…" and Edit → Select in the window: the preview lists
+// every kind with its count and every record that would go, a row unticked
+// keeps its record and Left empty is counted anew, OK deletes as one step of
+// the history that Undo takes back, Cancel writes nothing; Select picks the
+// rows of a kind so that Delete acts on them.
+
+#include "db/CleanUp.h"
+#include "res/ResourceIds.h"
+#include "tests/support/CleanUpImages.h"
+#include "tests/ui/FakePlatform.h"
+#include "tests/ui/TestFiles.h"
+#include "ui/CKorvexApp.h"
+#include "ui/CKorvexDlg.h"
+#include "ui/CleanUpPreview.h"
+#include "ui/EditActions.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+#include <functional>
+#include <memory>
+
+using namespace korvex;
+using korvex::testing::Bytes;
+using korvex::testing::FakePlatform;
+using korvex::testing::WriteTestFile;
+
+class CleanUpWindowTest : public QObject {
+    Q_OBJECT
+
+public:
+    CleanUpWindowTest(CKorvexApp& app, FakePlatform& platform) : app_(app), platform_(platform) {}
+
+private slots:
+    void init();
+    void cleanup();
+
+    void okDeletesWhatIsTickedAsOneStep();
+    void ticksChangeWhatIsListedAndCancelWritesNothing();
+    void selectPicksTheRowsOfAKindForTheEditActions();
+
+private:
+    // Runs Tools → "Clean up…": `onPreview` sees the preview and answers it.
+    void CleanUp(const std::function<void(CleanUpPreview&)>& onPreview);
+    Bytes ImageNow() const;
+    // The row of the preview that lists this record ("TV 8", "Transponder 3").
+    static int RowOf(const CleanUpPreview& preview, const QString& record);
+    std::vector<std::string> TvNames() const;
+
+    CKorvexApp& app_;
+    FakePlatform& platform_;
+    std::unique_ptr<CKorvexDlg> dlg_;
+    QTemporaryDir dir_;
+    testing::BuiltImage built_ = testing::EveryKind();
+    bool previewShown_ = false;
+};
+
+void CleanUpWindowTest::init()
+{
+    app_.state().list() = *std::make_unique<ListState>();
+    platform_.Reset();
+    dlg_ = std::make_unique<CKorvexDlg>(app_.state(), platform_);
+    dlg_->OnInitDialog();
+    dlg_->show();
+    platform_.openAnswers.push_back(WriteTestFile(dir_, QStringLiteral("box.bin"), built_.bytes));
+    dlg_->OnFileOpen();
+    QVERIFY(platform_.messages.empty());
+    previewShown_ = false;
+}
+
+void CleanUpWindowTest::cleanup()
+{
+    platform_.yesNoAnswers.push_back(true);
+    dlg_.reset();
+}
+
+void CleanUpWindowTest::CleanUp(const std::function<void(CleanUpPreview&)>& onPreview)
+{
+    QTimer::singleShot(0, [&] {
+        if (auto* preview = dynamic_cast<CleanUpPreview*>(QApplication::activeModalWidget())) {
+            previewShown_ = true;
+            onPreview(*preview);
+        }
+    });
+    dlg_->OnCommand(res::ID_TOOLS_CLEANUP);
+}
+
+Bytes CleanUpWindowTest::ImageNow() const
+{
+    const auto& bytes = app_.state().image().bytes;
+    return Bytes(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(built_.bytes.size()));
+}
+
+int CleanUpWindowTest::RowOf(const CleanUpPreview& preview, const QString& record)
+{
+    const QAbstractItemModel* model = preview.List()->model();
+    for (int row = 0; row < model->rowCount(); ++row)
+        if (model->index(row, 0).data().toString() == record)
+            return row;
+    return -1;
+}
+
+std::vector<std::string> CleanUpWindowTest::TvNames() const
+{
+    std::vector<std::string> names;
+    for (const ProgRecord& prog : app_.state().database().TvProgs())
+        names.emplace_back(NameView(prog.progName));
+    return names;
+}
+
+void CleanUpWindowTest::okDeletesWhatIsTickedAsOneStep()
+{
+    CleanUp([&](CleanUpPreview& preview) {
+        // Nothing is written while the preview is open.
+        QVERIFY(ImageNow() == built_.bytes);
+        QVERIFY(preview.KindBox(CleanUpKind::Duplicates)->isChecked());
+        QVERIFY(preview.KindBox(CleanUpKind::Strays)->isChecked());
+        QVERIFY(!preview.KindBox(CleanUpKind::Scrambled)->isChecked());
+        QVERIFY(!preview.KindBox(CleanUpKind::NoFavourite)->isChecked());
+        QVERIFY(preview.KindBox(CleanUpKind::LeftEmpty)->isChecked());
+        QCOMPARE(preview.KindBox(CleanUpKind::Scrambled)->text(),
+                 QStringLiteral("Scrambled (1): the box's scan sets this flag, and it is sometimes wrong"));
+        QCOMPARE(preview.KindBox(CleanUpKind::Duplicates)->text(), QStringLiteral("Duplicates (3)"));
+        QVERIFY(preview.KindBox(CleanUpKind::LeftEmpty)->text().startsWith(QStringLiteral("Left empty (3)")));
+
+        QAbstractItemModel* rows = preview.List()->model();
+        QCOMPARE(rows->rowCount(), 11);
+        const int orphan = RowOf(preview, QStringLiteral("TV 8"));
+        QVERIFY(orphan >= 0);
+        QCOMPARE(rows->index(orphan, 1).data().toString(), QStringLiteral("Orphan"));
+        QCOMPARE(rows->index(orphan, 3).data().toString(), QStringLiteral("12100"));
+        QCOMPARE(rows->index(orphan, 4).data().toString(), QStringLiteral("H"));
+        QCOMPARE(rows->index(orphan, 5).data().toString(), QStringLiteral("No satellite has satId 77"));
+        QCOMPARE(rows->index(RowOf(preview, QStringLiteral("TV 2")), 5).data().toString(),
+                 QStringLiteral("Same satellite, transponder and service ID as TV program 1"));
+        // A program that goes with its transponder cannot be kept alone.
+        QVERIFY(!(rows->flags(rows->index(RowOf(preview, QStringLiteral("Radio 4")), 0)) & Qt::ItemIsUserCheckable));
+        QCOMPARE(preview.Effect()->text(), QStringLiteral("OK deletes 1 satellite, 3 transponders, 5 TV programs and "
+                                                          "2 radio programs, as one step that Undo takes back."));
+
+        // Keeping the orphan keeps its transponder and satellite: they are
+        // no longer left empty.
+        QVERIFY(rows->setData(rows->index(orphan, 0), Qt::Unchecked, Qt::CheckStateRole));
+        QVERIFY(preview.KindBox(CleanUpKind::LeftEmpty)->text().startsWith(QStringLiteral("Left empty (1)")));
+        QCOMPARE(rows->rowCount(), 9);
+        QCOMPARE(rows->index(RowOf(preview, QStringLiteral("TV 8")), 0).data(Qt::CheckStateRole).toInt(),
+                 int(Qt::Unchecked));
+        QVERIFY(preview.OkButton()->isEnabled());
+        preview.OkButton()->click();
+    });
+    QVERIFY(previewShown_);
+    QVERIFY(platform_.messages.empty());
+
+    const ChannelDatabase& db = app_.state().database();
+    QCOMPARE(int(db.numSats), 5);
+    QCOMPARE(int(db.numTps), 4);
+    QCOMPARE(TvNames(), (std::vector<std::string>{"Das Erste", "Rai 3", "Rai 3", "Sky", "Orphan", "Movie"}));
+    QCOMPARE(int(db.numRadio), 2);
+    QCOMPARE(dlg_->statusLine->text(),
+             QStringLiteral("Cleaned up: deleted 2 transponders, 4 TV programs and 2 radio programs."));
+
+    // One step: one Undo gives the image back, byte for byte.
+    QCOMPARE(dlg_->editActions->undo->text(), QStringLiteral("Undo Clean up"));
+    dlg_->OnUndo();
+    QVERIFY(ImageNow() == built_.bytes);
+    QVERIFY(!dlg_->editActions->undo->isEnabled());
+    QVERIFY(!dlg_->HasUnsavedEdits());
+}
+
+void CleanUpWindowTest::ticksChangeWhatIsListedAndCancelWritesNothing()
+{
+    CleanUp([&](CleanUpPreview& preview) {
+        QAbstractItemModel* rows = preview.List()->model();
+        preview.KindBox(CleanUpKind::Scrambled)->click();
+        QCOMPARE(rows->rowCount(), 12);
+        QVERIFY(RowOf(preview, QStringLiteral("TV 6")) >= 0);
+        preview.KindBox(CleanUpKind::Duplicates)->click();
+        preview.KindBox(CleanUpKind::Strays)->click();
+        // Scrambled alone leaves nothing empty: Hotbird's transponder holds more.
+        QCOMPARE(rows->rowCount(), 1);
+        preview.KindBox(CleanUpKind::Scrambled)->click();
+        QCOMPARE(rows->rowCount(), 0);
+        QVERIFY(!preview.OkButton()->isEnabled());
+        QCOMPARE(preview.Effect()->text(), QStringLiteral("Nothing to delete."));
+        preview.KindBox(CleanUpKind::Duplicates)->click();
+        preview.reject();
+    });
+    QVERIFY(previewShown_);
+    QVERIFY(ImageNow() == built_.bytes);
+    QVERIFY(!dlg_->editActions->undo->isEnabled());
+}
+
+void CleanUpWindowTest::selectPicksTheRowsOfAKindForTheEditActions()
+{
+    // The list of all TV programs, as it stands after Open.
+    dlg_->editActions->selectKind[KindIndex(CleanUpKind::Duplicates)]->trigger();
+    QCOMPARE(dlg_->SelectedRows(), (std::vector<int>{1, 4}));
+    QCOMPARE(dlg_->statusLine->text(), QStringLiteral("Selected 2 rows shown: Duplicates."));
+
+    dlg_->editActions->selectKind[KindIndex(CleanUpKind::Strays)]->trigger();
+    QCOMPARE(dlg_->SelectedRows(), (std::vector<int>{6, 7, 8}));
+    dlg_->editActions->selectGroup[0]->trigger();  // "Movies"
+    QCOMPARE(dlg_->SelectedRows(), (std::vector<int>{9}));
+
+    dlg_->SelectRows({2});
+    dlg_->editActions->lock->trigger();
+    dlg_->editActions->selectKind[KindIndex(CleanUpKind::Scrambled)]->trigger();
+    QCOMPARE(dlg_->SelectedRows(), (std::vector<int>{5}));
+    dlg_->editActions->selectLocked->trigger();
+    QCOMPARE(dlg_->SelectedRows(), (std::vector<int>{2}));
+    QCOMPARE(dlg_->statusLine->text(), QStringLiteral("Selected 1 row shown: Locked."));
+
+    // Delete acts on what Select picked.
+    dlg_->editActions->selectKind[KindIndex(CleanUpKind::Duplicates)]->trigger();
+    dlg_->editActions->remove->trigger();
+    QCOMPARE(TvNames(), (std::vector<std::string>{"Das Erste", "Rai 3", "Rai 3", "Sky", "Lost", "Orphan", "Nowhere",
+                                                  "Movie"}));
+}
+
+int main(int argc, char** argv)
+{
+    FakePlatform platform;
+    CKorvexApp app(argc, argv, platform);
+    CleanUpWindowTest test(app, platform);
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "CleanUpWindowTest.moc"
