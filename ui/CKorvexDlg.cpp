@@ -4,14 +4,11 @@
 #include "res/ResourceIds.h"
 #include "res/Templates.h"
 #include "ui/CAboutDlg.h"
-#include "ui/CarryOverCommand.h"
-#include "ui/RenameCommand.h"
-#include "ui/CleanUpCommand.h"
 #include "ui/EditActions.h"
 #include "ui/FileCommands.h"
 #include "ui/FileDrop.h"
 #include "ui/FindField.h"
-#include "ui/KindSelection.h"
+#include "ui/ListCommands.h"
 #include "ui/ListFills.h"
 #include "ui/ListFilter.h"
 #include "ui/ListSelection.h"
@@ -82,12 +79,9 @@ CKorvexDlg::CKorvexDlg(ProgramState& state, Platform& platform)
         [this] { ShowImageAgain(); });
     editing_ = std::make_unique<RecordEditing>(state, platform, document_, this, satEditDlg, tpEditDlg, progEditDlg);
     files_ = std::make_unique<FileCommands>(state, platform, document_, this, [this] { ShowOpenedImage(); });
-    carryOver_ = std::make_unique<CarryOverCommand>(
-        state, platform, document_, this, statusLine,
-        [this](const std::vector<std::uint64_t>& keys) { return ShowImageAgainSelecting(keys); });
-    rename_ = std::make_unique<RenameCommand>(state, document_, this, *selection_, statusLine,
-                                              [this] { ShowImageAgain(); });
-    cleanUp_ = std::make_unique<CleanUpCommand>(state, document_, this, statusLine, [this] { ShowImageAgain(); });
+    listCommands_ = std::make_unique<ListCommands>(
+        state, platform, document_, ListCommands::Parts{this, editActions, selection_.get(), statusLine},
+        ListCommands::Show{[this] { ShowImageAgain(); }, [this](std::uint32_t tab) { ShowAllPrograms(tab); }});
     ConnectControls();
     arrange_->Connect([this] { OnSelectAll(); }, [this] { OnFind(); });
 
@@ -111,19 +105,7 @@ void CKorvexDlg::ConnectControls()
     });
     connect(channelList->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this] { UpdateEditActions(); });
-    connect(editActions->applyEarlier, &QAction::triggered, this, [this] { OnApplyEarlierList(); });
-    connect(editActions->rename, &QAction::triggered, this, [this] { rename_->Run(); });
-    for (std::size_t kind = 0; kind < editActions->selectKind.size(); ++kind)
-        connect(editActions->selectKind[kind], &QAction::triggered, this, [this, kind] {
-            OnSelectKind(CleanUpKindKeys(state_.image(), state_.database(), static_cast<CleanUpKind>(kind)),
-                         editActions->selectKind[kind]->text());
-        });
-    connect(editActions->selectLocked, &QAction::triggered, this,
-            [this] { OnSelectKind(LockedKeys(state_.database()), editActions->selectLocked->text()); });
-    for (std::size_t group = 0; group < editActions->selectGroup.size(); ++group)
-        connect(editActions->selectGroup[group], &QAction::triggered, this, [this, group] {
-            OnSelectKind(GroupKeys(state_.database(), group), editActions->selectGroup[group]->text());
-        });
+    listCommands_->Connect();
     channelList->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(channelList, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         editActions->Menu()->popup(channelList->viewport()->mapToGlobal(at));
@@ -408,7 +390,7 @@ void CKorvexDlg::StartTool(const QString& fileName)
 
 void CKorvexDlg::OnToolsUpgrade() { StartTool(QStringLiteral("Burnix.exe")); }
 void CKorvexDlg::OnToolsDump() { StartTool(QStringLiteral("Pullix.exe")); }
-void CKorvexDlg::OnToolsCleanUp() { cleanUp_->Run(); }
+void CKorvexDlg::OnToolsCleanUp() { listCommands_->CleanUp(); }
 
 void CKorvexDlg::BuildTree()
 {
@@ -515,7 +497,7 @@ void CKorvexDlg::SelectRows(const std::vector<int>& rows)
 void CKorvexDlg::UpdateEditActions()
 {
     arrange_->UpdateActions();
-    EditActions::Allow(editActions->rename, rename_->Refusal());
+    listCommands_->UpdateActions();
 }
 
 void CKorvexDlg::ShowImageAgain()
@@ -542,51 +524,22 @@ void CKorvexDlg::ShowImageAgain()
     UpdateEditActions();
 }
 
-std::size_t CKorvexDlg::ShowImageAgainSelecting(const std::vector<std::uint64_t>& keys)
+void CKorvexDlg::ShowAllPrograms(std::uint32_t tab)
 {
-    ShowImageAgain();
-    if (!document_.IsLoaded() || keys.empty())
-        return 0;
-    // The programs are found in the list of all programs; under the TV tab it
-    // leaves out radio and programs without video, so the other tab is taken
-    // when it shows more of them.
-    ListState& list = state_.list();
-    const auto shownUnder = [&](std::uint32_t tab) {
-        if (list.ListType != kListAllPrograms || list.radioMode != tab) {
-            list.radioMode = tab;
-            FillList(kListAllPrograms);
-        }
-        selection_->SelectKeys(keys);
-        return selection_->Rows().size();
-    };
-    const std::uint32_t tab = list.radioMode;
-    std::size_t selected = shownUnder(tab);
-    if (selected < keys.size()) {
-        if (const std::size_t there = shownUnder(1 - tab); there > selected)
-            selected = there;
-        else
-            shownUnder(tab);
-    }
+    state_.list().radioMode = tab;
     {
         const QSignalBlocker quiet(kindTabs);
-        kindTabs->setCurrentIndex(static_cast<int>(list.radioMode));
+        kindTabs->setCurrentIndex(static_cast<int>(tab));
     }
     tree_.Select(kListAllPrograms, selectedSat, selectedTp);
-    UpdateEditActions();
-    return selected;
+    FillList(kListAllPrograms);
 }
 
-void CKorvexDlg::OnApplyEarlierList() { carryOver_->Run(); }
+void CKorvexDlg::OnApplyEarlierList() { listCommands_->ApplyEarlierList(); }
 
 void CKorvexDlg::OnSelectKind(const std::vector<std::uint64_t>& keys, const QString& kind)
 {
-    if (!document_.IsLoaded())
-        return;
-    selection_->SelectKeys(keys);
-    const std::size_t selected = selection_->Rows().size();
-    statusLine->setText(QStringLiteral("Selected %1 %2 shown: %3.")
-                            .arg(QLocale().toString(qulonglong{selected}),
-                                 selected == 1 ? QStringLiteral("row") : QStringLiteral("rows"), kind));
+    listCommands_->SelectKind(keys, kind);
 }
 
 void CKorvexDlg::OnUndo() { arrange_->Undo(); }

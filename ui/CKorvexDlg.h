@@ -36,12 +36,10 @@ class QTreeWidgetItem;
 
 namespace korvex {
 
-class CarryOverCommand;
-class RenameCommand;
-class CleanUpCommand;
 class EditActions;
 class FileCommands;
 class FindField;
+class ListCommands;
 class ListFilter;
 class ListSelection;
 class NamesMenu;
@@ -166,9 +164,9 @@ private:
     // Decodes the image again and rebuilds the tree, the counters and the
     // list, keeping the selected records selected where they still are.
     void ShowImageAgain();
-    // ShowImageAgain, then the list of all programs (on the tab that shows
-    // more of them) with the rows of these records selected; how many rows.
-    std::size_t ShowImageAgainSelecting(const std::vector<std::uint64_t>& keys);
+    // The list of all programs under the TV (0) or Radio (1) tab, the tree
+    // and the tab strip showing it.
+    void ShowAllPrograms(std::uint32_t tab);
     // Enables the Edit menu's actions for what the list shows and selects.
     void UpdateEditActions();
     // Opens the editor for a row as the list shows it.
@@ -195,9 +193,7 @@ private:
     std::unique_ptr<ArrangeCommands> arrange_;
     std::unique_ptr<RecordEditing> editing_;
     std::unique_ptr<FileCommands> files_;
-    std::unique_ptr<CarryOverCommand> carryOver_;
-    std::unique_ptr<RenameCommand> rename_;
-    std::unique_ptr<CleanUpCommand> cleanUp_;
+    std::unique_ptr<ListCommands> listCommands_;
 };
 
 } // namespace korvex
