@@ -9,8 +9,13 @@
 #include "ui/CKorvexDlg.h"
 #include "app/ProgramState.h"
 
+#include <QApplication>
+#include <QEvent>
 #include <QObject>
+#include <QTimer>
+#include <QWidget>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -27,6 +32,33 @@ protected:
 
 private:
     int count_ = 0;
+};
+
+// Calls `drawn` once, on the first paint of a dialog of type Dialog, after
+// that paint is over.
+template <typename Dialog>
+class DialogPaintWatch final : public QObject {
+public:
+    explicit DialogPaintWatch(std::function<void(Dialog&)> drawn) : drawn_(std::move(drawn))
+    {
+        qApp->installEventFilter(this);
+    }
+    ~DialogPaintWatch() override { qApp->removeEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint && drawn_)
+            if (auto* widget = qobject_cast<QWidget*>(watched))
+                if (auto* dialog = dynamic_cast<Dialog*>(widget->window())) {
+                    QTimer::singleShot(0, dialog, [dialog, drawn = std::move(drawn_)] { drawn(*dialog); });
+                    drawn_ = nullptr;
+                }
+        return false;
+    }
+
+private:
+    std::function<void(Dialog&)> drawn_;
 };
 
 class BenchWindow {

@@ -149,32 +149,6 @@ private:
     std::filesystem::path path_;
 };
 
-// Calls `drawn` once, on the first paint of the preview.
-class PreviewPaintWatch final : public QObject {
-public:
-    explicit PreviewPaintWatch(std::function<void(CarryOverPreview&)> drawn) : drawn_(std::move(drawn))
-    {
-        qApp->installEventFilter(this);
-    }
-    ~PreviewPaintWatch() override { qApp->removeEventFilter(this); }
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (event->type() == QEvent::Paint && drawn_)
-            if (auto* widget = qobject_cast<QWidget*>(watched))
-                if (auto* preview = dynamic_cast<CarryOverPreview*>(widget->window())) {
-                    // Answered once the paint is over.
-                    QTimer::singleShot(0, preview, [preview, drawn = std::move(drawn_)] { drawn(*preview); });
-                    drawn_ = nullptr;
-                }
-        return false;
-    }
-
-private:
-    std::function<void(CarryOverPreview&)> drawn_;
-};
-
 using Clock = std::chrono::steady_clock;
 
 // Through the window, as the user runs it, on the largest image: from Edit →
@@ -193,7 +167,7 @@ void WindowBench(benchmark::State& state, bool fromOk)
         window.Settle();
         window.platform.openAnswers.push_back(earlier.Path());
         Clock::time_point start = Clock::now(), end;
-        const PreviewPaintWatch watch([&](CarryOverPreview& preview) {
+        const DialogPaintWatch<CarryOverPreview> watch([&](CarryOverPreview& preview) {
             end = Clock::now();
             if (!fromOk) {
                 preview.reject();

@@ -93,32 +93,6 @@ void ApplyBench(benchmark::State& state)
 }
 BENCHMARK(ApplyBench)->Name("CleanUp/Apply")->Unit(benchmark::kMillisecond);
 
-// Calls `drawn` once, on the first paint of the preview.
-class PreviewPaintWatch final : public QObject {
-public:
-    explicit PreviewPaintWatch(std::function<void(CleanUpPreview&)> drawn) : drawn_(std::move(drawn))
-    {
-        qApp->installEventFilter(this);
-    }
-    ~PreviewPaintWatch() override { qApp->removeEventFilter(this); }
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (event->type() == QEvent::Paint && drawn_)
-            if (auto* widget = qobject_cast<QWidget*>(watched))
-                if (auto* preview = dynamic_cast<CleanUpPreview*>(widget->window())) {
-                    // Answered once the paint is over.
-                    QTimer::singleShot(0, preview, [preview, drawn = std::move(drawn_)] { drawn(*preview); });
-                    drawn_ = nullptr;
-                }
-        return false;
-    }
-
-private:
-    std::function<void(CleanUpPreview&)> drawn_;
-};
-
 using Clock = std::chrono::steady_clock;
 
 // Through the window, as the user runs it, on the largest image: from Tools
@@ -135,7 +109,7 @@ void WindowBench(benchmark::State& state, bool fromOk)
     for (auto _ : state) {
         window.Settle();
         Clock::time_point start = Clock::now(), end;
-        const PreviewPaintWatch watch([&](CleanUpPreview& preview) {
+        const DialogPaintWatch<CleanUpPreview> watch([&](CleanUpPreview& preview) {
             end = Clock::now();
             if (!fromOk) {
                 preview.reject();

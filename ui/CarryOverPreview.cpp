@@ -1,10 +1,10 @@
 #include "ui/CarryOverPreview.h"
 
 #include "ui/ChannelListModel.h"
+#include "ui/PreviewFooter.h"
 
 #include <QAbstractTableModel>
 #include <QCheckBox>
-#include <QDialogButtonBox>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -182,16 +182,9 @@ CarryOverPreview::CarryOverPreview(QWidget* owner, const QString& earlierName, c
     lists_->addTab(ListView(notFound_, lists_), QString());
     layout->addWidget(lists_, 1);
 
-    effect_ = new QLabel(this);
-    effect_->setWordWrap(true);
-    effect_->setTextFormat(Qt::PlainText);
-    layout->addWidget(effect_);
-
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    ok_ = buttons->button(QDialogButtonBox::Ok);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    layout->addWidget(buttons);
+    const PreviewFooter footer = AddPreviewFooter(this, layout);
+    effect_ = footer.effect;
+    ok_ = footer.ok;
     resize(640, 480);
 
     SetChoices(CarryOverChoices{});

@@ -2,10 +2,10 @@
 
 #include "db/ChannelMatch.h"
 #include "ui/ChannelListModel.h"
+#include "ui/PreviewFooter.h"
 
 #include <QAbstractTableModel>
 #include <QCheckBox>
-#include <QDialogButtonBox>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -192,16 +192,9 @@ CleanUpPreview::CleanUpPreview(QWidget* owner, const ChannelDatabase& db, const 
             column, metrics.horizontalAdvance(model_->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString()) + 24);
     layout->addWidget(list_, 1);
 
-    effect_ = new QLabel(this);
-    effect_->setWordWrap(true);
-    effect_->setTextFormat(Qt::PlainText);
-    layout->addWidget(effect_);
-
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    ok_ = buttons->button(QDialogButtonBox::Ok);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    layout->addWidget(buttons);
+    const PreviewFooter footer = AddPreviewFooter(this, layout);
+    effect_ = footer.effect;
+    ok_ = footer.ok;
     resize(900, 560);
 
     SetKinds(CleanUpChoices{}.kinds);

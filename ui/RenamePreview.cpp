@@ -1,10 +1,11 @@
 #include "ui/RenamePreview.h"
 
+#include "ui/PreviewFooter.h"
+
 #include <QAbstractTableModel>
 #include <QBrush>
 #include <QCheckBox>
 #include <QColor>
-#include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -151,16 +152,9 @@ RenamePreview::RenamePreview(QWidget* owner, Planner planner) : ModalDialog(owne
     rows_->setColumnWidth(RenameRowsModel::kNewName, 140);
     layout->addWidget(rows_, 1);
 
-    effect_ = new QLabel(this);
-    effect_->setWordWrap(true);
-    effect_->setTextFormat(Qt::PlainText);
-    layout->addWidget(effect_);
-
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    ok_ = buttons->button(QDialogButtonBox::Ok);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    layout->addWidget(buttons);
+    const PreviewFooter footer = AddPreviewFooter(this, layout);
+    effect_ = footer.effect;
+    ok_ = footer.ok;
     resize(720, 480);
 
     PlanAgain();
