@@ -260,8 +260,11 @@ TableDifference DiffTable(std::span<const Record> a, std::span<const Record> b, 
 
     std::vector<std::uint32_t> newPositions;
     newPositions.reserve(pairing.pairs.size());
-    for (const auto& [before, after] : pairing.pairs)
+    table.pairs.reserve(pairing.pairs.size());
+    for (const auto& [before, after] : pairing.pairs) {
         newPositions.push_back(after.position);
+        table.pairs.emplace_back(before.position, after.position);
+    }
     const std::vector<bool> moved = MovedElements(newPositions);
     for (std::size_t k = 0; k < pairing.pairs.size(); ++k) {
         const auto& [before, after] = pairing.pairs[k];

@@ -28,6 +28,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -73,6 +74,9 @@ struct TableDifference {
     std::vector<RecordAt> added;    // positions in the second image
     std::vector<PairedRecord> moved;
     std::vector<PairedRecord> changed;
+    // Every pair, changed or not: the entry position in the first image and
+    // in the second, in the first image's entry order.
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> pairs;
 };
 
 struct HeaderChange {

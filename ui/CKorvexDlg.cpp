@@ -5,6 +5,7 @@
 #include "res/Templates.h"
 #include "ui/CAboutDlg.h"
 #include "ui/CarryOverCommand.h"
+#include "ui/CompareCommand.h"
 #include "ui/EditActions.h"
 #include "ui/FileCommands.h"
 #include "ui/FileDrop.h"
@@ -81,6 +82,10 @@ CKorvexDlg::CKorvexDlg(ProgramState& state, Platform& platform)
     carryOver_ = std::make_unique<CarryOverCommand>(
         state, platform, document_, this, statusLine,
         [this](const std::vector<std::uint64_t>& keys) { return ShowImageAgainSelecting(keys); });
+    compare_ = std::make_unique<CompareCommand>(
+        state, platform,
+        CompareCommand::Parts{this, findField, statusLine, channelList, listModel_, listFilter_, &tree_},
+        [this] { FillList(state_.list().ListType); });
     ConnectControls();
     arrange_->Connect([this] { OnSelectAll(); }, [this] { OnFind(); });
 
@@ -204,6 +209,12 @@ void CKorvexDlg::OnCommand(int id)
     case res::ID_FILE_EXIT:
         OnExit();
         break;
+    case res::ID_FILE_COMPARE:
+        OnCompareWith();
+        break;
+    case res::ID_FILE_END_COMPARE:
+        OnEndComparison();
+        break;
     case res::ID_TOOLS_UPGRADE:
     case res::IDC_UPGRADE:
         OnToolsUpgrade();
@@ -274,6 +285,12 @@ bool CKorvexDlg::eventFilter(QObject* watched, QEvent* event)
     }
     if (watched == findField && event->type() == QEvent::KeyPress && find_->Key(*static_cast<QKeyEvent*>(event)))
         return true;
+    // Escape in the list with nothing selected ends a comparison.
+    if (watched == channelList && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape && compare_->Active() && !selection_->Any()) {
+        compare_->End();
+        return true;
+    }
     return ModalDialog::eventFilter(watched, event);
 }
 
@@ -324,6 +341,7 @@ bool CKorvexDlg::OpenImageFile(const QString& path)
 
 void CKorvexDlg::ShowOpenedImage()
 {
+    compare_->End();
     statusLine->clear();
     ApplyNameCharset();
     UpdateCounters();
@@ -443,6 +461,8 @@ void CKorvexDlg::OnListOpenKey()
 void CKorvexDlg::EditRow(const QModelIndex& shown)
 {
     const int row = listFilter_->mapToSource(shown).row();
+    if (row >= listModel_->ListedRows())  // a program gone since an earlier image
+        return;
     if (!editing_->Edit(row))
         return;
     statusLine->clear();
@@ -468,10 +488,12 @@ void CKorvexDlg::FillList(std::uint32_t listType)
 {
     listModel_->BeginFill();
     const QString warning = ListFills(state_, *listModel_).Fill(listType, selectedSat, selectedTp);
+    compare_->FillGone(listType);
     listModel_->EndFill();
     const std::span<const ListColumn> columns = listModel_->Columns();
     for (std::size_t c = 0; c < columns.size(); ++c)
         channelList->setColumnWidth(static_cast<int>(c), columns[c].width);
+    compare_->AfterFill();
     UpdateEditActions();
     if (!warning.isEmpty())
         ShowWarning(platform_, this, warning);
@@ -553,6 +575,8 @@ std::size_t CKorvexDlg::ShowImageAgainSelecting(const std::vector<std::uint64_t>
 }
 
 void CKorvexDlg::OnApplyEarlierList() { carryOver_->Run(); }
+void CKorvexDlg::OnCompareWith() { compare_->Run(); }
+void CKorvexDlg::OnEndComparison() { compare_->End(); }
 void CKorvexDlg::OnUndo() { arrange_->Undo(); }
 void CKorvexDlg::OnRedo() { arrange_->Redo(); }
 void CKorvexDlg::OnMoveRows(int step) { arrange_->MoveRows(step); }

@@ -37,6 +37,7 @@ class QTreeWidgetItem;
 namespace korvex {
 
 class CarryOverCommand;
+class CompareCommand;
 class EditActions;
 class FileCommands;
 class FindField;
@@ -110,6 +111,10 @@ public:
     // Carries an earlier list's order, favourites and locks over, after a
     // preview.
     void OnApplyEarlierList();
+    // File → "Compare with…" and "End comparison".
+    void OnCompareWith();
+    void OnEndComparison();
+    CompareCommand& Comparison() const { return *compare_; }
 
     // The source rows of the list (as RowMap counts them) that are selected,
     // in ascending order.
@@ -189,6 +194,7 @@ private:
     std::unique_ptr<RecordEditing> editing_;
     std::unique_ptr<FileCommands> files_;
     std::unique_ptr<CarryOverCommand> carryOver_;
+    std::unique_ptr<CompareCommand> compare_;
 };
 
 } // namespace korvex
