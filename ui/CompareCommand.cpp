@@ -60,19 +60,20 @@ QString PairingText(DiffPairing pairing)
     return pairing == DiffPairing::Offsets ? QStringLiteral("same image") : QStringLiteral("another scan");
 }
 
-// Keeps the bar at the right end of the find field, whatever its width.
-class BarPlacer final : public QObject {
+// Keeps a widget at the right end of another, whatever its width, and keeps
+// the host's own text clear of it.
+class TrailingPlacer final : public QObject {
 public:
-    BarPlacer(QLineEdit* field, QWidget* bar) : QObject(field), field_(field), bar_(bar)
+    TrailingPlacer(QWidget* host, QWidget* trailing, std::function<void(int)> reserve)
+        : QObject(host), host_(host), trailing_(trailing), reserve_(std::move(reserve))
     {
-        field->installEventFilter(this);
+        host->installEventFilter(this);
     }
     void Place()
     {
-        const QSize size = bar_->sizeHint();
-        const int height = field_->height() - 2;
-        bar_->setGeometry(field_->width() - size.width() - 1, 1, size.width(), height);
-        field_->setTextMargins(0, 0, bar_->isVisible() ? size.width() + 2 : 0, 0);
+        const int width = trailing_->sizeHint().width();
+        trailing_->setGeometry(host_->width() - width - 1, 1, width, host_->height() - 2);
+        reserve_(trailing_->isVisible() ? width + 2 : 0);
     }
 
 protected:
@@ -84,8 +85,9 @@ protected:
     }
 
 private:
-    QLineEdit* field_;
-    QWidget* bar_;
+    QWidget* host_;
+    QWidget* trailing_;
+    std::function<void(int)> reserve_;
 };
 
 } // namespace
@@ -131,11 +133,9 @@ bool CompareCommand::Start(const QString& path, QString& why)
         changes_->setCurrentIndex(0);
     }
     bar_->show();
-    placeBar_();
+    counts_->show();
     parts_.model->SetComparison(&marks_);
     parts_.filter->FollowComparison(true);
-    parts_.statusLine->clear();
-    shownCounts_.clear();
     refill_();
     return true;
 }
@@ -150,11 +150,9 @@ void CompareCommand::End()
     parts_.model->SetComparison(nullptr);
     parts_.filter->FollowComparison(false);
     bar_->hide();
+    counts_->hide();
     placeBar_();
     MarkTree(false);
-    if (parts_.statusLine->text() == shownCounts_)
-        parts_.statusLine->clear();
-    shownCounts_.clear();
     refill_();
 }
 
@@ -211,13 +209,8 @@ void CompareCommand::AfterFill()
         return;
     parts_.list->setColumnWidth(static_cast<int>(parts_.model->Columns().size()), kChangeColumnWidth);
     MarkTree(true);
-    // The status line keeps what the last action said, with the counts after it.
-    QString said = parts_.statusLine->text();
-    if (!shownCounts_.isEmpty() && said.endsWith(shownCounts_))
-        said.chop(shownCounts_.size());
-    const QString counts = CountsText();
-    shownCounts_ = said.isEmpty() ? counts : QStringLiteral("  ") + counts;
-    parts_.statusLine->setText(said + shownCounts_);
+    counts_->setText(CountsText());
+    placeBar_();
 }
 
 QString CompareCommand::CountsText() const
@@ -282,8 +275,20 @@ void CompareCommand::BuildBar()
         SetPairing(index == 0 ? DiffPairing::Offsets : DiffPairing::Channels);
     });
     QObject::connect(end, &QToolButton::clicked, bar_, [this] { End(); });
-    auto* placer = new BarPlacer(parts_.findField, bar_);
-    placeBar_ = [placer] { placer->Place(); };
+    QLineEdit* field = parts_.findField;
+    auto* barPlacer = new TrailingPlacer(field, bar_, [field](int width) { field->setTextMargins(0, 0, width, 0); });
+    // The counts stand at the end of the status line, after whatever the
+    // last action said there.
+    counts_ = new QLabel(parts_.statusLine);
+    counts_->setObjectName(QStringLiteral("comparisonCounts"));
+    counts_->hide();
+    QLabel* status = parts_.statusLine;
+    auto* countsPlacer =
+        new TrailingPlacer(status, counts_, [status](int width) { status->setContentsMargins(0, 0, width, 0); });
+    placeBar_ = [barPlacer, countsPlacer] {
+        barPlacer->Place();
+        countsPlacer->Place();
+    };
     bar_->hide();
 }
 

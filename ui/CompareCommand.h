@@ -4,7 +4,7 @@
 // comparing, the list has a "Change" column and a colour per kind of change,
 // the programs only the earlier file holds stand greyed in the list of all
 // programs where they stood, the tree marks the satellites and transponders
-// that hold changes, the status line gives the counts, and a bar at the end
+// that hold changes, the status line gives the counts at its end, and a bar at the end
 // of the find field chooses which changes are shown and how records are
 // paired. Every fill of the list compares anew, so the marks follow each
 // action on the open image. "End comparison" returns to the normal list.
@@ -90,10 +90,10 @@ private:
     QString earlierName_;
     DiffPairing pairing_ = DiffPairing::Offsets;
     ComparisonMarks marks_;
-    QString shownCounts_;  // what the status line was given last
     QWidget* bar_ = nullptr;
     QComboBox* changes_ = nullptr;
     QComboBox* pairings_ = nullptr;
+    QLabel* counts_ = nullptr;  // at the end of the status line
     std::function<void()> placeBar_;
 };
 
