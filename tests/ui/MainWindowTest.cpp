@@ -295,7 +295,8 @@ void MainWindowTest::laysOutControlsAndMenuFromTheTemplate()
             texts << QStringLiteral("%1=%2").arg(item->text()).arg(item->data().toInt());
         items << popup->text() + QLatin1Char(':') + texts.join(QLatin1Char(','));
     }
-    QCOMPARE(items, QStringList({QStringLiteral("File:open=57601,save=57603,exit=32773"),
+    QCOMPARE(items, QStringList({QStringLiteral("File:open=57601,save=57603,Compare with\u2026=32790,"
+                                                "End comparison=32791,exit=32773"),
                                  QStringLiteral("Tools:upgrade=32774,dump=32775"),
                                  QStringLiteral("Help:about=32781,user guide=32783")}));
 
