@@ -280,6 +280,8 @@ void CompareWindowTest::aFileThatIsNoImageStartsNoComparison()
     platform_.openAnswers.push_back(WriteTestFile(*dir_, QStringLiteral("later.bin"), testing::MakeEditedCopy().later.bytes));
     dlg_->OnFileOpen();
     platform_.openAnswers.push_back(WriteTestFile(*dir_, QStringLiteral("note.bin"), Bytes(100, 0x20)));
+    dlg_->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(dlg_.get()));
     QTest::keyClick(dlg_->channelList, Qt::Key_D, Qt::ControlModifier);  // File → Compare with…
     QCOMPARE(platform_.messages.size(), std::size_t{1});
     QCOMPARE(platform_.messages[0].text, QStringLiteral("The bin file is not right!"));
