@@ -14,6 +14,7 @@
 #include <QEvent>
 #include <QFileInfo>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
@@ -23,10 +24,13 @@
 #include <QToolButton>
 #include <QTreeWidgetItem>
 
+#include <algorithm>
+
 namespace korvex {
 namespace {
 
 constexpr int kChangeColumnWidth = 220;
+constexpr int kChangeColumnShownAt = 2;
 
 // The kinds of change the bar's filter offers, in its order.
 struct ChangeChoice {
@@ -207,7 +211,12 @@ void CompareCommand::AfterFill()
 {
     if (!Active())
         return;
-    parts_.list->setColumnWidth(static_cast<int>(parts_.model->Columns().size()), kChangeColumnWidth);
+    // The column is the model's last; the view shows it after the number and
+    // the name, where the eye is, without changing the model's columns.
+    const int change = static_cast<int>(parts_.model->Columns().size());
+    QHeaderView* header = parts_.list->horizontalHeader();
+    header->moveSection(header->visualIndex(change), std::min(change, kChangeColumnShownAt));
+    parts_.list->setColumnWidth(change, kChangeColumnWidth);
     MarkTree(true);
     counts_->setText(CountsText());
     placeBar_();

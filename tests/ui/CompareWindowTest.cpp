@@ -17,6 +17,7 @@
 #include <QComboBox>
 #include <QFile>
 #include <QFileInfo>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTabBar>
@@ -163,6 +164,8 @@ void CompareWindowTest::marksAndCountsShowExactlyWhatChanged()
 
     QCOMPARE(dlg_->channelList->model()->headerData(ChangeColumn(), Qt::Horizontal).toString(),
              QStringLiteral("Change"));
+    // Shown after the number and the name.
+    QCOMPARE(dlg_->channelList->horizontalHeader()->visualIndex(ChangeColumn()), 2);
     QCOMPARE(Counts(), status);
     QVERIFY(StatusCounts()->isVisible());
     QCOMPARE(dlg_->findField->findChild<QComboBox*>(QStringLiteral("comparisonPairing"))->currentIndex(),
@@ -248,6 +251,8 @@ void CompareWindowTest::marksFollowEachActionAndEndGivesTheNormalListBack()
     QTest::keyClick(dlg_->channelList, Qt::Key_Escape);
     QVERIFY(!dlg_->Comparison().Active());
     QCOMPARE(dlg_->channelList->model()->columnCount(), static_cast<int>(ProgramColumns().size()));
+    for (int column = 0; column < dlg_->channelList->model()->columnCount(); ++column)
+        QCOMPARE(dlg_->channelList->horizontalHeader()->visualIndex(column), column);
     QCOMPARE(Names(), (QStringList{"F", "A", "B2", "D", "E"}));
     QVERIFY(!StatusCounts()->isVisible());
     for (std::size_t n = 0; n < dlg_->Tree().numTreeNodes; ++n)
