@@ -207,7 +207,7 @@ QVariant ChannelListModel::ChangeData(const Row& row, int index, int role) const
     const RecordMark* mark = gone ? nullptr : marks_->Mark(RowKey(index));
     const unsigned kinds = gone ? kChangeGone : (mark ? mark->kinds : 0);
     if (role == Qt::DisplayRole)
-        return gone ? QStringLiteral("gone") : (mark ? mark->text : QString());
+        return gone ? QStringLiteral("gone") : (mark ? mark->Text() : QString());
     if (role == Qt::BackgroundRole) {
         // One colour per kind; the "Change" column says the same in words.
         if (kinds & kChangeChanged)

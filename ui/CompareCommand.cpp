@@ -185,10 +185,10 @@ void CompareCommand::SetPairing(DiffPairing pairing)
 void CompareCommand::Compare()
 {
     const FlashImage& image = state_.image();
-    const ImageDifference difference =
+    ImageDifference difference =
         DiffImages({*earlierImage_, *earlier_, earlierImage_->flashSize}, {image, state_.database(), image.flashSize},
                    pairing_);
-    marks_ = ComparisonMarks(difference, *earlier_, state_.database());
+    marks_ = ComparisonMarks(std::move(difference), *earlier_, state_.database());
 }
 
 void CompareCommand::FillGone(std::uint32_t listType)

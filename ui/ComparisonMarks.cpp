@@ -32,41 +32,35 @@ std::uint32_t At(const std::vector<std::uint32_t>& byPosition, std::uint32_t pos
     return position < byPosition.size() ? byPosition[position] : kNone;
 }
 
-struct Pending {
-    unsigned kinds = 0;
-    std::int64_t movedBy = 0;
-    const std::vector<FieldChange>* fields = nullptr;
-};
-
 std::uint64_t KeyOf(const SatRecord& sat) { return ChannelListModel::SatelliteKey(sat); }
 std::uint64_t KeyOf(const TpRecord& tp) { return ChannelListModel::TransponderKey(tp); }
 std::uint64_t KeyOf(const ProgRecord& prog) { return ChannelListModel::ProgramKey(prog); }
 
 // Each marked record of one table: its index in the current array and its
 // kinds of change, gathered under its key.
-template <typename Record>
-void Gather(const TableDifference& table, std::span<const Record> current,
-            std::unordered_map<std::uint64_t, Pending>& pending, std::vector<bool>* markedIndex)
+template <typename Record, typename Marks>
+void Gather(const TableDifference& table, std::span<const Record> current, Marks& marks,
+            std::vector<bool>* markedIndex)
 {
     const std::vector<std::uint32_t> byPosition = IndexByPosition(current);
-    const auto touch = [&](std::uint32_t position) -> Pending* {
+    const auto touch = [&](std::uint32_t position) -> RecordMark* {
         const std::uint32_t index = At(byPosition, position);
         if (index == kNone)
             return nullptr;
         if (markedIndex)
             (*markedIndex)[index] = true;
-        return &pending[KeyOf(current[index])];
+        return &marks.At(KeyOf(current[index]), RecordMark{});
     };
     for (const RecordAt& added : table.added)
-        if (Pending* p = touch(added.position))
+        if (RecordMark* p = touch(added.position))
             p->kinds |= kChangeNew;
     for (const PairedRecord& moved : table.moved)
-        if (Pending* p = touch(moved.newPosition)) {
+        if (RecordMark* p = touch(moved.newPosition)) {
             p->kinds |= kChangeMoved;
-            p->movedBy = std::int64_t{moved.newPosition} - std::int64_t{moved.before.position};
+            p->movedBy = static_cast<std::int32_t>(std::int64_t{moved.newPosition} - std::int64_t{moved.before.position});
         }
     for (const PairedRecord& changed : table.changed)
-        if (Pending* p = touch(changed.newPosition)) {
+        if (RecordMark* p = touch(changed.newPosition)) {
             p->kinds |= kChangeChanged;
             p->fields = &changed.fields;
         }
@@ -86,7 +80,7 @@ std::vector<std::uint32_t> CurrentPositions(const TableDifference& table)
 
 } // namespace
 
-QString ComparisonMarks::MarkText(unsigned kinds, std::int64_t movedBy, const std::vector<FieldChange>& fields)
+QString RecordMark::Text() const
 {
     QStringList parts;
     if (kinds & kChangeGone)
@@ -97,31 +91,30 @@ QString ComparisonMarks::MarkText(unsigned kinds, std::int64_t movedBy, const st
         parts << QStringLiteral("moved by %1").arg(movedBy);
     if (kinds & kChangeChanged) {
         QStringList names;
-        for (const FieldChange& field : fields)
-            names << QString::fromStdString(field.field);
+        if (fields)
+            for (const FieldChange& field : *fields)
+                names << QString::fromStdString(field.field);
         parts << QStringLiteral("changed: ") + names.join(QStringLiteral(", "));
     }
     return parts.join(QStringLiteral("; "));
 }
 
-ComparisonMarks::ComparisonMarks(const ImageDifference& difference, const ChannelDatabase& earlier,
+ComparisonMarks::ComparisonMarks(ImageDifference difference, const ChannelDatabase& earlier,
                                  const ChannelDatabase& current)
     : pairing(difference.pairing),
+      difference_(std::move(difference)),
+      marks_(current.Sats().size() + current.Tps().size() + current.TvProgs().size() + current.RadioProgs().size()),
       satMarked_(current.Sats().size(), false),
       tpMarked_(current.Tps().size(), false)
 {
-    const auto& tables = difference.tables;
+    const auto& tables = difference_.tables;
     const auto table = [&](BlockId id) -> const TableDifference& { return tables[static_cast<std::size_t>(id)]; };
-    std::unordered_map<std::uint64_t, Pending> pending;
     std::vector<bool> tvMarked(current.TvProgs().size(), false);
     std::vector<bool> radioMarked(current.RadioProgs().size(), false);
-    Gather(table(BlockId::Satellites), current.Sats(), pending, &satMarked_);
-    Gather(table(BlockId::Transponders), current.Tps(), pending, &tpMarked_);
-    Gather(table(BlockId::TvPrograms), current.TvProgs(), pending, &tvMarked);
-    Gather(table(BlockId::RadioPrograms), current.RadioProgs(), pending, &radioMarked);
-    marks_.reserve(pending.size());
-    for (const auto& [key, p] : pending)
-        marks_.emplace(key, RecordMark{p.kinds, MarkText(p.kinds, p.movedBy, p.fields ? *p.fields : std::vector<FieldChange>{})});
+    Gather(table(BlockId::Satellites), current.Sats(), marks_, &satMarked_);
+    Gather(table(BlockId::Transponders), current.Tps(), marks_, &tpMarked_);
+    Gather(table(BlockId::TvPrograms), current.TvProgs(), marks_, &tvMarked);
+    Gather(table(BlockId::RadioPrograms), current.RadioProgs(), marks_, &radioMarked);
 
     for (const BlockId id : {BlockId::TvPrograms, BlockId::RadioPrograms}) {
         const TableDifference& diff = table(id);
@@ -201,8 +194,7 @@ ComparisonMarks::ComparisonMarks(const ImageDifference& difference, const Channe
 
 const RecordMark* ComparisonMarks::Mark(std::uint64_t key) const
 {
-    const auto it = marks_.find(key);
-    return it == marks_.end() ? nullptr : &it->second;
+    return marks_.Get(key);
 }
 
 } // namespace korvex

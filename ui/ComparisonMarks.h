@@ -7,6 +7,7 @@
 // satellites and transponders that hold a change; and the counts.
 
 #include "db/ChannelDatabase.h"
+#include "db/FlatMap.h"
 #include "db/ImageDifference.h"
 
 #include <QString>
@@ -14,7 +15,6 @@
 #include <array>
 #include <cstdint>
 #include <span>
-#include <unordered_map>
 #include <vector>
 
 namespace korvex {
@@ -27,9 +27,14 @@ enum ChangeKind : unsigned {
     kChangeGone = 1u << 3,
 };
 
+// A record's change; its text is made when it is shown.
 struct RecordMark {
     unsigned kinds = 0;
-    QString text;  // "new", "gone", "moved by 2", "changed: audioPid, progName"
+    std::int32_t movedBy = 0;  // places in its table, up when negative
+    const std::vector<FieldChange>* fields = nullptr;  // of a changed record
+
+    // "new", "moved by 2", "changed: audioPid, progName", or these joined by "; ".
+    QString Text() const;
 };
 
 // A program only the earlier image holds.
@@ -48,8 +53,10 @@ struct ComparisonCounts {
 class ComparisonMarks {
 public:
     ComparisonMarks() = default;
-    ComparisonMarks(const ImageDifference& difference, const ChannelDatabase& earlier,
-                    const ChannelDatabase& current);
+    // Keeps the difference: the marks point into it.
+    ComparisonMarks(ImageDifference difference, const ChannelDatabase& earlier, const ChannelDatabase& current);
+    ComparisonMarks(ComparisonMarks&&) = default;
+    ComparisonMarks& operator=(ComparisonMarks&&) = default;
 
     // The mark of the record with this list key; nullptr when unchanged.
     const RecordMark* Mark(std::uint64_t key) const;
@@ -63,11 +70,12 @@ public:
     DiffPairing pairing = DiffPairing::Offsets;
     ComparisonCounts counts;
 
-    // The text of a mark: the kinds it holds, in the order new, moved, changed.
-    static QString MarkText(unsigned kinds, std::int64_t movedBy, const std::vector<FieldChange>& fields);
-
 private:
-    std::unordered_map<std::uint64_t, RecordMark> marks_;
+    struct KeyHash {
+        std::size_t operator()(std::uint64_t key) const { return static_cast<std::size_t>(MixBits(key)); }
+    };
+    ImageDifference difference_;
+    FlatMap<std::uint64_t, RecordMark, KeyHash> marks_;
     std::array<std::vector<GoneProgram>, 2> gone_;
     std::vector<bool> satMarked_;
     std::vector<bool> tpMarked_;
