@@ -65,7 +65,8 @@ void DifferenceAndMarksBench(benchmark::State& state)
         return;
     const DiffPairing pairing = ChoosePairing(images.Before(), images.After());
     for (auto _ : state) {
-        ComparisonMarks marks(DiffImages(images.Before(), images.After(), pairing), *images.earlier, *images.db);
+        ComparisonMarks marks(DiffImages(images.Before(), images.After(), pairing, OutsideBytes::Skipped),
+                              *images.earlier, *images.db);
         benchmark::DoNotOptimize(marks);
     }
     state.counters["programs"] = images.db->numProgs;

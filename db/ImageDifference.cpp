@@ -350,13 +350,13 @@ Coverage CoverageOf(const DiffSide& a, const DiffSide& b)
     return coverage;
 }
 
-void CompareBytes(const DiffSide& a, const DiffSide& b, ImageDifference& difference)
+void CompareBytes(const DiffSide& a, const DiffSide& b, OutsideBytes outside, ImageDifference& difference)
 {
     const auto length = static_cast<std::size_t>(
         std::min<std::int64_t>(std::max(a.fileSize, b.fileSize), static_cast<std::int64_t>(kImageCapacity)));
     difference.identical = a.fileSize == b.fileSize &&
                            std::equal(a.image.bytes.begin(), a.image.bytes.begin() + length, b.image.bytes.begin());
-    if (difference.identical)
+    if (difference.identical || outside == OutsideBytes::Skipped)
         return;
     const Coverage coverage = CoverageOf(a, b);
     for (std::size_t i = 0; i < length; ++i) {
@@ -423,7 +423,7 @@ DiffPairing ChoosePairing(const DiffSide& a, const DiffSide& b)
     return 2 * same >= programs ? DiffPairing::Offsets : DiffPairing::Channels;
 }
 
-ImageDifference DiffImages(const DiffSide& a, const DiffSide& b, DiffPairing pairing)
+ImageDifference DiffImages(const DiffSide& a, const DiffSide& b, DiffPairing pairing, OutsideBytes outside)
 {
     ImageDifference difference;
     difference.pairing = pairing;
@@ -442,7 +442,7 @@ ImageDifference DiffImages(const DiffSide& a, const DiffSide& b, DiffPairing pai
         DiffTable(a.db.TvProgs(), b.db.TvProgs(), a, b, matched(m.Programs(ProgTable::Tv)));
     difference.tables[Index(BlockId::RadioPrograms)] =
         DiffTable(a.db.RadioProgs(), b.db.RadioProgs(), a, b, matched(m.Programs(ProgTable::Radio)));
-    CompareBytes(a, b, difference);
+    CompareBytes(a, b, outside, difference);
     return difference;
 }
 

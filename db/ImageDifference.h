@@ -111,8 +111,13 @@ struct ImageDifference {
     std::size_t FieldChanges() const;
 };
 
+// Whether the bytes outside every record and directory block are compared
+// (outsideBytes, outside); a view of the records alone leaves them.
+enum class OutsideBytes : std::uint8_t { Compared, Skipped };
+
 ImageDifference DiffImages(const DiffSide& before, const DiffSide& after,
-                           DiffPairing pairing = DiffPairing::Offsets);
+                           DiffPairing pairing = DiffPairing::Offsets,
+                           OutsideBytes outside = OutsideBytes::Compared);
 
 // Which elements of a sequence of distinct numbers must move for the rest to
 // be in increasing order: all but one longest increasing subsequence.

@@ -187,7 +187,7 @@ void CompareCommand::Compare()
     const FlashImage& image = state_.image();
     ImageDifference difference =
         DiffImages({*earlierImage_, *earlier_, earlierImage_->flashSize}, {image, state_.database(), image.flashSize},
-                   pairing_);
+                   pairing_, OutsideBytes::Skipped);
     marks_ = ComparisonMarks(std::move(difference), *earlier_, state_.database());
 }
 
