@@ -31,6 +31,8 @@ namespace {
 
 constexpr int kChangeColumnWidth = 220;
 constexpr int kChangeColumnShownAt = 2;
+// Whether a tree node carries the mark, beside its icon.
+constexpr int kTreeMarkRole = Qt::UserRole + 0x4D;
 
 // The kinds of change the bar's filter offers, in its order.
 struct ChangeChoice {
@@ -245,6 +247,11 @@ void CompareCommand::MarkTree(bool marks)
             marked = marks_.SatelliteMarked(node.satIndex);
         else if (marks && node.kind == kTreeTransponder)
             marked = marks_.TransponderMarked(node.tpIndex);
+        // Only the nodes whose mark changes are touched: every change to an
+        // item is a signal to the tree's view.
+        if (marked == node.item->data(0, kTreeMarkRole).toBool())
+            continue;
+        node.item->setData(0, kTreeMarkRole, marked);
         node.item->setIcon(0, marked ? icon : QIcon());
         node.item->setToolTip(0, marked ? QStringLiteral("Changed since %1").arg(earlierName_) : QString());
     }
