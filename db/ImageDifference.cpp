@@ -1,5 +1,6 @@
 #include "db/ImageDifference.h"
 
+#include "db/ChannelMatch.h"
 #include "db/RecordCodec.h"
 
 #include <algorithm>
@@ -62,16 +63,41 @@ Pairing Pair(const std::vector<Held>& before, const std::vector<Held>& after)
     return pairing;
 }
 
+// Pairs records as a channel matching paired them: currentOf gives, by index
+// in the first image's array, the index in the second's, or kNoMatch.
+Pairing PairByMatch(const std::vector<Held>& before, const std::vector<Held>& after,
+                    const std::vector<std::uint32_t>& currentOf)
+{
+    Pairing pairing;
+    std::vector<bool> taken(after.size(), false);
+    for (std::size_t i = 0; i < before.size(); ++i) {
+        const std::uint32_t j = i < currentOf.size() ? currentOf[i] : kNoMatch;
+        if (j == kNoMatch || j >= after.size()) {
+            pairing.removed.push_back(before[i]);
+            continue;
+        }
+        taken[j] = true;
+        pairing.pairs.emplace_back(before[i], after[j]);
+    }
+    for (std::size_t j = 0; j < after.size(); ++j)
+        if (!taken[j])
+            pairing.added.push_back(after[j]);
+    std::sort(pairing.added.begin(), pairing.added.end(),
+              [](const Held& x, const Held& y) { return x.position < y.position; });
+    return pairing;
+}
+
 // Numbers of a record, read through one small function each, since
 // bit-fields cannot be reached through member pointers.
 template <typename Record>
 struct NumberField {
     const char* name;
     std::uint32_t (*get)(const Record&);
+    bool scanNumbering = false;  // an id each scan hands out anew
 };
 
 constexpr NumberField<SatRecord> kSatNumbers[] = {
-    {"satId", [](const SatRecord& r) -> std::uint32_t { return r.satId; }},
+    {"satId", [](const SatRecord& r) -> std::uint32_t { return r.satId; }, true},
     {"longitude", [](const SatRecord& r) -> std::uint32_t { return r.longitude; }},
     {"lnbFreLow", [](const SatRecord& r) -> std::uint32_t { return r.lnbFreLow; }},
     {"lnbFreHigh", [](const SatRecord& r) -> std::uint32_t { return r.lnbFreHigh; }},
@@ -87,8 +113,8 @@ constexpr NumberField<SatRecord> kSatNumbers[] = {
 };
 
 constexpr NumberField<TpRecord> kTpNumbers[] = {
-    {"tpId", [](const TpRecord& r) -> std::uint32_t { return r.tpId; }},
-    {"satId", [](const TpRecord& r) -> std::uint32_t { return r.satId; }},
+    {"tpId", [](const TpRecord& r) -> std::uint32_t { return r.tpId; }, true},
+    {"satId", [](const TpRecord& r) -> std::uint32_t { return r.satId; }, true},
     {"opaque2", [](const TpRecord& r) -> std::uint32_t { return r.opaque2; }},
     {"frequency", [](const TpRecord& r) -> std::uint32_t { return r.frequency; }},
     {"polarisation", [](const TpRecord& r) -> std::uint32_t { return r.polarisation; }},
@@ -97,8 +123,8 @@ constexpr NumberField<TpRecord> kTpNumbers[] = {
 };
 
 constexpr NumberField<ProgRecord> kProgNumbers[] = {
-    {"satId", [](const ProgRecord& r) -> std::uint32_t { return r.satId; }},
-    {"tpId", [](const ProgRecord& r) -> std::uint32_t { return r.tpId; }},
+    {"satId", [](const ProgRecord& r) -> std::uint32_t { return r.satId; }, true},
+    {"tpId", [](const ProgRecord& r) -> std::uint32_t { return r.tpId; }, true},
     {"serviceId", [](const ProgRecord& r) -> std::uint32_t { return r.serviceId; }},
     {"pcrPid", [](const ProgRecord& r) -> std::uint32_t { return r.pcrPid; }},
     {"scramble", [](const ProgRecord& r) -> std::uint32_t { return r.scramble; }},
@@ -115,9 +141,11 @@ constexpr NumberField<ProgRecord> kProgNumbers[] = {
 
 template <typename Record>
 void CompareNumbers(std::span<const NumberField<Record>> fields, const Record& a, const Record& b,
-                    std::vector<FieldChange>& changes)
+                    DiffPairing pairing, std::vector<FieldChange>& changes)
 {
     for (const NumberField<Record>& field : fields) {
+        if (field.scanNumbering && pairing == DiffPairing::Channels)
+            continue;
         const std::uint32_t before = field.get(a);
         const std::uint32_t after = field.get(b);
         if (before != after)
@@ -183,26 +211,28 @@ void CompareUndecodedBytes(const DiffSide& a, std::uint32_t offsetA, const DiffS
     }
 }
 
-std::vector<FieldChange> FieldChanges(const SatRecord& a, const SatRecord& b, const DiffSide&, const DiffSide&)
+std::vector<FieldChange> FieldChanges(const SatRecord& a, const SatRecord& b, const DiffSide&, const DiffSide&,
+                                      DiffPairing pairing)
 {
     std::vector<FieldChange> changes;
-    CompareNumbers<SatRecord>(kSatNumbers, a, b, changes);
+    CompareNumbers<SatRecord>(kSatNumbers, a, b, pairing, changes);
     CompareName("satName", a.satName, b.satName, changes);
     return changes;
 }
 
-std::vector<FieldChange> FieldChanges(const TpRecord& a, const TpRecord& b, const DiffSide&, const DiffSide&)
+std::vector<FieldChange> FieldChanges(const TpRecord& a, const TpRecord& b, const DiffSide&, const DiffSide&,
+                                      DiffPairing pairing)
 {
     std::vector<FieldChange> changes;
-    CompareNumbers<TpRecord>(kTpNumbers, a, b, changes);
+    CompareNumbers<TpRecord>(kTpNumbers, a, b, pairing, changes);
     return changes;
 }
 
 std::vector<FieldChange> FieldChanges(const ProgRecord& a, const ProgRecord& b, const DiffSide& sideA,
-                                      const DiffSide& sideB)
+                                      const DiffSide& sideB, DiffPairing pairing)
 {
     std::vector<FieldChange> changes;
-    CompareNumbers<ProgRecord>(kProgNumbers, a, b, changes);
+    CompareNumbers<ProgRecord>(kProgNumbers, a, b, pairing, changes);
     CompareName("progName", a.progName, b.progName, changes);
     CompareProgramFlags(FlagByteOf(a.entryWord), FlagByteOf(b.entryWord), changes);
     CompareUndecodedBytes(sideA, RecordOffsetOf(a.entryWord), sideB, RecordOffsetOf(b.entryWord), changes);
@@ -215,9 +245,10 @@ std::optional<NameBytes> RecordName(const ProgRecord& prog) { return prog.progNa
 
 template <typename Record>
 TableDifference DiffTable(std::span<const Record> a, std::span<const Record> b, const DiffSide& sideA,
-                          const DiffSide& sideB)
+                          const DiffSide& sideB, const std::vector<std::uint32_t>* matched)
 {
-    const Pairing pairing = Pair(HeldOf(a), HeldOf(b));
+    const DiffPairing kind = matched ? DiffPairing::Channels : DiffPairing::Offsets;
+    const Pairing pairing = matched ? PairByMatch(HeldOf(a), HeldOf(b), *matched) : Pair(HeldOf(a), HeldOf(b));
     const auto at = [](const Held& held, const Record& record) {
         return RecordAt{held.position, held.offset, RecordName(record)};
     };
@@ -229,15 +260,18 @@ TableDifference DiffTable(std::span<const Record> a, std::span<const Record> b, 
 
     std::vector<std::uint32_t> newPositions;
     newPositions.reserve(pairing.pairs.size());
-    for (const auto& [before, after] : pairing.pairs)
+    table.pairs.reserve(pairing.pairs.size());
+    for (const auto& [before, after] : pairing.pairs) {
         newPositions.push_back(after.position);
+        table.pairs.emplace_back(before.position, after.position);
+    }
     const std::vector<bool> moved = MovedElements(newPositions);
     for (std::size_t k = 0; k < pairing.pairs.size(); ++k) {
         const auto& [before, after] = pairing.pairs[k];
         PairedRecord paired{at(before, a[before.index]), after.position, {}};
         if (moved[k])
             table.moved.push_back(paired);
-        paired.fields = FieldChanges(a[before.index], b[after.index], sideA, sideB);
+        paired.fields = FieldChanges(a[before.index], b[after.index], sideA, sideB, kind);
         if (!paired.fields.empty())
             table.changed.push_back(std::move(paired));
     }
@@ -316,13 +350,13 @@ Coverage CoverageOf(const DiffSide& a, const DiffSide& b)
     return coverage;
 }
 
-void CompareBytes(const DiffSide& a, const DiffSide& b, ImageDifference& difference)
+void CompareBytes(const DiffSide& a, const DiffSide& b, OutsideBytes outside, ImageDifference& difference)
 {
     const auto length = static_cast<std::size_t>(
         std::min<std::int64_t>(std::max(a.fileSize, b.fileSize), static_cast<std::int64_t>(kImageCapacity)));
     difference.identical = a.fileSize == b.fileSize &&
                            std::equal(a.image.bytes.begin(), a.image.bytes.begin() + length, b.image.bytes.begin());
-    if (difference.identical)
+    if (difference.identical || outside == OutsideBytes::Skipped)
         return;
     const Coverage coverage = CoverageOf(a, b);
     for (std::size_t i = 0; i < length; ++i) {
@@ -371,15 +405,44 @@ std::vector<bool> MovedElements(std::span<const std::uint32_t> sequence)
     return moved;
 }
 
-ImageDifference DiffImages(const DiffSide& a, const DiffSide& b)
+DiffPairing ChoosePairing(const DiffSide& a, const DiffSide& b)
+{
+    if (a.image.layoutKind != b.image.layoutKind || a.image.flashSize != b.image.flashSize ||
+        a.image.dirStart != b.image.dirStart)
+        return DiffPairing::Channels;
+    std::size_t same = 0;
+    const auto countSame = [&](std::span<const ProgRecord> x, std::span<const ProgRecord> y) {
+        for (const auto& [before, after] : Pair(HeldOf(x), HeldOf(y)).pairs)
+            if (x[before.index].serviceId == y[after.index].serviceId)
+                ++same;
+    };
+    countSame(a.db.TvProgs(), b.db.TvProgs());
+    countSame(a.db.RadioProgs(), b.db.RadioProgs());
+    const std::size_t programs = std::max(a.db.TvProgs().size() + a.db.RadioProgs().size(),
+                                          b.db.TvProgs().size() + b.db.RadioProgs().size());
+    return 2 * same >= programs ? DiffPairing::Offsets : DiffPairing::Channels;
+}
+
+ImageDifference DiffImages(const DiffSide& a, const DiffSide& b, DiffPairing pairing, OutsideBytes outside)
 {
     ImageDifference difference;
+    difference.pairing = pairing;
     difference.header = HeaderChanges(a, b);
-    difference.tables[Index(BlockId::Satellites)] = DiffTable(a.db.Sats(), b.db.Sats(), a, b);
-    difference.tables[Index(BlockId::Transponders)] = DiffTable(a.db.Tps(), b.db.Tps(), a, b);
-    difference.tables[Index(BlockId::TvPrograms)] = DiffTable(a.db.TvProgs(), b.db.TvProgs(), a, b);
-    difference.tables[Index(BlockId::RadioPrograms)] = DiffTable(a.db.RadioProgs(), b.db.RadioProgs(), a, b);
-    CompareBytes(a, b, difference);
+    std::optional<ChannelMatch> match;
+    if (pairing == DiffPairing::Channels)
+        match = MatchChannels(a.db, b.db);
+    const auto matched = [&](const auto& matching) { return match ? &matching.currentOf : nullptr; };
+    const ChannelMatch none;
+    const ChannelMatch& m = match ? *match : none;
+    difference.tables[Index(BlockId::Satellites)] =
+        DiffTable(a.db.Sats(), b.db.Sats(), a, b, matched(m.satellites));
+    difference.tables[Index(BlockId::Transponders)] =
+        DiffTable(a.db.Tps(), b.db.Tps(), a, b, matched(m.transponders));
+    difference.tables[Index(BlockId::TvPrograms)] =
+        DiffTable(a.db.TvProgs(), b.db.TvProgs(), a, b, matched(m.Programs(ProgTable::Tv)));
+    difference.tables[Index(BlockId::RadioPrograms)] =
+        DiffTable(a.db.RadioProgs(), b.db.RadioProgs(), a, b, matched(m.Programs(ProgTable::Radio)));
+    CompareBytes(a, b, outside, difference);
     return difference;
 }
 

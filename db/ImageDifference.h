@@ -4,11 +4,21 @@
 // that changed outside every record and directory block. Computing only;
 // korvex-cli writes it as text and JSON, and a window can show it.
 //
-// A record is the same record in both images when its directory entry points
-// at the same offset; offsets that repeat pair up in entry order. Of the
-// records both hold, those that moved are the fewest whose moving explains
-// the new order: the others keep their order among themselves, so deleting or
-// inserting one entry moves no record, and moving one entry moves that one.
+// Records are paired one of two ways:
+//  - offsets: one image edited into the other. A record is the same record in
+//    both images when its directory entry points at the same offset; offsets
+//    that repeat pair up in entry order.
+//  - channels: two scans of the box. Every scan numbers its satellites and
+//    transponders anew and writes its records where it likes, so records are
+//    paired as db/ChannelMatch pairs them (satellite by longitude, transponder
+//    by polarisation and nearest frequency, program by service id, then a
+//    unique name). The ids a scan hands out (satId, tpId) differ for nearly
+//    every record and say nothing about the channel, so they are not
+//    reported as changes; a transponder's shifted frequency is.
+// Of the records both hold, those that moved are the fewest whose moving
+// explains the new order: the others keep their order among themselves, so
+// deleting or inserting one entry moves no record, and moving one entry
+// moves that one.
 
 #include "db/ChannelDatabase.h"
 #include "db/FlashImage.h"
@@ -18,6 +28,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -63,6 +74,9 @@ struct TableDifference {
     std::vector<RecordAt> added;    // positions in the second image
     std::vector<PairedRecord> moved;
     std::vector<PairedRecord> changed;
+    // Every pair, changed or not: the entry position in the first image and
+    // in the second, in the first image's entry order.
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> pairs;
 };
 
 struct HeaderChange {
@@ -77,7 +91,17 @@ struct ByteRange {
     std::uint32_t length = 0;
 };
 
+enum class DiffPairing : std::uint8_t { Offsets, Channels };
+
+// The pairing for two images when the user leaves the choice: offsets when
+// both have the same layout and at least half of the TV and radio records
+// (of the image that holds more) stand at the same offset with the same
+// service id in both; else channels. Two images without programs and with
+// the same layout are paired by offsets.
+DiffPairing ChoosePairing(const DiffSide& before, const DiffSide& after);
+
 struct ImageDifference {
+    DiffPairing pairing = DiffPairing::Offsets;
     bool identical = true;  // same file size, same bytes
     std::vector<HeaderChange> header;
     std::array<TableDifference, 4> tables;  // by BlockId
@@ -87,7 +111,13 @@ struct ImageDifference {
     std::size_t FieldChanges() const;
 };
 
-ImageDifference DiffImages(const DiffSide& before, const DiffSide& after);
+// Whether the bytes outside every record and directory block are compared
+// (outsideBytes, outside); a view of the records alone leaves them.
+enum class OutsideBytes : std::uint8_t { Compared, Skipped };
+
+ImageDifference DiffImages(const DiffSide& before, const DiffSide& after,
+                           DiffPairing pairing = DiffPairing::Offsets,
+                           OutsideBytes outside = OutsideBytes::Compared);
 
 // Which elements of a sequence of distinct numbers must move for the rest to
 // be in increasing order: all but one longest increasing subsequence.

@@ -107,6 +107,8 @@ const std::vector<PopupTemplate>& MainMenuTemplate()
         {QStringLiteral("File"),
          {{QStringLiteral("open"), ID_FILE_OPEN},
           {QStringLiteral("save"), ID_FILE_SAVE},
+          {QStringLiteral("Compare with\u2026"), ID_FILE_COMPARE},
+          {QStringLiteral("End comparison"), ID_FILE_END_COMPARE},
           {QStringLiteral("exit"), ID_FILE_EXIT}}},
         {QStringLiteral("Tools"),
          {{QStringLiteral("upgrade"), ID_TOOLS_UPGRADE},

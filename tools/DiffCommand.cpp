@@ -1,4 +1,5 @@
-// diff A B [--json]: what changed between two images.
+// diff A B [--json] [--match offsets|channels|auto]: what changed between two
+// images, with records paired by offset or by channel.
 
 #include "tools/CliSupport.h"
 #include "tools/Commands.h"
@@ -11,6 +12,8 @@ CliResult RunDiff(const QStringList& arguments)
     CommandLine line(QStringLiteral("diff"));
     const QCommandLineOption json(QStringLiteral("json"));
     line.Add(json);
+    const QCommandLineOption match(QStringLiteral("match"), {}, QStringLiteral("offsets|channels|auto"));
+    line.Add(match);
     if (auto problem = line.Parse(arguments))
         return Error(*problem);
     if (line.HelpAsked())
@@ -19,6 +22,10 @@ CliResult RunDiff(const QStringList& arguments)
     if (auto problem = TwoArguments(line, QStringLiteral("two images A and B are needed"), positional))
         return Error(*problem);
 
+    const QString matchValue = line.IsSet(match) ? line.Value(match) : QStringLiteral("auto");
+    if (matchValue != u"offsets" && matchValue != u"channels" && matchValue != u"auto")
+        return Error(line.Problem(QStringLiteral("--match '%1': give offsets, channels or auto").arg(matchValue)));
+
     Image before, after;
     if (auto failed = LoadOneOfTwo(positional[0], before))
         return *failed;
@@ -26,8 +33,12 @@ CliResult RunDiff(const QStringList& arguments)
         return *failed;
     const CharsetChoice namesBefore = NamesCharset(line.Charset(), *before.db);
     const CharsetChoice namesAfter = NamesCharset(line.Charset(), *after.db);
-    const ImageDifference difference =
-        DiffImages({*before.flash, *before.db, before.fileSize}, {*after.flash, *after.db, after.fileSize});
+    const DiffSide sideBefore{*before.flash, *before.db, before.fileSize};
+    const DiffSide sideAfter{*after.flash, *after.db, after.fileSize};
+    const DiffPairing pairing = matchValue == u"offsets"    ? DiffPairing::Offsets
+                                : matchValue == u"channels" ? DiffPairing::Channels
+                                                            : ChoosePairing(sideBefore, sideAfter);
+    const ImageDifference difference = DiffImages(sideBefore, sideAfter, pairing);
     const DiffCharsets names{namesBefore.charset, namesAfter.charset};
     return Output(line.IsSet(json) ? DiffJson(difference, names) : DiffText(difference, names),
                   difference.identical ? kExitSuccess : kExitFindings);

@@ -208,7 +208,11 @@ QByteArray DiffText(const ImageDifference& difference, const DiffCharsets& names
         lines.push_back({QStringLiteral("outside"),
                          QStringLiteral("%1..%2").arg(Offset(range.start), Offset(range.start + range.length - 1)),
                          Plural(range.length, "byte", "bytes")});
-    return Aligned(lines, SummaryText(difference));
+    const QByteArray text = Aligned(lines, SummaryText(difference));
+    // Pairing by offset is what diff always did; by channel is said first.
+    if (difference.pairing == DiffPairing::Channels)
+        return QByteArrayLiteral("Records paired by channel, as another scan of the box.\n") + text;
+    return text;
 }
 
 QByteArray DiffJson(const ImageDifference& difference, const DiffCharsets& names)
@@ -237,7 +241,7 @@ QByteArray DiffJson(const ImageDifference& difference, const DiffCharsets& names
                            {QStringLiteral("length"), qint64{range.length}}};
     });
     const Counts counts = CountsOf(difference);
-    const QJsonObject root{
+    QJsonObject root{
         {QStringLiteral("identical"), difference.identical},
         {QStringLiteral("header"), header},
         {QStringLiteral("tables"), tables},
@@ -252,6 +256,9 @@ QByteArray DiffJson(const ImageDifference& difference, const DiffCharsets& names
                      {QStringLiteral("changedRecords"), qint64(counts.changedRecords)},
                      {QStringLiteral("outsideBytes"), qint64(difference.outsideBytes)}}},
     };
+    // Without "match" the records were paired by offset, as diff always did.
+    if (difference.pairing == DiffPairing::Channels)
+        root[QStringLiteral("match")] = QStringLiteral("channels");
     return QJsonDocument(root).toJson(QJsonDocument::Indented);
 }
 

@@ -176,7 +176,7 @@ void ArrangeCommands::MoveTo()
     const std::vector<int> rows = parts_.list->Rows();
     if (rows.empty() || !MayMove())
         return;
-    const int count = parts_.list->Model()->rowCount();
+    const int count = parts_.list->Model()->ListedRows();
     const std::optional<int> number = platform_.AskNumber(
         parts_.window, QStringLiteral("Move the selected programs so that the first stands at number:"),
         QStringLiteral("Move to"), rows.front() + 1, 1, std::max(count, 1));
@@ -212,6 +212,18 @@ void ArrangeCommands::RowsDropped(int beforeRow)
     if (rows.empty())
         return;
     Run(QStringLiteral("Move"), [&] { return arranger_.MoveBefore(rows, beforeRow); });
+}
+
+int ArrangeCommands::DropTarget(const QModelIndex& shown) const
+{
+    // The source row of the first row at or below the drop that stands for a
+    // record: a greyed row of a program gone since an earlier image does not.
+    const ListFilter* filter = parts_.list->Filter();
+    const int listed = parts_.list->Model()->ListedRows();
+    for (int row = shown.isValid() ? shown.row() : filter->rowCount(); row < filter->rowCount(); ++row)
+        if (const int source = filter->mapToSource(filter->index(row, 0)).row(); source < listed)
+            return source;
+    return listed;
 }
 
 bool ArrangeCommands::ListDragEvent(QEvent* event)
@@ -254,7 +266,7 @@ bool ArrangeCommands::ListDragEvent(QEvent* event)
         // The rows go before the row they are dropped on, or to the end
         // below the last row. The list is the table in entry order here.
         const QModelIndex at = view->indexAt(drop->position().toPoint());
-        RowsDropped(at.isValid() ? parts_.list->Filter()->mapToSource(at).row() : parts_.list->Model()->rowCount());
+        RowsDropped(DropTarget(at));
         return true;
     }
     default:

@@ -7,6 +7,7 @@
 
 #include "ui/ListArranger.h"
 
+#include <QModelIndex>
 #include <QPoint>
 #include <QString>
 
@@ -61,6 +62,8 @@ public:
     // Dragging selected rows within the list (events of the list's viewport);
     // true when the event was taken.
     bool ListDragEvent(QEvent* event);
+    // The source row a drop on this shown row goes before.
+    int DropTarget(const QModelIndex& shown) const;
 
 private:
     // Runs an action that writes the image inside the history bracket and,

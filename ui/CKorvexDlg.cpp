@@ -4,6 +4,7 @@
 #include "res/ResourceIds.h"
 #include "res/Templates.h"
 #include "ui/CAboutDlg.h"
+#include "ui/CompareCommand.h"
 #include "ui/EditActions.h"
 #include "ui/FileCommands.h"
 #include "ui/FileDrop.h"
@@ -82,6 +83,10 @@ CKorvexDlg::CKorvexDlg(ProgramState& state, Platform& platform)
     listCommands_ = std::make_unique<ListCommands>(
         state, platform, document_, ListCommands::Parts{this, editActions, selection_.get(), statusLine},
         ListCommands::Show{[this] { ShowImageAgain(); }, [this](std::uint32_t tab) { ShowAllPrograms(tab); }});
+    compare_ = std::make_unique<CompareCommand>(
+        state, platform,
+        CompareCommand::Parts{this, findField, statusLine, channelList, listModel_, listFilter_, &tree_},
+        [this] { FillList(state_.list().ListType); });
     ConnectControls();
     arrange_->Connect([this] { OnSelectAll(); }, [this] { OnFind(); });
 
@@ -205,6 +210,12 @@ void CKorvexDlg::OnCommand(int id)
     case res::ID_FILE_EXIT:
         OnExit();
         break;
+    case res::ID_FILE_COMPARE:
+        OnCompareWith();
+        break;
+    case res::ID_FILE_END_COMPARE:
+        OnEndComparison();
+        break;
     case res::ID_TOOLS_UPGRADE:
     case res::IDC_UPGRADE:
         OnToolsUpgrade();
@@ -278,6 +289,12 @@ bool CKorvexDlg::eventFilter(QObject* watched, QEvent* event)
     }
     if (watched == findField && event->type() == QEvent::KeyPress && find_->Key(*static_cast<QKeyEvent*>(event)))
         return true;
+    // Escape in the list with nothing selected ends a comparison.
+    if (watched == channelList && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape && compare_->Active() && !selection_->Any()) {
+        compare_->End();
+        return true;
+    }
     return ModalDialog::eventFilter(watched, event);
 }
 
@@ -328,6 +345,7 @@ bool CKorvexDlg::OpenImageFile(const QString& path)
 
 void CKorvexDlg::ShowOpenedImage()
 {
+    compare_->End();
     statusLine->clear();
     ApplyNameCharset();
     UpdateCounters();
@@ -448,6 +466,8 @@ void CKorvexDlg::OnListOpenKey()
 void CKorvexDlg::EditRow(const QModelIndex& shown)
 {
     const int row = listFilter_->mapToSource(shown).row();
+    if (row >= listModel_->ListedRows())  // a program gone since an earlier image
+        return;
     if (!editing_->Edit(row))
         return;
     statusLine->clear();
@@ -473,10 +493,12 @@ void CKorvexDlg::FillList(std::uint32_t listType)
 {
     listModel_->BeginFill();
     const QString warning = ListFills(state_, *listModel_).Fill(listType, selectedSat, selectedTp);
+    compare_->FillGone(listType);
     listModel_->EndFill();
     const std::span<const ListColumn> columns = listModel_->Columns();
     for (std::size_t c = 0; c < columns.size(); ++c)
         channelList->setColumnWidth(static_cast<int>(c), columns[c].width);
+    compare_->AfterFill();
     UpdateEditActions();
     if (!warning.isEmpty())
         ShowWarning(platform_, this, warning);
@@ -542,6 +564,8 @@ void CKorvexDlg::OnSelectKind(const std::vector<std::uint64_t>& keys, const QStr
     listCommands_->SelectKind(keys, kind);
 }
 
+void CKorvexDlg::OnCompareWith() { compare_->Run(); }
+void CKorvexDlg::OnEndComparison() { compare_->End(); }
 void CKorvexDlg::OnUndo() { arrange_->Undo(); }
 void CKorvexDlg::OnRedo() { arrange_->Redo(); }
 void CKorvexDlg::OnMoveRows(int step) { arrange_->MoveRows(step); }

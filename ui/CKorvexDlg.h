@@ -36,6 +36,7 @@ class QTreeWidgetItem;
 
 namespace korvex {
 
+class CompareCommand;
 class EditActions;
 class FileCommands;
 class FindField;
@@ -115,6 +116,10 @@ public:
     // Edit → Select: selects the rows of these records that the list shows
     // and says how many, naming the kind.
     void OnSelectKind(const std::vector<std::uint64_t>& keys, const QString& kind);
+    // File → "Compare with…" and "End comparison".
+    void OnCompareWith();
+    void OnEndComparison();
+    CompareCommand& Comparison() const { return *compare_; }
 
     // The source rows of the list (as RowMap counts them) that are selected,
     // in ascending order.
@@ -194,6 +199,7 @@ private:
     std::unique_ptr<RecordEditing> editing_;
     std::unique_ptr<FileCommands> files_;
     std::unique_ptr<ListCommands> listCommands_;
+    std::unique_ptr<CompareCommand> compare_;
 };
 
 } // namespace korvex

@@ -2,8 +2,12 @@
 
 #include "codepage/Utf16Text.h"
 #include "db/FlashImage.h"
+#include "ui/ComparisonMarks.h"
+
+#include <QColor>
 
 #include <algorithm>
+#include <unordered_map>
 
 
 namespace korvex {
@@ -109,6 +113,8 @@ void ChannelListModel::BeginFill()
     sats_.clear();
     tps_.clear();
     progs_.clear();
+    gone_.clear();
+    listedRows_ = 0;
 }
 
 void ChannelListModel::SetColumns(std::span<const ListColumn> columns)
@@ -136,10 +142,89 @@ void ChannelListModel::AppendProgram(const ProgRecord& prog)
                      static_cast<int>(std::size(kProgramColumns)), static_cast<int>(rows_.size()) + 1});
 }
 
+void ChannelListModel::AppendGoneProgram(const ProgRecord& earlier, std::uint64_t followsKey, bool follows)
+{
+    gone_.push_back({earlier, followsKey, follows});
+    rows_.push_back({Kind::Gone, static_cast<std::uint32_t>(gone_.size() - 1),
+                     static_cast<int>(std::size(kProgramColumns)), static_cast<int>(earlier.tableIndex) + 1});
+}
+
 void ChannelListModel::EndFill()
 {
+    listedRows_ = static_cast<int>(rows_.size() - gone_.size());
+    PlaceGoneRows();
     endResetModel();
 }
+
+void ChannelListModel::PlaceGoneRows()
+{
+    if (gone_.empty())
+        return;
+    std::unordered_map<std::uint64_t, int> rowOf;
+    rowOf.reserve(static_cast<std::size_t>(listedRows_));
+    for (int row = 0; row < listedRows_; ++row)
+        rowOf.emplace(RowKey(row), row);
+    // Listed row r stands at 2r + 1; a gone row after row r at 2r + 2, one
+    // that follows nothing listed at 0; gone rows at one place keep their
+    // earlier order.
+    for (Gone& gone : gone_) {
+        const auto it = gone.follows ? rowOf.find(gone.followsKey) : rowOf.end();
+        gone.place = it == rowOf.end() ? 0 : 2 * static_cast<std::uint64_t>(it->second) + 2;
+    }
+}
+
+void ChannelListModel::SetComparison(const ComparisonMarks* marks)
+{
+    if (marks == marks_)
+        return;
+    beginResetModel();
+    marks_ = marks;
+    endResetModel();
+}
+
+unsigned ChannelListModel::RowChange(int row) const
+{
+    if (!marks_ || row < 0 || row >= rowCount())
+        return 0;
+    const Row& r = rows_[static_cast<std::size_t>(row)];
+    if (r.kind == Kind::Gone)
+        return kChangeGone;
+    const RecordMark* mark = marks_->Mark(RowKey(row));
+    return mark ? mark->kinds : 0;
+}
+
+std::uint64_t ChannelListModel::RowPlace(int row) const
+{
+    const Row& r = rows_[static_cast<std::size_t>(row)];
+    if (r.kind == Kind::Gone)
+        return gone_[r.record].place;
+    return 2 * static_cast<std::uint64_t>(row) + 1;
+}
+
+QVariant ChannelListModel::ChangeData(const Row& row, int index, int role) const
+{
+    const bool gone = row.kind == Kind::Gone;
+    const RecordMark* mark = gone ? nullptr : marks_->Mark(RowKey(index));
+    const unsigned kinds = gone ? kChangeGone : (mark ? mark->kinds : 0);
+    if (role == Qt::DisplayRole)
+        return gone ? QStringLiteral("gone") : (mark ? mark->Text() : QString());
+    if (role == Qt::BackgroundRole) {
+        // One colour per kind; the "Change" column says the same in words.
+        if (kinds & kChangeChanged)
+            return QColor(0xFF, 0xEB, 0xA8);
+        if (kinds & kChangeMoved)
+            return QColor(0xCC, 0xE0, 0xFF);
+        if (kinds & kChangeNew)
+            return QColor(0xC8, 0xF0, 0xC8);
+        if (kinds & kChangeGone)
+            return QColor(0xE4, 0xE4, 0xE4);
+        return {};
+    }
+    if (role == Qt::ForegroundRole && gone)
+        return QColor(0x80, 0x80, 0x80);
+    return {};
+}
+
 
 void ChannelListModel::ClearRows()
 {
@@ -154,7 +239,17 @@ int ChannelListModel::rowCount(const QModelIndex& parent) const
 
 int ChannelListModel::columnCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : static_cast<int>(columns_.size());
+    if (parent.isValid())
+        return 0;
+    return static_cast<int>(columns_.size()) + (marks_ ? 1 : 0);
+}
+
+Qt::ItemFlags ChannelListModel::flags(const QModelIndex& index) const
+{
+    // A gone program is no record of the open image: nothing to select or edit.
+    if (index.isValid() && index.row() < rowCount() && rows_[static_cast<std::size_t>(index.row())].kind == Kind::Gone)
+        return Qt::NoItemFlags;
+    return QAbstractTableModel::flags(index);
 }
 
 QString ChannelListModel::CellText(const Row& row, int column) const
@@ -168,6 +263,8 @@ QString ChannelListModel::CellText(const Row& row, int column) const
         return TransponderCell(tps_[row.record], row.number, column);
     case Kind::Program:
         return ProgramCell(progs_[row.record], row.number, column, charset_);
+    case Kind::Gone:
+        return ProgramCell(gone_[row.record].record, row.number, column, charset_);
     }
     return {};
 }
@@ -176,6 +273,9 @@ QVariant ChannelListModel::data(const QModelIndex& index, int role) const
 {
     if (!index.isValid() || index.row() >= rowCount() || index.column() >= columnCount())
         return {};
+    const bool changeColumn = marks_ && index.column() == static_cast<int>(columns_.size());
+    if (marks_ && (role == Qt::BackgroundRole || role == Qt::ForegroundRole || (changeColumn && role == Qt::DisplayRole)))
+        return ChangeData(rows_[static_cast<std::size_t>(index.row())], index.row(), role);
     if (role == Qt::DisplayRole)
         return CellText(rows_[static_cast<std::size_t>(index.row())], index.column());
     if (role == Qt::TextAlignmentRole)
@@ -211,8 +311,9 @@ bool ChannelListModel::RowMatches(int row, const Query& query) const
     }
     case Kind::Transponder:
         return equals({tps_[r.record].frequency});
-    case Kind::Program: {
-        const ProgRecord& prog = progs_[r.record];
+    case Kind::Program:
+    case Kind::Gone: {
+        const ProgRecord& prog = r.kind == Kind::Gone ? gone_[r.record].record : progs_[r.record];
         return nameHas(prog.progName) ||
                equals({prog.serviceId, prog.videoPid, prog.audioPid, prog.pcrPid});
     }
@@ -233,13 +334,9 @@ std::uint64_t ChannelListModel::RowKey(int row) const
     case Kind::Satellite: return KeyOf(r.kind, ProgTable::Tv, sats_[r.record].entryWord);
     case Kind::Transponder: return KeyOf(r.kind, ProgTable::Tv, tps_[r.record].entryWord);
     case Kind::Program: break;
+    case Kind::Gone: return KeyOf(r.kind, gone_[r.record].record.table, gone_[r.record].record.entryWord);
     }
     return KeyOf(r.kind, progs_[r.record].table, progs_[r.record].entryWord);
-}
-
-std::uint64_t ChannelListModel::ProgramKey(const ProgRecord& prog)
-{
-    return KeyOf(Kind::Program, prog.table, prog.entryWord);
 }
 
 std::uint64_t ChannelListModel::SatelliteKey(const SatRecord& sat)
@@ -252,12 +349,18 @@ std::uint64_t ChannelListModel::TransponderKey(const TpRecord& tp)
     return KeyOf(Kind::Transponder, ProgTable::Tv, tp.entryWord);
 }
 
+std::uint64_t ChannelListModel::ProgramKey(const ProgRecord& prog)
+{
+    return KeyOf(Kind::Program, prog.table, prog.entryWord);
+}
+
 QVariant ChannelListModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
     if (orientation != Qt::Horizontal || section < 0 || section >= columnCount())
         return {};
     if (role == Qt::DisplayRole)
-        return columns_[static_cast<std::size_t>(section)].title;
+        return section == static_cast<int>(columns_.size()) ? QStringLiteral("Change")
+                                                            : columns_[static_cast<std::size_t>(section)].title;
     if (role == Qt::TextAlignmentRole)
         return QVariant::fromValue(Qt::Alignment(Qt::AlignLeft | Qt::AlignVCenter));
     return {};

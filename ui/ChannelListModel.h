@@ -17,6 +17,8 @@
 
 namespace korvex {
 
+class ComparisonMarks;
+
 struct ListColumn {
     QString title;
     int width;  // pixels
@@ -46,6 +48,25 @@ public:
     // No rows; the columns stay.
     void ClearRows();
 
+    // While comparing with an earlier image: a last column "Change" with each
+    // row's mark and a background per kind of change; nullptr ends it. The
+    // marks are read when a cell is drawn and must outlive the comparison.
+    void SetComparison(const ComparisonMarks* marks);
+    bool Comparing() const { return marks_ != nullptr; }
+    // A program only the earlier image holds, shown greyed, numbered by its
+    // earlier place and never selectable; it goes after the listed program
+    // with key followsKey (to the top when follows is false). Appended after
+    // every listed row, between BeginFill and EndFill.
+    void AppendGoneProgram(const ProgRecord& earlier, std::uint64_t followsKey, bool follows);
+    // The rows that stand for records of the open image: all but the gone
+    // rows, which come after them.
+    int ListedRows() const { return listedRows_; }
+    // The kinds of change of a row (ChangeKind bits); 0 when not comparing.
+    unsigned RowChange(int row) const;
+    // Where a row stands while comparing: listed rows in their order, each
+    // gone row right after the row it follows.
+    std::uint64_t RowPlace(int row) const;
+
     std::span<const ListColumn> Columns() const { return columns_; }
 
     // The charset names are decoded from; the rows are shown anew in it.
@@ -73,9 +94,10 @@ public:
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
 
 private:
-    enum class Kind { Satellite, Transponder, Program };
+    enum class Kind { Satellite, Transponder, Program, Gone };
     struct Row {
         Kind kind;
         std::uint32_t record;  // index into the copies of its kind
@@ -92,6 +114,18 @@ private:
     std::vector<TpRecord> tps_;
     std::vector<ProgRecord> progs_;
     NameCharset charset_{LocaleCharset()};
+    const ComparisonMarks* marks_ = nullptr;
+    struct Gone {
+        ProgRecord record;
+        std::uint64_t followsKey;
+        bool follows;
+        std::uint64_t place = 0;
+    };
+    std::vector<Gone> gone_;
+    int listedRows_ = 0;
+    // Gives each gone row its place after the row it follows.
+    void PlaceGoneRows();
+    QVariant ChangeData(const Row& row, int index, int role) const;
 };
 
 } // namespace korvex

@@ -17,9 +17,33 @@ void ListFilter::SetText(const QString& typed)
     invalidateRowsFilter();
 }
 
+void ListFilter::SetChanges(unsigned kinds)
+{
+    if (kinds == changes_)
+        return;
+    changes_ = kinds;
+    invalidateRowsFilter();
+}
+
+void ListFilter::FollowComparison(bool comparing)
+{
+    if (!comparing)
+        SetChanges(0);
+    // Sorting by column 0 asks lessThan, which orders by place; -1 gives the
+    // model's own order back.
+    sort(comparing ? 0 : -1);
+}
+
 bool ListFilter::filterAcceptsRow(int sourceRow, const QModelIndex&) const
 {
+    if (changes_ != 0 && (source_->RowChange(sourceRow) & changes_) == 0)
+        return false;
     return source_->RowMatches(sourceRow, query_);
+}
+
+bool ListFilter::lessThan(const QModelIndex& left, const QModelIndex& right) const
+{
+    return source_->RowPlace(left.row()) < source_->RowPlace(right.row());
 }
 
 } // namespace korvex

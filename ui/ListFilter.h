@@ -15,14 +15,24 @@ public:
     explicit ListFilter(ChannelListModel* source, QObject* parent = nullptr);
 
     void SetText(const QString& typed);
-    bool Active() const { return !query_.foldedText.isEmpty(); }
+    // True while the view shows only some of the rows: by the find field, or
+    // by a kind of change while comparing.
+    bool Active() const { return !query_.foldedText.isEmpty() || changes_ != 0; }
+
+    // While comparing: only the rows with one of these kinds of change
+    // (ChangeKind bits; 0 shows every row), and each row in its place, the
+    // rows of gone programs among the others. Not comparing: the model's order.
+    void SetChanges(unsigned kinds);
+    void FollowComparison(bool comparing);
 
 protected:
     bool filterAcceptsRow(int sourceRow, const QModelIndex& sourceParent) const override;
+    bool lessThan(const QModelIndex& left, const QModelIndex& right) const override;
 
 private:
     ChannelListModel* source_;
     ChannelListModel::Query query_;
+    unsigned changes_ = 0;
 };
 
 } // namespace korvex

@@ -18,7 +18,10 @@ std::vector<int> ListSelection::Rows() const
     std::vector<int> rows;
     for (const QItemSelectionRange& range : view_->selectionModel()->selection())
         for (int row = range.top(); row <= range.bottom(); ++row)
-            rows.push_back(filter_->mapToSource(filter_->index(row, 0)).row());
+            // A range over the whole list also spans the greyed rows of
+            // programs gone since an earlier image, which stand for no record.
+            if (const int source = filter_->mapToSource(filter_->index(row, 0)).row(); source < model_->ListedRows())
+                rows.push_back(source);
     std::sort(rows.begin(), rows.end());
     rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
     return rows;

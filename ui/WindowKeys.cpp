@@ -17,6 +17,8 @@ QKeySequence CommandShortcut(int commandId)
         return QKeySequence(Qt::CTRL | Qt::Key_S);
     case res::ID_FILE_EXIT:
         return QKeySequence(Qt::CTRL | Qt::Key_Q);
+    case res::ID_FILE_COMPARE:
+        return QKeySequence(Qt::CTRL | Qt::Key_D);
     default:
         return {};
     }

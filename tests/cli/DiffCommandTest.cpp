@@ -3,6 +3,7 @@
 // and the exit status.
 
 #include "tests/cli/CliFixtures.h"
+#include "tests/support/CompareImages.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -135,7 +136,9 @@ TEST_F(CliTest, DiffOfTwoLayoutsReportsTheLayoutsAndStillComparesTheTables)
 {
     const QString a = Write(QStringLiteral("a.bin"), SampleImage(1).Build().bytes);
     const QString b = Write(QStringLiteral("b.bin"), SampleImage(2).Build().bytes);
-    const Finished run = RunCli({"diff", a, b});
+    // Two layouts are no versions of one image: by default their records are
+    // paired by channel. Paired by offset, every record is removed and added.
+    const Finished run = RunCli({"diff", a, b, "--match", "offsets"});
     EXPECT_EQ(run.exitCode, 3);
     const QStringList lines = Lines(run.out);
     for (const char* line : {"image fileSize 524288 → 1048576", "image layoutKind 1 → 2",
@@ -189,6 +192,78 @@ TEST_F(CliTest, DiffNamesTheImageThatIsNotAChannelImage)
     run = RunCli({"diff", a});
     EXPECT_EQ(run.exitCode, 2);
     EXPECT_TRUE(run.err.contains("diff: two images A and B are needed")) << run.err.toStdString();
+}
+
+// The programs the JSON names under one table's key, "name" or, for a change,
+// "name: field field".
+QStringList JsonNames(const QJsonObject& table, const char* key)
+{
+    QStringList names;
+    for (const QJsonValue& record : table[QLatin1StringView(key)].toArray()) {
+        QString name = record["name"].toString();
+        if (record["fields"].isArray()) {
+            name += QLatin1Char(':');
+            for (const QJsonValue& field : record["fields"].toArray())
+                name += QLatin1Char(' ') + field["field"].toString();
+        }
+        names << name;
+    }
+    return names;
+}
+
+TEST_F(CliTest, DiffPairsAnEditedCopyByOffsetAndARescanByChannel)
+{
+    struct Case {
+        testing::ComparePair pair;
+        QStringList arguments;
+        QString match;  // "" when paired by offset
+        QStringList removed, added, moved, changed;  // of the TV table
+    };
+    const Case cases[] = {
+        {testing::MakeEditedCopy(), {}, {}, {"C"}, {}, {"F"}, {"B: audioPid progName", "D: lock"}},
+        {testing::MakeRescanPair(), {}, "channels", {"Old"}, {"Welt"}, {"Das Erste", "ZDF"}, {"Rai 2: progName"}},
+        {testing::MakeEditedCopy(), {"--match", "auto"}, {}, {"C"}, {}, {"F"}, {"B: audioPid progName", "D: lock"}},
+        {testing::MakeEditedCopy(), {"--match", "channels"}, "channels", {"C"}, {}, {"F"},
+         {"B: audioPid progName", "D: lock"}},
+        {testing::MakeRescanPair(), {"--match", "offsets"}, {}, {}, {}, {},
+         {"Das Erste: satId tpId serviceId videoPid audioPid progName", "ZDF: satId tpId serviceId videoPid audioPid progName",
+          "Rai 1: satId tpId serviceId videoPid audioPid progName", "Rai 2: satId tpId serviceId videoPid audioPid progName",
+          "Old: satId tpId serviceId videoPid audioPid progName"}},
+    };
+    for (const Case& c : cases) {
+        const QStringList arguments = QStringList{QStringLiteral("diff"),
+                                                  Write(QStringLiteral("a.bin"), c.pair.earlier.bytes),
+                                                  Write(QStringLiteral("b.bin"), c.pair.later.bytes),
+                                                  QStringLiteral("--json")} +
+                                      c.arguments;
+        const Finished run = RunCli(arguments);
+        const QString label = c.match + QLatin1Char(' ') + c.arguments.join(QLatin1Char(' '));
+        EXPECT_EQ(run.exitCode, 3) << label.toStdString() << run.err.toStdString();
+        const QJsonObject json = QJsonDocument::fromJson(run.out).object();
+        EXPECT_EQ(json["match"].toString(), c.match) << label.toStdString();
+        const QJsonObject tv = json["tables"]["tv"].toObject();
+        EXPECT_EQ(JsonNames(tv, "removed"), c.removed) << label.toStdString();
+        EXPECT_EQ(JsonNames(tv, "added"), c.added) << label.toStdString();
+        EXPECT_EQ(JsonNames(tv, "moved"), c.moved) << label.toStdString();
+        EXPECT_EQ(JsonNames(tv, "changed"), c.changed) << label.toStdString();
+    }
+}
+
+TEST_F(CliTest, DiffTextSaysFirstThatItPairedByChannel)
+{
+    const testing::ComparePair rescan = testing::MakeRescanPair();
+    const QString a = Write(QStringLiteral("a.bin"), rescan.earlier.bytes);
+    const QString b = Write(QStringLiteral("b.bin"), rescan.later.bytes);
+    Finished run = RunCli({"diff", a, b});
+    EXPECT_EQ(run.exitCode, 3);
+    const QStringList lines = Lines(run.out);
+    ASSERT_FALSE(lines.isEmpty());
+    EXPECT_EQ(lines.first(), QStringLiteral("Records paired by channel, as another scan of the box."));
+    EXPECT_TRUE(lines.contains(QStringLiteral("tps 1 frequency 10992 \u2192 10995"))) << run.out.toStdString();
+    EXPECT_TRUE(lines.contains(QStringLiteral("tv 4 \"Old\" removed record at 0x0810F0"))) << run.out.toStdString();
+    run = RunCli({"diff", a, b, "--match", "nearest"});
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_TRUE(run.err.contains("diff: --match 'nearest': give offsets, channels or auto")) << run.err.toStdString();
 }
 
 } // namespace

@@ -295,8 +295,9 @@ void MainWindowTest::laysOutControlsAndMenuFromTheTemplate()
             texts << QStringLiteral("%1=%2").arg(item->text()).arg(item->data().toInt());
         items << popup->text() + QLatin1Char(':') + texts.join(QLatin1Char(','));
     }
-    QCOMPARE(items, QStringList({QStringLiteral("File:open=57601,save=57603,exit=32773"),
-                                 QStringLiteral("Tools:upgrade=32774,dump=32775,Clean up…=32790"),
+    QCOMPARE(items, QStringList({QStringLiteral("File:open=57601,save=57603,Compare with\u2026=32790,"
+                                                "End comparison=32791,exit=32773"),
+                                 QStringLiteral("Tools:upgrade=32774,dump=32775,Clean up…=32792"),
                                  QStringLiteral("Help:about=32781,user guide=32783")}));
 
     // Tab order: list, tree, then the buttons Upgrade, Dump, Open, Save.

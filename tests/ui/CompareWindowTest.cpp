@@ -1,0 +1,305 @@
+// File → "Compare with…" in the window: the open image compared with an
+// edited copy's original (paired by offset) and with an earlier scan (paired
+// by channel). The "Change" column, the greyed rows of gone programs where
+// they stood, the filter, the tree marks and the counts show exactly what
+// changed; each action on the open image updates them; End comparison and
+// Escape give the normal list back; the earlier file is never written.
+
+#include "res/ResourceIds.h"
+#include "tests/support/CompareImages.h"
+#include "tests/ui/FakePlatform.h"
+#include "tests/ui/TestFiles.h"
+#include "ui/CKorvexApp.h"
+#include "ui/CKorvexDlg.h"
+#include "ui/ChannelListModel.h"
+#include "ui/CompareCommand.h"
+
+#include <QComboBox>
+#include <QFile>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTabBar>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTreeWidget>
+#include <QtTest>
+
+#include <memory>
+
+using namespace korvex;
+using korvex::testing::Bytes;
+using korvex::testing::ComparePair;
+using korvex::testing::FakePlatform;
+using korvex::testing::WriteTestFile;
+
+namespace {
+
+// A row as the list shows it: the name, the "Change" text, and whether it
+// can be selected (a gone program cannot).
+struct ShownRow {
+    QString name;
+    QString change;
+    bool selectable;
+};
+
+} // namespace
+
+class CompareWindowTest : public QObject {
+    Q_OBJECT
+
+public:
+    CompareWindowTest(CKorvexApp& app, FakePlatform& platform) : app_(app), platform_(platform) {}
+
+private slots:
+    void init();
+    void cleanup();
+
+    void marksAndCountsShowExactlyWhatChanged_data();
+    void marksAndCountsShowExactlyWhatChanged();
+    void theFilterShowsOneKindOfChange();
+    void marksFollowEachActionAndEndGivesTheNormalListBack();
+    void thePairingCanBeSwitched();
+    void aFileThatIsNoImageStartsNoComparison();
+
+private:
+    // Opens `later` and compares it with `earlier`, through the File menu's command.
+    void OpenAndCompare(const ComparePair& pair);
+    std::vector<ShownRow> Shown() const;
+    QStringList Names() const;
+    void ShowTab(int tab);
+    int ChangeColumn() const;
+    QLabel* StatusCounts() const;
+    QString Counts() const { return StatusCounts()->text(); }
+
+    CKorvexApp& app_;
+    FakePlatform& platform_;
+    std::unique_ptr<CKorvexDlg> dlg_;
+    std::unique_ptr<QTemporaryDir> dir_;
+    QString earlierPath_;
+};
+
+void CompareWindowTest::init()
+{
+    app_.state().list() = *std::make_unique<ListState>();
+    platform_.Reset();
+    dir_ = std::make_unique<QTemporaryDir>();
+    dlg_ = std::make_unique<CKorvexDlg>(app_.state(), platform_);
+    dlg_->OnInitDialog();
+    dlg_->show();
+}
+
+void CompareWindowTest::cleanup()
+{
+    platform_.yesNoAnswers.push_back(true);
+    dlg_.reset();
+}
+
+void CompareWindowTest::OpenAndCompare(const ComparePair& pair)
+{
+    platform_.openAnswers.push_back(WriteTestFile(*dir_, QStringLiteral("later.bin"), pair.later.bytes));
+    dlg_->OnFileOpen();
+    earlierPath_ = WriteTestFile(*dir_, QStringLiteral("earlier.bin"), pair.earlier.bytes);
+    QFile::setPermissions(earlierPath_, QFile::ReadOwner | QFile::ReadUser);
+    platform_.openAnswers.push_back(earlierPath_);
+    dlg_->OnCommand(res::ID_FILE_COMPARE);
+    QVERIFY(platform_.messages.empty());
+    QVERIFY(dlg_->Comparison().Active());
+}
+
+QLabel* CompareWindowTest::StatusCounts() const
+{
+    return dlg_->statusLine->findChild<QLabel*>(QStringLiteral("comparisonCounts"));
+}
+
+int CompareWindowTest::ChangeColumn() const
+{
+    return dlg_->channelList->model()->columnCount() - 1;
+}
+
+std::vector<ShownRow> CompareWindowTest::Shown() const
+{
+    const QAbstractItemModel* model = dlg_->channelList->model();
+    std::vector<ShownRow> rows;
+    for (int row = 0; row < model->rowCount(); ++row)
+        rows.push_back({model->index(row, 1).data().toString(), model->index(row, ChangeColumn()).data().toString(),
+                        (model->flags(model->index(row, 0)) & Qt::ItemIsSelectable) != 0});
+    return rows;
+}
+
+QStringList CompareWindowTest::Names() const
+{
+    QStringList names;
+    for (const ShownRow& row : Shown())
+        names << row.name;
+    return names;
+}
+
+void CompareWindowTest::ShowTab(int tab)
+{
+    dlg_->kindTabs->setCurrentIndex(tab);
+}
+
+void CompareWindowTest::marksAndCountsShowExactlyWhatChanged_data()
+{
+    QTest::addColumn<int>("fixture");
+    QTest::addColumn<QStringList>("tvOrder");
+    QTest::addColumn<QString>("status");
+    QTest::addColumn<int>("pairingIndex");
+    QTest::addRow("an edited copy") << 0 << QStringList{"F", "A", "B2", "C", "D", "E"}
+                                    << "Compared with earlier.bin (same image): 0 new, 1 gone, 1 moved, 3 changed." << 0;
+    QTest::addRow("a rescan") << 1 << QStringList{"Rai 1", "Rai Due", "Old", "Das Erste", "ZDF", "Welt"}
+                              << "Compared with earlier.bin (another scan): 1 new, 1 gone, 2 moved, 1 changed." << 1;
+}
+
+void CompareWindowTest::marksAndCountsShowExactlyWhatChanged()
+{
+    QFETCH(int, fixture);
+    QFETCH(QStringList, tvOrder);
+    QFETCH(QString, status);
+    QFETCH(int, pairingIndex);
+    const ComparePair pair = fixture == 0 ? testing::MakeEditedCopy() : testing::MakeRescanPair();
+    OpenAndCompare(pair);
+
+    QCOMPARE(dlg_->channelList->model()->headerData(ChangeColumn(), Qt::Horizontal).toString(),
+             QStringLiteral("Change"));
+    // Shown after the number and the name.
+    QCOMPARE(dlg_->channelList->horizontalHeader()->visualIndex(ChangeColumn()), 2);
+    QCOMPARE(Counts(), status);
+    QVERIFY(StatusCounts()->isVisible());
+    QCOMPARE(dlg_->findField->findChild<QComboBox*>(QStringLiteral("comparisonPairing"))->currentIndex(),
+             pairingIndex);
+    // The gone programs stand greyed where they stood, after the program
+    // that preceded them in the earlier list.
+    QCOMPARE(Names(), tvOrder);
+    for (int tab : {0, 1}) {
+        ShowTab(tab);
+        const auto& expected = tab == 0 ? pair.expected.tv : pair.expected.radio;
+        const auto& gone = tab == 0 ? pair.expected.goneTv : pair.expected.goneRadio;
+        for (const ShownRow& row : Shown()) {
+            const std::string name = row.name.toStdString();
+            const bool isGone = std::find(gone.begin(), gone.end(), name) != gone.end();
+            QCOMPARE(row.selectable, !isGone);
+            const auto it = expected.find(name);
+            const QString wanted =
+                isGone ? QStringLiteral("gone") : (it == expected.end() ? QString() : QString::fromStdString(it->second));
+            QVERIFY2(row.change == wanted, qPrintable(row.name + QStringLiteral(": ") + row.change));
+        }
+    }
+    // The tree marks the satellites and transponders holding the changes: in
+    // both fixtures every one of them.
+    int marked = 0;
+    for (std::size_t n = 0; n < dlg_->Tree().numTreeNodes; ++n) {
+        const TreeNode& node = dlg_->Tree().treeNodes[n];
+        if (node.kind == kTreeSatellite || node.kind == kTreeTransponder) {
+            QVERIFY2(!node.item->icon(0).isNull(), qPrintable(node.item->text(0)));
+            ++marked;
+        }
+    }
+    QCOMPARE(marked, fixture == 0 ? 2 : 4);
+    // The earlier file was read, never written.
+    QFile earlier(earlierPath_);
+    QVERIFY(earlier.open(QIODevice::ReadOnly));
+    const QByteArray bytes = earlier.readAll();
+    QVERIFY(Bytes(bytes.begin(), bytes.end()) == pair.earlier.bytes);
+}
+
+void CompareWindowTest::theFilterShowsOneKindOfChange()
+{
+    OpenAndCompare(testing::MakeRescanPair());
+    auto* filter = dlg_->findField->findChild<QComboBox*>(QStringLiteral("comparisonChanges"));
+    QVERIFY(filter);
+    const std::pair<int, QStringList> cases[] = {
+        {1, {"Welt"}}, {2, {"Rai Due"}}, {3, {"Das Erste", "ZDF"}}, {4, {"Old"}},
+        {0, {"Rai 1", "Rai Due", "Old", "Das Erste", "ZDF", "Welt"}},
+    };
+    for (const auto& [index, names] : cases) {
+        filter->setCurrentIndex(index);
+        QCOMPARE(Names(), names);
+    }
+    // The find field still narrows the list, gone programs included.
+    dlg_->findField->setText(QStringLiteral("o"));
+    QCOMPARE(Names(), (QStringList{"Old"}));
+}
+
+void CompareWindowTest::marksFollowEachActionAndEndGivesTheNormalListBack()
+{
+    OpenAndCompare(testing::MakeEditedCopy());
+    // Delete A: it is gone too, and stands greyed at the top, where the
+    // earlier list had it.
+    dlg_->SelectRows({1});
+    dlg_->OnDeleteRows();
+    QCOMPARE(Names(), (QStringList{"A", "F", "B2", "C", "D", "E"}));
+    QVERIFY(!Shown()[0].selectable);
+    QCOMPARE(Shown()[0].change, QStringLiteral("gone"));
+    QCOMPARE(dlg_->statusLine->text(), QStringLiteral("Deleted 1 program."));
+    QCOMPARE(Counts(), QStringLiteral("Compared with earlier.bin (same image): 0 new, 2 gone, 1 moved, 3 changed."));
+    // Undo: A is back and unmarked.
+    dlg_->OnUndo();
+    QCOMPARE(Shown()[1].change, QString());
+    QVERIFY(Shown()[1].selectable);
+    QCOMPARE(Counts(), QStringLiteral("Compared with earlier.bin (same image): 0 new, 1 gone, 1 moved, 3 changed."));
+    // Selecting every row and deleting leaves the gone rows alone: they stand
+    // for no record of the open image.
+    dlg_->OnSelectAll();
+    QCOMPARE(dlg_->SelectedRows().size(), std::size_t{5});
+
+    // Escape in the list with no selection ends the comparison.
+    dlg_->channelList->clearSelection();
+    dlg_->channelList->setFocus();
+    QTest::keyClick(dlg_->channelList, Qt::Key_Escape);
+    QVERIFY(!dlg_->Comparison().Active());
+    QCOMPARE(dlg_->channelList->model()->columnCount(), static_cast<int>(ProgramColumns().size()));
+    for (int column = 0; column < dlg_->channelList->model()->columnCount(); ++column)
+        QCOMPARE(dlg_->channelList->horizontalHeader()->visualIndex(column), column);
+    QCOMPARE(Names(), (QStringList{"F", "A", "B2", "D", "E"}));
+    QVERIFY(!StatusCounts()->isVisible());
+    for (std::size_t n = 0; n < dlg_->Tree().numTreeNodes; ++n)
+        QVERIFY(dlg_->Tree().treeNodes[n].item->icon(0).isNull());
+    QVERIFY(dlg_->isVisible());  // Escape ended the comparison, not the window
+
+    // File → End comparison does the same.
+    platform_.openAnswers.push_back(earlierPath_);
+    dlg_->OnCommand(res::ID_FILE_COMPARE);
+    QVERIFY(dlg_->Comparison().Active());
+    dlg_->OnCommand(res::ID_FILE_END_COMPARE);
+    QVERIFY(!dlg_->Comparison().Active());
+    QCOMPARE(Names(), (QStringList{"F", "A", "B2", "D", "E"}));
+}
+
+void CompareWindowTest::thePairingCanBeSwitched()
+{
+    OpenAndCompare(testing::MakeRescanPair());
+    dlg_->findField->findChild<QComboBox*>(QStringLiteral("comparisonPairing"))->setCurrentIndex(0);
+    QCOMPARE(dlg_->Comparison().Pairing(), DiffPairing::Offsets);
+    // Paired by offset, the scan's programs are other programs at the same places.
+    QCOMPARE(Names(), (QStringList{"Rai 1", "Rai Due", "Das Erste", "ZDF", "Welt"}));
+    QCOMPARE(Shown()[0].change, QStringLiteral("changed: satId, tpId, serviceId, videoPid, audioPid, progName"));
+    // Bayern 3, at the same place in both, has the scan's own ids.
+    QCOMPARE(Counts(), QStringLiteral("Compared with earlier.bin (same image): 0 new, 0 gone, 0 moved, 6 changed."));
+}
+
+void CompareWindowTest::aFileThatIsNoImageStartsNoComparison()
+{
+    platform_.openAnswers.push_back(WriteTestFile(*dir_, QStringLiteral("later.bin"), testing::MakeEditedCopy().later.bytes));
+    dlg_->OnFileOpen();
+    platform_.openAnswers.push_back(WriteTestFile(*dir_, QStringLiteral("note.bin"), Bytes(100, 0x20)));
+    dlg_->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(dlg_.get()));
+    QTest::keyClick(dlg_->channelList, Qt::Key_D, Qt::ControlModifier);  // File → Compare with…
+    QCOMPARE(platform_.messages.size(), std::size_t{1});
+    QCOMPARE(platform_.messages[0].text, QStringLiteral("The bin file is not right!"));
+    QVERIFY(!dlg_->Comparison().Active());
+    QCOMPARE(dlg_->channelList->model()->columnCount(), static_cast<int>(ProgramColumns().size()));
+}
+
+int main(int argc, char** argv)
+{
+    FakePlatform platform;
+    CKorvexApp app(argc, argv, platform);
+    CompareWindowTest test(app, platform);
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "CompareWindowTest.moc"
