@@ -43,7 +43,8 @@ QString ListArranger::MoveRefusal(bool filtered) const
     if (list.ListType != kListAllPrograms)
         return QStringLiteral("Moving and sorting work in the list of all programs (AllPrograms).");
     if (filtered)
-        return QStringLiteral("Clear the find field to move or sort: the list shows only some programs.");
+        return QStringLiteral("Clear the find field and show all rows to move or sort: the list shows only some "
+                              "programs.");
     const ChannelDatabase& db = state_.database();
     // The TV tab lists the programs with video, the Radio tab those without;
     // the rows must be exactly every entry of one table.
