@@ -232,6 +232,7 @@ const Command kCommands[] = {
     {"apply", RunApply},
     {"rename", RunRename},
     {"clean", RunClean},
+    {"update-tps", RunUpdateTps},
 };
 
 QString CommandNames()

@@ -34,4 +34,7 @@ CliResult RunRename(const QStringList& arguments);
 // what they leave empty, deleted in one go.
 CliResult RunClean(const QStringList& arguments);
 
+// One satellite's transponders brought up to date from a published scan table.
+CliResult RunUpdateTps(const QStringList& arguments);
+
 } // namespace korvex::cli

@@ -27,6 +27,8 @@ constexpr QLatin1StringView kUsage(
     "                   --find TEXT --replace TEXT [--regex] [--cut]\n"
     "  korvex-cli clean IMAGE (--out FILE | --dry-run) [--duplicates] [--strays]\n"
     "                   [--scrambled] [--no-favourite] [--empty] [--json]\n"
+    "  korvex-cli update-tps IMAGE (--out FILE | --dry-run) --sat N --table FILE\n"
+    "                   [--xml-sat POSITION] [--tolerance N] [--json]\n"
     "Every command also takes --charset NAME.\n"
     "\n"
     "Inspects, exports, checks, edits and arranges the channel list in a set-top box\n"
@@ -109,6 +111,20 @@ constexpr QLatin1StringView kUsage(
     "          writes nothing (exit 0 when nothing would go, 3 when something would)\n"
     "            korvex-cli clean box.bin --out new.bin\n"
     "            korvex-cli clean box.bin --dry-run --no-favourite --empty\n"
+    "  update-tps  brings the transponders of satellite N up to date from a published\n"
+    "          scan table: a dvbv5 file (as /usr/share/dvb/dvb-s/ holds them) or a\n"
+    "          satellites.xml file (--xml-sat picks its <sat> by position, e.g. 13.0E,\n"
+    "          0.8W or 130, when it holds several). Each transponder is paired with\n"
+    "          the entry of its polarisation whose frequency is nearest, within\n"
+    "          --tolerance MHz (5 unless given); its frequency and symbol rate are\n"
+    "          written. The table's kHz and symbols per second are rounded to the\n"
+    "          record's MHz and kS/s; an entry that does not fit the record (above\n"
+    "          16383 MHz or 65535 kS/s), is circular or is not DVB-S/S2 is not used.\n"
+    "          Lists the changes, the transponders the table lacks and the entries\n"
+    "          the image has no room for (never added). --dry-run writes nothing\n"
+    "          (exit 0 when nothing would change, 3 when something would)\n"
+    "            korvex-cli update-tps box.bin --out new.bin --sat 1 --table /usr/share/dvb/dvb-s/Hotbird-13.0E\n"
+    "            korvex-cli update-tps box.bin --dry-run --sat 0 --table satellites.xml --xml-sat 19.2E\n"
     "\n"
     "Fields for set:\n"
     "  --sat    satName, longitude, lnbFreLow, lnbFreHigh, position, lnbType, lnbPower,\n"
@@ -130,7 +146,7 @@ constexpr QLatin1StringView kUsage(
     "\n"
     "Exit status: 0 done, 1 an image is not a channel image, 2 an error in the\n"
     "arguments, a file, a field or a value (nothing is written), 3 check found\n"
-    "something wrong, diff, import --dry-run or apply --dry-run found differences.\n");
+    "something wrong, diff or a --dry-run found differences.\n");
 
 } // namespace
 
