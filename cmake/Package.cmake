@@ -14,7 +14,8 @@ string(CONCAT CPACK_PACKAGE_DESCRIPTION
     "deletes, sorts, groups and locks programs with undo and redo, and saves the\n"
     "whole image to a new file for the box to take back.\n"
     "korvex-cli does the same without a display: it shows, checks, edits,\n"
-    "arranges and compares images, and takes a list to a spreadsheet and back.")
+    "arranges and compares images, takes a list to a spreadsheet and back, and\n"
+    "updates a satellite's transponders from a published scan table.")
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
@@ -25,4 +26,6 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Qt loads its platform plugins at run time, out of dpkg-shlibdeps' sight;
 # without one the window cannot start.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS qt6-qpa-plugins)
+# The published transponder lists that Update transponders reads.
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS dtv-scan-tables)
 include(CPack)

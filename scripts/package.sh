@@ -45,6 +45,16 @@ sh tests/install/programs.sh "$root"
 desktop-file-validate "$root/usr/share/applications/korvex.desktop"
 # The screenshot's published copy is not fetched: the check needs no network.
 appstreamcli validate-tree --no-net "$root"
+# dpkg-shlibdeps names every shared library the programs link, libdvbv5 (the
+# scan tables' reader) among them.
+depends=$(dpkg-deb -f "$deb" Depends)
+case "$depends" in
+*libdvbv5-0*) ;;
+*)
+    echo "the package does not depend on libdvbv5-0: $depends" >&2
+    exit 1
+    ;;
+esac
 echo "$deb: checked"
 
 [ "$mode" = install ] || exit 0
@@ -52,6 +62,13 @@ installed=1
 DEBIAN_FRONTEND=noninteractive $as_root apt-get install -y "./$deb"
 /usr/bin/korvex-cli --help >/dev/null
 /usr/bin/korvex-cli info samples/korvex-demo.bin
+# Reading a scan table loads libdvbv5; exit 3: the demo has a transponder to update.
+if [ -f /usr/share/dvb/dvb-s/Hotbird-13.0E ]; then
+    status=0
+    /usr/bin/korvex-cli update-tps samples/korvex-demo.bin --dry-run --sat 1 \
+        --table /usr/share/dvb/dvb-s/Hotbird-13.0E >/dev/null || status=$?
+    [ "$status" = 3 ] || { echo "update-tps from /usr/bin exited $status, not 3" >&2; exit 1; }
+fi
 # Every library the window links is loaded here, without a display.
 env -u DISPLAY -u WAYLAND_DISPLAY /usr/bin/korvex --version
 echo "$deb: installed, both programs ran, removed"

@@ -16,7 +16,8 @@ test | run) ;;
 esac
 
 packages="cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev time libuchardet-dev
-    libcsv-dev qt6-base-dev qt6-qpa-plugins libx11-dev fonts-dejavu-core xvfb xauth locales"
+    libcsv-dev libdvbv5-dev dtv-scan-tables qt6-base-dev qt6-qpa-plugins libx11-dev fonts-dejavu-core xvfb xauth
+    locales"
 # The tests alone also need a real spreadsheet, to open and save the CSV that
 # korvex-cli writes (about a minute to install).
 if [ "$mode" = test ]; then
