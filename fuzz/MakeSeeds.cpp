@@ -307,12 +307,13 @@ std::vector<std::pair<std::string, Bytes>> TextSeeds()
 Bytes SequenceInput(const Bytes& image)
 {
     Bytes script;
-    for (std::uint8_t kind = 0; kind < 11; ++kind) {
+    // Every writing action (kinds 0 to 12), then undo (13) and redo (14).
+    for (std::uint8_t kind = 0; kind < 13; ++kind) {
         script.push_back(kind);
         for (std::uint8_t argument = 0; argument < 24; ++argument)
             script.push_back(static_cast<std::uint8_t>(kind * 37 + argument * 11));
     }
-    script.insert(script.end(), {9, 9, 10, 4, 1, 0, 3, 0, 1});
+    script.insert(script.end(), {13, 13, 14, 12, 1, 0, 3, 0, 1});
     Bytes input(2 + script.size());
     input[0] = static_cast<std::uint8_t>(script.size() >> 8);
     input[1] = static_cast<std::uint8_t>(script.size());

@@ -9,7 +9,10 @@
 // flag change, a move, a delete of programs, a transponder or a satellite, a
 // sort, carrying the list as loaded over to the image as it now stands (with
 // random choices and tolerance), a clean-up of random kinds, renaming a few
-// programs at once, undo and redo.
+// programs at once, updating a satellite's transponders from a random scan
+// table (entries near its frequencies and anywhere, of every polarisation and
+// system, some that do not fit) with some of the changes left out, undo and
+// redo.
 //
 // After every action: a refused action changed no byte; an applied one kept
 // the write invariant (the layout and the four blocks found as before, no
@@ -27,6 +30,7 @@
 #include "db/ImageHistory.h"
 #include "db/LoadDatabase.h"
 #include "db/Rename.h"
+#include "db/TransponderUpdate.h"
 #include "db/WriteGuard.h"
 #include "db/WriteInvariant.h"
 #include "fuzz/FuzzCheck.h"
@@ -267,6 +271,29 @@ bool Act(Workspace& work, Script& script, std::uint8_t kind, std::vector<ByteSpa
         }
         return RenamePrograms(image, db, renames).done;
     }
+    case 12: {
+        if (db.numSats == 0)
+            return false;
+        const std::uint32_t sat = script.Below(db.numSats);
+        std::vector<TableEntry> table(script.Byte() % 8);
+        for (TableEntry& entry : table) {
+            const std::uint8_t b = script.Byte();
+            const std::uint64_t near = db.numTps ? db.tps[script.Below(db.numTps)].frequency : 0;
+            entry.frequencyKHz = (b & 1) ? near * 1000 + script.U16() % 16000 - 8000 : std::uint64_t{script.U16()} * 1000;
+            entry.symbolRate = (b & 2) ? std::uint64_t{script.U16()} * 1000 + script.Byte() : std::uint64_t{script.U16()} << 12;
+            entry.polarisation = static_cast<TablePolarisation>((b >> 2 & 7) % 5);
+            entry.system = static_cast<TableSystem>((b >> 5) % 3);
+        }
+        const TransponderUpdatePlan plan = PlanTransponderUpdate(image, db, sat, table, script.Byte() % 12);
+        std::vector<TransponderChange> chosen;
+        for (const TransponderChange& change : plan.changes)
+            if (script.Byte() & 3) {
+                chosen.push_back(change);
+                for (const ByteSpan& span : OwnedByEdit(image, db.tps[change.tpIndex]))
+                    owned.push_back(span);
+            }
+        return UpdateTransponders(image, db, chosen).done;
+    }
     default:
         return false;
     }
@@ -295,9 +322,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::memcpy(work.newest.data(), work.image.bytes.data(), kImageCapacity);
 
     for (std::size_t step = 0; step < kMostActions && !script.Done(); ++step) {
-        const std::uint8_t kind = script.Byte() % 14;
-        if (kind == 12 || kind == 13) {
-            const bool moved = kind == 12 ? work.history.Undo(work.image) : work.history.Redo(work.image);
+        const std::uint8_t kind = script.Byte() % 15;
+        if (kind == 13 || kind == 14) {
+            const bool moved = kind == 13 ? work.history.Undo(work.image) : work.history.Redo(work.image);
             if (moved)
                 Reload(work);
             continue;
