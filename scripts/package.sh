@@ -7,6 +7,10 @@
 #
 #   sh scripts/package.sh            build and check; prints the package's path
 #   sh scripts/package.sh install    the same, then install, run and remove
+#   sh scripts/package.sh MODE BUILD package the programs of an existing build
+#                                    folder instead (a build with the tests
+#                                    installs the same files; CI uses the one
+#                                    it has just tested)
 #
 # Needs dpkg-dev, appstream and desktop-file-utils besides the build's own
 # packages; "install" runs apt as root, or through sudo.
@@ -20,10 +24,13 @@ build | install) ;;
     exit 2
     ;;
 esac
-build="build-package"
+build=${2:-}
 
-# Without the tests, benchmarks and fuzz programs: only what the package ships.
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKORVEX_BUILD_TESTS=OFF >/dev/null
+if [ -z "$build" ]; then
+    build="build-package"
+    # Without the tests, benchmarks and fuzz programs: only what the package ships.
+    cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKORVEX_BUILD_TESTS=OFF >/dev/null
+fi
 cmake --build "$build"
 rm -f "$build"/korvex_*.deb
 (cd "$build" && cpack -G DEB >/dev/null)
