@@ -6,6 +6,7 @@
 // dialogs and records every message.
 
 #include <QString>
+#include <QStringList>
 
 #include <array>
 #include <optional>
@@ -37,8 +38,10 @@ public:
 
     // File dialogs. `filter` is a list of "description|patterns" pairs, each
     // part ended by '|', the list ended by an empty pair ("...||"); patterns
-    // are separated by ';'. Nothing when the user cancels.
-    virtual std::optional<QString> GetOpenFileName(QWidget* owner, const QString& filter) = 0;
+    // are separated by ';'. The open dialog starts in `folder` when one is
+    // given. Nothing when the user cancels.
+    virtual std::optional<QString> GetOpenFileName(QWidget* owner, const QString& filter,
+                                                   const QString& folder) = 0;
     // Asks before an existing file is overwritten.
     virtual std::optional<QString> GetSaveFileName(QWidget* owner, const QString& initialName,
                                                    const QString& filter) = 0;
@@ -47,6 +50,11 @@ public:
     // at value; nothing when the user cancels.
     virtual std::optional<int> AskNumber(QWidget* owner, const QString& text, const QString& caption, int value,
                                          int minimum, int maximum) = 0;
+
+    // A modal choice of one of `items`, starting at `current`; its position,
+    // or nothing when the user cancels.
+    virtual std::optional<int> AskChoice(QWidget* owner, const QString& text, const QString& caption,
+                                         const QStringList& items, int current) = 0;
 
     // Starts a program by its path, without arguments and without waiting.
     virtual bool StartProgram(const QString& program) = 0;

@@ -45,9 +45,11 @@ QStringList QtNameFilters(const QString& filter)
     return filters;
 }
 
-std::optional<QString> QtPlatform::GetOpenFileName(QWidget* owner, const QString& filter)
+std::optional<QString> QtPlatform::GetOpenFileName(QWidget* owner, const QString& filter, const QString& folder)
 {
     QFileDialog dialog(owner);
+    if (!folder.isEmpty())
+        dialog.setDirectory(folder);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setOption(QFileDialog::HideNameFilterDetails);
@@ -99,6 +101,15 @@ std::optional<int> QtPlatform::AskNumber(QWidget* owner, const QString& text, co
     bool ok = false;
     const int number = QInputDialog::getInt(owner, caption, text, value, minimum, maximum, 1, &ok);
     return ok ? std::optional<int>(number) : std::nullopt;
+}
+
+std::optional<int> QtPlatform::AskChoice(QWidget* owner, const QString& text, const QString& caption,
+                                         const QStringList& items, int current)
+{
+    bool ok = false;
+    const QString chosen = QInputDialog::getItem(owner, caption, text, items, current, false, &ok);
+    const qsizetype at = items.indexOf(chosen);
+    return ok && at >= 0 ? std::optional<int>(static_cast<int>(at)) : std::nullopt;
 }
 
 bool QtPlatform::StartProgram(const QString& program)

@@ -10,11 +10,13 @@ class QtPlatform final : public Platform {
 public:
     void ShowMessage(QWidget* owner, const QString& text, const QString& caption, MessageIcon icon) override;
     bool AskYesNo(QWidget* owner, const QString& text, const QString& caption) override;
-    std::optional<QString> GetOpenFileName(QWidget* owner, const QString& filter) override;
+    std::optional<QString> GetOpenFileName(QWidget* owner, const QString& filter, const QString& folder) override;
     std::optional<QString> GetSaveFileName(QWidget* owner, const QString& initialName,
                                            const QString& filter) override;
     std::optional<int> AskNumber(QWidget* owner, const QString& text, const QString& caption, int value,
                                  int minimum, int maximum) override;
+    std::optional<int> AskChoice(QWidget* owner, const QString& text, const QString& caption, const QStringList& items,
+                                 int current) override;
     bool StartProgram(const QString& program) override;
     QString ExecutablePath() override;
     std::optional<VersionInfo> ReadVersionInfo() override;

@@ -61,6 +61,7 @@ inline constexpr int ID_FILE_END_COMPARE = 32791;
 inline constexpr int ID_TOOLS_UPGRADE = 32774;
 inline constexpr int ID_TOOLS_DUMP = 32775;
 inline constexpr int ID_TOOLS_CLEANUP = 32792;
+inline constexpr int ID_TOOLS_UPDATE_TPS = 32793;
 inline constexpr int ID_HELP_ABOUT = 32781;
 inline constexpr int ID_HELP_USERGUIDE = 32783;
 inline constexpr int ID_HELP = 57670;

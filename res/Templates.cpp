@@ -113,7 +113,8 @@ const std::vector<PopupTemplate>& MainMenuTemplate()
         {QStringLiteral("Tools"),
          {{QStringLiteral("upgrade"), ID_TOOLS_UPGRADE},
           {QStringLiteral("dump"), ID_TOOLS_DUMP},
-          {QStringLiteral("Clean up…"), ID_TOOLS_CLEANUP}}},
+          {QStringLiteral("Clean up…"), ID_TOOLS_CLEANUP},
+          {QStringLiteral("Update transponders…"), ID_TOOLS_UPDATE_TPS}}},
         {QStringLiteral("Help"),
          {{QStringLiteral("about"), ID_HELP_ABOUT}, {QStringLiteral("user guide"), ID_HELP_USERGUIDE}}},
     };

@@ -171,6 +171,7 @@ void CKorvexDlg::CreateMenuBar()
         return;
     const MainMenu menu = BuildMainMenu(this, editActions->Menu(), [this](int id) { OnCommand(id); });
     menuBar_ = menu.bar;
+    listCommands_->SetUpdateTranspondersAction(menu.commands.at(res::ID_TOOLS_UPDATE_TPS));
     namesMenu_ = new NamesMenu(menuBar_, menu.help, [this](const std::string& charset) { OnNameCharset(charset); });
     namesMenu_->Show(state_.nameCharset(), LocaleCharset());
     layout()->setMenuBar(menuBar_);
@@ -226,6 +227,9 @@ void CKorvexDlg::OnCommand(int id)
         break;
     case res::ID_TOOLS_CLEANUP:
         OnToolsCleanUp();
+        break;
+    case res::ID_TOOLS_UPDATE_TPS:
+        OnToolsUpdateTransponders();
         break;
     case res::ID_HELP_ABOUT:
         OnAbout();
@@ -409,6 +413,7 @@ void CKorvexDlg::StartTool(const QString& fileName)
 void CKorvexDlg::OnToolsUpgrade() { StartTool(QStringLiteral("Burnix.exe")); }
 void CKorvexDlg::OnToolsDump() { StartTool(QStringLiteral("Pullix.exe")); }
 void CKorvexDlg::OnToolsCleanUp() { listCommands_->CleanUp(); }
+void CKorvexDlg::OnToolsUpdateTransponders() { listCommands_->UpdateTransponders(selectedSat); }
 
 void CKorvexDlg::BuildTree()
 {

@@ -69,6 +69,7 @@ public:
     void OnToolsDump();
     // Tools → "Clean up…": deletes what the clean-up finds, after a preview.
     void OnToolsCleanUp();
+    void OnToolsUpdateTransponders();
     void OnAbout();
     void OnExit();
     // A charset chosen in the "Names" menu: every name is read anew in it.

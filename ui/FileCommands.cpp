@@ -34,7 +34,7 @@ void FileCommands::Open()
 {
     if (!MayDiscardEdits())
         return;
-    const std::optional<QString> path = platform_.GetOpenFileName(window_, kImageOpenFilter);
+    const std::optional<QString> path = platform_.GetOpenFileName(window_, kImageOpenFilter, {});
     if (path)
         OpenFile(*path);
 }

@@ -8,6 +8,7 @@
 #include "ui/KindSelection.h"
 #include "ui/ListSelection.h"
 #include "ui/RenameCommand.h"
+#include "ui/TransponderUpdateCommand.h"
 
 #include <QAction>
 #include <QLabel>
@@ -27,7 +28,9 @@ ListCommands::ListCommands(ProgramState& state, Platform& platform, OpenImage& d
       rename_(std::make_unique<RenameCommand>(state, document, parts.window, *parts.list, parts.statusLine,
                                               [this] { show_.imageAgain(); })),
       cleanUp_(std::make_unique<CleanUpCommand>(state, document, parts.window, parts.statusLine,
-                                                [this] { show_.imageAgain(); }))
+                                                [this] { show_.imageAgain(); })),
+      updateTransponders_(std::make_unique<TransponderUpdateCommand>(state, platform, document, parts.window,
+                                                                     parts.statusLine, [this] { show_.imageAgain(); }))
 {
 }
 
@@ -55,11 +58,27 @@ void ListCommands::Connect()
 void ListCommands::UpdateActions()
 {
     EditActions::Allow(parts_.actions->rename, rename_->Refusal());
+    if (updateTranspondersAction_)
+        updateTranspondersAction_->setEnabled(document_.IsLoaded() &&
+                                              state_.list().ListType == kListSatTransponders);
+}
+
+void ListCommands::SetUpdateTranspondersAction(QAction* action)
+{
+    updateTranspondersAction_ = action;
+    UpdateActions();
 }
 
 void ListCommands::ApplyEarlierList() { carryOver_->Run(); }
 
 void ListCommands::CleanUp() { cleanUp_->Run(); }
+
+void ListCommands::UpdateTransponders(std::uint16_t satIndex)
+{
+    // Only while the tree has a satellite chosen, whatever sends the command.
+    if (state_.list().ListType == kListSatTransponders)
+        updateTransponders_->Run(satIndex);
+}
 
 void ListCommands::SelectKind(const std::vector<std::uint64_t>& keys, const QString& kind)
 {

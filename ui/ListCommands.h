@@ -1,7 +1,8 @@
 #pragma once
 // The commands that work on the whole list at once, each after a preview and
-// as one step of the history: carrying an earlier list over, cleaning up and
-// renaming in bulk; and Edit → Select, which selects the rows of one kind.
+// as one step of the history: carrying an earlier list over, cleaning up,
+// renaming in bulk and updating a satellite's transponders from a scan
+// table; and Edit → Select, which selects the rows of one kind.
 // The window hands these to this unit and shows the image again when asked.
 
 #include <QString>
@@ -11,6 +12,7 @@
 #include <memory>
 #include <vector>
 
+class QAction;
 class QLabel;
 class QWidget;
 
@@ -24,6 +26,7 @@ class OpenImage;
 class Platform;
 class ProgramState;
 class RenameCommand;
+class TransponderUpdateCommand;
 
 class ListCommands {
 public:
@@ -45,11 +48,15 @@ public:
 
     // Connects Edit → "Apply an earlier list…", "Rename…" and Select.
     void Connect();
-    // Enables the actions for what the list shows and selects.
+    // Enables the actions for what the list shows and selects; Tools →
+    // "Update transponders…" (given once the menu bar is built) while the
+    // tree has a satellite chosen.
     void UpdateActions();
+    void SetUpdateTranspondersAction(QAction* action);
 
     void ApplyEarlierList();
     void CleanUp();
+    void UpdateTransponders(std::uint16_t satIndex);
     // Selects the rows of these records (ChannelListModel keys) that the list
     // shows; `kind` names them in the status line.
     void SelectKind(const std::vector<std::uint64_t>& keys, const QString& kind);
@@ -66,6 +73,8 @@ private:
     std::unique_ptr<CarryOverCommand> carryOver_;
     std::unique_ptr<RenameCommand> rename_;
     std::unique_ptr<CleanUpCommand> cleanUp_;
+    std::unique_ptr<TransponderUpdateCommand> updateTransponders_;
+    QAction* updateTranspondersAction_ = nullptr;
 };
 
 } // namespace korvex

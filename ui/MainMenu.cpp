@@ -11,7 +11,7 @@ namespace korvex {
 
 MainMenu BuildMainMenu(QWidget* window, QMenu* editMenu, const std::function<void(int)>& onCommand)
 {
-    MainMenu built{new QMenuBar(window), nullptr};
+    MainMenu built{new QMenuBar(window), nullptr, {}};
     for (const res::PopupTemplate& popup : res::MainMenuTemplate()) {
         // The Edit menu stands between File and Tools.
         if (popup.title == QStringLiteral("Tools"))
@@ -24,6 +24,7 @@ MainMenu BuildMainMenu(QWidget* window, QMenu* editMenu, const std::function<voi
             action->setData(item.commandId);
             action->setShortcut(CommandShortcut(item.commandId));
             const int id = item.commandId;
+            built.commands[id] = action;
             QObject::connect(action, &QAction::triggered, window, [onCommand, id] { onCommand(id); });
         }
     }

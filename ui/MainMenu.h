@@ -3,6 +3,7 @@
 // between File and Tools and each command's shortcut.
 
 #include <functional>
+#include <unordered_map>
 
 class QAction;
 class QMenu;
@@ -14,6 +15,7 @@ namespace korvex {
 struct MainMenu {
     QMenuBar* bar = nullptr;
     QAction* help = nullptr;  // the Help menu, before which others may go
+    std::unordered_map<int, QAction*> commands;  // each item, by its command id
 };
 
 // Builds the menu bar on window; each command item calls onCommand with its

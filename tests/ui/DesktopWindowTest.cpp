@@ -344,7 +344,8 @@ void DesktopWindowTest::menuEntriesShowAndTakeTheirShortcuts()
                 shown << item->text() + QLatin1Char('=') + item->shortcut().toString();
     }
     QCOMPARE(shown, QStringList({"open=Ctrl+O", "save=Ctrl+S", "Compare with\u2026=Ctrl+D", "End comparison=",
-                                 "exit=Ctrl+Q", "upgrade=", "dump=", "Clean up…=", "about=", "user guide="}));
+                                 "exit=Ctrl+Q", "upgrade=", "dump=", "Clean up…=", "Update transponders…=", "about=",
+                                 "user guide="}));
 
     QTest::keyClick(dlg_->channelList, Qt::Key_O, Qt::ControlModifier);
     QCOMPARE(platform_.openFilters.size(), 1);

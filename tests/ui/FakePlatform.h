@@ -37,9 +37,10 @@ public:
         return answer;
     }
 
-    std::optional<QString> GetOpenFileName(QWidget*, const QString& filter) override
+    std::optional<QString> GetOpenFileName(QWidget*, const QString& filter, const QString& folder) override
     {
         openFilters << filter;
+        openFolders << folder;
         return Next(openAnswers);
     }
 
@@ -59,6 +60,18 @@ public:
             return std::nullopt;
         const std::optional<int> answer = numberAnswers.front();
         numberAnswers.pop_front();
+        return answer;
+    }
+
+    std::optional<int> AskChoice(QWidget*, const QString& text, const QString& caption, const QStringList& items,
+                                 int current) override
+    {
+        questions.push_back({text, caption, MessageIcon::None});
+        choices.push_back({items, current});
+        if (choiceAnswers.empty())
+            return std::nullopt;
+        const std::optional<int> answer = choiceAnswers.front();
+        choiceAnswers.pop_front();
         return answer;
     }
 
@@ -85,8 +98,11 @@ public:
         openAnswers.clear();
         numberAnswers.clear();
         numberRanges.clear();
+        choiceAnswers.clear();
+        choices.clear();
         saveAnswers.clear();
         openFilters.clear();
+        openFolders.clear();
         saveFilters.clear();
         saveInitialNames.clear();
         startedPrograms.clear();
@@ -98,6 +114,7 @@ public:
     std::deque<std::optional<QString>> openAnswers;
     std::deque<std::optional<QString>> saveAnswers;
     std::deque<std::optional<int>> numberAnswers;
+    std::deque<std::optional<int>> choiceAnswers;
     QString executablePath = QStringLiteral("/opt/korvex/bin/korvex");
     std::optional<VersionInfo> versionInfo = VersionInfo{{1, 0, 0, 3}, {10, 10, 22, 9}};
 
@@ -105,7 +122,9 @@ public:
     std::vector<RecordedMessage> messages;
     std::vector<RecordedMessage> questions;
     std::vector<std::pair<int, int>> numberRanges;
+    std::vector<std::pair<QStringList, int>> choices;  // the items offered and the one first chosen
     QStringList openFilters;
+    QStringList openFolders;
     QStringList saveFilters;
     QStringList saveInitialNames;
     QStringList startedPrograms;

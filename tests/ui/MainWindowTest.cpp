@@ -297,7 +297,7 @@ void MainWindowTest::laysOutControlsAndMenuFromTheTemplate()
     }
     QCOMPARE(items, QStringList({QStringLiteral("File:open=57601,save=57603,Compare with\u2026=32790,"
                                                 "End comparison=32791,exit=32773"),
-                                 QStringLiteral("Tools:upgrade=32774,dump=32775,Clean up…=32792"),
+                                 QStringLiteral("Tools:upgrade=32774,dump=32775,Clean up…=32792,Update transponders…=32793"),
                                  QStringLiteral("Help:about=32781,user guide=32783")}));
 
     // Tab order: list, tree, then the buttons Upgrade, Dump, Open, Save.

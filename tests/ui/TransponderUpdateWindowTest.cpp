@@ -1,0 +1,312 @@
+// Tools → "Update transponders…" in the window: enabled while the tree has a
+// satellite chosen; the file dialog starts among the installed scan tables;
+// the preview lists the changes, the transponders the table lacks, the
+// entries not added and those not usable; OK writes what is ticked, as one
+// step that Undo takes back; a satellites.xml of several satellites asks
+// which, offering the one at the satellite's longitude first; Cancel and a
+// file that is no table write nothing.
+
+#include "res/ResourceIds.h"
+#include "tests/ui/FakePlatform.h"
+#include "tests/ui/TestFiles.h"
+#include "ui/CKorvexApp.h"
+#include "ui/CKorvexDlg.h"
+#include "ui/EditActions.h"
+#include "ui/TransponderUpdateCommand.h"
+#include "ui/TransponderUpdatePreview.h"
+
+#include <QAction>
+#include <QDir>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QtTest>
+
+#include <functional>
+#include <memory>
+
+using namespace korvex;
+using korvex::testing::Bytes;
+using korvex::testing::FakePlatform;
+using korvex::testing::WriteTestFile;
+
+namespace {
+
+SatRecord Sat(std::uint16_t satId, std::uint16_t longitude, const char* name)
+{
+    SatRecord sat;
+    sat.satId = satId;
+    sat.longitude = longitude;
+    sat.satName = testing::Name(name);
+    return sat;
+}
+
+TpRecord Tp(std::uint16_t tpId, std::uint16_t satId, std::uint16_t frequency, std::uint8_t polarisation,
+            std::uint16_t symbolRate)
+{
+    TpRecord tp;
+    tp.tpId = tpId;
+    tp.satId = satId;
+    tp.frequency = frequency;
+    tp.polarisation = polarisation;
+    tp.symbolRate = symbolRate;
+    return tp;
+}
+
+// Hotbird (13.0E) has four transponders: one up to date, two moved, one the
+// table lacks; Thor (0.8W) has one.
+testing::BuiltImage Fixture()
+{
+    testing::ImageBuilder builder;
+    builder.AddSat(Sat(1, 130, "Hotbird")).AddSat(Sat(2, 3592, "Thor"));
+    builder.AddTp(Tp(1, 1, 10992, 1, 27500))
+        .AddTp(Tp(2, 1, 12597, 1, 29900))
+        .AddTp(Tp(3, 1, 11500, 0, 22000))
+        .AddTp(Tp(4, 1, 11800, 0, 27500))
+        .AddTp(Tp(5, 2, 10778, 0, 24500));
+    return builder.Build();
+}
+
+const QByteArray kDvbv5Table =
+    "[CHANNEL]\n\tDELIVERY_SYSTEM = DVBS\n\tFREQUENCY = 10992000\n\tPOLARIZATION = VERTICAL\n\tSYMBOL_RATE = 27500000\n\n"
+    "[CHANNEL]\n\tDELIVERY_SYSTEM = DVBS2\n\tFREQUENCY = 12596000\n\tPOLARIZATION = VERTICAL\n\tSYMBOL_RATE = 27500000\n\n"
+    "[CHANNEL]\n\tDELIVERY_SYSTEM = DVBS\n\tFREQUENCY = 11502000\n\tPOLARIZATION = HORIZONTAL\n\tSYMBOL_RATE = 22000000\n\n"
+    "[CHANNEL]\n\tDELIVERY_SYSTEM = DVBS\n\tFREQUENCY = 11000000\n\tPOLARIZATION = HORIZONTAL\n\tSYMBOL_RATE = 27500000\n\n"
+    "[CHANNEL]\n\tDELIVERY_SYSTEM = DVBS\n\tFREQUENCY = 3840000\n\tPOLARIZATION = LEFT\n\tSYMBOL_RATE = 30000000\n";
+
+const QByteArray kSatellitesXml =
+    "<?xml version=\"1.0\"?>\n<satellites>\n"
+    " <sat name=\"13.0E Hot Bird\" position=\"130\">\n"
+    "  <transponder frequency=\"12596000\" symbol_rate=\"27500000\" polarization=\"1\" system=\"1\"/>\n"
+    " </sat>\n"
+    " <sat name=\"0.8W Thor\" position=\"-8\">\n"
+    "  <transponder frequency=\"10779000\" symbol_rate=\"25000000\" polarization=\"0\"/>\n"
+    " </sat>\n"
+    "</satellites>\n";
+
+Bytes AsBytes(const QByteArray& text) { return Bytes(text.begin(), text.end()); }
+
+} // namespace
+
+class TransponderUpdateWindowTest : public QObject {
+    Q_OBJECT
+
+public:
+    TransponderUpdateWindowTest(CKorvexApp& app, FakePlatform& platform) : app_(app), platform_(platform) {}
+
+private slots:
+    void init();
+    void cleanup();
+
+    void theCommandNeedsASatelliteChosenInTheTree();
+    void okWritesTheTickedChangesAsOneStep();
+    void aSatellitesXmlFileAsksWhichSatelliteAndCancelWritesNothing();
+    void aFileThatIsNoUsableTableIsSaidAndNothingWritten();
+
+private:
+    // Chooses satellite k in the tree, then runs Tools → "Update transponders…"
+    // on the table file: `onPreview` sees the preview and answers it.
+    void Update(int k, const QString& table, const std::function<void(TransponderUpdatePreview&)>& onPreview);
+    QAction* Command() const;
+    Bytes ImageNow() const;
+    // The fixture with bytes 4..7 of transponder k's record replaced.
+    Bytes WithValues(Bytes bytes, std::size_t k, std::uint16_t frequency, std::uint8_t polarisation,
+                     std::uint16_t symbolRate) const;
+
+    CKorvexApp& app_;
+    FakePlatform& platform_;
+    std::unique_ptr<CKorvexDlg> dlg_;
+    QTemporaryDir dir_;
+    testing::BuiltImage built_ = Fixture();
+    bool previewShown_ = false;
+};
+
+void TransponderUpdateWindowTest::init()
+{
+    app_.state().list() = *std::make_unique<ListState>();
+    platform_.Reset();
+    dlg_ = std::make_unique<CKorvexDlg>(app_.state(), platform_);
+    dlg_->OnInitDialog();
+    dlg_->show();
+    platform_.openAnswers.push_back(WriteTestFile(dir_, QStringLiteral("box.bin"), built_.bytes));
+    dlg_->OnFileOpen();
+    QVERIFY(platform_.messages.empty());
+    previewShown_ = false;
+}
+
+void TransponderUpdateWindowTest::cleanup()
+{
+    platform_.yesNoAnswers.push_back(true);
+    dlg_.reset();
+}
+
+QAction* TransponderUpdateWindowTest::Command() const
+{
+    for (QAction* action : dlg_->findChildren<QAction*>())
+        if (action->data().toInt() == res::ID_TOOLS_UPDATE_TPS)
+            return action;
+    return nullptr;
+}
+
+void TransponderUpdateWindowTest::Update(int k, const QString& table,
+                                         const std::function<void(TransponderUpdatePreview&)>& onPreview)
+{
+    dlg_->channelTree->setCurrentItem(dlg_->channelTree->topLevelItem(1)->child(k));
+    platform_.openAnswers.push_back(table);
+    QTimer::singleShot(0, [&] {
+        if (auto* preview = dynamic_cast<TransponderUpdatePreview*>(QApplication::activeModalWidget())) {
+            previewShown_ = true;
+            onPreview(*preview);
+        }
+    });
+    Command()->trigger();
+}
+
+Bytes TransponderUpdateWindowTest::ImageNow() const
+{
+    const auto& bytes = app_.state().image().bytes;
+    return Bytes(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(built_.bytes.size()));
+}
+
+Bytes TransponderUpdateWindowTest::WithValues(Bytes bytes, std::size_t k, std::uint16_t frequency,
+                                              std::uint8_t polarisation, std::uint16_t symbolRate) const
+{
+    const std::uint32_t at = built_.RecordOffset(BlockId::Transponders, k);
+    testing::PutBe16(bytes, at + 4, static_cast<std::uint16_t>(frequency << 2 | polarisation));
+    testing::PutBe16(bytes, at + 6, symbolRate);
+    return bytes;
+}
+
+void TransponderUpdateWindowTest::theCommandNeedsASatelliteChosenInTheTree()
+{
+    QAction* command = Command();
+    QVERIFY(command);
+    QCOMPARE(command->text(), QStringLiteral("Update transponders…"));
+    QVERIFY(!command->isEnabled());  // the list of all programs
+    QTreeWidgetItem* hotbird = dlg_->channelTree->topLevelItem(1)->child(0);
+    dlg_->channelTree->setCurrentItem(hotbird);
+    QVERIFY(command->isEnabled());
+    dlg_->channelTree->setCurrentItem(hotbird->child(0));
+    QVERIFY(!command->isEnabled());
+    // Sent anyway (say by a shortcut), it asks for no table without a satellite.
+    const qsizetype asked = platform_.openFilters.size();
+    dlg_->OnCommand(res::ID_TOOLS_UPDATE_TPS);
+    QCOMPARE(platform_.openFilters.size(), asked);
+}
+
+void TransponderUpdateWindowTest::okWritesTheTickedChangesAsOneStep()
+{
+    const QString table = WriteTestFile(dir_, QStringLiteral("Hotbird-13.0E"), AsBytes(kDvbv5Table));
+    Update(0, table, [&](TransponderUpdatePreview& preview) {
+        QVERIFY(ImageNow() == built_.bytes);
+        QAbstractItemModel* changes = preview.Changes()->model();
+        QCOMPARE(changes->rowCount(), 2);
+        QCOMPARE(changes->index(0, 0).data().toString(), QStringLiteral("Transponder 1"));
+        QCOMPARE(changes->index(0, 1).data().toString(), QStringLiteral("V"));
+        QCOMPARE(changes->index(0, 2).data().toString(), QStringLiteral("12597 → 12596"));
+        QCOMPARE(changes->index(0, 3).data().toString(), QStringLiteral("29900 → 27500"));
+        QCOMPARE(changes->index(1, 0).data().toString(), QStringLiteral("Transponder 2"));
+        QCOMPARE(changes->index(1, 2).data().toString(), QStringLiteral("11500 → 11502"));
+        QCOMPARE(changes->index(1, 3).data().toString(), QStringLiteral("22000"));
+        QCOMPARE(changes->index(1, 0).data(Qt::CheckStateRole).toInt(), int(Qt::Checked));
+
+        QCOMPARE(preview.Lists()->tabText(0), QStringLiteral("Not in the table (1)"));
+        QCOMPARE(preview.List(0)->model()->index(0, 0).data().toString(), QStringLiteral("Transponder 3"));
+        QCOMPARE(preview.List(0)->model()->index(0, 2).data().toString(), QStringLiteral("11800"));
+        QCOMPARE(preview.Lists()->tabText(1), QStringLiteral("Not added (1)"));
+        QCOMPARE(preview.List(1)->model()->index(0, 0).data().toString(), QStringLiteral("Entry 4"));
+        QCOMPARE(preview.List(1)->model()->index(0, 2).data().toString(), QStringLiteral("11000"));
+        QCOMPARE(preview.Lists()->tabText(2), QStringLiteral("Not usable (1)"));
+        QVERIFY(preview.List(2)->model()->index(0, 3).data().toString().startsWith(QStringLiteral("circular")));
+        QCOMPARE(preview.Effect()->text(), QStringLiteral("OK writes the frequency and symbol rate of 2 transponders, "
+                                                          "as one step that Undo takes back."));
+
+        QVERIFY(changes->setData(changes->index(1, 0), Qt::Unchecked, Qt::CheckStateRole));
+        QVERIFY(changes->setData(changes->index(0, 0), Qt::Unchecked, Qt::CheckStateRole));
+        QVERIFY(!preview.OkButton()->isEnabled());
+        QVERIFY(changes->setData(changes->index(0, 0), Qt::Checked, Qt::CheckStateRole));
+        preview.OkButton()->click();
+    });
+    QVERIFY(previewShown_);
+    QVERIFY(platform_.messages.empty());
+    const QString tables = QDir(kScanTableFolder).exists() ? kScanTableFolder : QString();
+    QCOMPARE(platform_.openFolders.constLast(), tables);
+
+    // Only transponder 1's frequency word and symbol rate changed.
+    QVERIFY(ImageNow() == WithValues(built_.bytes, 1, 12596, 1, 27500));
+    QCOMPARE(dlg_->statusLine->text(),
+             QStringLiteral("Updated the frequency and symbol rate of 1 transponder of Hotbird."));
+    // The satellite stays chosen and its list shows the new values.
+    QVERIFY(Command()->isEnabled());
+    QCOMPARE(dlg_->editActions->undo->text(), QStringLiteral("Undo Update transponders"));
+    dlg_->OnUndo();
+    QVERIFY(ImageNow() == built_.bytes);
+    QVERIFY(!dlg_->HasUnsavedEdits());
+}
+
+void TransponderUpdateWindowTest::aSatellitesXmlFileAsksWhichSatelliteAndCancelWritesNothing()
+{
+    const QString table = WriteTestFile(dir_, QStringLiteral("satellites.xml"), AsBytes(kSatellitesXml));
+    // Declining the question ends the command.
+    platform_.choiceAnswers.push_back(std::nullopt);
+    Update(1, table, [](TransponderUpdatePreview& preview) { preview.reject(); });
+    QVERIFY(!previewShown_);
+    QCOMPARE(platform_.choices.size(), std::size_t{1});
+    QCOMPARE(platform_.choices[0].first,
+             (QStringList{QStringLiteral("13.0E  13.0E Hot Bird  (1 transponders)"),
+                          QStringLiteral("0.8W  0.8W Thor  (1 transponders)")}));
+    QCOMPARE(platform_.choices[0].second, 1);  // Thor is at 0.8W
+
+    platform_.choiceAnswers.push_back(1);
+    Update(1, table, [&](TransponderUpdatePreview& preview) {
+        QCOMPARE(preview.Changes()->model()->index(0, 2).data().toString(), QStringLiteral("10778 → 10779"));
+        preview.reject();
+    });
+    QVERIFY(previewShown_);
+    QVERIFY(ImageNow() == built_.bytes);
+    QVERIFY(!dlg_->editActions->undo->isEnabled());
+
+    platform_.choiceAnswers.push_back(1);
+    Update(1, table, [](TransponderUpdatePreview& preview) { preview.OkButton()->click(); });
+    QVERIFY(ImageNow() == WithValues(built_.bytes, 4, 10779, 0, 25000));
+}
+
+void TransponderUpdateWindowTest::aFileThatIsNoUsableTableIsSaidAndNothingWritten()
+{
+    const QString image = dir_.filePath(QStringLiteral("box.bin"));
+    const QString circular = WriteTestFile(
+        dir_, QStringLiteral("circular"),
+        AsBytes("[CHANNEL]\n\tDELIVERY_SYSTEM = DVBS\n\tFREQUENCY = 3840000\n\tPOLARIZATION = RIGHT\n"
+                "\tSYMBOL_RATE = 30000000\n"));
+    const struct {
+        QString table;
+        QString message;
+    } cases[] = {
+        {image, image + QStringLiteral(" is not a scan table in the dvbv5 format.")},
+        {dir_.filePath(QStringLiteral("gone")), QStringLiteral("Cannot read ") + dir_.filePath(QStringLiteral("gone"))},
+        {circular, QStringLiteral("circular holds no DVB-S or DVB-S2 transponder")},
+    };
+    for (const auto& c : cases) {
+        platform_.messages.clear();
+        Update(0, c.table, [](TransponderUpdatePreview& preview) { preview.reject(); });
+        QVERIFY(!previewShown_);
+        QCOMPARE(platform_.messages.size(), std::size_t{1});
+        QVERIFY2(platform_.messages[0].text.startsWith(c.message), qPrintable(platform_.messages[0].text));
+    }
+    QVERIFY(ImageNow() == built_.bytes);
+}
+
+int main(int argc, char** argv)
+{
+    FakePlatform platform;
+    CKorvexApp app(argc, argv, platform);
+    TransponderUpdateWindowTest test(app, platform);
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "TransponderUpdateWindowTest.moc"

@@ -1,0 +1,127 @@
+#include "ui/TransponderUpdateCommand.h"
+
+#include "app/Messages.h"
+#include "app/OpenImage.h"
+#include "app/Platform.h"
+#include "app/ProgramState.h"
+#include "db/TransponderUpdate.h"
+#include "scantable/ScanTableFile.h"
+#include "ui/ChannelListModel.h"
+#include "ui/ListArranger.h"
+#include "ui/TransponderUpdatePreview.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+
+namespace korvex {
+namespace {
+
+const QString kCaption = QStringLiteral("Update transponders");
+
+QString SatelliteChoiceText(const ScanTableSatellite& satellite)
+{
+    QString text = QString::fromStdString(satellite.name);
+    if (satellite.position)
+        text = QString::fromStdString(OrbitalPositionText(*satellite.position)) + QStringLiteral("  ") + text;
+    return text + QStringLiteral("  (%1 transponders)").arg(satellite.entries.size());
+}
+
+} // namespace
+
+TransponderUpdateCommand::TransponderUpdateCommand(ProgramState& state, Platform& platform, OpenImage& document,
+                                                   QWidget* window, QLabel* statusLine,
+                                                   std::function<void()> showImageAgain)
+    : state_(state),
+      platform_(platform),
+      document_(document),
+      window_(window),
+      statusLine_(statusLine),
+      showImageAgain_(std::move(showImageAgain))
+{
+}
+
+const ScanTableSatellite* TransponderUpdateCommand::ChooseSatellite(const ScanTable& table, const QString& fileName,
+                                                                    std::uint16_t longitude)
+{
+    if (table.satellites.size() == 1)
+        return &table.satellites.front();
+    QStringList items;
+    int atLongitude = 0;
+    for (std::size_t k = 0; k < table.satellites.size(); ++k) {
+        const ScanTableSatellite& satellite = table.satellites[k];
+        items << SatelliteChoiceText(satellite);
+        if (satellite.position && LongitudeIsPosition(longitude, *satellite.position) && atLongitude == 0)
+            atLongitude = static_cast<int>(k);
+    }
+    const std::optional<int> chosen =
+        platform_.AskChoice(window_, QStringLiteral("%1 holds %2 satellites. Update from which?")
+                                         .arg(fileName)
+                                         .arg(table.satellites.size()),
+                            kCaption, items, atLongitude);
+    if (!chosen || *chosen < 0 || static_cast<std::size_t>(*chosen) >= table.satellites.size())
+        return nullptr;
+    return &table.satellites[static_cast<std::size_t>(*chosen)];
+}
+
+void TransponderUpdateCommand::Run(std::uint16_t satIndex)
+{
+    if (!document_.IsLoaded() || satIndex >= state_.database().Sats().size())
+        return;
+    const QString folder = QDir(kScanTableFolder).exists() ? kScanTableFolder : QString();
+    const std::optional<QString> path = platform_.GetOpenFileName(window_, kScanTableFilter, folder);
+    if (!path)
+        return;
+    const ScanTableRead read = ReadScanTable(path->toStdString());
+    if (!read.table) {
+        ShowWarning(platform_, window_, QString::fromStdString(read.error));
+        return;
+    }
+    const QString fileName = QFileInfo(*path).fileName();
+    const SatRecord& sat = state_.database().Sats()[satIndex];
+    const ScanTableSatellite* tableSatellite = ChooseSatellite(*read.table, fileName, sat.longitude);
+    if (!tableSatellite)
+        return;
+    const std::vector<TableEntry>& entries = tableSatellite->entries;
+    const TransponderUpdatePlan plan = PlanTransponderUpdate(state_.image(), state_.database(), satIndex, entries);
+    if (plan.usable == 0) {
+        ShowWarning(platform_, window_,
+                    QStringLiteral("%1 holds no DVB-S or DVB-S2 transponder with horizontal or vertical polarisation "
+                                   "that a transponder record can hold (%2 entries).")
+                        .arg(fileName)
+                        .arg(entries.size()));
+        return;
+    }
+    QString heading = QStringLiteral("Satellite %1 \"%2\" from %3").arg(satIndex).arg(
+        NameText(sat.satName, state_.nameCharset().charset), fileName);
+    if (read.table->format == ScanTableFormat::SatellitesXml)
+        heading += QStringLiteral(" (%1)").arg(QString::fromStdString(tableSatellite->name));
+    heading += QStringLiteral(": %1 entries, %2 usable, paired within %3 MHz.")
+                   .arg(entries.size())
+                   .arg(plan.usable)
+                   .arg(kDefaultTpTolerance);
+    TransponderUpdatePreview preview(window_, heading, state_.database(), plan, entries);
+    if (preview.DoModal() != QDialog::Accepted)
+        return;
+    Apply(preview.Ticked(), satIndex);
+}
+
+void TransponderUpdateCommand::Apply(const std::vector<TransponderChange>& changes, std::uint16_t satIndex)
+{
+    const QString satName = NameText(state_.database().Sats()[satIndex].satName, state_.nameCharset().charset);
+    document_.Begin();
+    const ArrangeOutcome outcome = UpdateTransponders(state_.image(), state_.database(), changes);
+    if (!outcome.done) {
+        document_.Revert();
+        statusLine_->setText(NotChangedText(outcome.refusal));
+        return;
+    }
+    document_.Commit("Update transponders");
+    showImageAgain_();
+    statusLine_->setText(QStringLiteral("Updated the frequency and symbol rate of %1 of %2.")
+                             .arg(changes.size() == 1 ? QStringLiteral("1 transponder")
+                                                      : QStringLiteral("%1 transponders").arg(changes.size()),
+                                  satName));
+}
+
+} // namespace korvex
