@@ -14,6 +14,8 @@
 #include <QFileInfo>
 #include <QLabel>
 
+#include <optional>
+
 namespace korvex {
 namespace {
 
@@ -47,18 +49,18 @@ const ScanTableSatellite* TransponderUpdateCommand::ChooseSatellite(const ScanTa
     if (table.satellites.size() == 1)
         return &table.satellites.front();
     QStringList items;
-    int atLongitude = 0;
+    std::optional<int> atLongitude;
     for (std::size_t k = 0; k < table.satellites.size(); ++k) {
         const ScanTableSatellite& satellite = table.satellites[k];
         items << SatelliteChoiceText(satellite);
-        if (satellite.position && LongitudeIsPosition(longitude, *satellite.position) && atLongitude == 0)
+        if (!atLongitude && satellite.position && LongitudeIsPosition(longitude, *satellite.position))
             atLongitude = static_cast<int>(k);
     }
     const std::optional<int> chosen =
         platform_.AskChoice(window_, QStringLiteral("%1 holds %2 satellites. Update from which?")
                                          .arg(fileName)
                                          .arg(table.satellites.size()),
-                            kCaption, items, atLongitude);
+                            kCaption, items, atLongitude.value_or(0));
     if (!chosen || *chosen < 0 || static_cast<std::size_t>(*chosen) >= table.satellites.size())
         return nullptr;
     return &table.satellites[static_cast<std::size_t>(*chosen)];

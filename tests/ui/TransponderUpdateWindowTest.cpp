@@ -158,12 +158,18 @@ void TransponderUpdateWindowTest::Update(int k, const QString& table,
 {
     dlg_->channelTree->setCurrentItem(dlg_->channelTree->topLevelItem(1)->child(k));
     platform_.openAnswers.push_back(table);
-    QTimer::singleShot(0, [&] {
+    previewShown_ = false;
+    // A timer of this call's own: when no preview opens, it goes with the
+    // call instead of firing into the next one.
+    QTimer answer;
+    answer.setSingleShot(true);
+    QObject::connect(&answer, &QTimer::timeout, [&] {
         if (auto* preview = dynamic_cast<TransponderUpdatePreview*>(QApplication::activeModalWidget())) {
             previewShown_ = true;
             onPreview(*preview);
         }
     });
+    answer.start(0);
     Command()->trigger();
 }
 
