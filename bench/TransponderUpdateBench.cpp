@@ -1,14 +1,25 @@
 // Updating the 300 transponders of the largest image's busiest satellite
 // from a 400-entry scan table: every transponder moved one MHz with a new
 // symbol rate, and a hundred entries the image has no room for. The pairing
-// with its plan alone, then the plan and the write of every change.
+// with its plan alone, then the plan and the write of every change; then
+// through the window: Tools → "Update transponders…" to the preview drawn
+// (the table file read and paired), and OK to the list drawn again.
 
+#include "bench/BenchWindow.h"
 #include "bench/LargestImage.h"
 #include "db/LoadDatabase.h"
 #include "db/TransponderUpdate.h"
+#include "res/ResourceIds.h"
+#include "ui/TransponderUpdatePreview.h"
 
 #include <benchmark/benchmark.h>
 
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTreeWidget>
+
+#include <chrono>
+#include <fstream>
 #include <memory>
 #include <vector>
 
@@ -73,6 +84,84 @@ void PlanAndWriteBench(benchmark::State& state)
     }
 }
 BENCHMARK(PlanAndWriteBench)->Name("TransponderUpdate/PlanAndWrite/300tps")->Unit(benchmark::kMicrosecond);
+
+// The table as a dvbv5 file, as dtv-scan-tables writes them.
+bool WriteDvbv5(const QString& path, const std::vector<TableEntry>& table)
+{
+    std::ofstream out(path.toStdString());
+    for (const TableEntry& entry : table)
+        out << "[CHANNEL]\n\tDELIVERY_SYSTEM = DVBS2\n\tFREQUENCY = " << entry.frequencyKHz
+            << "\n\tPOLARIZATION = " << (entry.polarisation == TablePolarisation::Vertical ? "VERTICAL" : "HORIZONTAL")
+            << "\n\tSYMBOL_RATE = " << entry.symbolRate << "\n\n";
+    return static_cast<bool>(out);
+}
+
+using Clock = std::chrono::steady_clock;
+
+void WindowBench(benchmark::State& state, bool fromOk)
+{
+    UpdateImage update;
+    if (!update.Load(state))
+        return;
+    QTemporaryDir dir;
+    const QString table = dir.filePath(QStringLiteral("Busiest-13.0E"));
+    if (!WriteDvbv5(table, update.table)) {
+        state.SkipWithError("cannot write the table");
+        return;
+    }
+    BenchWindow& window = BenchWindow::Get();
+    if (!window.Show(TvVideo::Carried)) {
+        state.SkipWithError("the largest image does not open");
+        return;
+    }
+    CKorvexDlg& dialog = *window.dialog;
+    // The tree may still have the satellite current from an earlier run,
+    // while the list shows all programs: choose it anew.
+    dialog.channelTree->setCurrentItem(dialog.channelTree->topLevelItem(0));
+    dialog.channelTree->setCurrentItem(dialog.channelTree->topLevelItem(1)->child(kBusiestSat));
+    window.WaitUntilListDrawn();
+    for (auto _ : state) {
+        window.Settle();
+        window.platform.openAnswers.push_back(table);
+        Clock::time_point start = Clock::now(), end;
+        const DialogPaintWatch<TransponderUpdatePreview> watch([&](TransponderUpdatePreview& preview) {
+            end = Clock::now();
+            if (!fromOk) {
+                preview.reject();
+                return;
+            }
+            start = Clock::now();
+            preview.OkButton()->click();
+        });
+        dialog.OnCommand(res::ID_TOOLS_UPDATE_TPS);
+        if (!window.platform.openAnswers.empty() || end == Clock::time_point{}) {
+            state.SkipWithError("the command showed no preview");
+            break;
+        }
+        if (fromOk) {
+            if (!window.state.history().CanUndo() || !window.WaitUntilListDrawn()) {
+                state.SkipWithError("the update was not made");
+                break;
+            }
+            end = Clock::now();
+        }
+        state.SetIterationTime(std::chrono::duration<double>(end - start).count());
+        if (window.state.history().CanUndo()) {
+            dialog.OnUndo();
+            window.WaitUntilListDrawn();
+        }
+    }
+    if (!window.platform.messages.empty())
+        state.SkipWithError("the window showed a message");
+}
+BENCHMARK_CAPTURE(WindowBench, preview, false)
+    ->Name("TransponderUpdate/Window/PreviewDrawn")
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(WindowBench, ok, true)
+    ->Name("TransponderUpdate/Window/OkToListDrawn")
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
 
 } // namespace
 } // namespace korvex::bench
