@@ -85,6 +85,22 @@ std::vector<TransponderChange> TransponderUpdatePlan::Writable() const
     return writable;
 }
 
+std::string TransponderUpdatePlan::UnusableText() const
+{
+    std::array<std::uint32_t, static_cast<std::size_t>(EntryProblem::SymbolRateDoesNotFit) + 1> counts{};
+    for (const UnusableEntry& u : unusable)
+        ++counts[static_cast<std::size_t>(u.problem)];
+    std::string text;
+    for (std::size_t k = 0; k < counts.size(); ++k) {
+        if (counts[k] == 0)
+            continue;
+        if (!text.empty())
+            text += ", ";
+        text += std::to_string(counts[k]) + " " + std::string(EntryProblemText(static_cast<EntryProblem>(k)));
+    }
+    return text;
+}
+
 TransponderUpdatePlan PlanTransponderUpdate(const FlashImage& image, const ChannelDatabase& db,
                                             std::size_t satIndex, std::span<const TableEntry> table,
                                             std::uint32_t tolerance)

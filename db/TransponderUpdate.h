@@ -112,6 +112,10 @@ struct TransponderUpdatePlan {
 
     // The changes that the guard lets through: what OK writes by default.
     std::vector<TransponderChange> Writable() const;
+    // Why the entries that cannot be used cannot, each reason with how many
+    // entries have it, in the order of EntryProblem: "3 circular polarisation
+    // (...), 1 not a DVB-S or DVB-S2 transponder"; empty when all can.
+    std::string UnusableText() const;
 };
 
 // Pairs the transponders of satellite `satIndex` (an index in db.Sats()) with

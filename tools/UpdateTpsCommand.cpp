@@ -120,9 +120,13 @@ CliResult RunUpdateTps(const QStringList& arguments)
         PlanTransponderUpdate(*image.flash, *image.db, *satIndex, chosen->entries, toleranceValue);
     if (plan.usable == 0)
         return Error(line.Problem(QStringLiteral("%1 holds no DVB-S or DVB-S2 transponder with horizontal or "
-                                                 "vertical polarisation that a record can hold (%2 entries)")
+                                                 "vertical polarisation that a record can hold (%2 %3%4)")
                                       .arg(tablePath)
-                                      .arg(chosen->entries.size())));
+                                      .arg(chosen->entries.size())
+                                      .arg(chosen->entries.size() == 1 ? QStringLiteral("entry") : QStringLiteral("entries"))
+                                      .arg(chosen->entries.empty()
+                                               ? QString()
+                                               : QStringLiteral(": ") + QString::fromStdString(plan.UnusableText()))));
 
     const CharsetChoice names = NamesCharset(line.Charset(), *image.db);
     const QString tableSatellite =

@@ -89,9 +89,12 @@ void TransponderUpdateCommand::Run(std::uint16_t satIndex)
     if (plan.usable == 0) {
         ShowWarning(platform_, window_,
                     QStringLiteral("%1 holds no DVB-S or DVB-S2 transponder with horizontal or vertical polarisation "
-                                   "that a transponder record can hold (%2 entries).")
+                                   "that a transponder record can hold (%2 %3%4).")
                         .arg(fileName)
-                        .arg(entries.size()));
+                        .arg(entries.size())
+                        .arg(entries.size() == 1 ? QStringLiteral("entry") : QStringLiteral("entries"))
+                        .arg(entries.empty() ? QString()
+                                             : QStringLiteral(": ") + QString::fromStdString(plan.UnusableText())));
         return;
     }
     QString heading = QStringLiteral("Satellite %1 \"%2\" from %3").arg(satIndex).arg(

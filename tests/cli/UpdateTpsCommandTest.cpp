@@ -184,7 +184,7 @@ TEST_F(UpdateTpsTest, ErrorsWriteNothing)
         {"an image as table", {QStringLiteral("--sat"), sat0, QStringLiteral("--table"), image_},
          "is not a scan table in the dvbv5 format"},
         {"nothing usable", {QStringLiteral("--sat"), sat0, QStringLiteral("--table"), circular},
-         "holds no DVB-S or DVB-S2 transponder"},
+         "that a record can hold (1 entry: 1 circular polarisation (a transponder record holds H or V))"},
         {"xml-sat for dvbv5",
          {QStringLiteral("--sat"), sat0, QStringLiteral("--table"), dvbv5_, QStringLiteral("--xml-sat"), QStringLiteral("13E")},
          "--xml-sat chooses a <sat>"},

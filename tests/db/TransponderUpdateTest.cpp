@@ -152,6 +152,8 @@ TEST(PlanTransponderUpdate, PairsEachTransponderWithTheNearestEntryOfItsPolarisa
     EXPECT_EQ(plan.unusable[0].problem, EntryProblem::Circular);
     EXPECT_EQ(plan.unusable[1].problem, EntryProblem::FrequencyDoesNotFit);
     EXPECT_EQ(plan.usable, 6u);
+    EXPECT_EQ(plan.UnusableText(), "1 circular polarisation (a transponder record holds H or V), "
+                                   "1 frequency outside the record's 1 to 16383 MHz");
 }
 
 TEST(PlanTransponderUpdate, ClosestPairsComeFirstAndEachEntryIsUsedOnce)
