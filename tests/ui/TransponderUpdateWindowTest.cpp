@@ -105,6 +105,7 @@ private slots:
 
     void theCommandNeedsASatelliteChosenInTheTree();
     void okWritesTheTickedChangesAsOneStep();
+    void aRecordTheGuardRefusesIsShownUntickedAndLeftAlone();
     void aSatellitesXmlFileAsksWhichSatelliteAndCancelWritesNothing();
     void aFileThatIsNoUsableTableIsSaidAndNothingWritten();
 
@@ -253,6 +254,36 @@ void TransponderUpdateWindowTest::okWritesTheTickedChangesAsOneStep()
     dlg_->OnUndo();
     QVERIFY(ImageNow() == built_.bytes);
     QVERIFY(!dlg_->HasUnsavedEdits());
+}
+
+void TransponderUpdateWindowTest::aRecordTheGuardRefusesIsShownUntickedAndLeftAlone()
+{
+    // Thor's transponder entry is made to point at the last two bytes of
+    // Hotbird's transponder 0, so that its record overlaps transponder 1,
+    // which is then read-only (and 0 too, which is up to date).
+    Bytes bytes = built_.bytes;
+    testing::PutEntry(bytes, built_.EntryOffset(BlockId::Transponders, 4), 0,
+                      built_.RecordOffset(BlockId::Transponders, 0) + 6);
+    platform_.openAnswers.push_back(WriteTestFile(dir_, QStringLiteral("overlap.bin"), bytes));
+    dlg_->OnFileOpen();
+    QVERIFY(platform_.messages.empty());
+
+    const QString table = WriteTestFile(dir_, QStringLiteral("Hotbird-13.0E"), AsBytes(kDvbv5Table));
+    Update(0, table, [&](TransponderUpdatePreview& preview) {
+        QAbstractItemModel* changes = preview.Changes()->model();
+        QCOMPARE(changes->rowCount(), 2);
+        const QModelIndex held = changes->index(0, 0);
+        QCOMPARE(held.data().toString(), QStringLiteral("Transponder 1"));
+        QCOMPARE(held.data(Qt::CheckStateRole).toInt(), int(Qt::Unchecked));
+        QVERIFY(!(changes->flags(held) & Qt::ItemIsEnabled));
+        QVERIFY(!changes->setData(held, Qt::Checked, Qt::CheckStateRole));
+        QVERIFY(changes->index(0, 4).data().toString().startsWith(QStringLiteral("Not written: This record overlaps")));
+        QVERIFY2(preview.Effect()->text().contains(QStringLiteral("of 1 transponder,")),
+                 qPrintable(preview.Effect()->text()));
+        preview.OkButton()->click();
+    });
+    QVERIFY(previewShown_);
+    QVERIFY(ImageNow() == WithValues(bytes, 2, 11502, 0, 22000));
 }
 
 void TransponderUpdateWindowTest::aSatellitesXmlFileAsksWhichSatelliteAndCancelWritesNothing()
