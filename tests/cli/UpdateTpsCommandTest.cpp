@@ -4,6 +4,7 @@
 
 #include "tests/cli/CliFixtures.h"
 #include "tests/support/LoadedImage.h"
+#include "tests/support/TransponderTables.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -21,38 +22,19 @@ using testing::CliTest;
 using testing::Finished;
 using testing::ReadFile;
 using testing::RunCli;
-
-SatRecord Sat(std::uint16_t satId, std::uint16_t longitude, const char* name)
-{
-    SatRecord sat;
-    sat.satId = satId;
-    sat.longitude = longitude;
-    sat.satName = testing::Name(name);
-    return sat;
-}
-
-TpRecord Tp(std::uint16_t tpId, std::uint16_t satId, std::uint16_t frequency, std::uint8_t polarisation,
-            std::uint16_t symbolRate)
-{
-    TpRecord tp;
-    tp.tpId = tpId;
-    tp.satId = satId;
-    tp.frequency = frequency;
-    tp.polarisation = polarisation;
-    tp.symbolRate = symbolRate;
-    return tp;
-}
+using testing::SatelliteRecord;
+using testing::TransponderRecord;
 
 // Satellite 0 at 13.0E: one transponder up to date, one moved, one the
 // tables below lack. Satellite 1 at 0.8W has one transponder.
 testing::BuiltImage Fixture()
 {
     testing::ImageBuilder builder;
-    builder.AddSat(Sat(1, 130, "Hotbird")).AddSat(Sat(2, 3592, "Thor"));
-    builder.AddTp(Tp(1, 1, 10992, 1, 27500))
-        .AddTp(Tp(2, 1, 12597, 1, 29900))
-        .AddTp(Tp(3, 1, 11500, 0, 22000))
-        .AddTp(Tp(4, 2, 10778, 0, 24500));
+    builder.AddSat(SatelliteRecord(1, 130, "Hotbird")).AddSat(SatelliteRecord(2, 3592, "Thor"));
+    builder.AddTp(TransponderRecord(1, 1, 10992, 1, 27500))
+        .AddTp(TransponderRecord(2, 1, 12597, 1, 29900))
+        .AddTp(TransponderRecord(3, 1, 11500, 0, 22000))
+        .AddTp(TransponderRecord(4, 2, 10778, 0, 24500));
     return builder.Build();
 }
 
@@ -63,23 +45,13 @@ constexpr char kDvbv5Table[] =
     "[CHANNEL]\n\tDELIVERY_SYSTEM = DVBS2\n\tFREQUENCY = 20185000\n\tPOLARIZATION = HORIZONTAL\n\tSYMBOL_RATE = 27500000\n\n"
     "[CHANNEL]\n\tDELIVERY_SYSTEM = DVBS\n\tFREQUENCY = 3840000\n\tPOLARIZATION = LEFT\n\tSYMBOL_RATE = 30000000\n";
 
-constexpr char kSatellitesXml[] =
-    "<?xml version=\"1.0\"?>\n<satellites>\n"
-    " <sat name=\"13.0E Hot Bird\" position=\"130\">\n"
-    "  <transponder frequency=\"12596000\" symbol_rate=\"27500000\" polarization=\"1\" system=\"1\"/>\n"
-    " </sat>\n"
-    " <sat name=\"0.8W Thor\" position=\"-8\">\n"
-    "  <transponder frequency=\"10779000\" symbol_rate=\"25000000\" polarization=\"0\"/>\n"
-    " </sat>\n"
-    "</satellites>\n";
-
 class UpdateTpsTest : public CliTest {
 protected:
     UpdateTpsTest()
         : image_(Write(QStringLiteral("box.bin"), built_.bytes)),
           out_(Path(QStringLiteral("out.bin"))),
           dvbv5_(WriteText(QStringLiteral("Hotbird-13.0E"), kDvbv5Table)),
-          xml_(WriteText(QStringLiteral("satellites.xml"), kSatellitesXml))
+          xml_(WriteText(QStringLiteral("satellites.xml"), testing::kTwoSatellitesXml))
     {
     }
 

@@ -9,6 +9,7 @@
 #include "db/WriteGuard.h"
 #include "tests/support/ImageBuilder.h"
 #include "tests/support/LoadedImage.h"
+#include "tests/support/TransponderTables.h"
 
 #include <gtest/gtest.h>
 
@@ -21,7 +22,8 @@ namespace {
 using testing::BuiltImage;
 using testing::ImageBuilder;
 using testing::LoadedImage;
-using testing::Name;
+using testing::SatelliteRecord;
+using testing::TransponderRecord;
 
 constexpr auto H = TablePolarisation::Horizontal;
 constexpr auto V = TablePolarisation::Vertical;
@@ -32,41 +34,19 @@ TableEntry Entry(std::uint64_t kHz, std::uint64_t symbolsPerSecond, TablePolaris
     return {kHz, symbolsPerSecond, polarisation, system};
 }
 
-SatRecord Sat(std::uint16_t satId, std::uint16_t longitude)
-{
-    SatRecord sat;
-    sat.satId = satId;
-    sat.longitude = longitude;
-    sat.satName = Name("Sat");
-    return sat;
-}
-
-TpRecord Tp(std::uint16_t tpId, std::uint16_t satId, std::uint16_t frequency, std::uint8_t polarisation,
-            std::uint16_t symbolRate)
-{
-    TpRecord tp;
-    tp.tpId = tpId;
-    tp.satId = satId;
-    tp.opaque2 = 2;
-    tp.frequency = frequency;
-    tp.polarisation = polarisation;
-    tp.symbolRate = symbolRate;
-    return tp;
-}
-
 // Satellite 0 (satId 1) holds transponders 0, 1, 3, 4 and 5; transponder 2
 // belongs to satellite 1. Transponder 5 has polarisation 2, which no table
 // entry can have.
 ImageBuilder Fixture()
 {
     ImageBuilder builder;
-    builder.AddSat(Sat(1, 130)).AddSat(Sat(2, 192));
-    builder.AddTp(Tp(1, 1, 10992, 1, 27500))   // up to date
-        .AddTp(Tp(2, 1, 11034, 1, 27500))      // moves 3 MHz, new symbol rate
-        .AddTp(Tp(3, 2, 11034, 1, 22000))      // the other satellite's
-        .AddTp(Tp(4, 1, 12597, 0, 29900))      // symbol rate only
-        .AddTp(Tp(5, 1, 12000, 0, 27500))      // no entry within 5 MHz
-        .AddTp(Tp(6, 1, 11500, 2, 27500));     // no polarisation a table can name
+    builder.AddSat(SatelliteRecord(1, 130, "Sat")).AddSat(SatelliteRecord(2, 192, "Sat"));
+    builder.AddTp(TransponderRecord(1, 1, 10992, 1, 27500, 2))  // up to date
+        .AddTp(TransponderRecord(2, 1, 11034, 1, 27500, 2))     // moves 3 MHz, new symbol rate
+        .AddTp(TransponderRecord(3, 2, 11034, 1, 22000, 2))     // the other satellite's
+        .AddTp(TransponderRecord(4, 1, 12597, 0, 29900, 2))     // symbol rate only
+        .AddTp(TransponderRecord(5, 1, 12000, 0, 27500, 2))     // no entry within 5 MHz
+        .AddTp(TransponderRecord(6, 1, 11500, 2, 27500, 2));    // no polarisation a table can name
     return builder;
 }
 
@@ -162,8 +142,10 @@ TEST(PlanTransponderUpdate, ClosestPairsComeFirstAndEachEntryIsUsedOnce)
     // greedy nearest pair (11003 with 11002) must not leave 10999 without its
     // own entry 10998.
     ImageBuilder builder;
-    builder.AddSat(Sat(1, 130));
-    builder.AddTp(Tp(1, 1, 10999, 0, 27500)).AddTp(Tp(2, 1, 11003, 0, 27500)).AddTp(Tp(3, 1, 11003, 0, 27500));
+    builder.AddSat(SatelliteRecord(1, 130, "Sat"));
+    builder.AddTp(TransponderRecord(1, 1, 10999, 0, 27500))
+        .AddTp(TransponderRecord(2, 1, 11003, 0, 27500))
+        .AddTp(TransponderRecord(3, 1, 11003, 0, 27500));
     LoadedImage loaded(builder);
     const std::vector<TableEntry> table = {Entry(11002000, 22000000, H), Entry(10998000, 22000000, H)};
 

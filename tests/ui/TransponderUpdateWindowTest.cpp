@@ -7,6 +7,7 @@
 // file that is no table write nothing.
 
 #include "res/ResourceIds.h"
+#include "tests/support/TransponderTables.h"
 #include "tests/ui/FakePlatform.h"
 #include "tests/ui/TestFiles.h"
 #include "ui/CKorvexApp.h"
@@ -33,42 +34,23 @@
 using namespace korvex;
 using korvex::testing::Bytes;
 using korvex::testing::FakePlatform;
+using korvex::testing::SatelliteRecord;
+using korvex::testing::TransponderRecord;
 using korvex::testing::WriteTestFile;
 
 namespace {
-
-SatRecord Sat(std::uint16_t satId, std::uint16_t longitude, const char* name)
-{
-    SatRecord sat;
-    sat.satId = satId;
-    sat.longitude = longitude;
-    sat.satName = testing::Name(name);
-    return sat;
-}
-
-TpRecord Tp(std::uint16_t tpId, std::uint16_t satId, std::uint16_t frequency, std::uint8_t polarisation,
-            std::uint16_t symbolRate)
-{
-    TpRecord tp;
-    tp.tpId = tpId;
-    tp.satId = satId;
-    tp.frequency = frequency;
-    tp.polarisation = polarisation;
-    tp.symbolRate = symbolRate;
-    return tp;
-}
 
 // Hotbird (13.0E) has four transponders: one up to date, two moved, one the
 // table lacks; Thor (0.8W) has one.
 testing::BuiltImage Fixture()
 {
     testing::ImageBuilder builder;
-    builder.AddSat(Sat(1, 130, "Hotbird")).AddSat(Sat(2, 3592, "Thor"));
-    builder.AddTp(Tp(1, 1, 10992, 1, 27500))
-        .AddTp(Tp(2, 1, 12597, 1, 29900))
-        .AddTp(Tp(3, 1, 11500, 0, 22000))
-        .AddTp(Tp(4, 1, 11800, 0, 27500))
-        .AddTp(Tp(5, 2, 10778, 0, 24500));
+    builder.AddSat(SatelliteRecord(1, 130, "Hotbird")).AddSat(SatelliteRecord(2, 3592, "Thor"));
+    builder.AddTp(TransponderRecord(1, 1, 10992, 1, 27500))
+        .AddTp(TransponderRecord(2, 1, 12597, 1, 29900))
+        .AddTp(TransponderRecord(3, 1, 11500, 0, 22000))
+        .AddTp(TransponderRecord(4, 1, 11800, 0, 27500))
+        .AddTp(TransponderRecord(5, 2, 10778, 0, 24500));
     return builder.Build();
 }
 
@@ -78,16 +60,6 @@ const QByteArray kDvbv5Table =
     "[CHANNEL]\n\tDELIVERY_SYSTEM = DVBS\n\tFREQUENCY = 11502000\n\tPOLARIZATION = HORIZONTAL\n\tSYMBOL_RATE = 22000000\n\n"
     "[CHANNEL]\n\tDELIVERY_SYSTEM = DVBS\n\tFREQUENCY = 11000000\n\tPOLARIZATION = HORIZONTAL\n\tSYMBOL_RATE = 27500000\n\n"
     "[CHANNEL]\n\tDELIVERY_SYSTEM = DVBS\n\tFREQUENCY = 3840000\n\tPOLARIZATION = LEFT\n\tSYMBOL_RATE = 30000000\n";
-
-const QByteArray kSatellitesXml =
-    "<?xml version=\"1.0\"?>\n<satellites>\n"
-    " <sat name=\"13.0E Hot Bird\" position=\"130\">\n"
-    "  <transponder frequency=\"12596000\" symbol_rate=\"27500000\" polarization=\"1\" system=\"1\"/>\n"
-    " </sat>\n"
-    " <sat name=\"0.8W Thor\" position=\"-8\">\n"
-    "  <transponder frequency=\"10779000\" symbol_rate=\"25000000\" polarization=\"0\"/>\n"
-    " </sat>\n"
-    "</satellites>\n";
 
 Bytes AsBytes(const QByteArray& text) { return Bytes(text.begin(), text.end()); }
 
@@ -288,7 +260,7 @@ void TransponderUpdateWindowTest::aRecordTheGuardRefusesIsShownUntickedAndLeftAl
 
 void TransponderUpdateWindowTest::aSatellitesXmlFileAsksWhichSatelliteAndCancelWritesNothing()
 {
-    const QString table = WriteTestFile(dir_, QStringLiteral("satellites.xml"), AsBytes(kSatellitesXml));
+    const QString table = WriteTestFile(dir_, QStringLiteral("satellites.xml"), AsBytes(testing::kTwoSatellitesXml));
     // Declining the question ends the command.
     platform_.choiceAnswers.push_back(std::nullopt);
     Update(1, table, [](TransponderUpdatePreview& preview) { preview.reject(); });
