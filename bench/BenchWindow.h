@@ -12,9 +12,11 @@
 #include <QApplication>
 #include <QEvent>
 #include <QObject>
+#include <QPushButton>
 #include <QTimer>
 #include <QWidget>
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -100,5 +102,51 @@ private:
     int paintsSeen_ = 0;
     std::optional<TvVideo> open_;
 };
+
+// One run of a command that opens a preview of type Dialog, timed: from the
+// command to the preview drawn, which is then cancelled; or (fromOk) from OK
+// to the list drawn again, `beforeOk` having set the preview up first. The
+// step OK wrote is taken back, so that every run starts from the same image.
+struct PreviewTiming {
+    double seconds = 0;
+    const char* failure = nullptr;  // why the run went wrong, or nothing
+};
+
+template <typename Dialog>
+PreviewTiming TimePreview(BenchWindow& window, bool fromOk, const std::function<void()>& command,
+                          const std::function<void(Dialog&)>& beforeOk = {})
+{
+    using Clock = std::chrono::steady_clock;
+    window.Settle();
+    Clock::time_point start = Clock::now(), end;
+    bool drawn = false;
+    {
+        const DialogPaintWatch<Dialog> watch([&](Dialog& preview) {
+            end = Clock::now();
+            drawn = true;
+            if (!fromOk) {
+                preview.reject();
+                return;
+            }
+            if (beforeOk)
+                beforeOk(preview);
+            start = Clock::now();
+            preview.OkButton()->click();
+        });
+        command();
+    }
+    if (!drawn)
+        return {0, "the command showed no preview"};
+    if (fromOk) {
+        if (!window.state.history().CanUndo() || !window.WaitUntilListDrawn())
+            return {0, "OK wrote nothing"};
+        end = Clock::now();
+    }
+    if (window.state.history().CanUndo()) {
+        window.dialog->OnUndo();
+        window.WaitUntilListDrawn();
+    }
+    return {std::chrono::duration<double>(end - start).count()};
+}
 
 } // namespace korvex::bench

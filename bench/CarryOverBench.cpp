@@ -17,10 +17,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QEvent>
-#include <QPushButton>
 #include <QTimer>
 
-#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -149,8 +147,6 @@ private:
     std::filesystem::path path_;
 };
 
-using Clock = std::chrono::steady_clock;
-
 // Through the window, as the user runs it, on the largest image: from Edit →
 // "Apply an earlier list…" (the earlier file read and decoded, matched and
 // planned) to the preview drawn; and from OK to the list drawn again.
@@ -164,31 +160,14 @@ void WindowBench(benchmark::State& state, bool fromOk)
     const EarlierImageFile earlier;
     CKorvexDlg& dialog = *window.dialog;
     for (auto _ : state) {
-        window.Settle();
         window.platform.openAnswers.push_back(earlier.Path());
-        Clock::time_point start = Clock::now(), end;
-        const DialogPaintWatch<CarryOverPreview> watch([&](CarryOverPreview& preview) {
-            end = Clock::now();
-            if (!fromOk) {
-                preview.reject();
-                return;
-            }
-            start = Clock::now();
-            preview.OkButton()->click();
-        });
-        dialog.editActions->applyEarlier->trigger();
-        if (fromOk) {
-            if (!window.state.history().CanUndo() || !window.WaitUntilListDrawn()) {
-                state.SkipWithError("the earlier list was not applied");
-                break;
-            }
-            end = Clock::now();
+        const PreviewTiming timing = TimePreview<CarryOverPreview>(
+            window, fromOk, [&] { dialog.editActions->applyEarlier->trigger(); });
+        if (timing.failure) {
+            state.SkipWithError(timing.failure);
+            break;
         }
-        state.SetIterationTime(std::chrono::duration<double>(end - start).count());
-        if (window.state.history().CanUndo()) {
-            dialog.OnUndo();
-            window.WaitUntilListDrawn();
-        }
+        state.SetIterationTime(timing.seconds);
     }
     if (window.state.history().CanUndo())
         state.SkipWithError("the image was not put back after each step");

@@ -15,10 +15,8 @@
 
 #include <QApplication>
 #include <QEvent>
-#include <QPushButton>
 #include <QTimer>
 
-#include <chrono>
 #include <memory>
 
 namespace korvex::bench {
@@ -93,8 +91,6 @@ void ApplyBench(benchmark::State& state)
 }
 BENCHMARK(ApplyBench)->Name("CleanUp/Apply")->Unit(benchmark::kMillisecond);
 
-using Clock = std::chrono::steady_clock;
-
 // Through the window, as the user runs it, on the largest image: from Tools
 // → "Clean up…" to the preview drawn; and, Scrambled ticked, from OK to the
 // list drawn again.
@@ -107,31 +103,14 @@ void WindowBench(benchmark::State& state, bool fromOk)
     }
     CKorvexDlg& dialog = *window.dialog;
     for (auto _ : state) {
-        window.Settle();
-        Clock::time_point start = Clock::now(), end;
-        const DialogPaintWatch<CleanUpPreview> watch([&](CleanUpPreview& preview) {
-            end = Clock::now();
-            if (!fromOk) {
-                preview.reject();
-                return;
-            }
-            preview.SetKinds(Scrambled().kinds);
-            start = Clock::now();
-            preview.OkButton()->click();
-        });
-        dialog.OnCommand(res::ID_TOOLS_CLEANUP);
-        if (fromOk) {
-            if (!window.state.history().CanUndo() || !window.WaitUntilListDrawn()) {
-                state.SkipWithError("the clean-up was not made");
-                break;
-            }
-            end = Clock::now();
+        const PreviewTiming timing = TimePreview<CleanUpPreview>(
+            window, fromOk, [&] { dialog.OnCommand(res::ID_TOOLS_CLEANUP); },
+            [](CleanUpPreview& preview) { preview.SetKinds(Scrambled().kinds); });
+        if (timing.failure) {
+            state.SkipWithError(timing.failure);
+            break;
         }
-        state.SetIterationTime(std::chrono::duration<double>(end - start).count());
-        if (window.state.history().CanUndo()) {
-            dialog.OnUndo();
-            window.WaitUntilListDrawn();
-        }
+        state.SetIterationTime(timing.seconds);
     }
     if (window.state.history().CanUndo())
         state.SkipWithError("the image was not put back after each step");

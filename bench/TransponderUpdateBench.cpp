@@ -14,11 +14,9 @@
 
 #include <benchmark/benchmark.h>
 
-#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTreeWidget>
 
-#include <chrono>
 #include <fstream>
 #include <memory>
 #include <vector>
@@ -96,8 +94,6 @@ bool WriteDvbv5(const QString& path, const std::vector<TableEntry>& table)
     return static_cast<bool>(out);
 }
 
-using Clock = std::chrono::steady_clock;
-
 void WindowBench(benchmark::State& state, bool fromOk)
 {
     UpdateImage update;
@@ -121,35 +117,14 @@ void WindowBench(benchmark::State& state, bool fromOk)
     dialog.channelTree->setCurrentItem(dialog.channelTree->topLevelItem(1)->child(kBusiestSat));
     window.WaitUntilListDrawn();
     for (auto _ : state) {
-        window.Settle();
         window.platform.openAnswers.push_back(table);
-        Clock::time_point start = Clock::now(), end;
-        const DialogPaintWatch<TransponderUpdatePreview> watch([&](TransponderUpdatePreview& preview) {
-            end = Clock::now();
-            if (!fromOk) {
-                preview.reject();
-                return;
-            }
-            start = Clock::now();
-            preview.OkButton()->click();
-        });
-        dialog.OnCommand(res::ID_TOOLS_UPDATE_TPS);
-        if (!window.platform.openAnswers.empty() || end == Clock::time_point{}) {
-            state.SkipWithError("the command showed no preview");
+        const PreviewTiming timing = TimePreview<TransponderUpdatePreview>(
+            window, fromOk, [&] { dialog.OnCommand(res::ID_TOOLS_UPDATE_TPS); });
+        if (timing.failure) {
+            state.SkipWithError(timing.failure);
             break;
         }
-        if (fromOk) {
-            if (!window.state.history().CanUndo() || !window.WaitUntilListDrawn()) {
-                state.SkipWithError("the update was not made");
-                break;
-            }
-            end = Clock::now();
-        }
-        state.SetIterationTime(std::chrono::duration<double>(end - start).count());
-        if (window.state.history().CanUndo()) {
-            dialog.OnUndo();
-            window.WaitUntilListDrawn();
-        }
+        state.SetIterationTime(timing.seconds);
     }
     if (!window.platform.messages.empty())
         state.SkipWithError("the window showed a message");
