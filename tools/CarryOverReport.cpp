@@ -22,13 +22,6 @@ QString Plural(std::size_t n, const char* one, const char* many)
     return QStringLiteral("%1 %2").arg(n).arg(QLatin1StringView(n == 1 ? one : many));
 }
 
-QString PolarisationText(const TpRecord& tp)
-{
-    const std::string_view name = CodedValueName(kPolarisationNames, tp.polarisation);
-    return name.empty() ? QString::number(tp.polarisation)
-                        : QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size()));
-}
-
 QString ChoicesText(const CarryOverChoices& choices)
 {
     QStringList carried;
@@ -82,7 +75,7 @@ Line ListingLine(const char* what, ProgTable table, const ProgramListing& listin
             QLatin1Char('"') + NameText(listing.name, names) + QLatin1Char('"'),
             listing.satellite ? NameText(listing.satellite->satName, names) : QStringLiteral("-"),
             listing.transponder ? QString::number(listing.transponder->frequency) : QStringLiteral("-"),
-            listing.transponder ? PolarisationText(*listing.transponder) : QStringLiteral("-")};
+            listing.transponder ? PolarisationName(listing.transponder->polarisation) : QStringLiteral("-")};
 }
 
 QJsonObject ListingJson(const ProgramListing& listing, const NameCharset& names)
@@ -96,7 +89,7 @@ QJsonObject ListingJson(const ProgramListing& listing, const NameCharset& names)
     object[QStringLiteral("frequency")] =
         listing.transponder ? QJsonValue(qint64{listing.transponder->frequency}) : QJsonValue();
     object[QStringLiteral("polarisation")] =
-        listing.transponder ? QJsonValue(PolarisationText(*listing.transponder)) : QJsonValue();
+        listing.transponder ? QJsonValue(PolarisationName(listing.transponder->polarisation)) : QJsonValue();
     return object;
 }
 

@@ -22,13 +22,6 @@ constexpr const char* kTableKeys[] = {"sat", "tp", "tv", "radio"};
 
 std::size_t TableIndex(BlockId id) { return static_cast<std::size_t>(id); }
 
-QString PolarisationText(const TpRecord& tp)
-{
-    const std::string_view name = CodedValueName(kPolarisationNames, tp.polarisation);
-    return name.empty() ? QString::number(tp.polarisation)
-                        : QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size()));
-}
-
 QString ChosenText(const CleanUpChoices& choices)
 {
     QStringList chosen;
@@ -71,7 +64,7 @@ QByteArray CleanUpText(const CleanUpReport& report)
                                      : QStringLiteral("-"),
                           where.satellite ? NameText(where.satellite->satName, report.names) : QStringLiteral("-"),
                           where.transponder ? QString::number(where.transponder->frequency) : QStringLiteral("-"),
-                          where.transponder ? PolarisationText(*where.transponder) : QStringLiteral("-"),
+                          where.transponder ? PolarisationName(where.transponder->polarisation) : QStringLiteral("-"),
                           QLatin1StringView(kKindOfLine[KindIndex(c.kind)]) + Reason(c)});
     }
     text += AlignedText(listed);
@@ -107,7 +100,7 @@ QByteArray CleanUpJson(const CleanUpReport& report)
         record[QStringLiteral("frequency")] =
             where.transponder ? QJsonValue(qint64{where.transponder->frequency}) : QJsonValue();
         record[QStringLiteral("polarisation")] =
-            where.transponder ? QJsonValue(PolarisationText(*where.transponder)) : QJsonValue();
+            where.transponder ? QJsonValue(PolarisationName(where.transponder->polarisation)) : QJsonValue();
         records.append(record);
     }
     QJsonObject deleted;

@@ -92,6 +92,13 @@ QString NameHex(const NameBytes& name)
         QByteArray(reinterpret_cast<const char*>(name.data()), static_cast<qsizetype>(name.size())).toHex());
 }
 
+QString PolarisationName(unsigned polarisation)
+{
+    const std::string_view name = CodedValueName(kPolarisationNames, polarisation);
+    return name.empty() ? QString::number(polarisation)
+                        : QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size()));
+}
+
 QString NameText(const NameBytes& name, const NameCharset& charset)
 {
     return Utf16Text(charset.Decode(NameView(name)));

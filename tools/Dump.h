@@ -19,6 +19,10 @@ QString NameText(const NameBytes& name, const NameCharset& charset);
 // the box keeps and a round trip must not lose.
 QString NameHex(const NameBytes& name);
 
+// A polarisation code by its name ("H", "V"), or as its number when it has
+// none.
+QString PolarisationName(unsigned polarisation);
+
 QByteArray InfoText(const FlashImage& image, const ChannelDatabase& db, const CharsetChoice& names);
 QByteArray DumpJson(const FlashImage& image, const ChannelDatabase& db, const CharsetChoice& names);
 

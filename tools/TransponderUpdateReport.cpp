@@ -10,13 +10,6 @@
 namespace korvex::cli {
 namespace {
 
-QString PolarisationText(unsigned polarisation)
-{
-    const std::string_view name = CodedValueName(kPolarisationNames, polarisation);
-    return name.empty() ? QString::number(polarisation)
-                        : QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size()));
-}
-
 QString Count(std::size_t n, const char* one, const char* many)
 {
     return QString::number(n) + QLatin1Char(' ') + QLatin1StringView(n == 1 ? one : many);
@@ -38,7 +31,7 @@ QString Heading(const TransponderUpdateReport& report)
 
 TextLine TransponderLine(const TpRecord& tp, std::uint32_t tpIndex, std::uint32_t row)
 {
-    return {QStringLiteral("  tp %1").arg(tpIndex), QStringLiteral("row %1").arg(row), PolarisationText(tp.polarisation),
+    return {QStringLiteral("  tp %1").arg(tpIndex), QStringLiteral("row %1").arg(row), PolarisationName(tp.polarisation),
             QStringLiteral("%1 MHz").arg(tp.frequency), QStringLiteral("%1 kS/s").arg(tp.symbolRate)};
 }
 
@@ -67,7 +60,7 @@ QJsonObject Change(const TransponderChange& change)
     return {{QStringLiteral("tp"), qint64{change.tpIndex}},
             {QStringLiteral("row"), qint64{change.row}},
             {QStringLiteral("entry"), qint64{change.entry}},
-            {QStringLiteral("polarisation"), PolarisationText(change.before.polarisation)},
+            {QStringLiteral("polarisation"), PolarisationName(change.before.polarisation)},
             {QStringLiteral("frequency"),
              QJsonObject{{QStringLiteral("before"), qint64{change.before.frequency}}, {QStringLiteral("after"), qint64{change.frequency}}}},
             {QStringLiteral("symbolRate"),
@@ -102,7 +95,7 @@ QByteArray TransponderUpdateText(const TransponderUpdateReport& report)
     std::vector<TextLine> notAdded;
     for (const std::uint32_t e : plan.notAdded) {
         const RecordValues v = ToRecordValues(report.entries[e]);
-        notAdded.push_back({QStringLiteral("  entry %1").arg(e), PolarisationText(v.polarisation),
+        notAdded.push_back({QStringLiteral("  entry %1").arg(e), PolarisationName(v.polarisation),
                             QStringLiteral("%1 MHz").arg(v.frequency), QStringLiteral("%1 kS/s").arg(v.symbolRate)});
     }
     text += Section(QStringLiteral("not added (the image has no room for new transponders):"), notAdded);
@@ -132,7 +125,7 @@ QByteArray TransponderUpdateJson(const TransponderUpdateReport& report)
         missing.append(QJsonObject{{QStringLiteral("tp"), qint64{unpaired.tpIndex}},
                                    {QStringLiteral("row"), qint64{unpaired.row}},
                                    {QStringLiteral("frequency"), qint64{tp.frequency}},
-                                   {QStringLiteral("polarisation"), PolarisationText(tp.polarisation)},
+                                   {QStringLiteral("polarisation"), PolarisationName(tp.polarisation)},
                                    {QStringLiteral("symbolRate"), qint64{tp.symbolRate}}});
     }
     QJsonArray notAdded;
@@ -140,7 +133,7 @@ QByteArray TransponderUpdateJson(const TransponderUpdateReport& report)
         const RecordValues v = ToRecordValues(report.entries[e]);
         notAdded.append(QJsonObject{{QStringLiteral("entry"), qint64{e}},
                                     {QStringLiteral("frequency"), qint64{v.frequency}},
-                                    {QStringLiteral("polarisation"), PolarisationText(v.polarisation)},
+                                    {QStringLiteral("polarisation"), PolarisationName(v.polarisation)},
                                     {QStringLiteral("symbolRate"), qint64{v.symbolRate}}});
     }
     QJsonArray unusable;
