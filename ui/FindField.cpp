@@ -1,11 +1,12 @@
 #include "ui/FindField.h"
 
-#include "ui/ListFilter.h"
 #include "ui/ListSelection.h"
 
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QTableView>
+
+#include <optional>
 
 namespace korvex {
 
@@ -30,9 +31,8 @@ bool FindField::Key(const QKeyEvent& event)
     case Qt::Key_Return:
     case Qt::Key_Enter: {
         view->setFocus(Qt::OtherFocusReason);
-        const ListFilter& filter = *list_.Filter();
-        if (filter.rowCount() > 0)
-            list_.Select({filter.mapToSource(filter.index(0, 0)).row()});
+        if (const std::optional<int> first = list_.RecordRow(0))
+            list_.Select({*first});
         return true;
     }
     default:
