@@ -227,7 +227,7 @@ std::vector<std::uint32_t> OrderMovingByOne(std::uint32_t count, std::span<const
 std::vector<std::uint32_t> OrderSortedBy(const ChannelDatabase& db, ProgTable table, SortKey key,
                                          const NameSortKey& nameKey)
 {
-    const std::span<const ProgRecord> progs = table == ProgTable::Tv ? db.TvProgs() : db.RadioProgs();
+    const std::span<const ProgRecord> progs = db.Progs(table);
     std::vector<std::uint32_t> order(progs.size());
     std::iota(order.begin(), order.end(), 0u);
 

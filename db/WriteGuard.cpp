@@ -304,7 +304,7 @@ std::string_view WriteRefusal(const FlashImage& image, const ProgRecord& prog)
     if (const std::string_view why = guard->RecordRefusal(RecordOffsetOf(prog.entryWord), kProgRecordSize);
         !why.empty())
         return why;
-    return guard->FlagRefusal(prog.table == ProgTable::Tv ? BlockId::TvPrograms : BlockId::RadioPrograms,
+    return guard->FlagRefusal(BlockOf(prog.table),
                               prog.tableIndex, prog.entryWord, image);
 }
 

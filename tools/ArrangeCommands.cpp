@@ -110,7 +110,7 @@ CliResult RunMove(const QStringList& arguments)
     std::vector<std::uint32_t> positions;
     if (auto problem = ProgramPositions(line, imagePath, *image.db, table, indices, positions))
         return Error(*problem);
-    const auto count = static_cast<std::uint32_t>(ProgramsOf(*image.db, table).size());
+    const auto count = static_cast<std::uint32_t>(image.db->Progs(table).size());
     const std::uint32_t lastStart = count - static_cast<std::uint32_t>(positions.size());
     if (*target > lastStart)
         return Error(line.Problem(QStringLiteral("--to %1: %2 of %3 %4 programs can start at 0 to %5")

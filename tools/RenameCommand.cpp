@@ -90,7 +90,7 @@ CliResult RunRename(const QStringList& arguments)
         return Error(line.Problem(QStringLiteral("--find: ") + renamer.Problem()));
 
     // The programs named, as dump counts them, or the whole table.
-    const std::span<const ProgRecord> programs = ProgramsOf(*image.db, table);
+    const std::span<const ProgRecord> programs = image.db->Progs(table);
     std::vector<std::size_t> indices;
     if (positional.size() > 1) {
         std::vector<std::uint32_t> positions;

@@ -323,7 +323,7 @@ bool ChannelListModel::RowMatches(int row, const Query& query) const
 
 std::uint64_t ChannelListModel::KeyOf(Kind kind, ProgTable table, std::uint32_t entryWord)
 {
-    const std::uint64_t tableBit = table == ProgTable::Tv ? 0 : 1;
+    const std::uint64_t tableBit = IndexOf(table);
     return std::uint64_t{static_cast<std::uint32_t>(kind)} << 40 | tableBit << 32 | RecordOffsetOf(entryWord);
 }
 

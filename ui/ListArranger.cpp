@@ -19,11 +19,6 @@ QString FromStd(const std::string& text)
     return QString::fromStdString(text);
 }
 
-std::span<const ProgRecord> Table(const ChannelDatabase& db, ProgTable table)
-{
-    return table == ProgTable::Tv ? db.TvProgs() : db.RadioProgs();
-}
-
 } // namespace
 
 bool ListArranger::ListsPrograms() const
@@ -57,7 +52,7 @@ QString ListArranger::MoveRefusal(bool filtered) const
         return QStringLiteral("The Radio tab also lists %1 of the TV table without video: the rows are not one table.")
             .arg(Plural(withoutVideo, "program", "programs"));
     const ProgTable table = *ListedTable();
-    if (Table(db, table).empty())
+    if (db.Progs(table).empty())
         return QStringLiteral("There are no programs to move.");
     if (const std::string why = ArrangeRefusal(state_.image(), db, BlockOf(table)); !why.empty())
         return QStringLiteral("Not safe to rearrange: %1.").arg(FromStd(why));
@@ -73,7 +68,7 @@ std::vector<ProgramEntry> ListArranger::ProgramsOf(std::span<const int> rows) co
         const std::size_t r = static_cast<std::size_t>(row) % kMaxListRows;
         const ProgRecord* prog = nullptr;
         if (list.ListType == kListAllPrograms) {
-            const std::span<const ProgRecord> table = Table(db, list.RowTable[r]);
+            const std::span<const ProgRecord> table = db.Progs(list.RowTable[r]);
             if (list.RowMap[r] < table.size())
                 prog = &table[list.RowMap[r]];
         } else if (list.ListType == kListTpPrograms) {
@@ -113,7 +108,7 @@ ArrangeReport ListArranger::MoveByOne(std::span<const int> rows, int step)
     if (const QString why = MoveRefusal(false); !why.isEmpty())
         return {false, why};
     const ProgTable table = *ListedTable();
-    const auto count = static_cast<std::uint32_t>(Table(state_.database(), table).size());
+    const auto count = static_cast<std::uint32_t>(state_.database().Progs(table).size());
     const std::vector<std::uint32_t> positions = Positions(ProgramsOf(rows));
     return Reorder(table, OrderMovingByOne(count, positions, step),
                    QStringLiteral("Moved %1 %2.").arg(Plural(positions.size(), "program", "programs"),
@@ -125,7 +120,7 @@ ArrangeReport ListArranger::MoveTo(std::span<const int> rows, int programNumber)
     if (const QString why = MoveRefusal(false); !why.isEmpty())
         return {false, why};
     const ProgTable table = *ListedTable();
-    const auto count = static_cast<std::uint32_t>(Table(state_.database(), table).size());
+    const auto count = static_cast<std::uint32_t>(state_.database().Progs(table).size());
     const std::vector<std::uint32_t> positions = Positions(ProgramsOf(rows));
     const auto to = static_cast<std::uint32_t>(std::max(programNumber, 1) - 1);
     return Reorder(table, OrderMovingTo(count, positions, to),
