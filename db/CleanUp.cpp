@@ -2,6 +2,7 @@
 
 #include "db/Arrange.h"
 #include "db/ChannelMatch.h"
+#include "db/CountedNoun.h"
 #include "db/FlatMap.h"
 #include "db/LoadDatabase.h"
 #include "db/WriteGuard.h"
@@ -414,8 +415,7 @@ std::string RecordCountText(const std::array<std::uint32_t, 4>& entries)
     std::vector<std::string> parts;
     for (std::size_t id = 0; id < entries.size(); ++id)
         if (entries[id] > 0)
-            parts.push_back(std::to_string(entries[id]) + " " +
-                            (entries[id] == 1 ? std::string(kRecordWords[id]) : std::string(kPlurals[id])));
+            parts.push_back(CountedNoun(entries[id], kRecordWords[id], kPlurals[id]));
     std::string text;
     for (std::size_t k = 0; k < parts.size(); ++k)
         text += (k == 0 ? "" : k + 1 == parts.size() ? " and " : ", ") + parts[k];

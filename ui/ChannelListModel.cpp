@@ -2,6 +2,7 @@
 
 #include "codepage/Utf16Text.h"
 #include "db/FlashImage.h"
+#include "text/ShownText.h"
 #include "ui/ComparisonMarks.h"
 
 #include <QColor>
@@ -91,11 +92,6 @@ QString ProgramCell(const ProgRecord& prog, int number, int column, const NameCh
 std::span<const ListColumn> SatelliteColumns() { return kSatelliteColumns; }
 std::span<const ListColumn> TransponderColumns() { return kTransponderColumns; }
 std::span<const ListColumn> ProgramColumns() { return kProgramColumns; }
-
-QString NameText(const NameBytes& name, const NameCharset& charset)
-{
-    return Utf16Text(charset.Decode(NameView(name)));
-}
 
 void ChannelListModel::SetNameCharset(const NameCharset& charset)
 {
