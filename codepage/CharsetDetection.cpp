@@ -121,11 +121,4 @@ std::string_view SourceText(CharsetSource source)
     return "";
 }
 
-CharsetChoice NamesCharset(const std::optional<std::string>& given, std::span<const std::string_view> names)
-{
-    if (given)
-        return {NameCharset(*given), CharsetSource::Given};
-    return DefaultNameCharset(names, LocaleCharset());
-}
-
 } // namespace korvex

@@ -82,16 +82,6 @@ std::optional<CliResult> WriteImage(const QString& path, const Image& image, boo
 
 QCommandLineOption CharsetOption() { return QCommandLineOption(QStringLiteral("charset"), {}, QStringLiteral("NAME")); }
 
-CharsetChoice NamesCharset(const std::optional<std::string>& given, const ChannelDatabase& db)
-{
-    return korvex::NamesCharset(given, RecordNames(db));
-}
-
-std::span<const ProgRecord> ProgramsOf(const ChannelDatabase& db, ProgTable table)
-{
-    return table == ProgTable::Tv ? db.TvProgs() : db.RadioProgs();
-}
-
 QString TableWord(ProgTable table) { return table == ProgTable::Tv ? QStringLiteral("TV") : QStringLiteral("radio"); }
 
 std::optional<qulonglong> RecordIndex(const QString& text)
@@ -194,7 +184,7 @@ std::optional<QString> ProgramPositions(const CommandLine& line, const QString& 
                                         ProgTable table, const QStringList& indices,
                                         std::vector<std::uint32_t>& positions)
 {
-    const std::span<const ProgRecord> programs = ProgramsOf(db, table);
+    const std::span<const ProgRecord> programs = db.Progs(table);
     QSet<qulonglong> seen;
     for (const QString& text : indices) {
         const std::optional<qulonglong> index = RecordIndex(text);

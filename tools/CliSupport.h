@@ -7,6 +7,7 @@
 #include "codepage/CharsetDetection.h"
 #include "db/ChannelDatabase.h"
 #include "db/FlashImage.h"
+#include "text/NamesCharset.h"
 #include "tools/Cli.h"
 
 #include <QCommandLineOption>
@@ -65,13 +66,6 @@ std::optional<CliResult> WriteImage(const QString& path, const Image& image, boo
 
 // The --charset option every command takes.
 QCommandLineOption CharsetOption();
-
-// The charset the loaded image's names are read and written in, by the rule
-// the window follows too (NamesCharset over the image's names).
-CharsetChoice NamesCharset(const std::optional<std::string>& given, const ChannelDatabase& db);
-
-// The held programs of a table, in entry order.
-std::span<const ProgRecord> ProgramsOf(const ChannelDatabase& db, ProgTable table);
 
 // "TV" or "radio", for messages.
 QString TableWord(ProgTable table);

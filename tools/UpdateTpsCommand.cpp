@@ -92,10 +92,10 @@ CliResult RunUpdateTps(const QStringList& arguments)
     std::uint32_t toleranceValue = kDefaultTpTolerance;
     if (line.IsSet(tolerance)) {
         const std::optional<qulonglong> n = RecordIndex(line.Value(tolerance));
-        if (!n || *n > kMaxTpTolerance)
+        if (!n || *n > kMaxFrequencyTolerance)
             return Error(line.Problem(QStringLiteral("--tolerance '%1': give a number of MHz from 0 to %2")
                                           .arg(line.Value(tolerance))
-                                          .arg(kMaxTpTolerance)));
+                                          .arg(kMaxFrequencyTolerance)));
         toleranceValue = static_cast<std::uint32_t>(*n);
     }
 

@@ -6,7 +6,7 @@
 #include "app/ProgramState.h"
 #include "db/CarryOver.h"
 #include "db/ChannelMatch.h"
-#include "db/Queries.h"
+#include "text/NamesCharset.h"
 #include "ui/CarryOverPreview.h"
 #include "ui/ChannelListModel.h"
 #include "ui/FileCommands.h"
@@ -53,7 +53,7 @@ void CarryOverCommand::Run()
     const CharsetChoice& current = state_.nameCharset();
     const std::optional<std::string> given =
         current.source == CharsetSource::Given ? std::optional(current.charset.Name()) : std::nullopt;
-    const NameCharset earlierNames = NamesCharset(given, RecordNames(*earlier)).charset;
+    const NameCharset earlierNames = NamesCharset(given, *earlier).charset;
     CarryOverPreview preview(window_, QFileInfo(*path).fileName(), current.charset, earlierNames,
                              [&](const CarryOverChoices& choices) {
                                  return PlanCarryOver(state_.image(), state_.database(), *earlier, match, choices);
@@ -72,7 +72,7 @@ void CarryOverCommand::Apply(const CarryOverPlan& plan)
     const ChannelDatabase& db = state_.database();
     for (const TableCarryOver& table : plan.tables) {
         matched += table.matchedByService + table.matchedByName;
-        const std::span<const ProgRecord> programs = table.table == ProgTable::Tv ? db.TvProgs() : db.RadioProgs();
+        const std::span<const ProgRecord> programs = db.Progs(table.table);
         if (!table.deleted.empty())
             continue;
         // Listings name entry positions; the records are in entry order, with

@@ -4,8 +4,7 @@
 #include "app/OpenImage.h"
 #include "app/Platform.h"
 #include "app/ProgramState.h"
-#include "codepage/CharsetDetection.h"
-#include "db/Queries.h"
+#include "text/NamesCharset.h"
 
 #include <optional>
 
@@ -56,7 +55,7 @@ bool FileCommands::OpenFile(const QString& path)
         return false;
     }
     // Names are read in the charset detected from the new image.
-    state_.nameCharset() = NamesCharset(std::nullopt, RecordNames(state_.database()));
+    state_.nameCharset() = NamesCharset(std::nullopt, state_.database());
     showOpened_();
     return true;
 }

@@ -3,22 +3,12 @@
 #include "app/OpenImage.h"
 #include "app/ProgramState.h"
 #include "codepage/RenamePlan.h"
+#include "text/ShownText.h"
 #include "ui/HistoryStep.h"
 #include "ui/ListSelection.h"
 #include "ui/RenamePreview.h"
 
-#include <QLocale>
-
 namespace korvex {
-namespace {
-
-QString CountedPrograms(std::size_t n)
-{
-    return QStringLiteral("%1 %2").arg(QLocale().toString(qulonglong{n}),
-                                       n == 1 ? QStringLiteral("program") : QStringLiteral("programs"));
-}
-
-} // namespace
 
 RenameCommand::RenameCommand(ProgramState& state, OpenImage& document, HistoryStep& step, QWidget* window,
                              ListSelection& list)
@@ -63,9 +53,9 @@ void RenameCommand::Apply(const RenamePlan& plan)
     step_.Run(
         QStringLiteral("Rename"), [&] { return RenamePrograms(state_.image(), state_.database(), plan.Renames()); },
         [&](const ChangeOutcome&) {
-            QString status = QStringLiteral("Renamed %1").arg(CountedPrograms(plan.renamed));
+            QString status = QStringLiteral("Renamed %1").arg(GroupedCountText(plan.renamed, "program", "programs"));
             if (plan.leftUnchanged > 0)
-                status += QStringLiteral("; %1 left unchanged").arg(QLocale().toString(qulonglong{plan.leftUnchanged}));
+                status += QStringLiteral("; %1 left unchanged").arg(GroupedNumber(plan.leftUnchanged));
             return status + QLatin1Char('.');
         });
 }

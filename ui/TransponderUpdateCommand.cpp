@@ -6,6 +6,7 @@
 #include "app/ProgramState.h"
 #include "db/TransponderUpdate.h"
 #include "scantable/ScanTableFile.h"
+#include "text/ShownText.h"
 #include "ui/ChannelListModel.h"
 #include "ui/HistoryStep.h"
 #include "ui/TransponderUpdatePreview.h"
@@ -105,9 +106,7 @@ void TransponderUpdateCommand::Apply(const std::vector<TransponderChange>& chang
         [&] { return UpdateTransponders(state_.image(), state_.database(), changes); },
         [&](const ChangeOutcome&) {
             return QStringLiteral("Updated the frequency and symbol rate of %1 of %2.")
-                .arg(changes.size() == 1 ? QStringLiteral("1 transponder")
-                                         : QStringLiteral("%1 transponders").arg(changes.size()),
-                     satName);
+                .arg(GroupedCountText(changes.size(), "transponder", "transponders"), satName);
         });
 }
 
