@@ -15,13 +15,6 @@ constexpr std::uint8_t kLockBit = 0x01;
 constexpr std::uint8_t kFavouriteBits = 0x7E;
 constexpr std::uint8_t kCarriedBits = kLockBit | kFavouriteBits;  // bit 7 is never carried
 
-std::size_t Index(ProgTable table) { return table == ProgTable::Tv ? 0 : 1; }
-
-std::span<const ProgRecord> TableOf(const ChannelDatabase& db, ProgTable table)
-{
-    return table == ProgTable::Tv ? db.TvProgs() : db.RadioProgs();
-}
-
 const char* TableWord(ProgTable table) { return table == ProgTable::Tv ? "TV" : "radio"; }
 
 ProgramListing ListProgram(const ChannelDatabase& db, const RecordsById& ids, const ProgRecord& prog)
@@ -40,8 +33,8 @@ TableCarryOver PlanTable(ProgTable table, const FlashImage& image, const Channel
                          const RecordsById& currentIds, const ChannelDatabase& earlier, const RecordsById& earlierIds,
                          const Matching<ProgramPair>& matching, const CarryOverChoices& choices)
 {
-    const std::span<const ProgRecord> programs = TableOf(current, table);
-    const std::span<const ProgRecord> earlierPrograms = TableOf(earlier, table);
+    const std::span<const ProgRecord> programs = current.Progs(table);
+    const std::span<const ProgRecord> earlierPrograms = earlier.Progs(table);
     TableCarryOver plan;
     plan.table = table;
     plan.entryCount = FindBlock(image, BlockOf(table)).header.entryCount;
@@ -93,7 +86,7 @@ std::string TableRefusal(const TableCarryOver& plan, const FlashImage& image, co
         return {};
     if (std::string why = ArrangeRefusal(image, db, BlockOf(plan.table)); !why.empty())
         return why;
-    const std::span<const ProgRecord> programs = TableOf(db, plan.table);
+    const std::span<const ProgRecord> programs = db.Progs(plan.table);
     for (const NameCarry& name : plan.names)
         if (const std::string_view why = WriteRefusal(image, programs[name.position]); !why.empty())
             return std::string(TableWord(plan.table)) + " program " + std::to_string(name.position) + ": " +
@@ -146,7 +139,7 @@ CarryOverPlan PlanCarryOver(const FlashImage& image, const ChannelDatabase& curr
     CarryOverPlan plan;
     plan.choices = choices;
     for (const ProgTable table : {ProgTable::Tv, ProgTable::Radio}) {
-        TableCarryOver& tablePlan = plan.tables[Index(table)];
+        TableCarryOver& tablePlan = plan.tables[IndexOf(table)];
         tablePlan = PlanTable(table, image, current, currentIds, earlier, earlierIds, match.Programs(table), choices);
         if (plan.refusal.empty())
             plan.refusal = TableRefusal(tablePlan, image, current);
@@ -154,22 +147,22 @@ CarryOverPlan PlanCarryOver(const FlashImage& image, const ChannelDatabase& curr
     return plan;
 }
 
-CarryOverOutcome ApplyCarryOver(FlashImage& image, ChannelDatabase& db, const CarryOverPlan& plan)
+ChangeOutcome ApplyCarryOver(FlashImage& image, ChannelDatabase& db, const CarryOverPlan& plan)
 {
     if (!plan.refusal.empty())
-        return {false, plan.refusal};
+        return ChangeOutcome::Refused(plan.refusal);
     for (const TableCarryOver& table : plan.tables) {
-        const std::span<const ProgRecord> programs = TableOf(db, table.table);
+        const std::span<const ProgRecord> programs = db.Progs(table.table);
         if (table.entryCount != FindBlock(image, BlockOf(table.table)).header.entryCount ||
             table.order.size() + table.deleted.size() != table.entryCount || programs.size() != table.entryCount)
-            return {false, "the image is not the one the plan was made for"};
+            return ChangeOutcome::Refused("the image is not the one the plan was made for");
     }
 
     const auto before = std::make_unique<FlashImage>(image);
     const auto refused = [&](std::string why) {
         PutImageBack(image, *before);
         LoadDatabase(image, db);
-        return CarryOverOutcome{false, std::move(why)};
+        return ChangeOutcome::Refused(why);
     };
     // Whether db is decoded from the image as it now stands.
     bool decoded = true;
@@ -178,7 +171,7 @@ CarryOverOutcome ApplyCarryOver(FlashImage& image, ChannelDatabase& db, const Ca
     // Names go into the records through the program encoder, which writes the
     // record as loaded with its new name and the flag byte as it stands.
     for (const TableCarryOver& table : plan.tables) {
-        const std::span<const ProgRecord> programs = TableOf(db, table.table);
+        const std::span<const ProgRecord> programs = db.Progs(table.table);
         for (const NameCarry& name : table.names) {
             ProgRecord renamed = programs[name.position];
             renamed.progName = name.after;
@@ -197,7 +190,7 @@ CarryOverOutcome ApplyCarryOver(FlashImage& image, ChannelDatabase& db, const Ca
                                    {static_cast<std::uint8_t>(kCarriedBits & ~flag.after),
                                     static_cast<std::uint8_t>(kCarriedBits & flag.after)}});
     if (!flagChanges.empty()) {
-        const ArrangeOutcome outcome = ChangeEachProgramFlags(image, db, flagChanges);
+        const ChangeOutcome outcome = ChangeEachProgramFlags(image, db, flagChanges);
         if (!outcome.done)
             return refused(outcome.refusal);
         decoded = false;
@@ -213,7 +206,7 @@ CarryOverOutcome ApplyCarryOver(FlashImage& image, ChannelDatabase& db, const Ca
         if ((reorders || !table.deleted.empty()) && !decoded && !decode())
             return refused("the image would no longer be read as before");
         if (reorders) {
-            const ArrangeOutcome outcome = ReorderPrograms(image, db, table.table, order);
+            const ChangeOutcome outcome = ReorderPrograms(image, db, table.table, order);
             if (!outcome.done)
                 return refused(outcome.refusal);
             if (!decode())
@@ -223,7 +216,7 @@ CarryOverOutcome ApplyCarryOver(FlashImage& image, ChannelDatabase& db, const Ca
             std::vector<std::uint32_t> last(table.deleted.size());
             for (std::uint32_t k = 0; k < last.size(); ++k)
                 last[k] = static_cast<std::uint32_t>(table.order.size()) + k;
-            const ArrangeOutcome outcome = DeletePrograms(image, db, table.table, last);
+            const ChangeOutcome outcome = DeletePrograms(image, db, table.table, last);
             if (!outcome.done)
                 return refused(outcome.refusal);
             if (!decode())
@@ -232,7 +225,7 @@ CarryOverOutcome ApplyCarryOver(FlashImage& image, ChannelDatabase& db, const Ca
     }
     if (!decoded && !decode())
         return refused("the image would no longer be read as before");
-    return {true, {}};
+    return ChangeOutcome::Written();
 }
 
 } // namespace korvex

@@ -14,10 +14,6 @@
 namespace korvex::cli {
 namespace {
 
-// Beyond a few units a frequency no longer names the same transponder; the
-// search for the nearest one grows with the tolerance.
-constexpr qulonglong kMaxTolerance = 1000;
-
 struct ChoiceOptions {
     QCommandLineOption order{QStringLiteral("order")};
     QCommandLineOption favourites{QStringLiteral("favourites")};
@@ -84,10 +80,10 @@ CliResult RunApply(const QStringList& arguments)
     MatchOptions matching;
     if (line.IsSet(tolerance)) {
         const std::optional<qulonglong> n = RecordIndex(line.Value(tolerance));
-        if (!n || *n > kMaxTolerance)
+        if (!n || *n > kMaxFrequencyTolerance)
             return Error(line.Problem(QStringLiteral("--tolerance '%1': give a number from 0 to %2")
                                           .arg(line.Value(tolerance))
-                                          .arg(kMaxTolerance)));
+                                          .arg(kMaxFrequencyTolerance)));
         matching.frequencyTolerance = static_cast<std::uint16_t>(*n);
     }
 
@@ -108,7 +104,7 @@ CliResult RunApply(const QStringList& arguments)
     if (dry)
         return Output(std::move(text), plan.Changes() ? kExitFindings : kExitSuccess);
 
-    const CarryOverOutcome outcome = ApplyCarryOver(*image.flash, *image.db, plan);
+    const ChangeOutcome outcome = ApplyCarryOver(*image.flash, *image.db, plan);
     if (!outcome.done)
         return Error(line.Problem(QStringLiteral("%1: %2").arg(positional[1], QString::fromStdString(outcome.refusal))));
     if (auto failed = WriteImage(outPath, image, line.KeepsBackup()))

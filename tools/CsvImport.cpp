@@ -150,7 +150,7 @@ private:
 class Checker {
 public:
     Checker(const Image& image, ProgTable table, const NameCharset& names, const ImportSource& source)
-        : image_(image), table_(table), names_(names), source_(source), programs_(ProgramsOf(*image.db, table))
+        : image_(image), table_(table), names_(names), source_(source), programs_(image.db->Progs(table))
     {
         for (std::size_t i = 0; i < programs_.size(); ++i)
             heldAt_[programs_[i].tableIndex] = i;
@@ -320,7 +320,7 @@ QString ApplyProgramImport(Image& image, ProgTable table, const ProgramImport& i
     std::vector<std::uint32_t> order = import.order;
     order.insert(order.end(), import.missing.begin(), import.missing.end());
     if (!IsIdentity(order)) {
-        const ArrangeOutcome reordered = ReorderPrograms(*image.flash, *image.db, table, order);
+        const ChangeOutcome reordered = ReorderPrograms(*image.flash, *image.db, table, order);
         if (!reordered.done)
             return QString::fromStdString(reordered.refusal);
         Reload(image);
@@ -328,7 +328,7 @@ QString ApplyProgramImport(Image& image, ProgTable table, const ProgramImport& i
     if (!import.missing.empty()) {
         std::vector<std::uint32_t> last(import.missing.size());
         std::iota(last.begin(), last.end(), static_cast<std::uint32_t>(import.order.size()));
-        const ArrangeOutcome deleted = DeletePrograms(*image.flash, *image.db, table, last);
+        const ChangeOutcome deleted = DeletePrograms(*image.flash, *image.db, table, last);
         if (!deleted.done)
             return QString::fromStdString(deleted.refusal);
         Reload(image);

@@ -1,6 +1,7 @@
 // import --csv tv|radio IMAGE CSVFILE --out FILE [--dry-run] [--delete-missing]
 
 #include "db/Arrange.h"
+#include "text/ShownText.h"
 #include "tools/CliSupport.h"
 #include "tools/Commands.h"
 #include "tools/CsvImport.h"
@@ -19,11 +20,6 @@ std::optional<CliResult> ReadCsvFile(const QString& path, CsvText& csv)
         return Error(QStringLiteral("%1: cannot read the file: %2").arg(path, file.errorString()));
     csv = ReadCsv(file.readAll());
     return std::nullopt;
-}
-
-QString Counted(std::size_t n, const char* one, const char* many)
-{
-    return QStringLiteral("%1 %2").arg(n).arg(QLatin1StringView(n == 1 ? one : many));
 }
 
 } // namespace
@@ -84,9 +80,9 @@ CliResult RunImport(const QStringList& arguments)
         return *failed;
     const TableDifference& rows = difference.tables[static_cast<std::size_t>(BlockOf(programs))];
     return Output(QStringLiteral("import: %1 moved, %2 changed, %3 deleted\n")
-                      .arg(Counted(rows.moved.size(), "row", "rows"),
-                           Counted(check.import.valuesChanged, "value", "values"),
-                           Counted(rows.removed.size(), "row", "rows"))
+                      .arg(CountText(rows.moved.size(), "row", "rows"),
+                           CountText(check.import.valuesChanged, "value", "values"),
+                           CountText(rows.removed.size(), "row", "rows"))
                       .toUtf8());
 }
 

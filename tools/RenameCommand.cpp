@@ -9,6 +9,7 @@
 #include "codepage/NameRename.h"
 #include "codepage/Utf16Text.h"
 #include "db/Rename.h"
+#include "text/ShownText.h"
 #include "tools/CliSupport.h"
 #include "tools/Commands.h"
 
@@ -18,11 +19,6 @@ namespace korvex::cli {
 namespace {
 
 QString Quoted(const QString& name) { return QLatin1Char('"') + name + QLatin1Char('"'); }
-
-QString Counted(std::size_t n, const char* one, const char* many)
-{
-    return QStringLiteral("%1 %2").arg(n).arg(QLatin1StringView(n == 1 ? one : many));
-}
 
 // One program's line: where it stands, its name before and after, and what
 // happened to it.
@@ -90,7 +86,7 @@ CliResult RunRename(const QStringList& arguments)
         return Error(line.Problem(QStringLiteral("--find: ") + renamer.Problem()));
 
     // The programs named, as dump counts them, or the whole table.
-    const std::span<const ProgRecord> programs = ProgramsOf(*image.db, table);
+    const std::span<const ProgRecord> programs = image.db->Progs(table);
     std::vector<std::size_t> indices;
     if (positional.size() > 1) {
         std::vector<std::uint32_t> positions;
@@ -118,13 +114,13 @@ CliResult RunRename(const QStringList& arguments)
     }
     // The whole rename is asked of the write guard even on a dry run, so that
     // a dry run refuses what the real one would.
-    const ArrangeOutcome outcome = RenamePrograms(*image.flash, *image.db, renames);
+    const ChangeOutcome outcome = RenamePrograms(*image.flash, *image.db, renames);
     if (!outcome.done)
         return Error(line.Problem(QStringLiteral("%1: %2").arg(imagePath, QString::fromStdString(outcome.refusal))));
     report += QStringLiteral("%1 %2 of %3")
                   .arg(dry ? QStringLiteral("would rename") : QStringLiteral("renamed"))
                   .arg(renames.size())
-                  .arg(Counted(indices.size(), table == ProgTable::Tv ? "TV program" : "radio program",
+                  .arg(CountText(indices.size(), table == ProgTable::Tv ? "TV program" : "radio program",
                                table == ProgTable::Tv ? "TV programs" : "radio programs"));
     if (cutNames > 0)
         report += QStringLiteral(" (%1 cut to %2 bytes)").arg(cutNames).arg(kNameBytes);
