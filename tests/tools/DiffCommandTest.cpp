@@ -2,7 +2,7 @@
 // entries point at, what is reported for each kind of change, the JSON form,
 // and the exit status.
 
-#include "tests/cli/CliFixtures.h"
+#include "tests/tools/CliFixtures.h"
 #include "tests/support/CompareImages.h"
 
 #include <QJsonArray>

@@ -1,7 +1,7 @@
 // korvex-cli, run as a separate process the way a user's script runs it: each
 // command, each kind of error, and what an edit does to the image bytes.
 
-#include "tests/cli/CliFixtures.h"
+#include "tests/tools/CliFixtures.h"
 
 #include <QCoreApplication>
 #include <QDir>

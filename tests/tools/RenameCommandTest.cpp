@@ -3,7 +3,7 @@
 // exit status, and that an error writes nothing.
 
 #include "db/RecordCodec.h"
-#include "tests/cli/CliFixtures.h"
+#include "tests/tools/CliFixtures.h"
 #include "tests/support/LoadedImage.h"
 
 #include <QFile>

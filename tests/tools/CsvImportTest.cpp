@@ -3,7 +3,7 @@
 // value reaches the image as the editors write it, rows can be reordered and
 // left out, and every error names the line and column and writes nothing.
 
-#include "tests/cli/CliFixtures.h"
+#include "tests/tools/CliFixtures.h"
 #include "tools/Csv.h"
 
 #include <QFile>

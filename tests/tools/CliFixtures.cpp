@@ -1,4 +1,4 @@
-#include "tests/cli/CliFixtures.h"
+#include "tests/tools/CliFixtures.h"
 
 #include <QFile>
 #include <QJsonDocument>

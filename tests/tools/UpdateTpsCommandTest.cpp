@@ -2,7 +2,7 @@
 // the dry run's exit status, choosing a <sat> of a satellites.xml file, the
 // errors that write nothing, and one real table of dtv-scan-tables.
 
-#include "tests/cli/CliFixtures.h"
+#include "tests/tools/CliFixtures.h"
 #include "tests/support/LoadedImage.h"
 #include "tests/support/TransponderTables.h"
 

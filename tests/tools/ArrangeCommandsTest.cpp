@@ -2,7 +2,7 @@
 // the entries and the flag bytes they leave, that they change nothing but the
 // directory, and that a refusal or a wrong argument writes nothing.
 
-#include "tests/cli/CliFixtures.h"
+#include "tests/tools/CliFixtures.h"
 
 #include <QFile>
 #include <QJsonArray>

@@ -2,7 +2,7 @@
 // rescan of the same channels: the image it writes, the report in text and
 // JSON, the dry run's exit status, and that an error writes nothing.
 
-#include "tests/cli/CliFixtures.h"
+#include "tests/tools/CliFixtures.h"
 #include "tests/support/LoadedImage.h"
 #include "tests/support/RescanImages.h"
 

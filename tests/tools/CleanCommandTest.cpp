@@ -2,7 +2,7 @@
 // deletes, the report in text and JSON, the dry run's exit status, --backup,
 // and that an error writes nothing.
 
-#include "tests/cli/CliFixtures.h"
+#include "tests/tools/CliFixtures.h"
 #include "tests/support/CleanUpImages.h"
 #include "tests/support/LoadedImage.h"
 

@@ -1,7 +1,7 @@
 // Read-only records as korvex-cli meets them: every writer refuses with the
 // reason (exit 2) and writes nothing; check lists each one.
 
-#include "tests/cli/CliFixtures.h"
+#include "tests/tools/CliFixtures.h"
 #include "tests/support/OverlapImages.h"
 #include "db/WriteGuard.h"
 #include "tools/Csv.h"
