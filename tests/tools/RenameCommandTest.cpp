@@ -163,24 +163,31 @@ TEST_F(RenameTest, DryRunSaysWhetherAnythingWouldChangeAndWritesNothing)
     EXPECT_EQ(ReadFile(image_), AsByteArray(built_.bytes));
 }
 
-TEST_F(RenameTest, ErrorsExitWithTwoAndWriteNothing)
+// {image} and {out} stand for files.
+const testing::RefusedRun kRefusedRuns[] = {
+    {"a regular expression that is not valid", {"rename", "{image}", "--out", "{out}", "--tv", "--regex", "--find", "(HD", "--replace", ""},
+     2, "the regular expression is not valid"},
+    {"nothing to find", {"rename", "{image}", "--out", "{out}", "--tv", "--find", "", "--replace", "X"}, 2,
+     "there is nothing to find"},
+    {"no find", {"rename", "{image}", "--out", "{out}", "--tv", "--replace", "X"}, 2, "--find TEXT is required"},
+    {"no replace", {"rename", "{image}", "--out", "{out}", "--tv", "--find", "X"}, 2, "--replace TEXT is required"},
+    {"no table", {"rename", "{image}", "--out", "{out}", "--find", "X", "--replace", "Y"}, 2,
+     "one of --tv or --radio is required"},
+    {"an index out of range", {"rename", "{image}", "--out", "{out}", "--tv", "9", "--find", "X", "--replace", "Y"}, 2,
+     "index out of range"},
+    {"an index twice", {"rename", "{image}", "--out", "{out}", "--tv", "1", "1", "--find", "X", "--replace", "Y"}, 2,
+     "given more than once"},
+};
+
+class RenameErrorTest : public RenameTest, public ::testing::WithParamInterface<testing::RefusedRun> {};
+
+TEST_P(RenameErrorTest, ExitsWithTwoAndWritesNothing)
 {
-    const std::vector<std::pair<QStringList, const char*>> cases{
-        {{"--tv", "--regex", "--find", "(HD", "--replace", ""}, "the regular expression is not valid"},
-        {{"--tv", "--find", "", "--replace", "X"}, "there is nothing to find"},
-        {{"--tv", "--replace", "X"}, "--find TEXT is required"},
-        {{"--tv", "--find", "X"}, "--replace TEXT is required"},
-        {{"--find", "X", "--replace", "Y"}, "one of --tv or --radio is required"},
-        {{"--tv", "9", "--find", "X", "--replace", "Y"}, "index out of range"},
-        {{"--tv", "1", "1", "--find", "X", "--replace", "Y"}, "given more than once"},
-    };
-    for (const auto& [arguments, why] : cases) {
-        const Finished run = RunCli(QStringList{"rename", image_, "--out", out_} + arguments);
-        EXPECT_EQ(run.exitCode, 2) << why;
-        EXPECT_TRUE(run.err.contains(why)) << run.err.toStdString();
-        EXPECT_FALSE(QFile::exists(out_)) << why;
-    }
+    ExpectRefused(GetParam(), {{"image", image_}, {"out", out_}});
 }
+
+INSTANTIATE_TEST_SUITE_P(Rename, RenameErrorTest, ::testing::ValuesIn(kRefusedRuns),
+                         [](const auto& info) { return testing::CaseName(info.param.description); });
 
 TEST_F(RenameTest, BackupKeepsTheFileWrittenOver)
 {
