@@ -215,4 +215,18 @@ std::optional<QString> ProgramPositions(const CommandLine& line, const QString& 
     return std::nullopt;
 }
 
+std::optional<QString> ProgramsNamed(const CommandLine& line, const QString& imagePath, const ChannelDatabase& db,
+                                     ProgTable table, const QStringList& indices, std::vector<ProgramEntry>& programs)
+{
+    std::vector<std::uint32_t> positions;
+    if (indices.isEmpty())
+        for (const ProgRecord& prog : ProgramsOf(db, table))
+            positions.push_back(prog.tableIndex);
+    else if (auto problem = ProgramPositions(line, imagePath, db, table, indices, positions))
+        return problem;
+    for (const std::uint32_t position : positions)
+        programs.push_back({table, position});
+    return std::nullopt;
+}
+
 } // namespace korvex::cli

@@ -5,6 +5,7 @@
 // indices as dump shows them, and writing an image out.
 
 #include "codepage/CharsetDetection.h"
+#include "db/Arrange.h"
 #include "db/ChannelDatabase.h"
 #include "db/FlashImage.h"
 #include "tools/Cli.h"
@@ -140,5 +141,10 @@ struct TableChoice {
 std::optional<QString> ProgramPositions(const CommandLine& line, const QString& imagePath, const ChannelDatabase& db,
                                         ProgTable table, const QStringList& indices,
                                         std::vector<std::uint32_t>& positions);
+
+// The programs at the indices given, as ProgramPositions reads them, or every
+// program of the table when none is given; or the error line.
+std::optional<QString> ProgramsNamed(const CommandLine& line, const QString& imagePath, const ChannelDatabase& db,
+                                     ProgTable table, const QStringList& indices, std::vector<ProgramEntry>& programs);
 
 } // namespace korvex::cli

@@ -5,6 +5,7 @@
 #include "tests/tools/CliFixtures.h"
 #include "tests/support/LoadedImage.h"
 #include "tests/support/TransponderTables.h"
+#include "db/WriteGuard.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -114,6 +115,24 @@ TEST_F(UpdateTpsTest, ADryRunWritesNothingAndSaysWhetherAnythingWouldChange)
     const Finished none = Update(common + QStringList{QStringLiteral("--sat"), QStringLiteral("1")});
     EXPECT_EQ(none.exitCode, 0) << none.err.toStdString();
     EXPECT_FALSE(QJsonDocument::fromJson(none.out).object()[QStringLiteral("changed")].toBool());
+}
+
+// Transponder 1, which the table moves, is read-only: transponder 3's entry
+// points inside its record. The real run refuses the whole update, and so
+// does the dry run rather than promise a change that would not be written.
+TEST_F(UpdateTpsTest, ADryRunRefusesAReadOnlyTransponderAsTheRealRunDoes)
+{
+    testing::BuiltImage built = built_;
+    testing::PutEntry(built.bytes, built.EntryOffset(BlockId::Transponders, 3), 0,
+                      built.RecordOffset(BlockId::Transponders, 1) + 2);
+    const QString image = Write(QStringLiteral("guarded.bin"), built.bytes);
+    const std::string_view reason = kOverlapsRecordText;
+    for (const QStringList& run : {QStringList{"--dry-run"}, QStringList{"--dry-run", "--json"}, QStringList{"--out", out_}}) {
+        SCOPED_TRACE(run.join(QLatin1Char(' ')).toStdString());
+        testing::ExpectRefused(RunCli(QStringList{"update-tps", image, "--sat", "0", "--table", dvbv5_} + run), 2, reason);
+        EXPECT_FALSE(QFile::exists(out_));
+    }
+    EXPECT_EQ(ReadFile(image), testing::AsByteArray(built.bytes));
 }
 
 TEST_F(UpdateTpsTest, TakesTheSatOfASatellitesXmlFileThatItsPositionNames)
