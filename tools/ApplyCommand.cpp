@@ -69,15 +69,10 @@ CliResult RunApply(const QStringList& arguments)
     const auto options = [&](const CommandLine& line) -> std::optional<QString> {
         if (auto problem = choiceOptions.Chosen(line, choices))
             return problem;
-        if (line.IsSet(tolerance)) {
-            const std::optional<qulonglong> n = RecordIndex(line.Value(tolerance));
-            if (!n || *n > kMaxTolerance)
-                return line.Problem(QStringLiteral("--tolerance '%1': give a number from 0 to %2")
-                                        .arg(line.Value(tolerance))
-                                        .arg(kMaxTolerance));
-            matching.frequencyTolerance = static_cast<std::uint16_t>(*n);
-        }
-        return std::nullopt;
+        qulonglong n = matching.frequencyTolerance;
+        auto problem = NumberUpTo(line, tolerance, kMaxTolerance, QStringLiteral("a number"), n);
+        matching.frequencyTolerance = static_cast<std::uint16_t>(n);
+        return problem;
     };
     const auto plan = [&](const PlanInput& in) -> PlannedChange {
         const Image& earlier = in.images.front();

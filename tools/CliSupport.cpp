@@ -145,6 +145,19 @@ std::optional<QString> CommandLine::Parse(const QStringList& arguments)
     return std::nullopt;
 }
 
+std::optional<QString> NumberUpTo(const CommandLine& line, const QCommandLineOption& option, qulonglong max,
+                                  const QString& what, qulonglong& value)
+{
+    if (!line.IsSet(option))
+        return std::nullopt;
+    const std::optional<qulonglong> n = RecordIndex(line.Value(option));
+    if (!n || *n > max)
+        return line.Problem(
+            QStringLiteral("--%1 '%2': give %3 from 0 to %4").arg(option.names().first(), line.Value(option), what).arg(max));
+    value = *n;
+    return std::nullopt;
+}
+
 std::optional<QString> OutPath(const CommandLine& line, const QCommandLineOption& out, QString& path)
 {
     if (!line.IsSet(out))

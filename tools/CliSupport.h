@@ -115,6 +115,11 @@ private:
     std::optional<std::string> charset_;
 };
 
+// The value of an option that takes a whole number from 0 to max, when it is
+// given, or the error line "--NAME 'TEXT': give `what` from 0 to max".
+std::optional<QString> NumberUpTo(const CommandLine& line, const QCommandLineOption& option, qulonglong max,
+                                  const QString& what, qulonglong& value);
+
 // The value of the required option --out FILE, or the error line.
 std::optional<QString> OutPath(const CommandLine& line, const QCommandLineOption& out, QString& path);
 

@@ -89,15 +89,10 @@ CliResult RunUpdateTps(const QStringList& arguments)
             return line.Problem(QStringLiteral("--sat N: which satellite, as dump shows it"));
         if (!line.IsSet(tableOption))
             return line.Problem(QStringLiteral("--table FILE: the scan table to update from"));
-        if (line.IsSet(tolerance)) {
-            const std::optional<qulonglong> n = RecordIndex(line.Value(tolerance));
-            if (!n || *n > kMaxTpTolerance)
-                return line.Problem(QStringLiteral("--tolerance '%1': give a number of MHz from 0 to %2")
-                                        .arg(line.Value(tolerance))
-                                        .arg(kMaxTpTolerance));
-            toleranceValue = static_cast<std::uint32_t>(*n);
-        }
-        return std::nullopt;
+        qulonglong n = toleranceValue;
+        auto problem = NumberUpTo(line, tolerance, kMaxTpTolerance, QStringLiteral("a number of MHz"), n);
+        toleranceValue = static_cast<std::uint32_t>(n);
+        return problem;
     };
     const auto plan = [&](const PlanInput& in) -> PlannedChange {
         Image& image = in.Target();
