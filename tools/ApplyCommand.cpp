@@ -86,7 +86,7 @@ CliResult RunApply(const QStringList& arguments)
         const CarryOverReport report{carryOver, earlierNames.charset, currentNames.charset,
                                      matching.frequencyTolerance, in.dryRun};
         return {in.json ? CarryOverJson(report) : CarryOverText(report), carryOver.Changes(),
-                [&image, carryOver = std::move(carryOver)] { return ApplyCarryOver(*image.flash, *image.db, carryOver).refusal; }};
+                [&image, carryOver = std::move(carryOver)] { return ApplyCarryOver(*image.flash, *image.db, carryOver); }};
     };
     return command.Run(arguments, {.images = images, .options = options, .plan = plan});
 }

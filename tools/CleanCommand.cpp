@@ -39,7 +39,7 @@ CliResult RunClean(const QStringList& arguments)
         const CharsetChoice names = NamesCharset(in.line.Charset(), *image.db);
         const CleanUpReport report{cleanUp, *image.db, names.charset, in.dryRun};
         return {in.json ? CleanUpJson(report) : CleanUpText(report), cleanUp.Changes(),
-                [&image, cleanUp = std::move(cleanUp)] { return ApplyCleanUp(*image.flash, *image.db, cleanUp).refusal; }};
+                [&image, cleanUp = std::move(cleanUp)] { return ApplyCleanUp(*image.flash, *image.db, cleanUp); }};
     };
     return command.Run(arguments, {.images = OneImageToWrite, .plan = plan});
 }

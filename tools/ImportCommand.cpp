@@ -85,7 +85,7 @@ CliResult RunImport(const QStringList& arguments)
                 !difference.identical, [&image, imported] {
                     std::swap(image.flash, imported->flash);
                     std::swap(image.db, imported->db);
-                    return std::string();
+                    return ChangeOutcome::Written();
                 }};
     };
     return command.Run(arguments, {.images = images, .plan = plan});

@@ -47,8 +47,8 @@ CliResult PlannedCommand::Run(const QStringList& arguments, const PlannedSteps& 
     const PlannedChange change = steps.plan(input);
     if (change.failed)
         return *change.failed;
-    if (const std::string refusal = change.apply(); !refusal.empty())
-        return input.Refused(refusal);
+    if (const ChangeOutcome outcome = change.apply(); !outcome.done)
+        return input.Refused(outcome.refusal);
     if (dryRun)
         return Output(change.report, change.changes ? kExitFindings : kExitSuccess);
     if (auto failed = WriteImage(outPath, input.Target(), line_.KeepsBackup()))

@@ -16,6 +16,7 @@
 // A dry run and a real run go through the same code up to the write, so
 // what a dry run says is what the real run does.
 
+#include "db/ChangeOutcome.h"
 #include "tools/CliSupport.h"
 
 #include <QByteArray>
@@ -38,7 +39,7 @@ struct PlannedChange {
     // A run that ends before anything is applied: an error line, a refused
     // image. So that a plan step can `return Error(...)`.
     PlannedChange(CliResult failure) : failed(std::move(failure)) {}  // NOLINT(google-explicit-constructor)
-    PlannedChange(QByteArray text, bool changesSomething, std::function<std::string()> applyPlan)
+    PlannedChange(QByteArray text, bool changesSomething, std::function<ChangeOutcome()> applyPlan)
         : report(std::move(text)), changes(changesSomething), apply(std::move(applyPlan))
     {
     }
@@ -46,9 +47,8 @@ struct PlannedChange {
     std::optional<CliResult> failed;
     QByteArray report;     // what the plan does, as text or JSON
     bool changes = false;  // whether applying it changes a byte of the image
-    // Applies the plan to the image to write; why it was refused, or empty
-    // when it was applied.
-    std::function<std::string()> apply;
+    // Applies the plan to the image to write.
+    std::function<ChangeOutcome()> apply;
 };
 
 // What the plan step is given.

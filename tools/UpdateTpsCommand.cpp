@@ -58,19 +58,6 @@ std::optional<QString> ChooseTableSatellite(const CommandLine& line, const QComm
     return std::nullopt;
 }
 
-// Why the table gives the satellite nothing to update from: no entry a
-// transponder record can hold, and what each entry is instead.
-QString NothingUsableText(const QString& tablePath, std::span<const TableEntry> entries,
-                          const TransponderUpdatePlan& plan)
-{
-    return QStringLiteral("%1 holds no DVB-S or DVB-S2 transponder with horizontal or vertical polarisation that a "
-                          "record can hold (%2 %3%4)")
-        .arg(tablePath)
-        .arg(entries.size())
-        .arg(entries.size() == 1 ? QStringLiteral("entry") : QStringLiteral("entries"))
-        .arg(entries.empty() ? QString() : QStringLiteral(": ") + QString::fromStdString(plan.UnusableText()));
-}
-
 } // namespace
 
 CliResult RunUpdateTps(const QStringList& arguments)
@@ -111,8 +98,8 @@ CliResult RunUpdateTps(const QStringList& arguments)
 
         TransponderUpdatePlan update =
             PlanTransponderUpdate(*image.flash, *image.db, *satIndex, chosen->entries, toleranceValue);
-        if (update.usable == 0)
-            return Error(in.line.Problem(NothingUsableText(tablePath, chosen->entries, update)));
+        if (!update.refusal.empty())
+            return Error(in.line.Problem(QStringLiteral("%1 %2").arg(tablePath, QString::fromStdString(update.refusal))));
         const CharsetChoice names = NamesCharset(in.line.Charset(), *image.db);
         const QString tableSatellite =
             read.table->format == ScanTableFormat::SatellitesXml ? QString::fromStdString(chosen->name) : QString();
@@ -120,7 +107,7 @@ CliResult RunUpdateTps(const QStringList& arguments)
                                              tableSatellite, chosen->entries, toleranceValue, in.dryRun};
         return {in.json ? TransponderUpdateJson(report) : TransponderUpdateText(report), !update.changes.empty(),
                 [&image, changes = std::move(update.changes)] {
-                    return UpdateTransponders(*image.flash, *image.db, changes).refusal;
+                    return UpdateTransponders(*image.flash, *image.db, changes);
                 }};
     };
     return command.Run(arguments, {.images = OneImageToWrite, .options = options, .plan = plan});

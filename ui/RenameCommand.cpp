@@ -76,7 +76,7 @@ void RenameCommand::Apply(const RenamePlan& plan)
     if (!plan.problem.isEmpty() || plan.renamed == 0)
         return;
     document_.Begin();
-    const ArrangeOutcome outcome = RenamePrograms(state_.image(), state_.database(), plan.Renames());
+    const ChangeOutcome outcome = RenamePrograms(state_.image(), state_.database(), plan.Renames());
     if (!outcome.done) {
         document_.Revert();
         statusLine_->setText(NotChangedText(outcome.refusal));
