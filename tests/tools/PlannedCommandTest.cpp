@@ -26,12 +26,13 @@ struct PlannedCase {
 
 void PrintTo(const PlannedCase& c, std::ostream* os) { *os << c.description; }
 
-// Each changes the sample image: a program's name, a scrambled program
-// deleted, the earlier order of the TV table, a transponder moved by 1 MHz.
+// Each changes the sample image: the earlier order of the TV table, a
+// scrambled program deleted, a transponder moved by 1 MHz, a program's name.
 const PlannedCase kPlannedCases[] = {
     {"apply", {"apply", "{earlier}", "{image}", "--json"}},
     {"clean", {"clean", "{image}", "--scrambled", "--json"}},
     {"update-tps", {"update-tps", "{image}", "--sat", "0", "--table", "{table}", "--json"}},
+    {"rename", {"rename", "{image}", "--tv", "--regex", "--find", "^ZDF$", "--replace", "ZDF 2", "--json"}},
 };
 
 class PlannedCommandTest : public CliTest, public ::testing::WithParamInterface<PlannedCase> {

@@ -1,12 +1,15 @@
 // rename, run as a user's script runs it: the names it writes (their bytes
-// and nothing else), the line it prints for every program, the dry run's
-// exit status, and that an error writes nothing.
+// and nothing else), the line it prints for every program, the report for
+// scripts, the dry run's exit status, and that an error writes nothing.
 
 #include "db/RecordCodec.h"
 #include "tests/tools/CliFixtures.h"
 #include "tests/support/LoadedImage.h"
 
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 
 #include <gtest/gtest.h>
 
@@ -161,6 +164,63 @@ TEST_F(RenameTest, DryRunSaysWhetherAnythingWouldChangeAndWritesNothing)
         EXPECT_FALSE(QFile::exists(out_));
     }
     EXPECT_EQ(ReadFile(image_), AsByteArray(built_.bytes));
+}
+
+// Each program --json lists, as "index result newName reason".
+QStringList JsonPrograms(const QJsonObject& json)
+{
+    QStringList programs;
+    for (const QJsonValue& program : json[QStringLiteral("programs")].toArray())
+        programs << QStringLiteral("%1 %2 %3 %4")
+                        .arg(program[QStringLiteral("index")].toInt())
+                        .arg(program[QStringLiteral("result")].toString(),
+                             program[QStringLiteral("newName")].isNull() ? QStringLiteral("-")
+                                                                         : program[QStringLiteral("newName")].toString(),
+                             program[QStringLiteral("reason")].isNull() ? QStringLiteral("-")
+                                                                        : program[QStringLiteral("reason")].toString());
+    return programs;
+}
+
+TEST_F(RenameTest, JsonListsEveryProgramWithWhatHappensToItsName)
+{
+    struct Case {
+        QStringList rule;
+        QStringList programs;  // as JsonPrograms gives them
+        int renamed, cut, leftUnchanged, notMatched;
+    };
+    const Case cases[] = {
+        {{"--tv", "1", "2", "4", "--regex", "--find", " HD$", "--replace", " UHD", "--cut"},
+         {"1 notMatched - -", "2 renamed Arte UHD -", "4 cut Sky Movie UH -"}, 2, 1, 0, 1},
+        {{"--tv", "4", "0", "--find", " HD", "--replace", " UHD"},
+         {"4 tooLong Sky Movie UHD does not fit 12 bytes", "0 tooLong Das Erste UHD does not fit 12 bytes"}, 0, 0, 2, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.rule.join(QLatin1Char(' ')).toStdString());
+        const Finished dry = RunCli(QStringList{"rename", image_, "--dry-run", "--json"} + c.rule);
+        EXPECT_EQ(dry.exitCode, c.renamed > 0 ? 3 : 0) << dry.err.toStdString();
+        const QJsonObject json = QJsonDocument::fromJson(dry.out).object();
+        EXPECT_EQ(json[QStringLiteral("table")].toString(), QStringLiteral("tv"));
+        EXPECT_EQ(json[QStringLiteral("rule")][QStringLiteral("replace")].toString(), QStringLiteral(" UHD"));
+        EXPECT_EQ(JsonPrograms(json), c.programs);
+        EXPECT_EQ(json[QStringLiteral("renamed")].toInt(), c.renamed);
+        EXPECT_EQ(json[QStringLiteral("cut")].toInt(), c.cut);
+        EXPECT_EQ(json[QStringLiteral("leftUnchanged")].toInt(), c.leftUnchanged);
+        EXPECT_EQ(json[QStringLiteral("notMatched")].toInt(), c.notMatched);
+        EXPECT_EQ(json[QStringLiteral("changes")].toBool(), c.renamed > 0);
+        EXPECT_TRUE(json[QStringLiteral("dryRun")].toBool());
+        EXPECT_FALSE(QFile::exists(out_));
+
+        // The real run says what the dry run said, and writes it.
+        const Finished real = RunCli(QStringList{"rename", image_, "--out", out_, "--json"} + c.rule);
+        ASSERT_EQ(real.exitCode, 0) << real.err.toStdString();
+        QJsonObject written = QJsonDocument::fromJson(real.out).object();
+        EXPECT_FALSE(written.take(QStringLiteral("dryRun")).toBool());
+        QJsonObject planned = json;
+        planned.remove(QStringLiteral("dryRun"));
+        EXPECT_EQ(written, planned);
+        EXPECT_EQ(ReadFile(out_) != AsByteArray(built_.bytes), c.renamed > 0);
+        QFile::remove(out_);
+    }
 }
 
 // {image} and {out} stand for files.
