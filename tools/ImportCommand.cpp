@@ -1,6 +1,7 @@
 // import --csv tv|radio IMAGE CSVFILE --out FILE [--dry-run] [--delete-missing]
 
 #include "db/Arrange.h"
+#include "text/ShownText.h"
 #include "tools/Commands.h"
 #include "tools/CsvImport.h"
 #include "tools/CsvTables.h"
