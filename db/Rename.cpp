@@ -4,6 +4,7 @@
 #include "db/WriteGuard.h"
 
 #include <algorithm>
+#include <map>
 #include <vector>
 
 namespace korvex {
@@ -33,6 +34,9 @@ ArrangeOutcome RenamePrograms(FlashImage& image, const ChannelDatabase& db, std:
         return Refused(kNotLoadedText);
     std::vector<ByteSpan> owned;
     owned.reserve(renames.size());
+    // A record behind several entries takes one name: the same for each of
+    // its entries, or none.
+    std::map<std::uint64_t, const ProgramRename*> nameOfRecord;
     for (const ProgramRename& rename : renames) {
         const ProgRecord* prog = HeldProgram(db, rename.program);
         if (!prog)
@@ -42,6 +46,9 @@ ArrangeOutcome RenamePrograms(FlashImage& image, const ChannelDatabase& db, std:
         if (std::string_view why = WriteRefusal(image, *prog); !why.empty())
             return Refused(why);
         const std::uint64_t at = RecordOffsetOf(prog->entryWord) + kProgNameOffset;
+        const auto [first, added] = nameOfRecord.try_emplace(at, &rename);
+        if (!added && first->second->name != rename.name)
+            return Refused(kOneRecordTwoNamesText);
         owned.push_back({at, at + kNameBytes});
     }
     const std::string_view broken = WriteThenVerify(image, owned, [&](FlashImage& target) {
