@@ -8,17 +8,6 @@
 #include <vector>
 
 namespace korvex {
-namespace {
-
-ArrangeOutcome Refused(std::string_view why)
-{
-    ArrangeOutcome outcome;
-    outcome.refusal = std::string(why);
-    return outcome;
-}
-
-} // namespace
-
 // Records are held in entry order: the entry's position is found by halving.
 const ProgRecord* HeldProgram(const ChannelDatabase& db, const ProgramEntry& entry)
 {
@@ -28,10 +17,10 @@ const ProgRecord* HeldProgram(const ChannelDatabase& db, const ProgramEntry& ent
     return it != programs.end() && it->tableIndex == entry.position ? &*it : nullptr;
 }
 
-ArrangeOutcome RenamePrograms(FlashImage& image, const ChannelDatabase& db, std::span<const ProgramRename> renames)
+ChangeOutcome RenamePrograms(FlashImage& image, const ChannelDatabase& db, std::span<const ProgramRename> renames)
 {
     if (!GuardOf(image))
-        return Refused(kNotLoadedText);
+        return ChangeOutcome::Refused(kNotLoadedText);
     std::vector<ByteSpan> owned;
     owned.reserve(renames.size());
     // A record behind several entries takes one name: the same for each of
@@ -40,15 +29,15 @@ ArrangeOutcome RenamePrograms(FlashImage& image, const ChannelDatabase& db, std:
     for (const ProgramRename& rename : renames) {
         const ProgRecord* prog = HeldProgram(db, rename.program);
         if (!prog)
-            return Refused(kNoSuchProgramText);
+            return ChangeOutcome::Refused(kNoSuchProgramText);
         if (rename.name.size() > kNameBytes)
-            return Refused(kNameTooLongText);
+            return ChangeOutcome::Refused(kNameTooLongText);
         if (std::string_view why = WriteRefusal(image, *prog); !why.empty())
-            return Refused(why);
+            return ChangeOutcome::Refused(why);
         const std::uint64_t at = RecordOffsetOf(prog->entryWord) + kProgNameOffset;
         const auto [first, added] = nameOfRecord.try_emplace(at, &rename);
         if (!added && first->second->name != rename.name)
-            return Refused(kOneRecordTwoNamesText);
+            return ChangeOutcome::Refused(kOneRecordTwoNamesText);
         owned.push_back({at, at + kNameBytes});
     }
     const std::string_view broken = WriteThenVerify(image, owned, [&](FlashImage& target) {
@@ -61,10 +50,8 @@ ArrangeOutcome RenamePrograms(FlashImage& image, const ChannelDatabase& db, std:
         }
     });
     if (!broken.empty())
-        return Refused(broken);
-    ArrangeOutcome outcome;
-    outcome.done = true;
-    return outcome;
+        return ChangeOutcome::Refused(broken);
+    return ChangeOutcome::Written();
 }
 
 } // namespace korvex

@@ -133,6 +133,10 @@ struct TransponderUpdatePlan {
     // satellite by satId only, so the two satellites' transponders cannot be
     // told apart and none is paired. The index in db.Sats(), or none.
     std::optional<std::uint32_t> sharesSatIdWith;
+    // Why nothing can be updated from the table, said of the table after its
+    // name: "holds no DVB-S or DVB-S2 transponder ... (3 entries: 3 circular
+    // polarisation (...))"; empty when it holds an entry a record can take.
+    std::string refusal;
 
     // The changes that the guard lets through: what OK writes by default.
     std::vector<TransponderChange> Writable() const;
@@ -179,7 +183,7 @@ inline constexpr std::string_view kValueDoesNotFitText =
 // Writes each change's frequency and symbol rate into its record, leaving the
 // polarisation bits and every other byte as they are. Refused, writing
 // nothing, when any record is not held or is refused by the write guard.
-ArrangeOutcome UpdateTransponders(FlashImage& image, const ChannelDatabase& db,
+ChangeOutcome UpdateTransponders(FlashImage& image, const ChannelDatabase& db,
                                   std::span<const TransponderChange> changes);
 
 } // namespace korvex
