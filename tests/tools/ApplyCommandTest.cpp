@@ -2,7 +2,7 @@
 // rescan of the same channels: the image it writes, the report in text and
 // JSON, the dry run's exit status, and that an error writes nothing.
 
-#include "tests/cli/CliFixtures.h"
+#include "tests/tools/CliFixtures.h"
 #include "tests/support/LoadedImage.h"
 #include "tests/support/RescanImages.h"
 
@@ -299,16 +299,8 @@ TEST_F(ApplyTest, ToleranceDecidesWhichTranspondersMatch)
     EXPECT_EQ(lines[1].simplified(), QStringLiteral("tv 13 matched (4 by service, 9 by name), 3 unmatched, 2 not found"));
 }
 
-struct ErrorCase {
-    const char* description;
-    QStringList arguments;  // {earlier}, {image}, {out}, {refused}, {broken} are replaced
-    int exitCode;
-    const char* message;
-};
-
-void PrintTo(const ErrorCase& c, std::ostream* os) { *os << c.description; }
-
-const ErrorCase kErrorCases[] = {
+// {earlier}, {image}, {out}, {refused} and {broken} stand for files.
+const testing::RefusedRun kRefusedRuns[] = {
     {"no out file", {"apply", "{earlier}", "{image}"}, 2, "apply: --out FILE is required"},
     {"one image only", {"apply", "{image}", "--out", "{out}"}, 2, "apply: EARLIER and IMAGE are needed"},
     {"three images", {"apply", "{earlier}", "{image}", "{image}", "--out", "{out}"}, 2, "unexpected argument"},
@@ -326,36 +318,19 @@ const ErrorCase kErrorCases[] = {
      "entries that could not be loaded"},
 };
 
-class ApplyErrorTest : public ApplyTest, public ::testing::WithParamInterface<ErrorCase> {};
+class ApplyErrorTest : public ApplyTest, public ::testing::WithParamInterface<testing::RefusedRun> {};
 
 TEST_P(ApplyErrorTest, ReportsOneLineAndWritesNothing)
 {
-    const ErrorCase& c = GetParam();
-    Bytes notAnImage = images_.arranged.bytes;
-    std::fill_n(notAnImage.begin(), 8, std::uint8_t{0});  // no signature
-    // One more TV entry, pointing past the end of any image: it cannot be loaded.
-    testing::BuiltImage broken = images_.rescan;
-    const auto count = static_cast<std::uint32_t>(broken.recordOffsets[2].size());
-    testing::PutHeader(broken.bytes, broken.HeaderOffset(BlockId::TvPrograms), BlockId::TvPrograms, count + 1);
-    testing::PutEntry(broken.bytes, broken.EntryOffset(BlockId::TvPrograms, count), 0x7F, 0xFFFFF0);
-    const QString brokenPath = Write(QStringLiteral("broken.bin"), broken.bytes);
-    QStringList arguments = c.arguments;
-    for (QString& argument : arguments)
-        argument.replace(QStringLiteral("{earlier}"), arranged_)
-            .replace(QStringLiteral("{image}"), rescan_)
-            .replace(QStringLiteral("{out}"), out_)
-            .replace(QStringLiteral("{refused}"), Write(QStringLiteral("refused.bin"), notAnImage))
-            .replace(QStringLiteral("{broken}"), brokenPath);
-    const Finished run = RunCli(arguments);
-    EXPECT_EQ(run.exitCode, c.exitCode);
-    EXPECT_TRUE(run.out.isEmpty()) << run.out.toStdString();
-    EXPECT_TRUE(run.err.endsWith('\n') && run.err.count('\n') == 1) << run.err.toStdString();
-    EXPECT_TRUE(run.err.contains(c.message)) << run.err.toStdString();
-    EXPECT_FALSE(QFile::exists(out_));
-    EXPECT_EQ(ReadFile(rescan_), testing::AsByteArray(images_.rescan.bytes));
+    ExpectRefused(GetParam(),
+                  {{"earlier", arranged_},
+                   {"image", rescan_},
+                   {"out", out_},
+                   {"refused", Write(QStringLiteral("refused.bin"), testing::NotAChannelImage(images_.arranged.bytes))},
+                   {"broken", Write(QStringLiteral("broken.bin"), testing::WithTvEntryOutside(images_.rescan).bytes)}});
 }
 
-INSTANTIATE_TEST_SUITE_P(Apply, ApplyErrorTest, ::testing::ValuesIn(kErrorCases),
+INSTANTIATE_TEST_SUITE_P(Apply, ApplyErrorTest, ::testing::ValuesIn(kRefusedRuns),
                          [](const auto& info) { return CaseName(info.param.description); });
 
 } // namespace

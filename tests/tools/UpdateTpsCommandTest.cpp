@@ -2,9 +2,10 @@
 // the dry run's exit status, choosing a <sat> of a satellites.xml file, the
 // errors that write nothing, and one real table of dtv-scan-tables.
 
-#include "tests/cli/CliFixtures.h"
+#include "tests/tools/CliFixtures.h"
 #include "tests/support/LoadedImage.h"
 #include "tests/support/TransponderTables.h"
+#include "db/WriteGuard.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -118,6 +119,24 @@ TEST_F(UpdateTpsTest, ADryRunWritesNothingAndSaysWhetherAnythingWouldChange)
     EXPECT_FALSE(QJsonDocument::fromJson(none.out).object()[QStringLiteral("changed")].toBool());
 }
 
+// Transponder 1, which the table moves, is read-only: transponder 3's entry
+// points inside its record. The real run refuses the whole update, and so
+// does the dry run rather than promise a change that would not be written.
+TEST_F(UpdateTpsTest, ADryRunRefusesAReadOnlyTransponderAsTheRealRunDoes)
+{
+    testing::BuiltImage built = built_;
+    testing::PutEntry(built.bytes, built.EntryOffset(BlockId::Transponders, 3), 0,
+                      built.RecordOffset(BlockId::Transponders, 1) + 2);
+    const QString image = Write(QStringLiteral("guarded.bin"), built.bytes);
+    const std::string_view reason = kOverlapsRecordText;
+    for (const QStringList& run : {QStringList{"--dry-run"}, QStringList{"--dry-run", "--json"}, QStringList{"--out", out_}}) {
+        SCOPED_TRACE(run.join(QLatin1Char(' ')).toStdString());
+        testing::ExpectRefused(RunCli(QStringList{"update-tps", image, "--sat", "0", "--table", dvbv5_} + run), 2, reason);
+        EXPECT_FALSE(QFile::exists(out_));
+    }
+    EXPECT_EQ(ReadFile(image), testing::AsByteArray(built.bytes));
+}
+
 TEST_F(UpdateTpsTest, TakesTheSatOfASatellitesXmlFileThatItsPositionNames)
 {
     const QStringList common{QStringLiteral("--out"), out_, QStringLiteral("--sat"), QStringLiteral("1"),
@@ -137,42 +156,50 @@ TEST_F(UpdateTpsTest, TakesTheSatOfASatellitesXmlFileThatItsPositionNames)
     EXPECT_EQ(ReadFile(out_), WithValues(3, 10779, 0, 25000));
 }
 
-TEST_F(UpdateTpsTest, ErrorsWriteNothing)
+// {image}, {out}, {dvbv5}, {circular} and {none} stand for files.
+const testing::RefusedRun kRefusedRuns[] = {
+    {"no satellite", {"update-tps", "{image}", "--out", "{out}", "--table", "{dvbv5}"}, 2, "--sat N"},
+    {"no table", {"update-tps", "{image}", "--out", "{out}", "--sat", "0"}, 2, "--table FILE"},
+    {"satellite out of range", {"update-tps", "{image}", "--out", "{out}", "--sat", "2", "--table", "{dvbv5}"}, 2,
+     "has no satellite 2 (it has 2)"},
+    {"unreadable table", {"update-tps", "{image}", "--out", "{out}", "--sat", "0", "--table", "{none}"}, 2,
+     "Cannot read"},
+    {"nothing usable", {"update-tps", "{image}", "--out", "{out}", "--sat", "0", "--table", "{circular}"}, 2,
+     "that a record can hold (1 entry: 1 circular polarisation (a transponder record holds H or V))"},
+    {"xml-sat for dvbv5",
+     {"update-tps", "{image}", "--out", "{out}", "--sat", "0", "--table", "{dvbv5}", "--xml-sat", "13E"}, 2,
+     "--xml-sat chooses a <sat>"},
+    {"tolerance too large",
+     {"update-tps", "{image}", "--out", "{out}", "--sat", "0", "--table", "{dvbv5}", "--tolerance", "1001"}, 2,
+     "--tolerance '1001'"},
+};
+
+class UpdateTpsErrorTest : public UpdateTpsTest, public ::testing::WithParamInterface<testing::RefusedRun> {};
+
+TEST_P(UpdateTpsErrorTest, WritesNothing)
 {
     const QString circular = WriteText(QStringLiteral("circular"),
                                        "[CHANNEL]\n\tDELIVERY_SYSTEM = DVBS\n\tFREQUENCY = 3840000\n"
                                        "\tPOLARIZATION = RIGHT\n\tSYMBOL_RATE = 30000000\n");
-    struct Case {
-        const char* name;
-        QStringList arguments;
-        const char* message;
-    };
-    const QString sat0 = QStringLiteral("0");
-    const Case cases[] = {
-        {"no satellite", {QStringLiteral("--table"), dvbv5_}, "--sat N"},
-        {"no table", {QStringLiteral("--sat"), sat0}, "--table FILE"},
-        {"satellite out of range", {QStringLiteral("--sat"), QStringLiteral("2"), QStringLiteral("--table"), dvbv5_},
-         "has no satellite 2 (it has 2)"},
-        {"unreadable table", {QStringLiteral("--sat"), sat0, QStringLiteral("--table"), Path(QStringLiteral("none"))},
-         "Cannot read"},
-        {"an image as table", {QStringLiteral("--sat"), sat0, QStringLiteral("--table"), image_},
-         "is not a scan table in the dvbv5 format"},
-        {"nothing usable", {QStringLiteral("--sat"), sat0, QStringLiteral("--table"), circular},
-         "that a record can hold (1 entry: 1 circular polarisation (a transponder record holds H or V))"},
-        {"xml-sat for dvbv5",
-         {QStringLiteral("--sat"), sat0, QStringLiteral("--table"), dvbv5_, QStringLiteral("--xml-sat"), QStringLiteral("13E")},
-         "--xml-sat chooses a <sat>"},
-        {"tolerance too large",
-         {QStringLiteral("--sat"), sat0, QStringLiteral("--table"), dvbv5_, QStringLiteral("--tolerance"), QStringLiteral("1001")},
-         "--tolerance '1001'"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        const Finished run = Update(c.arguments + QStringList{QStringLiteral("--out"), out_});
-        EXPECT_EQ(run.exitCode, 2);
-        EXPECT_TRUE(run.err.contains(c.message)) << run.err.toStdString();
-        EXPECT_FALSE(QFile::exists(out_));
-    }
+    ExpectRefused(GetParam(), {{"image", image_},
+                               {"out", out_},
+                               {"dvbv5", dvbv5_},
+                               {"circular", circular},
+                               {"none", Path(QStringLiteral("none"))}});
+}
+
+INSTANTIATE_TEST_SUITE_P(UpdateTps, UpdateTpsErrorTest, ::testing::ValuesIn(kRefusedRuns),
+                         [](const auto& info) { return testing::CaseName(info.param.description); });
+
+// libdvbv5 says on standard error where it stopped reading, before the tool's
+// own line.
+TEST_F(UpdateTpsTest, AnImageGivenAsTableIsRefused)
+{
+    const Finished run = Update({"--out", out_, "--sat", "0", "--table", image_});
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_TRUE(run.err.contains("is not a scan table in the dvbv5 format")) << run.err.toStdString();
+    EXPECT_FALSE(QFile::exists(out_));
+    EXPECT_EQ(ReadFile(image_), testing::AsByteArray(built_.bytes));
 }
 
 // A table for another orbital position is refused, naming both, unless

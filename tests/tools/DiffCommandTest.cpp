@@ -2,7 +2,7 @@
 // entries point at, what is reported for each kind of change, the JSON form,
 // and the exit status.
 
-#include "tests/cli/CliFixtures.h"
+#include "tests/tools/CliFixtures.h"
 #include "tests/support/CompareImages.h"
 
 #include <QJsonArray>
@@ -182,10 +182,8 @@ TEST_F(CliTest, DiffJsonNamesEveryChangeForScripts)
 
 TEST_F(CliTest, DiffNamesTheImageThatIsNotAChannelImage)
 {
-    Bytes notAnImage = SampleImage().Build().bytes;
-    std::fill_n(notAnImage.begin(), 8, std::uint8_t{0});
     const QString a = Write(QStringLiteral("a.bin"), SampleImage().Build().bytes);
-    const QString b = Write(QStringLiteral("b.bin"), notAnImage);
+    const QString b = Write(QStringLiteral("b.bin"), testing::NotAChannelImage(SampleImage().Build().bytes));
     Finished run = RunCli({"diff", a, b});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(run.err.toStdString(), (b + QStringLiteral(": The bin file is not right!\n")).toStdString());
