@@ -73,12 +73,14 @@ CliResult RunApply(const QStringList& arguments)
     const auto plan = [&](const PlanInput& in) -> PlannedChange {
         const Image& earlier = in.images.front();
         Image& image = in.Target();
-        const ChannelMatch match = MatchChannels(*earlier.db, *image.db, matching);
+        const CharsetChoice earlierNames = NamesCharset(in.line.Charset(), *earlier.db);
+        const CharsetChoice currentNames = NamesCharset(in.line.Charset(), *image.db);
+        MatchOptions named = matching;
+        named.names = SingleByteCharactersOf(currentNames.charset);
+        const ChannelMatch match = MatchChannels(*earlier.db, *image.db, named);
         CarryOverPlan carryOver = PlanCarryOver(*image.flash, *image.db, *earlier.db, match, choices);
         if (!carryOver.refusal.empty())
             return in.Refused(carryOver.refusal);
-        const CharsetChoice earlierNames = NamesCharset(in.line.Charset(), *earlier.db);
-        const CharsetChoice currentNames = NamesCharset(in.line.Charset(), *image.db);
         const CarryOverReport report{carryOver, earlierNames.charset, currentNames.charset,
                                      matching.frequencyTolerance, in.dryRun};
         return {in.json ? CarryOverJson(report) : CarryOverText(report), carryOver.Changes(),

@@ -1,6 +1,7 @@
 #include "tools/RenameReport.h"
 
 #include "text/ShownText.h"
+#include "tools/TextTable.h"
 #include "tools/CliSupport.h"
 #include "tools/Dump.h"
 
@@ -16,8 +17,7 @@ namespace {
 // Results as JSON names them, by RenameResult.
 constexpr const char* kResultKeys[] = {"notMatched", "renamed", "cut", "tooLong", "unstorable", "unreadable"};
 
-QString Quoted(const QString& name) { return QLatin1Char('"') + name + QLatin1Char('"'); }
-
+QString Quoted(const QString& name) { return QLatin1Char('"') + TerminalSafe(name) + QLatin1Char('"'); }
 
 // The program of the row, and its index as dump counts it: the held programs
 // of a table are in entry order.

@@ -1,14 +1,18 @@
 // update-tps IMAGE (--out FILE [--backup] | --dry-run) --sat N --table FILE
-//            [--xml-sat POSITION] [--tolerance N] [--json]
+//            [--xml-sat POSITION] [--any-position] [--tolerance N] [--json]
 //
 // Brings one satellite's transponders up to date from a published scan table
 // (dvbv5 or satellites.xml): the window's Tools → "Update transponders…",
-// through the same reader, pairing and write.
+// through the same reader, pairing and write. A table for another orbital
+// position than the satellite's is refused unless --any-position is given; a
+// plan the write would refuse is refused by the dry run as well.
 
 #include "db/TransponderUpdate.h"
 #include "scantable/ScanTableFile.h"
 #include "tools/Commands.h"
+#include "tools/Dump.h"
 #include "tools/PlannedCommand.h"
+#include "tools/TextTable.h"
 #include "tools/TransponderUpdateReport.h"
 
 namespace korvex::cli {
@@ -67,7 +71,8 @@ CliResult RunUpdateTps(const QStringList& arguments)
     const QCommandLineOption tableOption(QStringLiteral("table"), {}, QStringLiteral("FILE"));
     const QCommandLineOption xmlSat(QStringLiteral("xml-sat"), {}, QStringLiteral("POSITION"));
     const QCommandLineOption tolerance(QStringLiteral("tolerance"), {}, QStringLiteral("N"));
-    for (const QCommandLineOption* option : {&sat, &tableOption, &xmlSat, &tolerance})
+    const QCommandLineOption anyPosition(QStringLiteral("any-position"));
+    for (const QCommandLineOption* option : {&sat, &tableOption, &xmlSat, &tolerance, &anyPosition})
         command.Line().Add(*option);
 
     std::uint32_t toleranceValue = kDefaultTpTolerance;
@@ -96,15 +101,40 @@ CliResult RunUpdateTps(const QStringList& arguments)
         if (auto problem = ChooseTableSatellite(in.line, xmlSat, tablePath, *read.table, chosen))
             return Error(*problem);
 
+        const CharsetChoice names = NamesCharset(in.line.Charset(), *image.db);
+        const SatRecord& satellite = image.db->Sats()[*satIndex];
+        const auto nameOf = [&](const SatRecord& record) {
+            return TerminalSafe(NameText(record.satName, names.charset)).toStdString();
+        };
+        if (chosen->position && !in.line.IsSet(anyPosition))
+            if (const std::string why = PositionMismatchText(static_cast<std::uint32_t>(*satIndex),
+                                                             nameOf(satellite), satellite.longitude, *chosen->position);
+                !why.empty())
+                return Error(in.line.Problem(QStringLiteral("%1: %2; give --any-position to take it all the same")
+                                                 .arg(tablePath, QString::fromStdString(why))));
+
         TransponderUpdatePlan update =
             PlanTransponderUpdate(*image.flash, *image.db, *satIndex, chosen->entries, toleranceValue);
+        if (update.sharesSatIdWith)
+            return in.Refused(SharedSatIdText(static_cast<std::uint32_t>(*satIndex), nameOf(satellite),
+                                              *update.sharesSatIdWith,
+                                              nameOf(image.db->Sats()[*update.sharesSatIdWith]), satellite.satId));
         if (!update.refusal.empty())
             return Error(in.line.Problem(QStringLiteral("%1 %2").arg(tablePath, QString::fromStdString(update.refusal))));
-        const CharsetChoice names = NamesCharset(in.line.Charset(), *image.db);
+        // The write refuses the whole change when one record may not change;
+        // said with the record and the reason, on a dry run too.
+        for (const TransponderChange& change : update.changes)
+            if (!change.refusal.empty())
+                return in.Refused(QStringLiteral("transponder %1 (row %2) cannot change: %3")
+                                      .arg(change.tpIndex)
+                                      .arg(change.row)
+                                      .arg(QString::fromStdString(change.refusal))
+                                      .toStdString());
         const QString tableSatellite =
             read.table->format == ScanTableFormat::SatellitesXml ? QString::fromStdString(chosen->name) : QString();
         const TransponderUpdateReport report{update,         *image.db,       *satIndex,      names.charset, tablePath,
-                                             tableSatellite, chosen->entries, toleranceValue, in.dryRun};
+                                             tableSatellite, chosen->entries, toleranceValue, in.dryRun,
+                                             chosen->position};
         return {in.json ? TransponderUpdateJson(report) : TransponderUpdateText(report), !update.changes.empty(),
                 [&image, changes = std::move(update.changes)] {
                     return UpdateTransponders(*image.flash, *image.db, changes);

@@ -237,6 +237,27 @@ TEST_F(CsvImportTest, ADryRunPrintsTheChangesAsDiffDoesAndWritesNothing)
     EXPECT_FALSE(QFile::exists(Path(QStringLiteral("out.bin"))));
 }
 
+// Two TV entries point at one record: rows giving it different values are
+// refused, naming both lines; rows giving it the same values are taken.
+TEST_F(CsvImportTest, TwoRowsOfOneRecordMustGiveItTheSameValues)
+{
+    testing::BuiltImage built = TrickyImage(1).Build();
+    testing::PutEntry(built.bytes, built.EntryOffset(BlockId::TvPrograms, 1), 0xFF,
+                      built.RecordOffset(BlockId::TvPrograms, 0));
+    const QString image = Write(QStringLiteral("image.bin"), built.bytes);
+    Rows rows = RowsOf(Dump(image, "tv"));
+    ASSERT_EQ(rows[1][kRecordOffset], rows[2][kRecordOffset]);
+    rows[1][kServiceId] = "7";
+    const Finished refused = Import("tv", image, CsvOf(rows), {"--out", Path(QStringLiteral("out.bin"))});
+    EXPECT_EQ(refused.exitCode, 2);
+    EXPECT_TRUE(refused.err.contains("line 2 and line 3 name one record")) << refused.err.toStdString();
+    EXPECT_FALSE(QFile::exists(Path(QStringLiteral("out.bin"))));
+
+    rows[2][kServiceId] = "7";
+    const Finished taken = Import("tv", image, CsvOf(rows), {"--out", Path(QStringLiteral("out.bin"))});
+    EXPECT_EQ(taken.exitCode, 0) << taken.err.toStdString();
+}
+
 struct ErrorCase {
     const char* description;
     const char* table;
