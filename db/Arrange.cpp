@@ -147,6 +147,29 @@ std::string SelectedRecordRefusal(const FlashImage& image, const ChannelDatabase
     return std::string(why);
 }
 
+// Why a new order may not take every record of a program table along, or
+// empty. The guard counted the table's read-only records at load; with none,
+// what is left to ask of each record is whether its entry still points at it.
+std::string WholeTableRefusal(const FlashImage& image, const ChannelDatabase& db, ProgTable table,
+                              std::uint32_t entryCount)
+{
+    const BlockId id = BlockOf(table);
+    const WriteGuard* guard = GuardOf(image);
+    if (guard && guard->ReadOnlyRecords(id) == 0) {
+        const FoundBlock& block = guard->LoadedLandmarks().blocks[Index(id)];
+        for (const ProgRecord& prog : db.Progs(table)) {
+            const std::optional<std::uint32_t> word = EntryWordAt(image, block, prog.tableIndex);
+            if (!word || RecordOffsetOf(*word) != RecordOffsetOf(prog.entryWord))
+                return std::string(kEntryMissingText);
+        }
+        return {};
+    }
+    for (std::uint32_t k = 0; k < entryCount; ++k)
+        if (std::string why = SelectedRecordRefusal(image, db, id, k); !why.empty())
+            return why;
+    return {};
+}
+
 // Removes entries from the blocks named, after checking that each may be
 // arranged; blocks with nothing to remove are left alone.
 ChangeOutcome RemoveEntries(FlashImage& image, const ChannelDatabase& db,
@@ -227,7 +250,7 @@ std::vector<std::uint32_t> OrderMovingByOne(std::uint32_t count, std::span<const
 std::vector<std::uint32_t> OrderSortedBy(const ChannelDatabase& db, ProgTable table, SortKey key,
                                          const NameSortKey& nameKey)
 {
-    const std::span<const ProgRecord> progs = table == ProgTable::Tv ? db.TvProgs() : db.RadioProgs();
+    const std::span<const ProgRecord> progs = db.Progs(table);
     std::vector<std::uint32_t> order(progs.size());
     std::iota(order.begin(), order.end(), 0u);
 
@@ -290,14 +313,12 @@ ChangeOutcome ReorderPrograms(FlashImage& image, const ChannelDatabase& db, Prog
         seen[k] = true;
         reordered.push_back(entries[k]);
     }
-    // A new order moves the whole table: it takes every record along.
-    if (reordered != entries)
-        for (std::uint32_t k = 0; k < entries.size(); ++k)
-            if (std::string why = SelectedRecordRefusal(image, db, id, k); !why.empty())
-                return ChangeOutcome::Refused(std::move(why));
-    if (reordered == entries) {
+    if (reordered == entries)
         return ChangeOutcome::Written();
-    }
+    // A new order moves the whole table: it takes every record along.
+    if (std::string why = WholeTableRefusal(image, db, table, static_cast<std::uint32_t>(entries.size()));
+        !why.empty())
+        return ChangeOutcome::Refused(why);
     if (!WriteAndVerify(image, {{id, std::move(reordered)}}))
         return ChangeOutcome::Refused("the image would no longer be read as before");
     return ChangeOutcome::Written();

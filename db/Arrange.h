@@ -35,12 +35,6 @@
 
 namespace korvex {
 
-// The block that holds a program table's entries.
-constexpr BlockId BlockOf(ProgTable table)
-{
-    return table == ProgTable::Tv ? BlockId::TvPrograms : BlockId::RadioPrograms;
-}
-
 // Why the block may not be arranged, or an empty string when it may.
 std::string ArrangeRefusal(const FlashImage& image, const ChannelDatabase& db, BlockId block);
 

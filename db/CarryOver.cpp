@@ -15,13 +15,6 @@ constexpr std::uint8_t kLockBit = 0x01;
 constexpr std::uint8_t kFavouriteBits = 0x7E;
 constexpr std::uint8_t kCarriedBits = kLockBit | kFavouriteBits;  // bit 7 is never carried
 
-std::size_t Index(ProgTable table) { return table == ProgTable::Tv ? 0 : 1; }
-
-std::span<const ProgRecord> TableOf(const ChannelDatabase& db, ProgTable table)
-{
-    return table == ProgTable::Tv ? db.TvProgs() : db.RadioProgs();
-}
-
 const char* TableWord(ProgTable table) { return table == ProgTable::Tv ? "TV" : "radio"; }
 
 ProgramListing ListProgram(const ChannelDatabase& db, const RecordsById& ids, const ProgRecord& prog)
@@ -40,8 +33,8 @@ TableCarryOver PlanTable(ProgTable table, const FlashImage& image, const Channel
                          const RecordsById& currentIds, const ChannelDatabase& earlier, const RecordsById& earlierIds,
                          const Matching<ProgramPair>& matching, const CarryOverChoices& choices)
 {
-    const std::span<const ProgRecord> programs = TableOf(current, table);
-    const std::span<const ProgRecord> earlierPrograms = TableOf(earlier, table);
+    const std::span<const ProgRecord> programs = current.Progs(table);
+    const std::span<const ProgRecord> earlierPrograms = earlier.Progs(table);
     TableCarryOver plan;
     plan.table = table;
     plan.entryCount = FindBlock(image, BlockOf(table)).header.entryCount;
@@ -93,7 +86,7 @@ std::string TableRefusal(const TableCarryOver& plan, const FlashImage& image, co
         return {};
     if (std::string why = ArrangeRefusal(image, db, BlockOf(plan.table)); !why.empty())
         return why;
-    const std::span<const ProgRecord> programs = TableOf(db, plan.table);
+    const std::span<const ProgRecord> programs = db.Progs(plan.table);
     for (const NameCarry& name : plan.names)
         if (const std::string_view why = WriteRefusal(image, programs[name.position]); !why.empty())
             return std::string(TableWord(plan.table)) + " program " + std::to_string(name.position) + ": " +
@@ -146,7 +139,7 @@ CarryOverPlan PlanCarryOver(const FlashImage& image, const ChannelDatabase& curr
     CarryOverPlan plan;
     plan.choices = choices;
     for (const ProgTable table : {ProgTable::Tv, ProgTable::Radio}) {
-        TableCarryOver& tablePlan = plan.tables[Index(table)];
+        TableCarryOver& tablePlan = plan.tables[IndexOf(table)];
         tablePlan = PlanTable(table, image, current, currentIds, earlier, earlierIds, match.Programs(table), choices);
         if (plan.refusal.empty())
             plan.refusal = TableRefusal(tablePlan, image, current);
@@ -159,7 +152,7 @@ ChangeOutcome ApplyCarryOver(FlashImage& image, ChannelDatabase& db, const Carry
     if (!plan.refusal.empty())
         return ChangeOutcome::Refused(plan.refusal);
     for (const TableCarryOver& table : plan.tables) {
-        const std::span<const ProgRecord> programs = TableOf(db, table.table);
+        const std::span<const ProgRecord> programs = db.Progs(table.table);
         if (table.entryCount != FindBlock(image, BlockOf(table.table)).header.entryCount ||
             table.order.size() + table.deleted.size() != table.entryCount || programs.size() != table.entryCount)
             return ChangeOutcome::Refused("the image is not the one the plan was made for");
@@ -178,7 +171,7 @@ ChangeOutcome ApplyCarryOver(FlashImage& image, ChannelDatabase& db, const Carry
     // Names go into the records through the program encoder, which writes the
     // record as loaded with its new name and the flag byte as it stands.
     for (const TableCarryOver& table : plan.tables) {
-        const std::span<const ProgRecord> programs = TableOf(db, table.table);
+        const std::span<const ProgRecord> programs = db.Progs(table.table);
         for (const NameCarry& name : table.names) {
             ProgRecord renamed = programs[name.position];
             renamed.progName = name.after;

@@ -91,7 +91,7 @@ struct CarryOverPlan {
     // Why the plan cannot be written, for people; empty when it can.
     std::string refusal;
 
-    const TableCarryOver& Table(ProgTable table) const { return tables[table == ProgTable::Tv ? 0 : 1]; }
+    const TableCarryOver& Table(ProgTable table) const { return tables[IndexOf(table)]; }
     bool Changes() const { return tables[0].Changes() || tables[1].Changes(); }
 };
 

@@ -9,6 +9,8 @@
 // them; in memory they are allocated from bit 0 upward, while the image packs
 // them from the top bit down.
 
+#include "db/FlashImage.h"
+
 #include <array>
 #include <cstdint>
 #include <span>
@@ -30,6 +32,21 @@ inline constexpr std::size_t kMaxRadio = 2000;
 // The two program tables. A program's table is where its directory entry
 // stands; whether it counts as TV or radio is decided by its video PID.
 enum class ProgTable : std::uint8_t { Tv, Radio };
+
+// The widest tolerance, in MHz, within which two frequencies may name the
+// same transponder, when matching two scans and when updating transponders
+// from a scan table: beyond a few tens of MHz they no longer do, and the
+// search for the nearest grows with the tolerance.
+inline constexpr std::uint32_t kMaxFrequencyTolerance = 1000;
+
+// A table's place where something is kept for both: TV 0, radio 1.
+constexpr std::size_t IndexOf(ProgTable table) { return table == ProgTable::Tv ? 0 : 1; }
+
+// The block that holds a program table's entries.
+constexpr BlockId BlockOf(ProgTable table)
+{
+    return table == ProgTable::Tv ? BlockId::TvPrograms : BlockId::RadioPrograms;
+}
 
 struct SatRecord {
     std::uint16_t satId = 0;
@@ -144,6 +161,10 @@ struct ChannelDatabase {
     std::span<const ProgRecord> AllProgs() const { return {allProgs.data(), numProgs}; }
     std::span<const ProgRecord> TvProgs() const { return {tvProgs.data(), numTv}; }
     std::span<const ProgRecord> RadioProgs() const { return {radioProgs.data(), numRadio}; }
+    std::span<const ProgRecord> Progs(ProgTable table) const
+    {
+        return table == ProgTable::Tv ? TvProgs() : RadioProgs();
+    }
 };
 
 // Coded values are indices into these tables. A value past the end of its

@@ -103,7 +103,7 @@ struct ChannelMatch {
 
     const Matching<ProgramPair>& Programs(ProgTable table) const
     {
-        return programs[table == ProgTable::Tv ? 0 : 1];
+        return programs[IndexOf(table)];
     }
     // How many programs of a table were matched the given way.
     std::size_t Count(ProgTable table, ProgramMatchedBy by) const;

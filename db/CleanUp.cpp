@@ -2,6 +2,7 @@
 
 #include "db/Arrange.h"
 #include "db/ChannelMatch.h"
+#include "db/CountedNoun.h"
 #include "db/FlatMap.h"
 #include "db/LoadDatabase.h"
 #include "db/WriteGuard.h"
@@ -22,11 +23,6 @@ constexpr const char* kRecordWords[] = {"satellite", "transponder", "TV program"
 
 std::size_t BlockIndex(BlockId id) { return static_cast<std::size_t>(id); }
 
-std::span<const ProgRecord> TableOf(const ChannelDatabase& db, ProgTable table)
-{
-    return table == ProgTable::Tv ? db.TvProgs() : db.RadioProgs();
-}
-
 CleanUpRecord SatelliteAt(const ChannelDatabase& db, std::uint32_t s)
 {
     return {BlockId::Satellites, db.sats[s].tableIndex, s, db.sats[s].entryWord};
@@ -39,7 +35,7 @@ CleanUpRecord TransponderAt(const ChannelDatabase& db, std::uint32_t t)
 
 CleanUpRecord ProgramAt(const ChannelDatabase& db, ProgTable table, std::uint32_t i)
 {
-    const ProgRecord& prog = TableOf(db, table)[i];
+    const ProgRecord& prog = db.Progs(table)[i];
     return {BlockOf(table), prog.tableIndex, i, prog.entryWord};
 }
 
@@ -88,7 +84,7 @@ std::uint64_t ServiceKey(const ChannelDatabase& db, const SatelliteTransponders&
 void FindDuplicates(const ChannelDatabase& db, const SatelliteTransponders& satTps, ProgTable table,
                     std::vector<CleanUpCandidate>& found)
 {
-    const std::span<const ProgRecord> progs = TableOf(db, table);
+    const std::span<const ProgRecord> progs = db.Progs(table);
     FlatMap<std::uint64_t, std::uint32_t, KeyHash> first(progs.size());
     for (std::uint32_t i = 0; i < progs.size(); ++i) {
         const std::uint32_t f = first.At(ServiceKey(db, satTps, progs[i]), i);
@@ -104,7 +100,7 @@ void FindStrays(const ChannelDatabase& db, const RecordsById& ids, std::vector<C
         if (ids.SatelliteOf(db.tps[t]) == kNoMatch)
             found.push_back({TransponderAt(db, t), CleanUpKind::Strays, CleanUpReason::NoSatellite, db.tps[t].satId});
     for (const ProgTable table : {ProgTable::Tv, ProgTable::Radio}) {
-        const std::span<const ProgRecord> progs = TableOf(db, table);
+        const std::span<const ProgRecord> progs = db.Progs(table);
         for (std::uint32_t i = 0; i < progs.size(); ++i) {
             if (ids.Transponder(progs[i].tpId) == kNoMatch)
                 found.push_back({ProgramAt(db, table, i), CleanUpKind::Strays, CleanUpReason::NoTransponder,
@@ -121,7 +117,7 @@ void FindPrograms(const ChannelDatabase& db, CleanUpKind kind, CleanUpReason rea
                   std::vector<CleanUpCandidate>& found)
 {
     for (const ProgTable table : {ProgTable::Tv, ProgTable::Radio}) {
-        const std::span<const ProgRecord> progs = TableOf(db, table);
+        const std::span<const ProgRecord> progs = db.Progs(table);
         for (std::uint32_t i = 0; i < progs.size(); ++i)
             if (test(progs[i]))
                 found.push_back({ProgramAt(db, table, i), kind, reason, 0});
@@ -207,7 +203,7 @@ void TakeAlongPrograms(const ChannelDatabase& db, PlanBuilder& builder)
     if (!anyGone)
         return;
     for (const ProgTable table : {ProgTable::Tv, ProgTable::Radio}) {
-        const std::span<const ProgRecord> progs = TableOf(db, table);
+        const std::span<const ProgRecord> progs = db.Progs(table);
         for (std::uint32_t i = 0; i < progs.size(); ++i) {
             const std::uint16_t tpId = progs[i].tpId;
             if (gonePosition[tpId] != 0xFFFFFFFF && survivors[tpId] == 0)
@@ -226,7 +222,7 @@ std::size_t FindLeftEmpty(const ChannelDatabase& db, PlanBuilder& builder, bool 
     std::vector<std::uint32_t> progsByTp(kIds, 0), keptByTp(kIds, 0);
     std::vector<std::uint32_t> heldBySat(kIds, 0), keptBySat(kIds, 0);
     for (const ProgTable table : {ProgTable::Tv, ProgTable::Radio}) {
-        const std::span<const ProgRecord> progs = TableOf(db, table);
+        const std::span<const ProgRecord> progs = db.Progs(table);
         for (std::uint32_t i = 0; i < progs.size(); ++i) {
             const bool stays = !builder.Goes(BlockOf(table), i);
             ++progsByTp[progs[i].tpId];
@@ -269,7 +265,7 @@ std::size_t FindLeftEmpty(const ChannelDatabase& db, PlanBuilder& builder, bool 
 
 const ProgRecord* HeldProgram(const ChannelDatabase& db, BlockId table, std::uint32_t index)
 {
-    const std::span<const ProgRecord> progs = TableOf(db, table == BlockId::TvPrograms ? ProgTable::Tv : ProgTable::Radio);
+    const std::span<const ProgRecord> progs = db.Progs(table == BlockId::TvPrograms ? ProgTable::Tv : ProgTable::Radio);
     return index < progs.size() ? &progs[index] : nullptr;
 }
 
@@ -419,8 +415,7 @@ std::string RecordCountText(const std::array<std::uint32_t, 4>& entries)
     std::vector<std::string> parts;
     for (std::size_t id = 0; id < entries.size(); ++id)
         if (entries[id] > 0)
-            parts.push_back(std::to_string(entries[id]) + " " +
-                            (entries[id] == 1 ? std::string(kRecordWords[id]) : std::string(kPlurals[id])));
+            parts.push_back(CountedNoun(entries[id], kRecordWords[id], kPlurals[id]));
     std::string text;
     for (std::size_t k = 0; k < parts.size(); ++k)
         text += (k == 0 ? "" : k + 1 == parts.size() ? " and " : ", ") + parts[k];

@@ -6,11 +6,6 @@
 namespace korvex {
 namespace {
 
-BlockId BlockOfProgram(const ProgRecord& prog)
-{
-    return prog.table == ProgTable::Tv ? BlockId::TvPrograms : BlockId::RadioPrograms;
-}
-
 // Writes one record's bytes through the guard: refused records are not
 // touched, and a write that would move the directory is undone.
 template <std::size_t Size, typename Record, void (*Write)(const Record&, std::span<std::uint8_t, Size>)>
@@ -50,7 +45,7 @@ bool UpdateProgFlags(FlashImage& image, const ProgRecord& prog, std::uint8_t new
     // A read-only record keeps its flag byte too.
     if (!guard || !IsWritable(image, prog))
         return false;
-    const std::uint64_t at = guard->EntryOffset(BlockOfProgram(prog), prog.tableIndex);
+    const std::uint64_t at = guard->EntryOffset(BlockOf(prog.table), prog.tableIndex);
     const ByteSpan owned[] = {{at, at + 1}};
     return WriteThenVerify(image, owned, [&](FlashImage& target) { target.bytes[at] = newFlag; }).empty();
 }

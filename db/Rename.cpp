@@ -10,7 +10,7 @@ namespace korvex {
 // Records are held in entry order: the entry's position is found by halving.
 const ProgRecord* HeldProgram(const ChannelDatabase& db, const ProgramEntry& entry)
 {
-    const std::span<const ProgRecord> programs = entry.table == ProgTable::Tv ? db.TvProgs() : db.RadioProgs();
+    const std::span<const ProgRecord> programs = db.Progs(entry.table);
     const auto it = std::lower_bound(programs.begin(), programs.end(), entry.position,
                                      [](const ProgRecord& p, std::uint32_t k) { return p.tableIndex < k; });
     return it != programs.end() && it->tableIndex == entry.position ? &*it : nullptr;

@@ -1,5 +1,6 @@
 #include "db/TransponderUpdate.h"
 
+#include "db/CountedNoun.h"
 #include "db/RecordCodec.h"
 #include "db/WriteGuard.h"
 
@@ -14,7 +15,7 @@ namespace {
 std::string NothingUsableText(const TransponderUpdatePlan& plan, std::size_t entries)
 {
     std::string text = "holds no DVB-S or DVB-S2 transponder with horizontal or vertical polarisation that a record "
-                       "can hold (" + std::to_string(entries) + (entries == 1 ? " entry" : " entries");
+                       "can hold (" + CountedNoun(entries, "entry", "entries");
     if (entries > 0)
         text += ": " + plan.UnusableText();
     return text + ")";

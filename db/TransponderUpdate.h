@@ -63,9 +63,7 @@ std::string_view EntryProblemText(EntryProblem problem);
 
 inline constexpr std::uint32_t kMaxTpFrequency = 16383;  // MHz, 14 bits
 inline constexpr std::uint32_t kMaxTpSymbolRate = 65535; // kS/s, 16 bits
-inline constexpr std::uint32_t kDefaultTpTolerance = 5;  // MHz
-// Beyond a few tens of MHz a frequency no longer names the same transponder.
-inline constexpr std::uint32_t kMaxTpTolerance = 1000;
+inline constexpr std::uint32_t kDefaultTpTolerance = 5;  // MHz, at most kMaxFrequencyTolerance
 
 // A table entry in the record's units.
 struct RecordValues {

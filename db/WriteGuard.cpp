@@ -160,7 +160,72 @@ WriteGuard WriteGuard::Of(const FlashImage& image, const ChannelDatabase& db, co
     std::uint64_t furthest = 0;
     for (const ByteSpan& record : guard.records_)
         guard.recordEndsSoFar_.push_back(furthest = std::max(furthest, record.end));
+    guard.CountReadOnlyRecords(db);
     return guard;
+}
+
+void WriteGuard::CountReadOnlyRecords(const ChannelDatabase& db)
+{
+    // A record's own bytes: one pass over the records by place finds those
+    // that reach past flashSize, overlap another record or cross the
+    // structure, as RecordRefusal asks of each.
+    struct Placed {
+        ByteSpan span;
+        BlockId table;
+    };
+    std::vector<Placed> placed;
+    placed.reserve(std::size_t{db.numSats} + db.numTps + db.numProgs);
+    const auto place = [&](std::uint32_t entryWord, std::uint32_t size, BlockId table) {
+        const std::uint64_t at = RecordOffsetOf(entryWord);
+        placed.push_back({{at, at + size}, table});
+    };
+    for (const SatRecord& sat : db.Sats())
+        place(sat.entryWord, kSatRecordSize, BlockId::Satellites);
+    for (const TpRecord& tp : db.Tps())
+        place(tp.entryWord, kTpRecordSize, BlockId::Transponders);
+    for (const ProgRecord& prog : db.RadioProgs())
+        place(prog.entryWord, kProgRecordSize, BlockId::RadioPrograms);
+    for (const ProgRecord& prog : db.TvProgs())
+        place(prog.entryWord, kProgRecordSize, BlockId::TvPrograms);
+    const auto byPlace = [](const Placed& a, const Placed& b) {
+        return a.span.begin != b.span.begin ? a.span.begin < b.span.begin : a.span.end < b.span.end;
+    };
+    if (!std::is_sorted(placed.begin(), placed.end(), byPlace))
+        std::sort(placed.begin(), placed.end(), byPlace);
+    // Records with the very same span are one record to the guard; another
+    // record is one with a different span.
+    std::uint64_t furthestBefore = 0;  // the furthest end of the records placed before this span
+    for (std::size_t first = 0; first < placed.size();) {
+        const ByteSpan span = placed[first].span;
+        std::size_t next = first;
+        while (next < placed.size() && placed[next].span == span)
+            ++next;
+        const bool readOnly = span.end > landmarks_.flashSize || StructureOverlap(span, -1) ||
+                              (next < placed.size() && placed[next].span.begin < span.end) ||
+                              furthestBefore > span.begin;
+        if (readOnly)
+            for (std::size_t k = first; k < next; ++k)
+                ++readOnly_[Index(placed[k].table)];
+        furthestBefore = std::max(furthestBefore, span.end);
+        first = next;
+    }
+
+    // A program's flag byte in its own entry. When nothing of the structure
+    // but the table's own header lies among a table's entries, and they end
+    // below flashSize, no flag byte is refused; otherwise each is asked.
+    for (const ProgTable table : {ProgTable::Tv, ProgTable::Radio}) {
+        const BlockId block = BlockOf(table);
+        const std::size_t id = Index(block);
+        if (!entries_[id] || db.Progs(table).empty())
+            continue;
+        if (entries_[id]->end <= landmarks_.flashSize && !StructureOverlap(*entries_[id], static_cast<int>(id)))
+            continue;
+        readOnly_[id] = 0;
+        for (const ProgRecord& prog : db.Progs(table))
+            if (!RecordRefusal(RecordOffsetOf(prog.entryWord), kProgRecordSize).empty() ||
+                !EntryFlagRefusal(block, prog.tableIndex).empty())
+                ++readOnly_[id];
+    }
 }
 
 std::optional<WriteGuard::Part> WriteGuard::StructureOverlap(ByteSpan span, int ownTable) const
@@ -235,6 +300,11 @@ std::string_view WriteGuard::FlagRefusal(BlockId block, std::uint32_t k, std::ui
     const std::optional<std::uint32_t> word = EntryWordAt(image, found, k);
     if (!word || RecordOffsetOf(*word) != RecordOffsetOf(entryWord))
         return kEntryMissingText;
+    return EntryFlagRefusal(block, k);
+}
+
+std::string_view WriteGuard::EntryFlagRefusal(BlockId block, std::uint32_t k) const
+{
     const std::uint64_t at = EntryOffset(block, k);
     if (at + kEntrySize > landmarks_.flashSize)
         return kBeyondFlashSizeText;
@@ -304,7 +374,7 @@ std::string_view WriteRefusal(const FlashImage& image, const ProgRecord& prog)
     if (const std::string_view why = guard->RecordRefusal(RecordOffsetOf(prog.entryWord), kProgRecordSize);
         !why.empty())
         return why;
-    return guard->FlagRefusal(prog.table == ProgTable::Tv ? BlockId::TvPrograms : BlockId::RadioPrograms,
+    return guard->FlagRefusal(BlockOf(prog.table),
                               prog.tableIndex, prog.entryWord, image);
 }
 

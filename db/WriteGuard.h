@@ -105,6 +105,12 @@ public:
     // The image offset of entry k of a found block.
     std::uint64_t EntryOffset(BlockId block, std::uint32_t k) const;
 
+    // How many held records of a table an edit or an arrangement may not
+    // take along (WriteRefusal), counted once at load. Reordering a table
+    // takes every record along: with none read-only, it only has to see that
+    // each entry still points at its record.
+    std::uint32_t ReadOnlyRecords(BlockId block) const { return readOnly_[static_cast<std::size_t>(block)]; }
+
 private:
     struct Piece {
         ByteSpan span;
@@ -114,6 +120,9 @@ private:
 
     std::optional<Part> StructureOverlap(ByteSpan span, int ownTable) const;
     bool OverlapsAnotherRecord(ByteSpan span) const;
+    // Why entry k's flag byte may not be written, from what the load found.
+    std::string_view EntryFlagRefusal(BlockId block, std::uint32_t k) const;
+    void CountReadOnlyRecords(const ChannelDatabase& db);
 
     Landmarks landmarks_;
     std::array<TableAccount, 4> accounts_{};
@@ -121,6 +130,7 @@ private:
     std::array<std::optional<ByteSpan>, 4> entries_{};  // each found table's entries
     std::vector<ByteSpan> records_;             // unique, sorted
     std::vector<std::uint64_t> recordEndsSoFar_;  // running maximum of records_[i].end
+    std::array<std::uint32_t, 4> readOnly_{};     // held records WriteRefusal refuses, by BlockId
 };
 
 // The guard of the image's last load, or nothing when it was never loaded.

@@ -31,7 +31,7 @@ std::vector<ByteSpan> OwnedByEdit(const FlashImage& image, const ProgRecord& pro
     std::vector<ByteSpan> owned = RecordSpan(prog.entryWord, kProgRecordSize);
     if (const WriteGuard* guard = GuardOf(image)) {
         const std::uint64_t at =
-            guard->EntryOffset(prog.table == ProgTable::Tv ? BlockId::TvPrograms : BlockId::RadioPrograms,
+            guard->EntryOffset(BlockOf(prog.table),
                                prog.tableIndex);
         owned.push_back({at, at + 1});
     }

@@ -439,11 +439,6 @@ bool RecordSavable(const FlashImage& image, std::uint32_t entryWord, std::size_t
     return BelowFlashSize(image, RecordOffsetOf(entryWord), recordSize);
 }
 
-BlockId BlockOfTable(ProgTable table)
-{
-    return table == ProgTable::Tv ? BlockId::TvPrograms : BlockId::RadioPrograms;
-}
-
 // A program's own directory entry: entry tableIndex of its own table's block,
 // when that entry lies in the buffer and still points at the program's record.
 std::optional<std::uint32_t> OwnEntry(const FlashImage& image, const FoundBlock& block, const ProgRecord& prog)
@@ -524,10 +519,10 @@ void CheckUnchangedRecordsEncodeToTheSameBytes(Workspace& work)
     // The expected bytes do not change here, and neither does the block found
     // in them for each table (searched only for a table that holds programs).
     for (const ProgTable table : {ProgTable::Tv, ProgTable::Radio}) {
-        const std::span<const ProgRecord> progs = table == ProgTable::Tv ? db.TvProgs() : db.RadioProgs();
+        const std::span<const ProgRecord> progs = db.Progs(table);
         if (progs.empty())
             continue;
-        const FoundBlock block = FindBlock(expected, BlockOfTable(table));
+        const FoundBlock block = FindBlock(expected, BlockOf(table));
         for (const std::size_t k : ProgramsToEncode(progs.size())) {
             const ProgRecord& prog = progs[k];
             const bool savable = ProgramSavable(expected, prog, OwnEntry(expected, block, prog)) && IsWritable(image, prog);
@@ -681,7 +676,7 @@ ProgramEdit ExpectProgramEdit(Workspace& work, const ProgRecord& prog, std::uint
     FlashImage& expected = work.expected;
     const std::uint32_t at = RecordOffsetOf(prog.entryWord);
     const std::uint32_t end = at + static_cast<std::uint32_t>(kProgRecordSize);
-    const BlockId blockId = BlockOfTable(prog.table);
+    const BlockId blockId = BlockOf(prog.table);
     const std::optional<std::uint32_t> ownEntry = OwnEntry(expected, FindBlock(expected, blockId), prog);
     bool savable = ProgramSavable(expected, prog, ownEntry);
     KORVEX_FUZZ_CHECK(!IsWritable(work.image, prog) || savable,

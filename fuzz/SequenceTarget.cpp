@@ -108,11 +108,6 @@ std::vector<ByteSpan> EveryTable(const FlashImage& image)
 
 ProgTable TableOf(std::uint8_t b) { return (b & 1) ? ProgTable::Radio : ProgTable::Tv; }
 
-std::span<const ProgRecord> Programs(const ChannelDatabase& db, ProgTable table)
-{
-    return table == ProgTable::Tv ? db.TvProgs() : db.RadioProgs();
-}
-
 // Runs one writing action; returns whether it wrote, and the bytes it owns.
 bool Act(Workspace& work, Script& script, std::uint8_t kind, std::vector<ByteSpan>& owned)
 {
@@ -143,7 +138,7 @@ bool Act(Workspace& work, Script& script, std::uint8_t kind, std::vector<ByteSpa
         return EncodeTp(image, tp);
     }
     case 2: {
-        const std::span<const ProgRecord> progs = Programs(db, TableOf(script.Byte()));
+        const std::span<const ProgRecord> progs = db.Progs(TableOf(script.Byte()));
         if (progs.empty())
             return false;
         ProgRecord prog = progs[script.Below(static_cast<std::uint32_t>(progs.size()))];
@@ -160,7 +155,7 @@ bool Act(Workspace& work, Script& script, std::uint8_t kind, std::vector<ByteSpa
     }
     case 3: {
         const ProgTable table = TableOf(script.Byte());
-        const std::span<const ProgRecord> progs = Programs(db, table);
+        const std::span<const ProgRecord> progs = db.Progs(table);
         std::vector<ProgramEntry> chosen;
         const std::uint32_t count = script.Byte() % 4 + 1;
         for (std::uint32_t i = 0; i < count && !progs.empty(); ++i)
@@ -177,7 +172,7 @@ bool Act(Workspace& work, Script& script, std::uint8_t kind, std::vector<ByteSpa
     }
     case 4: {
         const ProgTable table = TableOf(script.Byte());
-        const std::span<const ProgRecord> progs = Programs(db, table);
+        const std::span<const ProgRecord> progs = db.Progs(table);
         if (progs.empty())
             return false;
         // A table that may not be arranged can claim billions of entries: no
@@ -196,7 +191,7 @@ bool Act(Workspace& work, Script& script, std::uint8_t kind, std::vector<ByteSpa
     }
     case 5: {
         const ProgTable table = TableOf(script.Byte());
-        const std::span<const ProgRecord> progs = Programs(db, table);
+        const std::span<const ProgRecord> progs = db.Progs(table);
         if (progs.empty())
             return false;
         const std::uint32_t position = progs[script.Below(static_cast<std::uint32_t>(progs.size()))].tableIndex;
@@ -239,7 +234,7 @@ bool Act(Workspace& work, Script& script, std::uint8_t kind, std::vector<ByteSpa
             // A plan refused for its table names positions only the table's own
             // checks vouch for.
             for (const NameCarry& name : plan.refusal.empty() ? table.names : std::vector<NameCarry>{})
-                for (const ByteSpan& span : OwnedByEdit(image, Programs(db, table.table)[name.position]))
+                for (const ByteSpan& span : OwnedByEdit(image, db.Progs(table.table)[name.position]))
                     owned.push_back(span);
         }
         return ApplyCarryOver(image, work.db, plan).done;
@@ -255,7 +250,7 @@ bool Act(Workspace& work, Script& script, std::uint8_t kind, std::vector<ByteSpa
     }
     case 11: {
         const ProgTable table = TableOf(script.Byte());
-        const std::span<const ProgRecord> progs = Programs(db, table);
+        const std::span<const ProgRecord> progs = db.Progs(table);
         std::vector<ProgramRename> renames;
         const std::uint32_t count = script.Byte() % 4 + 1;
         for (std::uint32_t i = 0; i < count && !progs.empty(); ++i) {

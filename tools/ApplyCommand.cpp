@@ -14,10 +14,6 @@
 namespace korvex::cli {
 namespace {
 
-// Beyond a few units a frequency no longer names the same transponder; the
-// search for the nearest one grows with the tolerance.
-constexpr qulonglong kMaxTolerance = 1000;
-
 struct ChoiceOptions {
     QCommandLineOption order{QStringLiteral("order")};
     QCommandLineOption favourites{QStringLiteral("favourites")};
@@ -70,7 +66,7 @@ CliResult RunApply(const QStringList& arguments)
         if (auto problem = choiceOptions.Chosen(line, choices))
             return problem;
         qulonglong n = matching.frequencyTolerance;
-        auto problem = NumberUpTo(line, tolerance, kMaxTolerance, QStringLiteral("a number"), n);
+        auto problem = NumberUpTo(line, tolerance, kMaxFrequencyTolerance, QStringLiteral("a number"), n);
         matching.frequencyTolerance = static_cast<std::uint16_t>(n);
         return problem;
     };

@@ -5,6 +5,7 @@
 
 #include "codepage/Utf16Text.h"
 #include "db/Arrange.h"
+#include "text/ShownText.h"
 #include "tools/CliSupport.h"
 #include "tools/Commands.h"
 #include "tools/FavouriteGroups.h"
@@ -41,25 +42,20 @@ CliResult RefusedArrangement(const CommandLine& line, const ChangeOutcome& outco
     return Error(line.Problem(QString::fromStdString(outcome.refusal)));
 }
 
-QString Counted(std::uint32_t n, const char* one, const char* many)
-{
-    return QStringLiteral("%1 %2").arg(n).arg(QLatin1StringView(n == 1 ? one : many));
-}
-
 // One line: what was removed, and what was kept because another record with
 // the same id still claims it.
 QByteArray DeletionSummary(const ChangeOutcome& outcome)
 {
     const auto removed = [&](BlockId id) { return outcome.removed[static_cast<std::size_t>(id)]; };
     QString line = QStringLiteral("deleted %1, %2, %3 and %4")
-                       .arg(Counted(removed(BlockId::Satellites), "satellite", "satellites"),
-                            Counted(removed(BlockId::Transponders), "transponder", "transponders"),
-                            Counted(removed(BlockId::TvPrograms), "TV program", "TV programs"),
-                            Counted(removed(BlockId::RadioPrograms), "radio program", "radio programs"));
+                       .arg(CountText(removed(BlockId::Satellites), "satellite", "satellites"),
+                            CountText(removed(BlockId::Transponders), "transponder", "transponders"),
+                            CountText(removed(BlockId::TvPrograms), "TV program", "TV programs"),
+                            CountText(removed(BlockId::RadioPrograms), "radio program", "radio programs"));
     if (outcome.keptTransponders > 0 || outcome.keptPrograms > 0)
         line += QStringLiteral("; kept %1 and %2 that a record with the same id still claims")
-                    .arg(Counted(outcome.keptTransponders, "transponder", "transponders"),
-                         Counted(outcome.keptPrograms, "program", "programs"));
+                    .arg(CountText(outcome.keptTransponders, "transponder", "transponders"),
+                         CountText(outcome.keptPrograms, "program", "programs"));
     return (line + QLatin1Char('\n')).toUtf8();
 }
 
@@ -110,7 +106,7 @@ CliResult RunMove(const QStringList& arguments)
     std::vector<std::uint32_t> positions;
     if (auto problem = ProgramPositions(line, imagePath, *image.db, table, indices, positions))
         return Error(*problem);
-    const auto count = static_cast<std::uint32_t>(ProgramsOf(*image.db, table).size());
+    const auto count = static_cast<std::uint32_t>(image.db->Progs(table).size());
     const std::uint32_t lastStart = count - static_cast<std::uint32_t>(positions.size());
     if (*target > lastStart)
         return Error(line.Problem(QStringLiteral("--to %1: %2 of %3 %4 programs can start at 0 to %5")

@@ -1,5 +1,6 @@
 #include "tools/CarryOverReport.h"
 
+#include "text/ShownText.h"
 #include "tools/Dump.h"
 #include "tools/TextTable.h"
 
@@ -16,11 +17,6 @@ namespace {
 
 // Tables named as `dump --csv` names them.
 QString TableName(ProgTable table) { return table == ProgTable::Tv ? QStringLiteral("tv") : QStringLiteral("radio"); }
-
-QString Plural(std::size_t n, const char* one, const char* many)
-{
-    return QStringLiteral("%1 %2").arg(n).arg(QLatin1StringView(n == 1 ? one : many));
-}
 
 QString ChoicesText(const CarryOverChoices& choices)
 {
@@ -58,11 +54,11 @@ QString ChangesText(const TableCarryOver& table)
     if (table.Reorders())
         parts << QStringLiteral("new order");
     if (!table.flags.empty())
-        parts << Plural(table.flags.size(), "flag byte", "flag bytes");
+        parts << CountText(table.flags.size(), "flag byte", "flag bytes");
     if (!table.names.empty())
-        parts << Plural(table.names.size(), "name", "names");
+        parts << CountText(table.names.size(), "name", "names");
     if (!table.deleted.empty())
-        parts << Plural(table.deleted.size(), "program deleted", "programs deleted");
+        parts << CountText(table.deleted.size(), "program deleted", "programs deleted");
     return parts.join(QStringLiteral(", "));
 }
 

@@ -1,6 +1,7 @@
 #include "tools/CleanUpReport.h"
 
 #include "db/ChannelMatch.h"
+#include "text/ShownText.h"
 #include "tools/Dump.h"
 #include "tools/TextTable.h"
 

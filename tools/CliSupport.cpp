@@ -89,11 +89,6 @@ CharsetChoice NamesCharset(const std::optional<std::string>& given, const Channe
     return DefaultNameCharset(RecordNames(db), LocaleCharset());
 }
 
-std::span<const ProgRecord> ProgramsOf(const ChannelDatabase& db, ProgTable table)
-{
-    return table == ProgTable::Tv ? db.TvProgs() : db.RadioProgs();
-}
-
 QString TableWord(ProgTable table) { return table == ProgTable::Tv ? QStringLiteral("TV") : QStringLiteral("radio"); }
 
 std::optional<qulonglong> RecordIndex(const QString& text)
@@ -209,7 +204,7 @@ std::optional<QString> ProgramPositions(const CommandLine& line, const QString& 
                                         ProgTable table, const QStringList& indices,
                                         std::vector<std::uint32_t>& positions)
 {
-    const std::span<const ProgRecord> programs = ProgramsOf(db, table);
+    const std::span<const ProgRecord> programs = db.Progs(table);
     QSet<qulonglong> seen;
     for (const QString& text : indices) {
         const std::optional<qulonglong> index = RecordIndex(text);
@@ -233,7 +228,7 @@ std::optional<QString> ProgramsNamed(const CommandLine& line, const QString& ima
 {
     std::vector<std::uint32_t> positions;
     if (indices.isEmpty())
-        for (const ProgRecord& prog : ProgramsOf(db, table))
+        for (const ProgRecord& prog : db.Progs(table))
             positions.push_back(prog.tableIndex);
     else if (auto problem = ProgramPositions(line, imagePath, db, table, indices, positions))
         return problem;

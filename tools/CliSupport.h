@@ -71,9 +71,6 @@ QCommandLineOption CharsetOption();
 // given, else the one the window would choose.
 CharsetChoice NamesCharset(const std::optional<std::string>& given, const ChannelDatabase& db);
 
-// The held programs of a table, in entry order.
-std::span<const ProgRecord> ProgramsOf(const ChannelDatabase& db, ProgTable table);
-
 // "TV" or "radio", for messages.
 QString TableWord(ProgTable table);
 

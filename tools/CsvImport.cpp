@@ -150,7 +150,7 @@ private:
 class Checker {
 public:
     Checker(const Image& image, ProgTable table, const NameCharset& names, const ImportSource& source)
-        : image_(image), table_(table), names_(names), source_(source), programs_(ProgramsOf(*image.db, table))
+        : image_(image), table_(table), names_(names), source_(source), programs_(image.db->Progs(table))
     {
         for (std::size_t i = 0; i < programs_.size(); ++i)
             heldAt_[programs_[i].tableIndex] = i;

@@ -1,5 +1,6 @@
 #include "tools/CsvTables.h"
 
+#include "text/ShownText.h"
 #include "tools/Csv.h"
 #include "tools/Dump.h"
 #include "tools/FavouriteGroups.h"

@@ -1,6 +1,7 @@
 #include "tools/Dump.h"
 
 #include "codepage/Utf16Text.h"
+#include "text/ShownText.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -90,18 +91,6 @@ QString NameHex(const NameBytes& name)
 {
     return QString::fromLatin1(
         QByteArray(reinterpret_cast<const char*>(name.data()), static_cast<qsizetype>(name.size())).toHex());
-}
-
-QString PolarisationName(unsigned polarisation)
-{
-    const std::string_view name = CodedValueName(kPolarisationNames, polarisation);
-    return name.empty() ? QString::number(polarisation)
-                        : QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size()));
-}
-
-QString NameText(const NameBytes& name, const NameCharset& charset)
-{
-    return Utf16Text(charset.Decode(NameView(name)));
 }
 
 QByteArray InfoText(const FlashImage& image, const ChannelDatabase& db, const CharsetChoice& names)

@@ -1,5 +1,6 @@
 #include "tools/ImageDiff.h"
 
+#include "text/ShownText.h"
 #include "tools/Dump.h"
 
 #include <QJsonArray>
@@ -109,11 +110,6 @@ Counts CountsOf(const ImageDifference& difference)
     return counts;
 }
 
-QString Plural(std::size_t n, const char* one, const char* many)
-{
-    return QStringLiteral("%1 %2").arg(n).arg(QLatin1StringView(n == 1 ? one : many));
-}
-
 // The counts that are not zero: "Differences: 1 removed, 2 moved."
 QString SummaryText(const ImageDifference& difference)
 {
@@ -122,7 +118,7 @@ QString SummaryText(const ImageDifference& difference)
     const Counts counts = CountsOf(difference);
     QStringList parts;
     if (!difference.header.empty())
-        parts << Plural(difference.header.size(), "header field", "header fields");
+        parts << CountText(difference.header.size(), "header field", "header fields");
     if (counts.removed > 0)
         parts << QStringLiteral("%1 removed").arg(counts.removed);
     if (counts.added > 0)
@@ -130,10 +126,10 @@ QString SummaryText(const ImageDifference& difference)
     if (counts.moved > 0)
         parts << QStringLiteral("%1 moved").arg(counts.moved);
     if (counts.changedRecords > 0)
-        parts << Plural(difference.FieldChanges(), "field change", "field changes") + QStringLiteral(" in ") +
-                     Plural(counts.changedRecords, "record", "records");
+        parts << CountText(difference.FieldChanges(), "field change", "field changes") + QStringLiteral(" in ") +
+                     CountText(counts.changedRecords, "record", "records");
     if (difference.outsideBytes > 0)
-        parts << Plural(difference.outsideBytes, "byte", "bytes") +
+        parts << CountText(difference.outsideBytes, "byte", "bytes") +
                      QStringLiteral(" outside records and directory blocks");
     if (parts.isEmpty())  // such as an entry that points outside the buffer
         parts << QStringLiteral("bytes of the directory that no record or header shows");
@@ -207,7 +203,7 @@ QByteArray DiffText(const ImageDifference& difference, const DiffCharsets& names
     for (const ByteRange& range : difference.outside)
         lines.push_back({QStringLiteral("outside"),
                          QStringLiteral("%1..%2").arg(Offset(range.start), Offset(range.start + range.length - 1)),
-                         Plural(range.length, "byte", "bytes")});
+                         CountText(range.length, "byte", "bytes")});
     const QByteArray text = Aligned(lines, SummaryText(difference));
     // Pairing by offset is what diff always did; by channel is said first.
     if (difference.pairing == DiffPairing::Channels)

@@ -1,6 +1,7 @@
 // import --csv tv|radio IMAGE CSVFILE --out FILE [--dry-run] [--delete-missing]
 
 #include "db/Arrange.h"
+#include "text/ShownText.h"
 #include "tools/Commands.h"
 #include "tools/CsvImport.h"
 #include "tools/CsvTables.h"
@@ -24,17 +25,12 @@ std::optional<CliResult> ReadCsvFile(const QString& path, CsvText& csv)
     return std::nullopt;
 }
 
-QString Counted(std::size_t n, const char* one, const char* many)
-{
-    return QStringLiteral("%1 %2").arg(n).arg(QLatin1StringView(n == 1 ? one : many));
-}
-
 // What a written import did to the table, in one line.
 QByteArray ImportSummary(const TableDifference& rows, const ProgramImport& import)
 {
     return QStringLiteral("import: %1 moved, %2 changed, %3 deleted\n")
-        .arg(Counted(rows.moved.size(), "row", "rows"), Counted(import.valuesChanged, "value", "values"),
-             Counted(rows.removed.size(), "row", "rows"))
+        .arg(CountText(rows.moved.size(), "row", "rows"), CountText(import.valuesChanged, "value", "values"),
+             CountText(rows.removed.size(), "row", "rows"))
         .toUtf8();
 }
 

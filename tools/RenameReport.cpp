@@ -1,6 +1,6 @@
 #include "tools/RenameReport.h"
 
-#include "tools/CliSupport.h"
+#include "text/ShownText.h"
 #include "tools/Dump.h"
 
 #include <QJsonArray>
@@ -16,11 +16,6 @@ namespace {
 constexpr const char* kResultKeys[] = {"notMatched", "renamed", "cut", "tooLong", "unstorable", "unreadable"};
 
 QString Quoted(const QString& name) { return QLatin1Char('"') + name + QLatin1Char('"'); }
-
-QString Counted(std::size_t n, const char* one, const char* many)
-{
-    return QStringLiteral("%1 %2").arg(n).arg(QLatin1StringView(n == 1 ? one : many));
-}
 
 // The program of the row, and its index as dump counts it: the held programs
 // of a table are in entry order.
@@ -63,7 +58,7 @@ QString RenameLine(ProgTable table, std::size_t index, const NameRename& rename)
 QByteArray RenameText(const RenameReport& report)
 {
     const RenamePlan& plan = report.plan;
-    const std::span<const ProgRecord> programs = ProgramsOf(report.db, report.table);
+    const std::span<const ProgRecord> programs = report.db.Progs(report.table);
     QString text;
     for (const RenamePlan::Row& row : plan.rows)
         text += RenameLine(row.program.table, Find(programs, row.program.position).index, row.rename);
@@ -71,7 +66,7 @@ QByteArray RenameText(const RenameReport& report)
     text += QStringLiteral("%1 %2 of %3")
                 .arg(report.dryRun ? QStringLiteral("would rename") : QStringLiteral("renamed"))
                 .arg(plan.renamed)
-                .arg(Counted(plan.rows.size(), tv ? "TV program" : "radio program", tv ? "TV programs" : "radio programs"));
+                .arg(CountText(plan.rows.size(), tv ? "TV program" : "radio program", tv ? "TV programs" : "radio programs"));
     if (plan.cut > 0)
         text += QStringLiteral(" (%1 cut to %2 bytes)").arg(plan.cut).arg(kNameBytes);
     text += QStringLiteral("; %1 left unchanged, %2 not matched\n").arg(plan.leftUnchanged).arg(plan.notMatched);
@@ -81,7 +76,7 @@ QByteArray RenameText(const RenameReport& report)
 QByteArray RenameJson(const RenameReport& report)
 {
     const RenamePlan& plan = report.plan;
-    const std::span<const ProgRecord> programs = ProgramsOf(report.db, report.table);
+    const std::span<const ProgRecord> programs = report.db.Progs(report.table);
     QJsonArray rows;
     for (const RenamePlan::Row& row : plan.rows) {
         const NameRename& rename = row.rename;

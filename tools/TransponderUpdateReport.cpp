@@ -1,5 +1,6 @@
 #include "tools/TransponderUpdateReport.h"
 
+#include "text/ShownText.h"
 #include "tools/Dump.h"
 #include "tools/TextTable.h"
 
@@ -10,11 +11,6 @@
 namespace korvex::cli {
 namespace {
 
-QString Count(std::size_t n, const char* one, const char* many)
-{
-    return QString::number(n) + QLatin1Char(' ') + QLatin1StringView(n == 1 ? one : many);
-}
-
 QString Heading(const TransponderUpdateReport& report)
 {
     const SatRecord& sat = report.db.Sats()[report.satIndex];
@@ -24,7 +20,7 @@ QString Heading(const TransponderUpdateReport& report)
     if (!report.tableSatellite.isEmpty())
         text += QStringLiteral(" (%1)").arg(report.tableSatellite);
     return text + QStringLiteral(": %1, %2 usable, tolerance %3 MHz\n")
-                      .arg(Count(report.entries.size(), "entry", "entries"))
+                      .arg(CountText(report.entries.size(), "entry", "entries"))
                       .arg(report.plan.usable)
                       .arg(report.tolerance);
 }
@@ -52,7 +48,7 @@ QString Ending(const TransponderUpdateReport& report)
     if (n == 0)
         return QStringLiteral("Nothing to update.\n");
     return (report.dryRun ? QStringLiteral("Would update ") : QStringLiteral("Updated ")) +
-           Count(n, "transponder", "transponders") + QStringLiteral(".\n");
+           CountText(n, "transponder", "transponders") + QStringLiteral(".\n");
 }
 
 QJsonObject Change(const TransponderChange& change)

@@ -77,7 +77,7 @@ CliResult RunUpdateTps(const QStringList& arguments)
         if (!line.IsSet(tableOption))
             return line.Problem(QStringLiteral("--table FILE: the scan table to update from"));
         qulonglong n = toleranceValue;
-        auto problem = NumberUpTo(line, tolerance, kMaxTpTolerance, QStringLiteral("a number of MHz"), n);
+        auto problem = NumberUpTo(line, tolerance, kMaxFrequencyTolerance, QStringLiteral("a number of MHz"), n);
         toleranceValue = static_cast<std::uint32_t>(n);
         return problem;
     };

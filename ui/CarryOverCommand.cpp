@@ -67,7 +67,7 @@ void CarryOverCommand::Apply(const CarryOverPlan& plan)
     const ChannelDatabase& db = state_.database();
     for (const TableCarryOver& table : plan.tables) {
         matched += table.matchedByService + table.matchedByName;
-        const std::span<const ProgRecord> programs = table.table == ProgTable::Tv ? db.TvProgs() : db.RadioProgs();
+        const std::span<const ProgRecord> programs = db.Progs(table.table);
         if (!table.deleted.empty())
             continue;
         // Listings name entry positions; the records are in entry order, with

@@ -1,5 +1,6 @@
 #include "ui/CarryOverPreview.h"
 
+#include "text/ShownText.h"
 #include "ui/ChannelListModel.h"
 #include "ui/PreviewFooter.h"
 
@@ -9,7 +10,6 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
-#include <QLocale>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStringList>
@@ -58,13 +58,7 @@ public:
         case 2: return NameText(listing.name, names_);
         case 3: return listing.satellite ? NameText(listing.satellite->satName, names_) : QStringLiteral("-");
         case 4: return listing.transponder ? QString::number(listing.transponder->frequency) : QStringLiteral("-");
-        case 5: {
-            if (!listing.transponder)
-                return QStringLiteral("-");
-            const std::string_view name = CodedValueName(kPolarisationNames, listing.transponder->polarisation);
-            return name.empty() ? QString::number(listing.transponder->polarisation)
-                                : QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size()));
-        }
+        case 5: return listing.transponder ? PolarisationName(listing.transponder->polarisation) : QStringLiteral("-");
         default: return {};
         }
     }
@@ -85,11 +79,6 @@ private:
 };
 
 namespace {
-
-QString Count(std::size_t n, const char* one, const char* many)
-{
-    return QStringLiteral("%1 %2").arg(QLocale().toString(qulonglong{n}), QLatin1StringView(n == 1 ? one : many));
-}
 
 std::vector<ProgramListingModel::Row> RowsOf(const CarryOverPlan& plan,
                                              const std::vector<ProgramListing> TableCarryOver::*listings)
@@ -133,11 +122,11 @@ QString EffectText(const CarryOverPlan& plan)
     if (reorders)
         parts << QStringLiteral("puts the matched programs into the earlier order");
     if (flags > 0)
-        parts << QStringLiteral("gives %1 their favourites and lock").arg(Count(flags, "program", "programs"));
+        parts << QStringLiteral("gives %1 their favourites and lock").arg(GroupedCountText(flags, "program", "programs"));
     if (names > 0)
-        parts << QStringLiteral("renames %1").arg(Count(names, "program", "programs"));
+        parts << QStringLiteral("renames %1").arg(GroupedCountText(names, "program", "programs"));
     if (deleted > 0)
-        parts << QStringLiteral("deletes %1 not matched").arg(Count(deleted, "program", "programs"));
+        parts << QStringLiteral("deletes %1 not matched").arg(GroupedCountText(deleted, "program", "programs"));
     return QStringLiteral("OK %1, as one step that Undo takes back.").arg(parts.join(QStringLiteral(", ")));
 }
 
@@ -237,15 +226,15 @@ void CarryOverPreview::PlanAgain()
     }
     counts_->setText(QStringLiteral("%1 match by service and %2 by name. %3 of this list not matched; %4 of the "
                                     "earlier list no longer received.")
-                         .arg(Count(byService, "program", "programs"), QLocale().toString(qulonglong{byName}),
-                              Count(unmatched, "program", "programs"), Count(notFound, "program", "programs")));
+                         .arg(GroupedCountText(byService, "program", "programs"), GroupedNumber(byName),
+                              GroupedCountText(unmatched, "program", "programs"), GroupedCountText(notFound, "program", "programs")));
     keep_->setText(plan_.choices.order ? QStringLiteral("Keep them, after the matched ones")
                                        : QStringLiteral("Keep them where they are"));
     // The listings live in the plan: the models point into it.
     unmatched_->SetRows(RowsOf(plan_, &TableCarryOver::unmatched));
     notFound_->SetRows(RowsOf(plan_, &TableCarryOver::notFound));
-    lists_->setTabText(0, QStringLiteral("Not matched (%1)").arg(QLocale().toString(qulonglong{unmatched})));
-    lists_->setTabText(1, QStringLiteral("No longer received (%1)").arg(QLocale().toString(qulonglong{notFound})));
+    lists_->setTabText(0, QStringLiteral("Not matched (%1)").arg(GroupedNumber(unmatched)));
+    lists_->setTabText(1, QStringLiteral("No longer received (%1)").arg(GroupedNumber(notFound)));
     effect_->setText(EffectText(plan_));
     ok_->setEnabled(plan_.refusal.empty() && plan_.Changes());
 }

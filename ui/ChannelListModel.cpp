@@ -2,6 +2,7 @@
 
 #include "codepage/Utf16Text.h"
 #include "db/FlashImage.h"
+#include "text/ShownText.h"
 #include "ui/ComparisonMarks.h"
 
 #include <QColor>
@@ -91,11 +92,6 @@ QString ProgramCell(const ProgRecord& prog, int number, int column, const NameCh
 std::span<const ListColumn> SatelliteColumns() { return kSatelliteColumns; }
 std::span<const ListColumn> TransponderColumns() { return kTransponderColumns; }
 std::span<const ListColumn> ProgramColumns() { return kProgramColumns; }
-
-QString NameText(const NameBytes& name, const NameCharset& charset)
-{
-    return Utf16Text(charset.Decode(NameView(name)));
-}
 
 void ChannelListModel::SetNameCharset(const NameCharset& charset)
 {
@@ -323,7 +319,7 @@ bool ChannelListModel::RowMatches(int row, const Query& query) const
 
 std::uint64_t ChannelListModel::KeyOf(Kind kind, ProgTable table, std::uint32_t entryWord)
 {
-    const std::uint64_t tableBit = table == ProgTable::Tv ? 0 : 1;
+    const std::uint64_t tableBit = IndexOf(table);
     return std::uint64_t{static_cast<std::uint32_t>(kind)} << 40 | tableBit << 32 | RecordOffsetOf(entryWord);
 }
 

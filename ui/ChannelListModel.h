@@ -29,10 +29,6 @@ std::span<const ListColumn> SatelliteColumns();
 std::span<const ListColumn> TransponderColumns();
 std::span<const ListColumn> ProgramColumns();
 
-// A record name as shown: its bytes up to the first zero, decoded from the
-// image's name charset.
-QString NameText(const NameBytes& name, const NameCharset& charset);
-
 class ChannelListModel final : public QAbstractTableModel {
 public:
     using QAbstractTableModel::QAbstractTableModel;

@@ -1,5 +1,6 @@
 #include "ui/ChannelTree.h"
 
+#include "text/ShownText.h"
 #include "ui/ChannelListModel.h"
 
 #include <QSignalBlocker>

@@ -1,6 +1,7 @@
 #include "ui/CleanUpPreview.h"
 
 #include "db/ChannelMatch.h"
+#include "text/ShownText.h"
 #include "ui/ChannelListModel.h"
 #include "ui/PreviewFooter.h"
 
@@ -9,7 +10,6 @@
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
-#include <QLocale>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QStyle>
@@ -76,13 +76,7 @@ public:
         case 1: return where.name ? NameText(*where.name, names_) : QStringLiteral("-");
         case 2: return where.satellite ? NameText(where.satellite->satName, names_) : QStringLiteral("-");
         case 3: return where.transponder ? QString::number(where.transponder->frequency) : QStringLiteral("-");
-        case 4: {
-            if (!where.transponder)
-                return QStringLiteral("-");
-            const std::string_view name = CodedValueName(kPolarisationNames, where.transponder->polarisation);
-            return name.empty() ? QString::number(where.transponder->polarisation)
-                                : QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size()));
-        }
+        case 4: return where.transponder ? PolarisationName(where.transponder->polarisation) : QStringLiteral("-");
         default: return {};
         }
     }
@@ -137,7 +131,7 @@ QString KindText(CleanUpKind kind, std::size_t count)
 {
     const std::string_view name = CleanUpKindName(kind);
     QString text = QStringLiteral("%1 (%2)").arg(QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size())),
-                                                 QLocale().toString(qulonglong{count}));
+                                                 GroupedNumber(count));
     if (kind == CleanUpKind::Scrambled)
         text += QStringLiteral(": the box's scan sets this flag, and it is sometimes wrong");
     else if (kind == CleanUpKind::LeftEmpty)

@@ -153,10 +153,10 @@ ComparisonMarks::ComparisonMarks(ImageDifference difference, const ChannelDataba
     const std::vector<std::uint32_t> tpIndex = IndexByPosition(current.Tps());
     const std::vector<std::uint32_t> satIndex = IndexByPosition(current.Sats());
     for (const ProgTable which : {ProgTable::Tv, ProgTable::Radio}) {
-        const BlockId id = which == ProgTable::Tv ? BlockId::TvPrograms : BlockId::RadioPrograms;
+        const BlockId id = BlockOf(which);
         const TableDifference& diff = table(id);
-        const std::span<const ProgRecord> before = which == ProgTable::Tv ? earlier.TvProgs() : earlier.RadioProgs();
-        const std::span<const ProgRecord> now = which == ProgTable::Tv ? current.TvProgs() : current.RadioProgs();
+        const std::span<const ProgRecord> before = earlier.Progs(which);
+        const std::span<const ProgRecord> now = current.Progs(which);
         const std::vector<std::uint32_t> beforeIndex = IndexByPosition(before);
         const std::vector<std::uint32_t> nowIndex = IndexByPosition(now);
         const std::vector<std::uint32_t> nowPosition = CurrentPositions(diff);
@@ -165,7 +165,7 @@ ComparisonMarks::ComparisonMarks(ImageDifference difference, const ChannelDataba
         std::vector<std::uint32_t> nearest(nowPosition.size(), kNone);
         for (std::size_t p = 0; p < nowPosition.size(); ++p)
             nearest[p] = nowPosition[p] != kNone ? nowPosition[p] : (p > 0 ? nearest[p - 1] : kNone);
-        auto& gone = gone_[which == ProgTable::Tv ? 0 : 1];
+        auto& gone = gone_[IndexOf(which)];
         for (const RecordAt& removed : diff.removed) {
             const std::uint32_t index = At(beforeIndex, removed.position);
             if (index == kNone)

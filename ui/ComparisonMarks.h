@@ -60,7 +60,7 @@ public:
 
     // The mark of the record with this list key; nullptr when unchanged.
     const RecordMark* Mark(std::uint64_t key) const;
-    std::span<const GoneProgram> Gone(ProgTable table) const { return gone_[table == ProgTable::Tv ? 0 : 1]; }
+    std::span<const GoneProgram> Gone(ProgTable table) const { return gone_[IndexOf(table)]; }
     // Whether the satellite or transponder at this index of the open image's
     // array holds a change: its own, one of its transponders' or programs',
     // or a program gone from it.

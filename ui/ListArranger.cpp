@@ -2,6 +2,7 @@
 
 #include "codepage/Utf16Text.h"
 #include "db/LoadDatabase.h"
+#include "text/ShownText.h"
 
 #include <algorithm>
 #include <set>
@@ -9,19 +10,9 @@
 namespace korvex {
 namespace {
 
-QString Plural(std::size_t n, const char* one, const char* many)
-{
-    return QStringLiteral("%1 %2").arg(n).arg(QLatin1StringView(n == 1 ? one : many));
-}
-
 QString FromStd(const std::string& text)
 {
     return QString::fromStdString(text);
-}
-
-std::span<const ProgRecord> Table(const ChannelDatabase& db, ProgTable table)
-{
-    return table == ProgTable::Tv ? db.TvProgs() : db.RadioProgs();
 }
 
 } // namespace
@@ -52,12 +43,12 @@ QString ListArranger::MoveRefusal(bool filtered) const
         std::count_if(db.TvProgs().begin(), db.TvProgs().end(), [](const ProgRecord& p) { return p.videoPid == 0; }));
     if (withoutVideo > 0 && list.radioMode == 0)
         return QStringLiteral("The TV tab hides %1 of the TV table that have no video: the rows are not the whole table.")
-            .arg(Plural(withoutVideo, "program", "programs"));
+            .arg(GroupedCountText(withoutVideo, "program", "programs"));
     if (withoutVideo > 0)
         return QStringLiteral("The Radio tab also lists %1 of the TV table without video: the rows are not one table.")
-            .arg(Plural(withoutVideo, "program", "programs"));
+            .arg(GroupedCountText(withoutVideo, "program", "programs"));
     const ProgTable table = *ListedTable();
-    if (Table(db, table).empty())
+    if (db.Progs(table).empty())
         return QStringLiteral("There are no programs to move.");
     if (const std::string why = ArrangeRefusal(state_.image(), db, BlockOf(table)); !why.empty())
         return QStringLiteral("Not safe to rearrange: %1.").arg(FromStd(why));
@@ -73,7 +64,7 @@ std::vector<ProgramEntry> ListArranger::ProgramsOf(std::span<const int> rows) co
         const std::size_t r = static_cast<std::size_t>(row) % kMaxListRows;
         const ProgRecord* prog = nullptr;
         if (list.ListType == kListAllPrograms) {
-            const std::span<const ProgRecord> table = Table(db, list.RowTable[r]);
+            const std::span<const ProgRecord> table = db.Progs(list.RowTable[r]);
             if (list.RowMap[r] < table.size())
                 prog = &table[list.RowMap[r]];
         } else if (list.ListType == kListTpPrograms) {
@@ -113,10 +104,10 @@ ArrangeReport ListArranger::MoveByOne(std::span<const int> rows, int step)
     if (const QString why = MoveRefusal(false); !why.isEmpty())
         return {false, why};
     const ProgTable table = *ListedTable();
-    const auto count = static_cast<std::uint32_t>(Table(state_.database(), table).size());
+    const auto count = static_cast<std::uint32_t>(state_.database().Progs(table).size());
     const std::vector<std::uint32_t> positions = Positions(ProgramsOf(rows));
     return Reorder(table, OrderMovingByOne(count, positions, step),
-                   QStringLiteral("Moved %1 %2.").arg(Plural(positions.size(), "program", "programs"),
+                   QStringLiteral("Moved %1 %2.").arg(GroupedCountText(positions.size(), "program", "programs"),
                                                       step < 0 ? QStringLiteral("up") : QStringLiteral("down")));
 }
 
@@ -125,12 +116,12 @@ ArrangeReport ListArranger::MoveTo(std::span<const int> rows, int programNumber)
     if (const QString why = MoveRefusal(false); !why.isEmpty())
         return {false, why};
     const ProgTable table = *ListedTable();
-    const auto count = static_cast<std::uint32_t>(Table(state_.database(), table).size());
+    const auto count = static_cast<std::uint32_t>(state_.database().Progs(table).size());
     const std::vector<std::uint32_t> positions = Positions(ProgramsOf(rows));
     const auto to = static_cast<std::uint32_t>(std::max(programNumber, 1) - 1);
     return Reorder(table, OrderMovingTo(count, positions, to),
                    QStringLiteral("Moved %1 to number %2.")
-                       .arg(Plural(positions.size(), "program", "programs"))
+                       .arg(GroupedCountText(positions.size(), "program", "programs"))
                        .arg(std::min<std::size_t>(to, count - positions.size()) + 1));
 }
 
@@ -198,7 +189,7 @@ ArrangeReport ListArranger::DeletePrograms(std::span<const int> rows)
         if (!outcome.done)
             return {false, QStringLiteral("Not deleted: %1.").arg(FromStd(outcome.refusal))};
     }
-    return {true, QStringLiteral("Deleted %1.").arg(Plural(tv.size() + radio.size(), "program", "programs"))};
+    return {true, QStringLiteral("Deleted %1.").arg(GroupedCountText(tv.size() + radio.size(), "program", "programs"))};
 }
 
 namespace {
@@ -221,19 +212,19 @@ struct CascadeTotals {
     {
         QStringList parts;
         if (removed[0] > 0)
-            parts << Plural(removed[0], "satellite", "satellites");
+            parts << GroupedCountText(removed[0], "satellite", "satellites");
         if (removed[1] > 0)
-            parts << Plural(removed[1], "transponder", "transponders");
+            parts << GroupedCountText(removed[1], "transponder", "transponders");
         if (removed[2] > 0)
-            parts << Plural(removed[2], "TV program", "TV programs");
+            parts << GroupedCountText(removed[2], "TV program", "TV programs");
         if (removed[3] > 0)
-            parts << Plural(removed[3], "radio program", "radio programs");
+            parts << GroupedCountText(removed[3], "radio program", "radio programs");
         QString text = QStringLiteral("Deleted %1.").arg(parts.join(QStringLiteral(", ")));
         QStringList kept;
         if (keptTransponders > 0)
-            kept << Plural(keptTransponders, "transponder", "transponders");
+            kept << GroupedCountText(keptTransponders, "transponder", "transponders");
         if (keptPrograms > 0)
-            kept << Plural(keptPrograms, "program", "programs");
+            kept << GroupedCountText(keptPrograms, "program", "programs");
         if (!kept.isEmpty())
             text += QStringLiteral(" Kept %1 that another satellite or transponder with the same ID still claims.")
                         .arg(kept.join(QStringLiteral(" and ")));
@@ -317,7 +308,7 @@ ArrangeReport ListArranger::ChangeFlags(std::span<const int> rows, FlagChange ch
     const ChangeOutcome outcome = ChangeProgramFlags(state_.image(), state_.database(), programs, change);
     if (!outcome.done)
         return {false, NotChangedText(outcome.refusal)};
-    return {true, what.arg(Plural(programs.size(), "program", "programs"))};
+    return {true, what.arg(GroupedCountText(programs.size(), "program", "programs"))};
 }
 
 } // namespace korvex

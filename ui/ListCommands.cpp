@@ -2,6 +2,7 @@
 
 #include "app/OpenImage.h"
 #include "app/ProgramState.h"
+#include "text/ShownText.h"
 #include "ui/CarryOverCommand.h"
 #include "ui/CleanUpCommand.h"
 #include "ui/EditActions.h"
@@ -12,7 +13,6 @@
 
 #include <QAction>
 #include <QLabel>
-#include <QLocale>
 #include <QWidget>
 
 namespace korvex {
@@ -86,9 +86,8 @@ void ListCommands::SelectKind(const std::vector<std::uint64_t>& keys, const QStr
         return;
     parts_.list->SelectKeys(keys);
     const std::size_t selected = parts_.list->Rows().size();
-    parts_.statusLine->setText(QStringLiteral("Selected %1 %2 shown: %3.")
-                                   .arg(QLocale().toString(qulonglong{selected}),
-                                        selected == 1 ? QStringLiteral("row") : QStringLiteral("rows"), kind));
+    parts_.statusLine->setText(
+        QStringLiteral("Selected %1 shown: %2.").arg(GroupedCountText(selected, "row", "rows"), kind));
 }
 
 std::size_t ListCommands::ShowSelecting(const std::vector<std::uint64_t>& keys)

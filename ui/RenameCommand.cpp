@@ -3,24 +3,14 @@
 #include "app/OpenImage.h"
 #include "app/ProgramState.h"
 #include "codepage/RenamePlan.h"
+#include "text/ShownText.h"
 #include "ui/ListFilter.h"
 #include "ui/ListSelection.h"
 #include "ui/RenamePreview.h"
 
 #include <QLabel>
-#include <QLocale>
 
 namespace korvex {
-namespace {
-
-QString CountedPrograms(std::size_t n)
-{
-    return QStringLiteral("%1 %2").arg(QLocale().toString(qulonglong{n}),
-                                       n == 1 ? QStringLiteral("program") : QStringLiteral("programs"));
-}
-
-} // namespace
-
 RenameCommand::RenameCommand(ProgramState& state, OpenImage& document, QWidget* window, ListSelection& list,
                              QLabel* statusLine, std::function<void()> showImageAgain)
     : state_(state),
@@ -84,9 +74,9 @@ void RenameCommand::Apply(const RenamePlan& plan)
     }
     document_.Commit("Rename");
     showImageAgain_();
-    QString status = QStringLiteral("Renamed %1").arg(CountedPrograms(plan.renamed));
+    QString status = QStringLiteral("Renamed %1").arg(GroupedCountText(plan.renamed, "program", "programs"));
     if (plan.leftUnchanged > 0)
-        status += QStringLiteral("; %1 left unchanged").arg(QLocale().toString(qulonglong{plan.leftUnchanged}));
+        status += QStringLiteral("; %1 left unchanged").arg(GroupedNumber(plan.leftUnchanged));
     statusLine_->setText(status + QLatin1Char('.'));
 }
 

@@ -1,5 +1,6 @@
 #include "ui/RenamePreview.h"
 
+#include "text/ShownText.h"
 #include "ui/PreviewFooter.h"
 
 #include <QAbstractTableModel>
@@ -11,7 +12,6 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QLocale>
 #include <QPushButton>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -80,20 +80,15 @@ private:
 
 namespace {
 
-QString Count(std::size_t n, const char* one, const char* many)
-{
-    return QStringLiteral("%1 %2").arg(QLocale().toString(qulonglong{n}), QLatin1StringView(n == 1 ? one : many));
-}
-
 QString CountsText(const RenamePlan& plan)
 {
-    QString text = Count(plan.rows.size(), "program", "programs") + QStringLiteral(": ") +
-                   QStringLiteral("%1 renamed").arg(QLocale().toString(qulonglong{plan.renamed}));
+    QString text = GroupedCountText(plan.rows.size(), "program", "programs") + QStringLiteral(": ") +
+                   QStringLiteral("%1 renamed").arg(GroupedNumber(plan.renamed));
     if (plan.cut > 0)
-        text += QStringLiteral(" (%1 cut)").arg(QLocale().toString(qulonglong{plan.cut}));
+        text += QStringLiteral(" (%1 cut)").arg(GroupedNumber(plan.cut));
     return text + QStringLiteral(", %1 left unchanged, %2 not matched.")
-                      .arg(QLocale().toString(qulonglong{plan.leftUnchanged}),
-                           QLocale().toString(qulonglong{plan.notMatched}));
+                      .arg(GroupedNumber(plan.leftUnchanged),
+                           GroupedNumber(plan.notMatched));
 }
 
 // What OK will write, in one sentence.
@@ -106,7 +101,7 @@ QString EffectText(const RenamePlan& plan, const RenameRule& rule)
     if (plan.renamed == 0)
         return QStringLiteral("Nothing would change.");
     return QStringLiteral("OK renames %1, as one step that Undo takes back.")
-        .arg(Count(plan.renamed, "program", "programs"));
+        .arg(GroupedCountText(plan.renamed, "program", "programs"));
 }
 
 } // namespace

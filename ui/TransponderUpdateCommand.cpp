@@ -6,6 +6,7 @@
 #include "app/ProgramState.h"
 #include "db/TransponderUpdate.h"
 #include "scantable/ScanTableFile.h"
+#include "text/ShownText.h"
 #include "ui/ChannelListModel.h"
 #include "ui/ListArranger.h"
 #include "ui/TransponderUpdatePreview.h"
@@ -117,9 +118,7 @@ void TransponderUpdateCommand::Apply(const std::vector<TransponderChange>& chang
     document_.Commit("Update transponders");
     showImageAgain_();
     statusLine_->setText(QStringLiteral("Updated the frequency and symbol rate of %1 of %2.")
-                             .arg(changes.size() == 1 ? QStringLiteral("1 transponder")
-                                                      : QStringLiteral("%1 transponders").arg(changes.size()),
-                                  satName));
+                             .arg(GroupedCountText(changes.size(), "transponder", "transponders"), satName));
 }
 
 } // namespace korvex

@@ -1,5 +1,6 @@
 #include "ui/TransponderUpdatePreview.h"
 
+#include "text/ShownText.h"
 #include "ui/PreviewFooter.h"
 
 #include <QAbstractTableModel>
@@ -18,22 +19,11 @@ namespace {
 
 constexpr QChar kArrow(0x2192);
 
-QString Polarisation(unsigned value)
-{
-    const std::string_view name = CodedValueName(kPolarisationNames, value);
-    return name.empty() ? QString::number(value) : QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size()));
-}
-
 QString Number(qulonglong n) { return QLocale::c().toString(n); }
 
 QString Change(unsigned before, unsigned after)
 {
     return before == after ? Number(before) : QStringLiteral("%1 %2 %3").arg(Number(before)).arg(kArrow).arg(Number(after));
-}
-
-QString Count(std::size_t n, const char* one, const char* many)
-{
-    return QStringLiteral("%1 %2").arg(QLocale().toString(qulonglong{n}), QLatin1StringView(n == 1 ? one : many));
 }
 
 // A read-only list of rows of text, made once: the lists below the changes
@@ -141,7 +131,7 @@ public:
             return {};
         switch (index.column()) {
         case 0: return TransponderText(change.row);
-        case 1: return Polarisation(change.before.polarisation);
+        case 1: return PolarisationName(change.before.polarisation);
         case 2: return korvex::Change(change.before.frequency, change.frequency);
         case 3: return korvex::Change(change.before.symbolRate, change.symbolRate);
         case 4: return change.refusal.empty() ? QString() : QStringLiteral("Not written: ") + QString::fromStdString(change.refusal);
@@ -189,7 +179,7 @@ TransponderUpdatePreview::TransponderUpdatePreview(QWidget* owner, const QString
     auto* layout = new QVBoxLayout(this);
     QString intro = heading;
     if (plan.upToDate)
-        intro += QLatin1Char('\n') + Count(plan.upToDate, "transponder is", "transponders are") +
+        intro += QLatin1Char('\n') + GroupedCountText(plan.upToDate, "transponder is", "transponders are") +
                  QStringLiteral(" already as the table gives them.");
     auto* headingLabel = new QLabel(intro, this);
     headingLabel->setWordWrap(true);
@@ -213,13 +203,13 @@ TransponderUpdatePreview::TransponderUpdatePreview(QWidget* owner, const QString
     std::vector<QStringList> missing;
     for (const UnpairedTransponder& unpaired : plan.notInTable) {
         const TpRecord& tp = db.Tps()[unpaired.tpIndex];
-        missing.push_back({TransponderText(unpaired.row), Polarisation(tp.polarisation), Number(tp.frequency),
+        missing.push_back({TransponderText(unpaired.row), PolarisationName(tp.polarisation), Number(tp.frequency),
                            Number(tp.symbolRate)});
     }
     std::vector<QStringList> notAdded;
     for (const std::uint32_t e : plan.notAdded) {
         const RecordValues v = ToRecordValues(entries[e]);
-        notAdded.push_back({EntryText(e), Polarisation(v.polarisation), Number(v.frequency), Number(v.symbolRate)});
+        notAdded.push_back({EntryText(e), PolarisationName(v.polarisation), Number(v.frequency), Number(v.symbolRate)});
     }
     std::vector<QStringList> unusable;
     for (const UnusableEntry& u : plan.unusable) {
@@ -248,7 +238,7 @@ TransponderUpdatePreview::TransponderUpdatePreview(QWidget* owner, const QString
     QString noRoom = QStringLiteral("The image has no room for new transponders; not added.");
     if (plan.repeats)
         noRoom += QStringLiteral(" %1 repeating another's values not listed.")
-                      .arg(Count(plan.repeats, "entry", "entries"));
+                      .arg(GroupedCountText(plan.repeats, "entry", "entries"));
     addList(QStringLiteral("Not added"), noRoom, new TextRowsModel(entryColumns, std::move(notAdded), this));
     addList(QStringLiteral("Not usable"),
             QStringLiteral("Entries that no transponder record can hold: the table's own values (kHz, symbols per "
@@ -312,7 +302,7 @@ void TransponderUpdatePreview::ShowEffect()
         effect_->setText(QStringLiteral("Nothing is ticked."));
     else
         effect_->setText(QStringLiteral("OK writes the frequency and symbol rate of %1, as one step that Undo takes back.")
-                             .arg(Count(n, "transponder", "transponders")));
+                             .arg(GroupedCountText(n, "transponder", "transponders")));
     ok_->setEnabled(n > 0);
 }
 

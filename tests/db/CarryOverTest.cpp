@@ -28,19 +28,12 @@ using testing::ProgramLabel;
 using testing::RescanExpectation;
 using testing::RescanImages;
 
-std::span<const ProgRecord> TableOf(const ChannelDatabase& db, ProgTable table)
-{
-    return table == ProgTable::Tv ? db.TvProgs() : db.RadioProgs();
-}
-
-std::size_t Index(ProgTable table) { return table == ProgTable::Tv ? 0 : 1; }
-
 constexpr ProgTable kTables[] = {ProgTable::Tv, ProgTable::Radio};
 
 std::vector<std::string> Labels(const ChannelDatabase& db, ProgTable table)
 {
     std::vector<std::string> labels;
-    for (const ProgRecord& prog : TableOf(db, table))
+    for (const ProgRecord& prog : db.Progs(table))
         labels.push_back(ProgramLabel(db, prog));
     return labels;
 }
@@ -48,7 +41,7 @@ std::vector<std::string> Labels(const ChannelDatabase& db, ProgTable table)
 std::map<std::string, std::uint8_t> Flags(const ChannelDatabase& db, ProgTable table)
 {
     std::map<std::string, std::uint8_t> flags;
-    for (const ProgRecord& prog : TableOf(db, table))
+    for (const ProgRecord& prog : db.Progs(table))
         flags[ProgramLabel(db, prog)] = FlagByteOf(prog.entryWord);
     return flags;
 }
@@ -101,7 +94,7 @@ TEST(CarryOver, PlanReportsExactlyTheGoneAndTheNewPrograms)
     EXPECT_EQ(plan.refusal, "");
     EXPECT_TRUE(plan.Changes());
     for (const ProgTable table : kTables) {
-        const RescanExpectation& expected = carried.images.expected[Index(table)];
+        const RescanExpectation& expected = carried.images.expected[IndexOf(table)];
         const TableCarryOver& t = plan.Table(table);
         SCOPED_TRACE(table == ProgTable::Tv ? "TV" : "radio");
         EXPECT_EQ(Labels(t.unmatched), expected.added);
@@ -128,7 +121,7 @@ TEST(CarryOver, RestoresOrderFavouritesAndLocksAndLeavesNewProgramsAfter)
 
         ASSERT_TRUE(rescan.Reload());
         for (const ProgTable table : kTables) {
-            const RescanExpectation& expected = images.expected[Index(table)];
+            const RescanExpectation& expected = images.expected[IndexOf(table)];
             EXPECT_EQ(Labels(*rescan.db, table), expected.order);
             EXPECT_EQ(Flags(*rescan.db, table), expected.flags);
             // The new programs stand where the plan said they would.
@@ -151,7 +144,7 @@ TEST(CarryOver, DeletesTheNewProgramsWhenAsked)
     ASSERT_TRUE(carried.Apply(plan).done);
     ASSERT_TRUE(carried.rescan.Reload());
     for (const ProgTable table : kTables) {
-        const RescanExpectation& expected = carried.images.expected[Index(table)];
+        const RescanExpectation& expected = carried.images.expected[IndexOf(table)];
         std::vector<std::string> survivors(expected.order.begin(), expected.order.end() - expected.added.size());
         EXPECT_EQ(Labels(*carried.rescan.db, table), survivors);
         EXPECT_EQ(plan.Table(table).deleted.size(), expected.added.size());
@@ -217,8 +210,8 @@ TEST_P(CarryOverChoiceTest, ChangesWhatWasChosenOnly)
     ASSERT_TRUE(carried.Apply(plan).done);
     ASSERT_TRUE(carried.rescan.Reload());
     for (const ProgTable table : kTables) {
-        const RescanExpectation& expected = carried.images.expected[Index(table)];
-        EXPECT_EQ(Labels(*carried.rescan.db, table), c.order ? expected.order : scanOrder[Index(table)]);
+        const RescanExpectation& expected = carried.images.expected[IndexOf(table)];
+        EXPECT_EQ(Labels(*carried.rescan.db, table), c.order ? expected.order : scanOrder[IndexOf(table)]);
         for (const auto& [label, flag] : Flags(*carried.rescan.db, table)) {
             const std::uint8_t scanned = expected.scannedFlags.at(label);
             const std::uint8_t wanted =

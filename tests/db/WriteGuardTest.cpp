@@ -235,5 +235,54 @@ TEST(WriteGuard, EveryWriterKeepsTheInvariant)
     }
 }
 
+// The guard counts each table's read-only records at load, so that a reorder
+// need not ask about every record again: the count must be what asking each
+// record gives, whatever makes a record read-only.
+TEST(WriteGuard, CountsEachTablesReadOnlyRecordsAsAskingEachWould)
+{
+    std::vector<std::pair<std::string, BuiltImage>> images;
+    images.emplace_back("sound", testing::GuardBaseImage(1).Build());
+    for (const OverlapImage& overlap : testing::OverlapImages())
+        images.emplace_back(overlap.description, overlap.built);
+    images.emplace_back("radio table running into the TV header", testing::RadioTableRunningIntoTvHeader());
+    for (const auto& [description, built] : images) {
+        SCOPED_TRACE(description);
+        LoadedImage loaded(built);
+        ASSERT_TRUE(loaded.loaded);
+        const FlashImage& image = *loaded.image;
+        const ChannelDatabase& db = *loaded.db;
+        const auto refused = [&](const auto& records) {
+            return static_cast<std::uint32_t>(std::ranges::count_if(
+                records, [&](const auto& record) { return !WriteRefusal(image, record).empty(); }));
+        };
+        const WriteGuard& guard = *GuardOf(image);
+        EXPECT_EQ(guard.ReadOnlyRecords(BlockId::Satellites), refused(db.Sats()));
+        EXPECT_EQ(guard.ReadOnlyRecords(BlockId::Transponders), refused(db.Tps()));
+        EXPECT_EQ(guard.ReadOnlyRecords(BlockId::TvPrograms), refused(db.TvProgs()));
+        EXPECT_EQ(guard.ReadOnlyRecords(BlockId::RadioPrograms), refused(db.RadioProgs()));
+    }
+}
+
+// Entries changed behind the loaded database's back: a new order of a table
+// with no read-only record still finds that an entry no longer points at its
+// record, and writes nothing.
+TEST(WriteGuard, AReorderRefusesAnEntryThatNoLongerPointsAtItsRecord)
+{
+    const BuiltImage built = testing::GuardBaseImage(1).Build();
+    LoadedImage loaded(built);
+    ASSERT_TRUE(loaded.loaded);
+    FlashImage& image = *loaded.image;
+    ASSERT_EQ(GuardOf(image)->ReadOnlyRecords(BlockId::TvPrograms), 0u);
+    const auto first = image.bytes.begin() + built.EntryOffset(BlockId::TvPrograms, 0);
+    const auto second = image.bytes.begin() + built.EntryOffset(BlockId::TvPrograms, 1);
+    std::swap_ranges(first, first + kEntrySize, second);
+    const std::vector<std::uint8_t> before = Snapshot(image);
+    const std::uint32_t order[] = {2, 0, 1};
+    const ChangeOutcome outcome = ReorderPrograms(image, *loaded.db, ProgTable::Tv, order);
+    EXPECT_FALSE(outcome.done);
+    EXPECT_EQ(outcome.refusal, kEntryMissingText);
+    EXPECT_TRUE(Snapshot(image) == before);
+}
+
 } // namespace
 } // namespace korvex

@@ -32,8 +32,6 @@ using testing::RunCli;
 
 constexpr ProgTable kTables[] = {ProgTable::Tv, ProgTable::Radio};
 
-std::size_t Index(ProgTable table) { return table == ProgTable::Tv ? 0 : 1; }
-
 struct Table {
     std::vector<std::string> labels;               // in table order
     std::map<std::string, std::uint8_t> flags;     // by label
@@ -47,7 +45,7 @@ Table TableOf(const QString& path, ProgTable table)
                                  static_cast<std::size_t>(bytes.size())));
     EXPECT_TRUE(loaded.loaded) << path.toStdString();
     Table result;
-    for (const ProgRecord& prog : table == ProgTable::Tv ? loaded.db->TvProgs() : loaded.db->RadioProgs()) {
+    for (const ProgRecord& prog : loaded.db->Progs(table)) {
         const std::string label = ProgramLabel(*loaded.db, prog);
         result.labels.push_back(label);
         result.flags[label] = FlagByteOf(prog.entryWord);
@@ -74,7 +72,7 @@ protected:
         out_ = Path(QStringLiteral("out.bin"));
     }
 
-    const RescanExpectation& Expected(ProgTable table) const { return images_.expected[Index(table)]; }
+    const RescanExpectation& Expected(ProgTable table) const { return images_.expected[IndexOf(table)]; }
 
     RescanImages images_ = testing::MakeRescanImages();
     QString arranged_, rescan_, out_;

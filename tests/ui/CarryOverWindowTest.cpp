@@ -102,7 +102,7 @@ std::vector<std::string> CarryOverWindowTest::Labels(ProgTable table) const
 {
     const ChannelDatabase& db = app_.state().database();
     std::vector<std::string> labels;
-    for (const ProgRecord& prog : table == ProgTable::Tv ? db.TvProgs() : db.RadioProgs())
+    for (const ProgRecord& prog : db.Progs(table))
         labels.push_back(ProgramLabel(db, prog));
     return labels;
 }
@@ -125,10 +125,10 @@ void CarryOverWindowTest::okCarriesTheEarlierListOverAsOneStepAndSelectsTheUnmat
     QVERIFY(platform_.messages.empty());
 
     for (const ProgTable table : {ProgTable::Tv, ProgTable::Radio}) {
-        const auto& want = expected[table == ProgTable::Tv ? 0 : 1];
+        const auto& want = expected[IndexOf(table)];
         QCOMPARE(Labels(table), want.order);
         const ChannelDatabase& db = app_.state().database();
-        for (const ProgRecord& prog : table == ProgTable::Tv ? db.TvProgs() : db.RadioProgs())
+        for (const ProgRecord& prog : db.Progs(table))
             QCOMPARE(int(FlagByteOf(prog.entryWord)), int(want.flags.at(ProgramLabel(db, prog))));
     }
     // The unmatched programs are selected in the list of all programs, under
@@ -161,7 +161,7 @@ void CarryOverWindowTest::deletingTheUnmatchedLeavesOnlyTheMatched()
     });
     QVERIFY(previewShown_);
     for (const ProgTable table : {ProgTable::Tv, ProgTable::Radio}) {
-        const auto& want = images_.expected[table == ProgTable::Tv ? 0 : 1];
+        const auto& want = images_.expected[IndexOf(table)];
         std::vector<std::string> survivors(want.order.begin(),
                                            want.order.end() - static_cast<std::ptrdiff_t>(want.added.size()));
         QCOMPARE(Labels(table), survivors);

@@ -1,0 +1,36 @@
+#include "text/ShownText.h"
+
+#include "codepage/Utf16Text.h"
+#include "db/CountedNoun.h"
+
+#include <QLocale>
+
+#include <string_view>
+
+namespace korvex {
+
+QString NameText(const NameBytes& name, const NameCharset& charset)
+{
+    return Utf16Text(charset.Decode(NameView(name)));
+}
+
+QString PolarisationName(unsigned polarisation)
+{
+    const std::string_view name = CodedValueName(kPolarisationNames, polarisation);
+    return name.empty() ? QString::number(polarisation)
+                        : QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size()));
+}
+
+QString CountText(std::size_t n, const char* one, const char* many)
+{
+    return QString::fromStdString(CountedNoun(n, one, many));
+}
+
+QString GroupedCountText(std::size_t n, const char* one, const char* many)
+{
+    return GroupedNumber(n) + QLatin1Char(' ') + QLatin1StringView(n == 1 ? one : many);
+}
+
+QString GroupedNumber(std::size_t n) { return QLocale().toString(qulonglong{n}); }
+
+} // namespace korvex

@@ -1,0 +1,36 @@
+#pragma once
+// Text that the window and korvex-cli both show, written once: a record's
+// name, a polarisation, a count with its noun.
+//
+// A count is written two ways. People reading the window get the digits
+// grouped as their locale groups them ("12,345 programs"); korvex-cli's
+// reports are read by scripts as well as people, and keep the plain digits
+// ("12345 programs") whatever the locale.
+
+#include "codepage/NameCharset.h"
+#include "db/ChannelDatabase.h"
+
+#include <QString>
+
+#include <cstddef>
+
+namespace korvex {
+
+// A record name as shown: its bytes up to the first zero, decoded from the
+// image's name charset.
+QString NameText(const NameBytes& name, const NameCharset& charset);
+
+// A polarisation code by its letter ("H", "V"), or as its number when it
+// has none.
+QString PolarisationName(unsigned polarisation);
+
+// "1 program", "12345 programs": plain digits, for korvex-cli.
+QString CountText(std::size_t n, const char* one, const char* many);
+
+// "1 program", "12,345 programs": the locale's digit grouping, for the window.
+QString GroupedCountText(std::size_t n, const char* one, const char* many);
+
+// A number with the locale's digit grouping, for the window.
+QString GroupedNumber(std::size_t n);
+
+} // namespace korvex
