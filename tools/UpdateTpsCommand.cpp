@@ -9,6 +9,7 @@
 
 #include "db/TransponderUpdate.h"
 #include "scantable/ScanTableFile.h"
+#include "text/ShownText.h"
 #include "tools/Commands.h"
 #include "tools/Dump.h"
 #include "tools/PlannedCommand.h"
