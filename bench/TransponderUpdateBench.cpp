@@ -101,7 +101,10 @@ void WindowBench(benchmark::State& state, bool fromOk)
     if (!update.Load(state))
         return;
     QTemporaryDir dir;
-    const QString table = dir.filePath(QStringLiteral("Busiest-13.0E"));
+    // Named with the satellite's own position, as a published table for it
+    // would be: a table for another position is asked about first.
+    const QString table = dir.filePath(
+        QString::fromStdString("Busiest-" + LongitudeText(update.db->Sats()[kBusiestSat].longitude)));
     if (!WriteDvbv5(table, update.table)) {
         state.SkipWithError("cannot write the table");
         return;

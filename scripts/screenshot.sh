@@ -1,13 +1,14 @@
 #!/bin/sh
 # Makes docs/screenshot.png and docs/screenshot-compare.png, the pictures of
-# the window in the README: Korvex started on a virtual display with the demo
+# the window in the README, and the user guide's pictures in
+# docs/guide/pictures: Korvex started on a virtual display with the demo
 # channel list open, its window captured once drawn; then the demo edited as a
 # user would edit it (one program moved to the top, one deleted, one renamed,
 # one locked) and compared with the demo through File → Compare with….
 # Run it again after any change to the window.
 #
 # Usage: scripts/screenshot.sh [KORVEX]     KORVEX defaults to build/ui/korvex;
-# korvex-cli is taken from the build's tools folder beside it.
+# korvex-cli and korvex_guide_pictures are taken from the same build.
 # Needs xvfb-run (xvfb), xdotool and ImageMagick's import.
 set -eu
 cd "$(dirname "$0")/.."
@@ -53,3 +54,9 @@ xdotool key Return
 sleep 1.5
 import -window "$window" -strip -define png:compression-level=9 "$out"
 echo "wrote $out ($(wc -c <"$out") bytes)"
+
+# The user guide's pictures: each window and dialog it explains, on the demo
+# images, driven through the menus and captured as drawn.
+kill "$pid" 2>/dev/null || true
+wait "$pid" 2>/dev/null || true
+QT_QPA_PLATFORM=offscreen "$(dirname "$korvex")/../tests/ui/korvex_guide_pictures" "$PWD" docs/guide/pictures

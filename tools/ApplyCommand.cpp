@@ -8,8 +8,8 @@
 #include "db/CarryOver.h"
 #include "db/ChannelMatch.h"
 #include "tools/CarryOverReport.h"
-#include "tools/CliSupport.h"
 #include "tools/Commands.h"
+#include "tools/PlannedCommand.h"
 
 namespace korvex::cli {
 namespace {
@@ -51,65 +51,42 @@ struct ChoiceOptions {
 
 CliResult RunApply(const QStringList& arguments)
 {
-    CommandLine line(QStringLiteral("apply"));
-    const QCommandLineOption out(QStringLiteral("out"), {}, QStringLiteral("FILE"));
+    PlannedCommand command(QStringLiteral("apply"), JsonReport::Yes);
     const QCommandLineOption tolerance(QStringLiteral("tolerance"), {}, QStringLiteral("N"));
-    const QCommandLineOption dryRun(QStringLiteral("dry-run"));
-    const QCommandLineOption json(QStringLiteral("json"));
     const ChoiceOptions choiceOptions;
-    line.AddOutput(out);
-    line.Add(tolerance);
-    line.Add(dryRun);
-    line.Add(json);
-    choiceOptions.AddTo(line);
-    if (auto problem = line.Parse(arguments))
-        return Error(*problem);
-    if (line.HelpAsked())
-        return Usage();
-    QStringList positional;
-    if (auto problem = TwoArguments(line, QStringLiteral("EARLIER and IMAGE are needed"), positional))
-        return Error(*problem);
-    const bool dry = line.IsSet(dryRun);
-    QString outPath;
-    if (!dry)
-        if (auto problem = OutPath(line, out, outPath))
-            return Error(*problem);
+    command.Line().Add(tolerance);
+    choiceOptions.AddTo(command.Line());
+
+    const auto images = [](const CommandLine& line, QStringList& paths) {
+        return TwoArguments(line, QStringLiteral("EARLIER and IMAGE are needed"), paths);
+    };
     CarryOverChoices choices;
-    if (auto problem = choiceOptions.Chosen(line, choices))
-        return Error(*problem);
     MatchOptions matching;
-    if (line.IsSet(tolerance)) {
-        const std::optional<qulonglong> n = RecordIndex(line.Value(tolerance));
-        if (!n || *n > kMaxFrequencyTolerance)
-            return Error(line.Problem(QStringLiteral("--tolerance '%1': give a number from 0 to %2")
-                                          .arg(line.Value(tolerance))
-                                          .arg(kMaxFrequencyTolerance)));
-        matching.frequencyTolerance = static_cast<std::uint16_t>(*n);
-    }
-
-    Image earlier, image;
-    if (auto failed = LoadOneOfTwo(positional[0], earlier))
-        return *failed;
-    if (auto failed = LoadOneOfTwo(positional[1], image))
-        return *failed;
-    const ChannelMatch match = MatchChannels(*earlier.db, *image.db, matching);
-    const CarryOverPlan plan = PlanCarryOver(*image.flash, *image.db, *earlier.db, match, choices);
-    if (!plan.refusal.empty())
-        return Error(line.Problem(QStringLiteral("%1: %2").arg(positional[1], QString::fromStdString(plan.refusal))));
-
-    const CharsetChoice earlierNames = NamesCharset(line.Charset(), *earlier.db);
-    const CharsetChoice currentNames = NamesCharset(line.Charset(), *image.db);
-    const CarryOverReport report{plan, earlierNames.charset, currentNames.charset, matching.frequencyTolerance, dry};
-    QByteArray text = line.IsSet(json) ? CarryOverJson(report) : CarryOverText(report);
-    if (dry)
-        return Output(std::move(text), plan.Changes() ? kExitFindings : kExitSuccess);
-
-    const ChangeOutcome outcome = ApplyCarryOver(*image.flash, *image.db, plan);
-    if (!outcome.done)
-        return Error(line.Problem(QStringLiteral("%1: %2").arg(positional[1], QString::fromStdString(outcome.refusal))));
-    if (auto failed = WriteImage(outPath, image, line.KeepsBackup()))
-        return *failed;
-    return Output(std::move(text));
+    const auto options = [&](const CommandLine& line) -> std::optional<QString> {
+        if (auto problem = choiceOptions.Chosen(line, choices))
+            return problem;
+        qulonglong n = matching.frequencyTolerance;
+        auto problem = NumberUpTo(line, tolerance, kMaxFrequencyTolerance, QStringLiteral("a number"), n);
+        matching.frequencyTolerance = static_cast<std::uint16_t>(n);
+        return problem;
+    };
+    const auto plan = [&](const PlanInput& in) -> PlannedChange {
+        const Image& earlier = in.images.front();
+        Image& image = in.Target();
+        const CharsetChoice earlierNames = NamesCharset(in.line.Charset(), *earlier.db);
+        const CharsetChoice currentNames = NamesCharset(in.line.Charset(), *image.db);
+        MatchOptions named = matching;
+        named.names = SingleByteCharactersOf(currentNames.charset);
+        const ChannelMatch match = MatchChannels(*earlier.db, *image.db, named);
+        CarryOverPlan carryOver = PlanCarryOver(*image.flash, *image.db, *earlier.db, match, choices);
+        if (!carryOver.refusal.empty())
+            return in.Refused(carryOver.refusal);
+        const CarryOverReport report{carryOver, earlierNames.charset, currentNames.charset,
+                                     matching.frequencyTolerance, in.dryRun};
+        return {in.json ? CarryOverJson(report) : CarryOverText(report), carryOver.Changes(),
+                [&image, carryOver = std::move(carryOver)] { return ApplyCarryOver(*image.flash, *image.db, carryOver); }};
+    };
+    return command.Run(arguments, {.images = images, .options = options, .plan = plan});
 }
 
 } // namespace korvex::cli

@@ -133,6 +133,19 @@ std::optional<QString> CommandLine::Parse(const QStringList& arguments)
     return std::nullopt;
 }
 
+std::optional<QString> NumberUpTo(const CommandLine& line, const QCommandLineOption& option, qulonglong max,
+                                  const QString& what, qulonglong& value)
+{
+    if (!line.IsSet(option))
+        return std::nullopt;
+    const std::optional<qulonglong> n = RecordIndex(line.Value(option));
+    if (!n || *n > max)
+        return line.Problem(
+            QStringLiteral("--%1 '%2': give %3 from 0 to %4").arg(option.names().first(), line.Value(option), what).arg(max));
+    value = *n;
+    return std::nullopt;
+}
+
 std::optional<QString> OutPath(const CommandLine& line, const QCommandLineOption& out, QString& path)
 {
     if (!line.IsSet(out))
@@ -200,6 +213,20 @@ std::optional<QString> ProgramPositions(const CommandLine& line, const QString& 
         seen.insert(*index);
         positions.push_back(programs[static_cast<std::size_t>(*index)].tableIndex);
     }
+    return std::nullopt;
+}
+
+std::optional<QString> ProgramsNamed(const CommandLine& line, const QString& imagePath, const ChannelDatabase& db,
+                                     ProgTable table, const QStringList& indices, std::vector<ProgramEntry>& programs)
+{
+    std::vector<std::uint32_t> positions;
+    if (indices.isEmpty())
+        for (const ProgRecord& prog : db.Progs(table))
+            positions.push_back(prog.tableIndex);
+    else if (auto problem = ProgramPositions(line, imagePath, db, table, indices, positions))
+        return problem;
+    for (const std::uint32_t position : positions)
+        programs.push_back({table, position});
     return std::nullopt;
 }
 

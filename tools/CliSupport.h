@@ -5,6 +5,7 @@
 // indices as dump shows them, and writing an image out.
 
 #include "codepage/CharsetDetection.h"
+#include "db/Arrange.h"
 #include "db/ChannelDatabase.h"
 #include "db/FlashImage.h"
 #include "text/NamesCharset.h"
@@ -108,6 +109,11 @@ private:
     std::optional<std::string> charset_;
 };
 
+// The value of an option that takes a whole number from 0 to max, when it is
+// given, or the error line "--NAME 'TEXT': give `what` from 0 to max".
+std::optional<QString> NumberUpTo(const CommandLine& line, const QCommandLineOption& option, qulonglong max,
+                                  const QString& what, qulonglong& value);
+
 // The value of the required option --out FILE, or the error line.
 std::optional<QString> OutPath(const CommandLine& line, const QCommandLineOption& out, QString& path);
 
@@ -134,5 +140,10 @@ struct TableChoice {
 std::optional<QString> ProgramPositions(const CommandLine& line, const QString& imagePath, const ChannelDatabase& db,
                                         ProgTable table, const QStringList& indices,
                                         std::vector<std::uint32_t>& positions);
+
+// The programs at the indices given, as ProgramPositions reads them, or every
+// program of the table when none is given; or the error line.
+std::optional<QString> ProgramsNamed(const CommandLine& line, const QString& imagePath, const ChannelDatabase& db,
+                                     ProgTable table, const QStringList& indices, std::vector<ProgramEntry>& programs);
 
 } // namespace korvex::cli

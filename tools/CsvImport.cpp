@@ -253,6 +253,17 @@ private:
             if (QString why = reader.Take(c, row.fields[c]); !why.isEmpty())
                 return AtCell(row.line, c) + QStringLiteral(": ") + why;
         }
+        // Several entries may point at one record: their rows must give it
+        // the same values, or it would take the last row's and the others'
+        // would be lost without a word.
+        const std::uint32_t at = RecordOffsetOf(original.entryWord);
+        const auto [first, added] = rowOfRecord_.try_emplace(at, RecordRow{row.line, record});
+        if (!added && !SameRecordValues(first->second.values, record))
+            return QStringLiteral("%1 and line %2 name one record (recordOffset %3) with different values; a "
+                                  "record takes one value")
+                .arg(At(first->second.line))
+                .arg(row.line)
+                .arg(at);
         if (changed > 0) {
             if (const std::string_view why = WriteRefusal(*image_.flash, original); !why.empty())
                 return At(row.line) + QStringLiteral(": ") + QString::fromUtf8(why.data(), qsizetype(why.size()));
@@ -287,6 +298,18 @@ private:
     const ImportSource& source_;
     std::span<const ProgRecord> programs_;
     std::map<std::uint32_t, std::size_t> heldAt_;  // entry position -> index of the held record
+    // The values the first row of each record gives the record's own bytes
+    // (the flag byte is the entry's, one for each row).
+    struct RecordRow {
+        qsizetype line = 0;
+        ProgRecord values;
+    };
+    static bool SameRecordValues(const ProgRecord& a, const ProgRecord& b)
+    {
+        return a.progName == b.progName && a.serviceId == b.serviceId && a.videoPid == b.videoPid &&
+               a.audioPid == b.audioPid && a.pcrPid == b.pcrPid && a.track == b.track;
+    }
+    std::map<std::uint32_t, RecordRow> rowOfRecord_;  // record offset -> its first row
     std::vector<qsizetype> claimedOnLine_;         // by held record: the line that names it, or 0
     QStringList header_;
     ProgramImport result_;

@@ -2,13 +2,16 @@
 
 #include "db/Arrange.h"
 #include "text/ShownText.h"
-#include "tools/CliSupport.h"
 #include "tools/Commands.h"
 #include "tools/CsvImport.h"
 #include "tools/CsvTables.h"
 #include "tools/ImageDiff.h"
+#include "tools/PlannedCommand.h"
 
 #include <QFile>
+
+#include <memory>
+#include <utility>
 
 namespace korvex::cli {
 namespace {
@@ -22,68 +25,67 @@ std::optional<CliResult> ReadCsvFile(const QString& path, CsvText& csv)
     return std::nullopt;
 }
 
+
+// What a written import did to the table, in one line.
+QByteArray ImportSummary(const TableDifference& rows, const ProgramImport& import)
+{
+    return QStringLiteral("import: %1 moved, %2 changed, %3 deleted\n")
+        .arg(CountText(rows.moved.size(), "row", "rows"), CountText(import.valuesChanged, "value", "values"),
+             CountText(rows.removed.size(), "row", "rows"))
+        .toUtf8();
+}
+
 } // namespace
 
 CliResult RunImport(const QStringList& arguments)
 {
-    CommandLine line(QStringLiteral("import"));
+    PlannedCommand command(QStringLiteral("import"), JsonReport::No);
     const QCommandLineOption csvTable(QStringLiteral("csv"), {}, QStringLiteral("TABLE"));
-    const QCommandLineOption out(QStringLiteral("out"), {}, QStringLiteral("FILE"));
-    const QCommandLineOption dryRun(QStringLiteral("dry-run"));
     const QCommandLineOption deleteMissing(QStringLiteral("delete-missing"));
-    line.Add(csvTable);
-    line.AddOutput(out);
-    line.Add(dryRun);
-    line.Add(deleteMissing);
-    if (auto problem = line.Parse(arguments))
-        return Error(*problem);
-    if (line.HelpAsked())
-        return Usage();
-    if (!line.IsSet(csvTable))
-        return Error(line.Problem(QStringLiteral("--csv tv|radio is required")));
-    const std::optional<CsvTable> table = CsvTableNamed(line.Value(csvTable));
-    if (table != CsvTable::Tv && table != CsvTable::Radio)
-        return Error(line.Problem(QStringLiteral("--csv '%1': only the tv and radio tables are imported")
-                                      .arg(line.Value(csvTable))));
-    QStringList positional;
-    if (auto problem = TwoArguments(line, QStringLiteral("IMAGE and CSVFILE are needed"), positional))
-        return Error(*problem);
-    const bool dry = line.IsSet(dryRun);
-    QString outPath;
-    if (!dry)
-        if (auto problem = OutPath(line, out, outPath))
-            return Error(*problem);
+    command.Line().Add(csvTable);
+    command.Line().Add(deleteMissing);
 
-    Image image;
-    if (auto failed = LoadImage(positional[0], image))
-        return *failed;
-    ImportSource source{positional[1], {}, line.IsSet(deleteMissing)};
-    if (auto failed = ReadCsvFile(positional[1], source.csv))
-        return *failed;
-    const ProgTable programs = table == CsvTable::Tv ? ProgTable::Tv : ProgTable::Radio;
-    const CharsetChoice names = NamesCharset(line.Charset(), *image.db);
-    const ImportCheck check = CheckProgramImport(image, programs, names.charset, source);
-    if (!check.error.isEmpty())
-        return Error(line.Problem(check.error));
-
-    Image imported = image;
-    if (QString refusal = ApplyProgramImport(imported, programs, check.import); !refusal.isEmpty())
-        return Error(line.Problem(refusal));
-    // What the import writes: the whole flash.
-    const ImageDifference difference =
-        DiffImages({*image.flash, *image.db, image.fileSize}, {*imported.flash, *imported.db, imported.flash->flashSize});
-    if (dry)
-        return Output(DiffText(difference, {names.charset, names.charset}),
-                      difference.identical ? kExitSuccess : kExitFindings);
-
-    if (auto failed = WriteImage(outPath, imported, line.KeepsBackup()))
-        return *failed;
-    const TableDifference& rows = difference.tables[static_cast<std::size_t>(BlockOf(programs))];
-    return Output(QStringLiteral("import: %1 moved, %2 changed, %3 deleted\n")
-                      .arg(CountText(rows.moved.size(), "row", "rows"),
-                           CountText(check.import.valuesChanged, "value", "values"),
-                           CountText(rows.removed.size(), "row", "rows"))
-                      .toUtf8());
+    ProgTable programs{};
+    QString csvPath;
+    const auto images = [&](const CommandLine& line, QStringList& paths) -> std::optional<QString> {
+        if (!line.IsSet(csvTable))
+            return line.Problem(QStringLiteral("--csv tv|radio is required"));
+        const std::optional<CsvTable> table = CsvTableNamed(line.Value(csvTable));
+        if (table != CsvTable::Tv && table != CsvTable::Radio)
+            return line.Problem(
+                QStringLiteral("--csv '%1': only the tv and radio tables are imported").arg(line.Value(csvTable)));
+        programs = table == CsvTable::Tv ? ProgTable::Tv : ProgTable::Radio;
+        if (auto problem = TwoArguments(line, QStringLiteral("IMAGE and CSVFILE are needed"), paths))
+            return problem;
+        csvPath = paths.takeLast();
+        return std::nullopt;
+    };
+    // The plan of an import is the image it makes, and what differs from the
+    // image read.
+    const auto plan = [&](const PlanInput& in) -> PlannedChange {
+        Image& image = in.Target();
+        ImportSource source{csvPath, {}, in.line.IsSet(deleteMissing)};
+        if (auto failed = ReadCsvFile(csvPath, source.csv))
+            return *failed;
+        const CharsetChoice names = NamesCharset(in.line.Charset(), *image.db);
+        const ImportCheck check = CheckProgramImport(image, programs, names.charset, source);
+        if (!check.error.isEmpty())
+            return Error(in.line.Problem(check.error));
+        auto imported = std::make_shared<Image>(image);
+        if (QString refusal = ApplyProgramImport(*imported, programs, check.import); !refusal.isEmpty())
+            return Error(in.line.Problem(refusal));
+        // What the import writes: the whole flash.
+        const ImageDifference difference = DiffImages({*image.flash, *image.db, image.fileSize},
+                                                      {*imported->flash, *imported->db, imported->flash->flashSize});
+        return {in.dryRun ? DiffText(difference, {names.charset, names.charset})
+                          : ImportSummary(difference.tables[static_cast<std::size_t>(BlockOf(programs))], check.import),
+                !difference.identical, [&image, imported] {
+                    std::swap(image.flash, imported->flash);
+                    std::swap(image.db, imported->db);
+                    return ChangeOutcome::Written();
+                }};
+    };
+    return command.Run(arguments, {.images = images, .plan = plan});
 }
 
 } // namespace korvex::cli

@@ -1,14 +1,19 @@
 // update-tps IMAGE (--out FILE [--backup] | --dry-run) --sat N --table FILE
-//            [--xml-sat POSITION] [--tolerance N] [--json]
+//            [--xml-sat POSITION] [--any-position] [--tolerance N] [--json]
 //
 // Brings one satellite's transponders up to date from a published scan table
 // (dvbv5 or satellites.xml): the window's Tools → "Update transponders…",
-// through the same reader, pairing and write.
+// through the same reader, pairing and write. A table for another orbital
+// position than the satellite's is refused unless --any-position is given; a
+// plan the write would refuse is refused by the dry run as well.
 
 #include "db/TransponderUpdate.h"
 #include "scantable/ScanTableFile.h"
-#include "tools/CliSupport.h"
+#include "text/ShownText.h"
 #include "tools/Commands.h"
+#include "tools/Dump.h"
+#include "tools/PlannedCommand.h"
+#include "tools/TextTable.h"
 #include "tools/TransponderUpdateReport.h"
 
 namespace korvex::cli {
@@ -62,80 +67,81 @@ std::optional<QString> ChooseTableSatellite(const CommandLine& line, const QComm
 
 CliResult RunUpdateTps(const QStringList& arguments)
 {
-    CommandLine line(QStringLiteral("update-tps"));
-    const QCommandLineOption out(QStringLiteral("out"), {}, QStringLiteral("FILE"));
-    const QCommandLineOption dryRun(QStringLiteral("dry-run"));
-    const QCommandLineOption json(QStringLiteral("json"));
+    PlannedCommand command(QStringLiteral("update-tps"), JsonReport::Yes);
     const QCommandLineOption sat(QStringLiteral("sat"), {}, QStringLiteral("N"));
     const QCommandLineOption tableOption(QStringLiteral("table"), {}, QStringLiteral("FILE"));
     const QCommandLineOption xmlSat(QStringLiteral("xml-sat"), {}, QStringLiteral("POSITION"));
     const QCommandLineOption tolerance(QStringLiteral("tolerance"), {}, QStringLiteral("N"));
-    line.AddOutput(out);
-    for (const QCommandLineOption* option : {&dryRun, &json, &sat, &tableOption, &xmlSat, &tolerance})
-        line.Add(*option);
-    if (auto problem = line.Parse(arguments))
-        return Error(*problem);
-    if (line.HelpAsked())
-        return Usage();
-    QString path;
-    if (auto problem = OneImage(line, path))
-        return Error(*problem);
-    const bool dry = line.IsSet(dryRun);
-    QString outPath;
-    if (!dry)
-        if (auto problem = OutPath(line, out, outPath))
-            return Error(*problem);
-    if (!line.IsSet(sat))
-        return Error(line.Problem(QStringLiteral("--sat N: which satellite, as dump shows it")));
-    if (!line.IsSet(tableOption))
-        return Error(line.Problem(QStringLiteral("--table FILE: the scan table to update from")));
+    const QCommandLineOption anyPosition(QStringLiteral("any-position"));
+    for (const QCommandLineOption* option : {&sat, &tableOption, &xmlSat, &tolerance, &anyPosition})
+        command.Line().Add(*option);
+
     std::uint32_t toleranceValue = kDefaultTpTolerance;
-    if (line.IsSet(tolerance)) {
-        const std::optional<qulonglong> n = RecordIndex(line.Value(tolerance));
-        if (!n || *n > kMaxFrequencyTolerance)
-            return Error(line.Problem(QStringLiteral("--tolerance '%1': give a number of MHz from 0 to %2")
-                                          .arg(line.Value(tolerance))
-                                          .arg(kMaxFrequencyTolerance)));
-        toleranceValue = static_cast<std::uint32_t>(*n);
-    }
+    const auto options = [&](const CommandLine& line) -> std::optional<QString> {
+        if (!line.IsSet(sat))
+            return line.Problem(QStringLiteral("--sat N: which satellite, as dump shows it"));
+        if (!line.IsSet(tableOption))
+            return line.Problem(QStringLiteral("--table FILE: the scan table to update from"));
+        qulonglong n = toleranceValue;
+        auto problem = NumberUpTo(line, tolerance, kMaxFrequencyTolerance, QStringLiteral("a number of MHz"), n);
+        toleranceValue = static_cast<std::uint32_t>(n);
+        return problem;
+    };
+    const auto plan = [&](const PlanInput& in) -> PlannedChange {
+        Image& image = in.Target();
+        const std::optional<qulonglong> satIndex = RecordIndex(in.line.Value(sat));
+        if (!satIndex || *satIndex >= image.db->Sats().size())
+            return Error(in.line.Problem(QStringLiteral("%1 has no satellite %2 (it has %3)")
+                                             .arg(in.TargetPath(), in.line.Value(sat))
+                                             .arg(image.db->Sats().size())));
+        const QString tablePath = in.line.Value(tableOption);
+        const ScanTableRead read = ReadScanTable(tablePath.toStdString());
+        if (!read.table)
+            return Error(in.line.Problem(QString::fromStdString(read.error)));
+        const ScanTableSatellite* chosen = nullptr;
+        if (auto problem = ChooseTableSatellite(in.line, xmlSat, tablePath, *read.table, chosen))
+            return Error(*problem);
 
-    Image image;
-    if (auto failed = LoadImage(path, image))
-        return *failed;
-    const std::optional<qulonglong> satIndex = RecordIndex(line.Value(sat));
-    if (!satIndex || *satIndex >= image.db->Sats().size())
-        return Error(line.Problem(QStringLiteral("%1 has no satellite %2 (it has %3)")
-                                      .arg(path, line.Value(sat))
-                                      .arg(image.db->Sats().size())));
+        const CharsetChoice names = NamesCharset(in.line.Charset(), *image.db);
+        const SatRecord& satellite = image.db->Sats()[*satIndex];
+        const auto nameOf = [&](const SatRecord& record) {
+            return TerminalSafe(NameText(record.satName, names.charset)).toStdString();
+        };
+        if (chosen->position && !in.line.IsSet(anyPosition))
+            if (const std::string why = PositionMismatchText(static_cast<std::uint32_t>(*satIndex),
+                                                             nameOf(satellite), satellite.longitude, *chosen->position);
+                !why.empty())
+                return Error(in.line.Problem(QStringLiteral("%1: %2; give --any-position to take it all the same")
+                                                 .arg(tablePath, QString::fromStdString(why))));
 
-    const QString tablePath = line.Value(tableOption);
-    const ScanTableRead read = ReadScanTable(tablePath.toStdString());
-    if (!read.table)
-        return Error(line.Problem(QString::fromStdString(read.error)));
-    const ScanTableSatellite* chosen = nullptr;
-    if (auto problem = ChooseTableSatellite(line, xmlSat, tablePath, *read.table, chosen))
-        return Error(*problem);
-
-    const TransponderUpdatePlan plan =
-        PlanTransponderUpdate(*image.flash, *image.db, *satIndex, chosen->entries, toleranceValue);
-    if (!plan.refusal.empty())
-        return Error(line.Problem(QStringLiteral("%1 %2").arg(tablePath, QString::fromStdString(plan.refusal))));
-
-    const CharsetChoice names = NamesCharset(line.Charset(), *image.db);
-    const QString tableSatellite =
-        read.table->format == ScanTableFormat::SatellitesXml ? QString::fromStdString(chosen->name) : QString();
-    const TransponderUpdateReport report{plan,      *image.db,       *satIndex,      names.charset, tablePath,
-                                         tableSatellite, chosen->entries, toleranceValue, dry};
-    QByteArray text = line.IsSet(json) ? TransponderUpdateJson(report) : TransponderUpdateText(report);
-    if (dry)
-        return Output(std::move(text), plan.changes.empty() ? kExitSuccess : kExitFindings);
-
-    const ChangeOutcome outcome = UpdateTransponders(*image.flash, *image.db, plan.changes);
-    if (!outcome.done)
-        return Error(line.Problem(QStringLiteral("%1: %2").arg(path, QString::fromStdString(outcome.refusal))));
-    if (auto failed = WriteImage(outPath, image, line.KeepsBackup()))
-        return *failed;
-    return Output(std::move(text));
+        TransponderUpdatePlan update =
+            PlanTransponderUpdate(*image.flash, *image.db, *satIndex, chosen->entries, toleranceValue);
+        if (update.sharesSatIdWith)
+            return in.Refused(SharedSatIdText(static_cast<std::uint32_t>(*satIndex), nameOf(satellite),
+                                              *update.sharesSatIdWith,
+                                              nameOf(image.db->Sats()[*update.sharesSatIdWith]), satellite.satId));
+        if (!update.refusal.empty())
+            return Error(in.line.Problem(QStringLiteral("%1 %2").arg(tablePath, QString::fromStdString(update.refusal))));
+        // The write refuses the whole change when one record may not change;
+        // said with the record and the reason, on a dry run too.
+        for (const TransponderChange& change : update.changes)
+            if (!change.refusal.empty())
+                return in.Refused(QStringLiteral("transponder %1 (row %2) cannot change: %3")
+                                      .arg(change.tpIndex)
+                                      .arg(change.row)
+                                      .arg(QString::fromStdString(change.refusal))
+                                      .toStdString());
+        const QString tableSatellite =
+            read.table->format == ScanTableFormat::SatellitesXml ? QString::fromStdString(chosen->name) : QString();
+        const TransponderUpdateReport report{update,         *image.db,       *satIndex,      names.charset, tablePath,
+                                             tableSatellite, chosen->entries, toleranceValue, in.dryRun,
+                                             chosen->position};
+        return {in.json ? TransponderUpdateJson(report) : TransponderUpdateText(report), !update.changes.empty(),
+                [&image, changes = std::move(update.changes)] {
+                    return UpdateTransponders(*image.flash, *image.db, changes);
+                }};
+    };
+    return command.Run(arguments, {.images = OneImageToWrite, .options = options, .plan = plan});
 }
 
 } // namespace korvex::cli

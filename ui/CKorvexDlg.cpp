@@ -9,6 +9,7 @@
 #include "ui/FileCommands.h"
 #include "ui/FileDrop.h"
 #include "ui/FindField.h"
+#include "ui/HelpWindow.h"
 #include "ui/HistoryStep.h"
 #include "ui/ListCommands.h"
 #include "ui/ListFills.h"
@@ -34,6 +35,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QStyle>
 #include <QTabBar>
 #include <QTableView>
@@ -125,6 +127,9 @@ void CKorvexDlg::ConnectControls()
     auto* fileDrop = new FileDropTarget(this, [this](const QStringList& paths) { OnFilesDropped(paths); });
     for (QWidget* target : {static_cast<QWidget*>(this), channelList->viewport(), static_cast<QWidget*>(findField)})
         fileDrop->Watch(target);
+    // F1 anywhere in the window: the guide's page for what it shows.
+    connect(new QShortcut(QKeySequence::HelpContents, this), &QShortcut::activated, this,
+            [this] { OnHelpForWhatIsShown(); });
     for (const int id : {res::IDC_UPGRADE, res::IDC_DUMP, res::IDC_OPEN, res::IDC_SAVE}) {
         connect(res::FindControl<QPushButton>(this, id), &QPushButton::clicked, this, [this, id] { OnCommand(id); });
     }
@@ -235,7 +240,10 @@ void CKorvexDlg::OnCommand(int id)
     case res::ID_HELP_ABOUT:
         OnAbout();
         break;
-    default:  // "user guide" and anything else: nothing to do
+    case res::ID_HELP_USERGUIDE:
+        OnHelpUserGuide();
+        break;
+    default:
         break;
     }
 }
@@ -246,6 +254,22 @@ bool CKorvexDlg::OnSysCommand(int id)
         return false;
     OnAbout();
     return true;
+}
+
+void CKorvexDlg::OnHelpUserGuide()
+{
+    if (help_ == nullptr)
+        help_ = new HelpWindow(this);
+    help_->ShowPage(kGuideContents);
+}
+
+void CKorvexDlg::OnHelpForWhatIsShown()
+{
+    if (help_ == nullptr)
+        help_ = new HelpWindow(this);
+    const ListType list = state_.list().ListType;
+    help_->ShowPage(GuidePageFor(document_.IsLoaded(), compare_->Active(),
+                                 list == ListType::AllPrograms || list == ListType::TpPrograms));
 }
 
 void CKorvexDlg::OnAbout()

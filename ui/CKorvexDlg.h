@@ -40,6 +40,7 @@ class CompareCommand;
 class EditActions;
 class FileCommands;
 class FindField;
+class HelpWindow;
 class HistoryStep;
 class ListCommands;
 class ListFilter;
@@ -69,6 +70,11 @@ public:
     void OnToolsUpgrade();
     void OnToolsDump();
     void OnAbout();
+    // Help → "user guide" opens the guide's contents; F1 the page for what
+    // the window shows.
+    void OnHelpUserGuide();
+    void OnHelpForWhatIsShown();
+    HelpWindow* Help() const { return help_; }
     void OnExit();
     // A charset chosen in the "Names" menu: every name is read anew in it.
     void OnNameCharset(const std::string& charset);
@@ -189,6 +195,7 @@ private:
     std::unique_ptr<FileCommands> files_;
     std::unique_ptr<ListCommands> listCommands_;
     std::unique_ptr<CompareCommand> compare_;
+    HelpWindow* help_ = nullptr;  // made when first asked for; a child of the window
 };
 
 } // namespace korvex

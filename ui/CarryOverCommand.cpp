@@ -47,13 +47,14 @@ void CarryOverCommand::Run()
         ShowWarning(platform_, window_, why);
         return;
     }
-    const ChannelMatch match = MatchChannels(*earlier, state_.database());
     // Each image's names in the image's own charset, as korvex-cli reads
     // them: a charset chosen in the Names menu counts for both.
     const CharsetChoice& current = state_.nameCharset();
     const std::optional<std::string> given =
         current.source == CharsetSource::Given ? std::optional(current.charset.Name()) : std::nullopt;
     const NameCharset earlierNames = NamesCharset(given, *earlier).charset;
+    const ChannelMatch match =
+        MatchChannels(*earlier, state_.database(), {.names = SingleByteCharactersOf(current.charset)});
     CarryOverPreview preview(window_, QFileInfo(*path).fileName(), current.charset, earlierNames,
                              [&](const CarryOverChoices& choices) {
                                  return PlanCarryOver(state_.image(), state_.database(), *earlier, match, choices);

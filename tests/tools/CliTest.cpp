@@ -1,7 +1,7 @@
 // korvex-cli, run as a separate process the way a user's script runs it: each
 // command, each kind of error, and what an edit does to the image bytes.
 
-#include "tests/cli/CliFixtures.h"
+#include "tests/tools/CliFixtures.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -463,15 +463,8 @@ TEST_F(CliTest, SetOnARadioProgramKeepsItsUndecodedVideoBits)
         EXPECT_EQ(static_cast<std::uint8_t>(written[i]), built.bytes[i]) << "record byte " << i - at;
 }
 
-struct ErrorCase {
-    const char* description;
-    QStringList arguments;  // {image}, {out}, {refused}, {large}, {missing} and {dir} stand for files
-    int exitCode;
-    const char* message;    // a part of the one line on standard error
-    friend void PrintTo(const ErrorCase& c, std::ostream* os) { *os << c.description; }
-};
-
-const ErrorCase kErrorCases[] = {
+// {image}, {out}, {refused}, {large}, {missing} and {dir} stand for files.
+const testing::RefusedRun kRefusedRuns[] = {
     {"no command", {}, 2, "no command given"},
     {"an unknown command", {"frob", "{image}"}, 2, "'frob': unknown command"},
     {"an unknown option", {"info", "--bogus", "{image}"}, 2, "info: Unknown option 'bogus'"},
@@ -530,44 +523,25 @@ const ErrorCase kErrorCases[] = {
      "none/out.bin: cannot write the file"},
 };
 
-class ErrorTest : public CliTest, public ::testing::WithParamInterface<ErrorCase> {};
+class ErrorTest : public CliTest, public ::testing::WithParamInterface<testing::RefusedRun> {};
 
 // One line on standard error naming the problem, nothing on standard output,
 // and no output file created or changed.
 TEST_P(ErrorTest, ReportsOneLineAndWritesNothing)
 {
-    const ErrorCase& c = GetParam();
     const Bytes sample = SampleImage().Build().bytes;
-    const QString image = Write(QStringLiteral("image.bin"), sample);
-    const QString out = Path(QStringLiteral("out.bin"));
-    Bytes notAnImage = sample;
-    std::fill_n(notAnImage.begin(), 8, std::uint8_t{0});  // no signature
-    const QString refused = Write(QStringLiteral("refused.bin"), notAnImage);
     Bytes tooLarge = sample;
     tooLarge.resize(kImageCapacity + 1);
-    const QString large = Write(QStringLiteral("large.bin"), tooLarge);
     ASSERT_TRUE(QDir(dir_.path()).mkdir(QStringLiteral("folder")));
-
-    QStringList arguments = c.arguments;
-    for (QString& argument : arguments) {
-        argument.replace(QStringLiteral("{image}"), image)
-            .replace(QStringLiteral("{out}"), out)
-            .replace(QStringLiteral("{refused}"), refused)
-            .replace(QStringLiteral("{large}"), large)
-            .replace(QStringLiteral("{missing}"), Path(QStringLiteral("missing.bin")))
-            .replace(QStringLiteral("{dir}"), Path(QStringLiteral("folder")));
-    }
-    const Finished run = RunCli(arguments);
-    EXPECT_EQ(run.exitCode, c.exitCode);
-    EXPECT_TRUE(run.out.isEmpty());
-    EXPECT_TRUE(run.err.endsWith('\n') && run.err.count('\n') == 1) << run.err.toStdString();
-    EXPECT_TRUE(run.err.contains(c.message)) << run.err.toStdString();
-    EXPECT_FALSE(QFile::exists(out));
-    EXPECT_EQ(ReadFile(image), QByteArray(reinterpret_cast<const char*>(sample.data()),
-                                          static_cast<qsizetype>(sample.size())));
+    ExpectRefused(GetParam(), {{"image", Write(QStringLiteral("image.bin"), sample)},
+                               {"out", Path(QStringLiteral("out.bin"))},
+                               {"refused", Write(QStringLiteral("refused.bin"), testing::NotAChannelImage(sample))},
+                               {"large", Write(QStringLiteral("large.bin"), tooLarge)},
+                               {"missing", Path(QStringLiteral("missing.bin"))},
+                               {"dir", Path(QStringLiteral("folder"))}});
 }
 
-INSTANTIATE_TEST_SUITE_P(Errors, ErrorTest, ::testing::ValuesIn(kErrorCases),
+INSTANTIATE_TEST_SUITE_P(Errors, ErrorTest, ::testing::ValuesIn(kRefusedRuns),
                          [](const auto& info) { return CaseName(info.param.description); });
 
 TEST_F(CliTest, HelpListsEveryCommand)

@@ -3,7 +3,7 @@
 // the image written is the image dumped, byte for byte. Skipped where
 // LibreOffice is not installed; CI installs it.
 
-#include "tests/cli/CliFixtures.h"
+#include "tests/tools/CliFixtures.h"
 
 #include <QDir>
 #include <QProcess>

@@ -1,7 +1,7 @@
 // Read-only records as korvex-cli meets them: every writer refuses with the
 // reason (exit 2) and writes nothing; check lists each one.
 
-#include "tests/cli/CliFixtures.h"
+#include "tests/tools/CliFixtures.h"
 #include "tests/support/OverlapImages.h"
 #include "db/WriteGuard.h"
 #include "tools/Csv.h"
@@ -65,10 +65,9 @@ TEST_P(OverlapCliTest, EveryWriterRefusesTheReadOnlyRecordAndCheckListsIt)
          "X", "--cut"},
     };
     for (const QStringList& arguments : writers) {
-        const Finished run = RunCli(arguments);
-        EXPECT_EQ(run.exitCode, 2) << arguments.first().toStdString();
-        EXPECT_TRUE(run.err.contains(Text(c.reason).toUtf8())) << run.err.toStdString();
-        EXPECT_FALSE(QFile::exists(out)) << arguments.first().toStdString();
+        SCOPED_TRACE(arguments.join(QLatin1Char(' ')).toStdString());
+        testing::ExpectRefused(RunCli(arguments), 2, c.reason);
+        EXPECT_FALSE(QFile::exists(out));
     }
     EXPECT_EQ(ReadFile(image), AsByteArray(c.built.bytes));
 
@@ -92,10 +91,8 @@ TEST_F(CliTest, AFlagByteOverTheTvHeaderIsNeverWritten)
              {"flags", image, "--out", out, "--radio", "15", "--remove", "Sport"},
              {"set", image, "--out", out, "--radio", "15", "favBits=16"},
          }) {
-        const Finished run = RunCli(arguments);
-        EXPECT_EQ(run.exitCode, 2) << arguments.first().toStdString();
-        EXPECT_EQ(run.err.count('\n'), 1) << run.err.toStdString();
-        EXPECT_TRUE(run.err.contains(Text(kEntryOverlapsDirectoryText).toUtf8())) << run.err.toStdString();
+        SCOPED_TRACE(arguments.first().toStdString());
+        testing::ExpectRefused(RunCli(arguments), 2, kEntryOverlapsDirectoryText);
         EXPECT_FALSE(QFile::exists(out));
     }
     EXPECT_EQ(ReadFile(image), AsByteArray(built.bytes));

@@ -1,7 +1,8 @@
 #pragma once
 // What the korvex-cli tests share: running the tool as a separate process the
-// way a user's script runs it, small images from the image builder, and a
-// temporary folder for the files a test writes.
+// way a user's script runs it, small images from the image builder, a
+// temporary folder for the files a test writes, and the check of a run the
+// tool must refuse.
 
 #include "tests/support/ImageBuilder.h"
 
@@ -10,6 +11,10 @@
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
+
+#include <map>
+#include <ostream>
+#include <string_view>
 
 #include <gtest/gtest.h>
 
@@ -44,11 +49,38 @@ ImageBuilder TrickyImage(int layoutKind);
 // Chinese names as a box of that region stores them, in GBK.
 Bytes GbkImage();
 
+// The bytes with the signature cleared: a file that is no channel image.
+Bytes NotAChannelImage(Bytes bytes);
+
+// The image with one more TV entry, pointing past the end of any image: the
+// entry cannot be loaded, so the TV table cannot be arranged.
+BuiltImage WithTvEntryOutside(BuiltImage built);
+
+// A run the tool must refuse: it exits with the code, prints nothing on
+// standard output and one line on standard error, and writes nothing.
+struct RefusedRun {
+    const char* description;
+    QStringList arguments;  // "{name}" stands for the file the test names `name`
+    int exitCode;
+    const char* message;    // a part of the one line on standard error
+
+    friend void PrintTo(const RefusedRun& run, std::ostream* os) { *os << run.description; }
+};
+
+// The exit code, nothing on standard output, and one line on standard error
+// that holds the message.
+void ExpectRefused(const Finished& run, int exitCode, std::string_view message);
+
 class CliTest : public ::testing::Test {
 protected:
     QString Path(const QString& name) const { return dir_.filePath(name); }
     QString Write(const QString& name, const Bytes& bytes) const;
     QString WriteText(const QString& name, const QByteArray& text) const;
+
+    // Runs `run` with each "{name}" replaced by files[name], and expects it
+    // refused: besides ExpectRefused, no files["out"] is created and every
+    // other file named is left as it was.
+    void ExpectRefused(const RefusedRun& run, const std::map<QString, QString>& files) const;
 
     QTemporaryDir dir_;
 };

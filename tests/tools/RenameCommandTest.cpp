@@ -1,12 +1,15 @@
 // rename, run as a user's script runs it: the names it writes (their bytes
-// and nothing else), the line it prints for every program, the dry run's
-// exit status, and that an error writes nothing.
+// and nothing else), the line it prints for every program, the report for
+// scripts, the dry run's exit status, and that an error writes nothing.
 
 #include "db/RecordCodec.h"
-#include "tests/cli/CliFixtures.h"
+#include "tests/tools/CliFixtures.h"
 #include "tests/support/LoadedImage.h"
 
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 
 #include <gtest/gtest.h>
 
@@ -163,24 +166,88 @@ TEST_F(RenameTest, DryRunSaysWhetherAnythingWouldChangeAndWritesNothing)
     EXPECT_EQ(ReadFile(image_), AsByteArray(built_.bytes));
 }
 
-TEST_F(RenameTest, ErrorsExitWithTwoAndWriteNothing)
+// Each program --json lists, as "index result newName reason".
+QStringList JsonPrograms(const QJsonObject& json)
 {
-    const std::vector<std::pair<QStringList, const char*>> cases{
-        {{"--tv", "--regex", "--find", "(HD", "--replace", ""}, "the regular expression is not valid"},
-        {{"--tv", "--find", "", "--replace", "X"}, "there is nothing to find"},
-        {{"--tv", "--replace", "X"}, "--find TEXT is required"},
-        {{"--tv", "--find", "X"}, "--replace TEXT is required"},
-        {{"--find", "X", "--replace", "Y"}, "one of --tv or --radio is required"},
-        {{"--tv", "9", "--find", "X", "--replace", "Y"}, "index out of range"},
-        {{"--tv", "1", "1", "--find", "X", "--replace", "Y"}, "given more than once"},
+    QStringList programs;
+    for (const QJsonValue& program : json[QStringLiteral("programs")].toArray())
+        programs << QStringLiteral("%1 %2 %3 %4")
+                        .arg(program[QStringLiteral("index")].toInt())
+                        .arg(program[QStringLiteral("result")].toString(),
+                             program[QStringLiteral("newName")].isNull() ? QStringLiteral("-")
+                                                                         : program[QStringLiteral("newName")].toString(),
+                             program[QStringLiteral("reason")].isNull() ? QStringLiteral("-")
+                                                                        : program[QStringLiteral("reason")].toString());
+    return programs;
+}
+
+TEST_F(RenameTest, JsonListsEveryProgramWithWhatHappensToItsName)
+{
+    struct Case {
+        QStringList rule;
+        QStringList programs;  // as JsonPrograms gives them
+        int renamed, cut, leftUnchanged, notMatched;
     };
-    for (const auto& [arguments, why] : cases) {
-        const Finished run = RunCli(QStringList{"rename", image_, "--out", out_} + arguments);
-        EXPECT_EQ(run.exitCode, 2) << why;
-        EXPECT_TRUE(run.err.contains(why)) << run.err.toStdString();
-        EXPECT_FALSE(QFile::exists(out_)) << why;
+    const Case cases[] = {
+        {{"--tv", "1", "2", "4", "--regex", "--find", " HD$", "--replace", " UHD", "--cut"},
+         {"1 notMatched - -", "2 renamed Arte UHD -", "4 cut Sky Movie UH -"}, 2, 1, 0, 1},
+        {{"--tv", "4", "0", "--find", " HD", "--replace", " UHD"},
+         {"4 tooLong Sky Movie UHD does not fit 12 bytes", "0 tooLong Das Erste UHD does not fit 12 bytes"}, 0, 0, 2, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.rule.join(QLatin1Char(' ')).toStdString());
+        const Finished dry = RunCli(QStringList{"rename", image_, "--dry-run", "--json"} + c.rule);
+        EXPECT_EQ(dry.exitCode, c.renamed > 0 ? 3 : 0) << dry.err.toStdString();
+        const QJsonObject json = QJsonDocument::fromJson(dry.out).object();
+        EXPECT_EQ(json[QStringLiteral("table")].toString(), QStringLiteral("tv"));
+        EXPECT_EQ(json[QStringLiteral("rule")][QStringLiteral("replace")].toString(), QStringLiteral(" UHD"));
+        EXPECT_EQ(JsonPrograms(json), c.programs);
+        EXPECT_EQ(json[QStringLiteral("renamed")].toInt(), c.renamed);
+        EXPECT_EQ(json[QStringLiteral("cut")].toInt(), c.cut);
+        EXPECT_EQ(json[QStringLiteral("leftUnchanged")].toInt(), c.leftUnchanged);
+        EXPECT_EQ(json[QStringLiteral("notMatched")].toInt(), c.notMatched);
+        EXPECT_EQ(json[QStringLiteral("changes")].toBool(), c.renamed > 0);
+        EXPECT_TRUE(json[QStringLiteral("dryRun")].toBool());
+        EXPECT_FALSE(QFile::exists(out_));
+
+        // The real run says what the dry run said, and writes it.
+        const Finished real = RunCli(QStringList{"rename", image_, "--out", out_, "--json"} + c.rule);
+        ASSERT_EQ(real.exitCode, 0) << real.err.toStdString();
+        QJsonObject written = QJsonDocument::fromJson(real.out).object();
+        EXPECT_FALSE(written.take(QStringLiteral("dryRun")).toBool());
+        QJsonObject planned = json;
+        planned.remove(QStringLiteral("dryRun"));
+        EXPECT_EQ(written, planned);
+        EXPECT_EQ(ReadFile(out_) != AsByteArray(built_.bytes), c.renamed > 0);
+        QFile::remove(out_);
     }
 }
+
+// {image} and {out} stand for files.
+const testing::RefusedRun kRefusedRuns[] = {
+    {"a regular expression that is not valid", {"rename", "{image}", "--out", "{out}", "--tv", "--regex", "--find", "(HD", "--replace", ""},
+     2, "the regular expression is not valid"},
+    {"nothing to find", {"rename", "{image}", "--out", "{out}", "--tv", "--find", "", "--replace", "X"}, 2,
+     "there is nothing to find"},
+    {"no find", {"rename", "{image}", "--out", "{out}", "--tv", "--replace", "X"}, 2, "--find TEXT is required"},
+    {"no replace", {"rename", "{image}", "--out", "{out}", "--tv", "--find", "X"}, 2, "--replace TEXT is required"},
+    {"no table", {"rename", "{image}", "--out", "{out}", "--find", "X", "--replace", "Y"}, 2,
+     "one of --tv or --radio is required"},
+    {"an index out of range", {"rename", "{image}", "--out", "{out}", "--tv", "9", "--find", "X", "--replace", "Y"}, 2,
+     "index out of range"},
+    {"an index twice", {"rename", "{image}", "--out", "{out}", "--tv", "1", "1", "--find", "X", "--replace", "Y"}, 2,
+     "given more than once"},
+};
+
+class RenameErrorTest : public RenameTest, public ::testing::WithParamInterface<testing::RefusedRun> {};
+
+TEST_P(RenameErrorTest, ExitsWithTwoAndWritesNothing)
+{
+    ExpectRefused(GetParam(), {{"image", image_}, {"out", out_}});
+}
+
+INSTANTIATE_TEST_SUITE_P(Rename, RenameErrorTest, ::testing::ValuesIn(kRefusedRuns),
+                         [](const auto& info) { return testing::CaseName(info.param.description); });
 
 TEST_F(RenameTest, BackupKeepsTheFileWrittenOver)
 {

@@ -1,4 +1,4 @@
-#include "tests/cli/CliFixtures.h"
+#include "tests/tools/CliFixtures.h"
 
 #include <QFile>
 #include <QJsonDocument>
@@ -110,6 +110,48 @@ ImageBuilder TrickyImage(int layoutKind)
     // Bytes behind the terminating zero are kept as they are.
     builder.AddTv({.satId = 1, .tpId = 10, .videoPid = 9, .progName = {'X', 0, 'y', 'z', 0, 0, 0, 0, 0, 0, 0, 0}});
     return builder;
+}
+
+Bytes NotAChannelImage(Bytes bytes)
+{
+    std::fill_n(bytes.begin(), 8, std::uint8_t{0});
+    return bytes;
+}
+
+BuiltImage WithTvEntryOutside(BuiltImage built)
+{
+    const auto count = static_cast<std::uint32_t>(built.recordOffsets[2].size());
+    PutHeader(built.bytes, built.HeaderOffset(BlockId::TvPrograms), BlockId::TvPrograms, count + 1);
+    PutEntry(built.bytes, built.EntryOffset(BlockId::TvPrograms, count), 0x7F, 0xFFFFF0);
+    return built;
+}
+
+void ExpectRefused(const Finished& run, int exitCode, std::string_view message)
+{
+    EXPECT_EQ(run.exitCode, exitCode) << run.err.toStdString();
+    EXPECT_TRUE(run.out.isEmpty()) << run.out.toStdString();
+    EXPECT_TRUE(run.err.endsWith('\n') && run.err.count('\n') == 1) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains(QByteArrayView(message.data(), static_cast<qsizetype>(message.size()))))
+        << run.err.toStdString();
+}
+
+void CliTest::ExpectRefused(const RefusedRun& run, const std::map<QString, QString>& files) const
+{
+    QStringList arguments = run.arguments;
+    for (QString& argument : arguments)
+        for (const auto& [name, path] : files)
+            argument.replace(QLatin1Char('{') + name + QLatin1Char('}'), path);
+    std::map<QString, QByteArray> before;
+    for (const auto& [name, path] : files)
+        if (name != u"out")
+            before[name] = ReadFile(path);
+
+    testing::ExpectRefused(RunCli(arguments), run.exitCode, run.message);
+    if (const auto out = files.find(QStringLiteral("out")); out != files.end()) {
+        EXPECT_FALSE(QFile::exists(out->second));
+    }
+    for (const auto& [name, bytes] : before)
+        EXPECT_EQ(ReadFile(files.at(name)), bytes) << name.toStdString() << " changed";
 }
 
 QString CliTest::Write(const QString& name, const Bytes& bytes) const

@@ -2,7 +2,7 @@
 // the entries and the flag bytes they leave, that they change nothing but the
 // directory, and that a refusal or a wrong argument writes nothing.
 
-#include "tests/cli/CliFixtures.h"
+#include "tests/tools/CliFixtures.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -21,8 +21,6 @@ using testing::DumpOf;
 using testing::Finished;
 using testing::ImageBuilder;
 using testing::Name;
-using testing::PutEntry;
-using testing::PutHeader;
 using testing::ReadFile;
 using testing::RunCli;
 
@@ -220,92 +218,66 @@ TEST_P(FlagsTest, ChangesTheFlagBytesOfTheEntriesNamed)
 INSTANTIATE_TEST_SUITE_P(Arrange, FlagsTest, ::testing::ValuesIn(kFlagsCases),
                          [](const auto& info) { return CaseName(info.param.description); });
 
-struct RefusalCase {
-    const char* description;
-    QStringList arguments;  // {image} and {out} stand for files
-    const char* message;
-};
-
-void PrintTo(const RefusalCase& c, std::ostream* os) { *os << c.description; }
-
-const RefusalCase kRefusalCases[] = {
-    {"move without a table", {"move", "{image}", "--out", "{out}", "1", "--to", "0"}, "one of --tv or --radio"},
-    {"move with both tables", {"move", "{image}", "--out", "{out}", "--tv", "--radio", "1", "--to", "0"},
+// {image}, {out}, {skipped} and {refused} stand for files.
+const testing::RefusedRun kRefusedRuns[] = {
+    {"move without a table", {"move", "{image}", "--out", "{out}", "1", "--to", "0"}, 2, "one of --tv or --radio"},
+    {"move with both tables", {"move", "{image}", "--out", "{out}", "--tv", "--radio", "1", "--to", "0"}, 2,
      "give only one of --tv and --radio"},
-    {"move without an index", {"move", "{image}", "--out", "{out}", "--tv", "--to", "0"}, "no program index N given"},
-    {"move without --to", {"move", "{image}", "--out", "{out}", "--tv", "1"}, "--to M is required"},
-    {"move without --out", {"move", "{image}", "--tv", "1", "--to", "0"}, "--out FILE is required"},
-    {"move an index out of range", {"move", "{image}", "--out", "{out}", "--tv", "5", "--to", "0"},
+    {"move without an index", {"move", "{image}", "--out", "{out}", "--tv", "--to", "0"}, 2, "no program index N given"},
+    {"move without --to", {"move", "{image}", "--out", "{out}", "--tv", "1"}, 2, "--to M is required"},
+    {"move without --out", {"move", "{image}", "--tv", "1", "--to", "0"}, 2, "--out FILE is required"},
+    {"move an index out of range", {"move", "{image}", "--out", "{out}", "--tv", "5", "--to", "0"}, 2,
      "5: index out of range"},
-    {"move an index twice", {"move", "{image}", "--out", "{out}", "--tv", "1", "1", "--to", "0"},
+    {"move an index twice", {"move", "{image}", "--out", "{out}", "--tv", "1", "1", "--to", "0"}, 2,
      "1 is given more than once"},
-    {"move an index that is not a number", {"move", "{image}", "--out", "{out}", "--tv", "x", "--to", "0"},
+    {"move an index that is not a number", {"move", "{image}", "--out", "{out}", "--tv", "x", "--to", "0"}, 2,
      "'x': the index is not a number"},
-    {"move past the end", {"move", "{image}", "--out", "{out}", "--tv", "0", "1", "--to", "4"},
+    {"move past the end", {"move", "{image}", "--out", "{out}", "--tv", "0", "1", "--to", "4"}, 2,
      "--to 4: 2 of 5 TV programs can start at 0 to 3"},
-    {"move in a table with an entry outside the image", {"move", "{skipped}", "--out", "{out}", "--tv", "0", "--to", "1"},
+    {"move in a table with an entry outside the image", {"move", "{skipped}", "--out", "{out}", "--tv", "0", "--to", "1"}, 2,
      "move: the TV program table has entries that could not be loaded"},
-    {"sort in a table with an entry outside the image", {"sort", "{skipped}", "--out", "{out}", "--tv", "--by", "name"},
+    {"sort in a table with an entry outside the image", {"sort", "{skipped}", "--out", "{out}", "--tv", "--by", "name"}, 2,
      "sort: the TV program table has entries that could not be loaded"},
-    {"delete in a table with an entry outside the image", {"delete", "{skipped}", "--out", "{out}", "--tv", "0"},
+    {"delete in a table with an entry outside the image", {"delete", "{skipped}", "--out", "{out}", "--tv", "0"}, 2,
      "delete: the TV program table has entries that could not be loaded"},
-    {"sort without a key", {"sort", "{image}", "--out", "{out}", "--tv"}, "--by name|serviceId|satellite is required"},
-    {"sort by an unknown key", {"sort", "{image}", "--out", "{out}", "--tv", "--by", "age"},
+    {"sort without a key", {"sort", "{image}", "--out", "{out}", "--tv"}, 2, "--by name|serviceId|satellite is required"},
+    {"sort by an unknown key", {"sort", "{image}", "--out", "{out}", "--tv", "--by", "age"}, 2,
      "--by 'age': the keys are name, serviceId and satellite"},
-    {"sort with an index", {"sort", "{image}", "--out", "{out}", "--tv", "1", "--by", "name"},
+    {"sort with an index", {"sort", "{image}", "--out", "{out}", "--tv", "1", "--by", "name"}, 2,
      "unexpected argument '1'"},
-    {"delete nothing named", {"delete", "{image}", "--out", "{out}"}, "one of --tv N..., --radio N..., --tp N"},
-    {"delete two kinds", {"delete", "{image}", "--out", "{out}", "--tp", "0", "--sat", "0"}, "give only one of"},
-    {"delete a transponder out of range", {"delete", "{image}", "--out", "{out}", "--tp", "3"},
+    {"delete nothing named", {"delete", "{image}", "--out", "{out}"}, 2, "one of --tv N..., --radio N..., --tp N"},
+    {"delete two kinds", {"delete", "{image}", "--out", "{out}", "--tp", "0", "--sat", "0"}, 2, "give only one of"},
+    {"delete a transponder out of range", {"delete", "{image}", "--out", "{out}", "--tp", "3"}, 2,
      "--tp 3: index out of range"},
-    {"delete a satellite that is not a number", {"delete", "{image}", "--out", "{out}", "--sat", "one"},
+    {"delete a satellite that is not a number", {"delete", "{image}", "--out", "{out}", "--sat", "one"}, 2,
      "--sat 'one': the index is not a number"},
-    {"flags without a change", {"flags", "{image}", "--out", "{out}", "--tv", "0"}, "no change given"},
-    {"flags with an unknown group", {"flags", "{image}", "--out", "{out}", "--tv", "0", "--add", "Films"},
+    {"flags without a change", {"flags", "{image}", "--out", "{out}", "--tv", "0"}, 2, "no change given"},
+    {"flags with an unknown group", {"flags", "{image}", "--out", "{out}", "--tv", "0", "--add", "Films"}, 2,
      "--add 'Films': the groups are Movies"},
     {"flags adding and removing one group",
-     {"flags", "{image}", "--out", "{out}", "--tv", "0", "--add", "news", "--remove", "News"},
+     {"flags", "{image}", "--out", "{out}", "--tv", "0", "--add", "news", "--remove", "News"}, 2,
      "News is both added and removed"},
-    {"flags locking and unlocking", {"flags", "{image}", "--out", "{out}", "--tv", "0", "--lock", "--unlock"},
+    {"flags locking and unlocking", {"flags", "{image}", "--out", "{out}", "--tv", "0", "--lock", "--unlock"}, 2,
      "give only one of --lock and --unlock"},
-    {"flags on a radio index out of range", {"flags", "{image}", "--out", "{out}", "--radio", "2", "--lock"},
+    {"flags on a radio index out of range", {"flags", "{image}", "--out", "{out}", "--radio", "2", "--lock"}, 2,
      "2: index out of range; "},
-    {"move on a file that is not an image", {"move", "{refused}", "--out", "{out}", "--tv", "0", "--to", "1"},
+    {"move on a file that is not an image", {"move", "{refused}", "--out", "{out}", "--tv", "0", "--to", "1"}, 1,
      "The bin file is not right!"},
 };
 
-class ArrangeRefusalTest : public CliTest, public ::testing::WithParamInterface<RefusalCase> {};
+class ArrangeRefusalTest : public CliTest, public ::testing::WithParamInterface<testing::RefusedRun> {};
 
 // One line on standard error, nothing written, the image left as it was.
 TEST_P(ArrangeRefusalTest, ReportsOneLineAndWritesNothing)
 {
-    const RefusalCase& c = GetParam();
-    const Bytes sample = ArrangeImage().Build().bytes;
-    const QString image = Write(QStringLiteral("image.bin"), sample);
-    // The TV block claims a sixth entry, whose record lies outside the buffer.
-    BuiltImage skipped = ArrangeImage().Build();
-    PutHeader(skipped.bytes, skipped.HeaderOffset(BlockId::TvPrograms), BlockId::TvPrograms, 6);
-    PutEntry(skipped.bytes, skipped.EntryOffset(BlockId::TvPrograms, 5), 0, 0xFFFFF0);
-    Bytes notAnImage = sample;
-    std::fill_n(notAnImage.begin(), 8, std::uint8_t{0});
-    const QString out = Path(QStringLiteral("out.bin"));
-    QStringList arguments = c.arguments;
-    for (QString& argument : arguments)
-        argument.replace(QStringLiteral("{image}"), image)
-            .replace(QStringLiteral("{skipped}"), Write(QStringLiteral("skipped.bin"), skipped.bytes))
-            .replace(QStringLiteral("{refused}"), Write(QStringLiteral("refused.bin"), notAnImage))
-            .replace(QStringLiteral("{out}"), out);
-
-    const Finished run = RunCli(arguments);
-    EXPECT_EQ(run.exitCode, arguments.contains(Path(QStringLiteral("refused.bin"))) ? 1 : 2);
-    EXPECT_TRUE(run.out.isEmpty());
-    EXPECT_EQ(run.err.count('\n'), 1) << run.err.toStdString();
-    EXPECT_TRUE(run.err.contains(c.message)) << run.err.toStdString();
-    EXPECT_FALSE(QFile::exists(out));
-    EXPECT_EQ(ReadFile(image), AsByteArray(sample));
+    ExpectRefused(GetParam(),
+                  {{"image", Write(QStringLiteral("image.bin"), ArrangeImage().Build().bytes)},
+                   {"skipped", Write(QStringLiteral("skipped.bin"), testing::WithTvEntryOutside(ArrangeImage().Build()).bytes)},
+                   {"refused", Write(QStringLiteral("refused.bin"), testing::NotAChannelImage(ArrangeImage().Build().bytes))},
+                   {"out", Path(QStringLiteral("out.bin"))}});
 }
 
-INSTANTIATE_TEST_SUITE_P(Arrange, ArrangeRefusalTest, ::testing::ValuesIn(kRefusalCases),
+INSTANTIATE_TEST_SUITE_P(Arrange, ArrangeRefusalTest, ::testing::ValuesIn(kRefusedRuns),
                          [](const auto& info) { return CaseName(info.param.description); });
 
 } // namespace

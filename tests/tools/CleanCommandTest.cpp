@@ -2,7 +2,7 @@
 // deletes, the report in text and JSON, the dry run's exit status, --backup,
 // and that an error writes nothing.
 
-#include "tests/cli/CliFixtures.h"
+#include "tests/tools/CliFixtures.h"
 #include "tests/support/CleanUpImages.h"
 #include "tests/support/LoadedImage.h"
 
@@ -196,16 +196,8 @@ TEST_F(CleanTest, BackupKeepsTheImageCleanedOverItself)
     EXPECT_EQ(LeftIn(image_).tv.size(), 5u);
 }
 
-struct ErrorCase {
-    const char* description;
-    QStringList arguments;  // {image}, {out}, {refused}, {broken} are replaced
-    int exitCode;
-    const char* message;
-};
-
-void PrintTo(const ErrorCase& c, std::ostream* os) { *os << c.description; }
-
-const ErrorCase kErrorCases[] = {
+// {image}, {out}, {refused} and {broken} stand for files.
+const testing::RefusedRun kRefusedRuns[] = {
     {"no out file", {"clean", "{image}"}, 2, "clean: --out FILE is required"},
     {"no image", {"clean", "--out", "{out}"}, 2, "clean: no IMAGE given"},
     {"an unknown kind", {"clean", "{image}", "--out", "{out}", "--locked"}, 2, "locked"},
@@ -216,34 +208,18 @@ const ErrorCase kErrorCases[] = {
     {"an image arranging refuses, dry run", {"clean", "{broken}", "--dry-run"}, 2, "entries that could not be loaded"},
 };
 
-class CleanErrorTest : public CleanTest, public ::testing::WithParamInterface<ErrorCase> {};
+class CleanErrorTest : public CleanTest, public ::testing::WithParamInterface<testing::RefusedRun> {};
 
 TEST_P(CleanErrorTest, ReportsOneLineAndWritesNothing)
 {
-    const ErrorCase& c = GetParam();
-    Bytes notAnImage = built_.bytes;
-    std::fill_n(notAnImage.begin(), 8, std::uint8_t{0});  // no signature
-    testing::BuiltImage broken = built_;
-    const auto count = static_cast<std::uint32_t>(broken.recordOffsets[2].size());
-    testing::PutHeader(broken.bytes, broken.HeaderOffset(BlockId::TvPrograms), BlockId::TvPrograms, count + 1);
-    testing::PutEntry(broken.bytes, broken.EntryOffset(BlockId::TvPrograms, count), 0x7F, 0xFFFFF0);
-    const QString brokenPath = Write(QStringLiteral("broken.bin"), broken.bytes);
-    QStringList arguments = c.arguments;
-    for (QString& argument : arguments)
-        argument.replace(QStringLiteral("{image}"), image_)
-            .replace(QStringLiteral("{out}"), out_)
-            .replace(QStringLiteral("{refused}"), Write(QStringLiteral("refused.bin"), notAnImage))
-            .replace(QStringLiteral("{broken}"), brokenPath);
-    const Finished run = RunCli(arguments);
-    EXPECT_EQ(run.exitCode, c.exitCode);
-    EXPECT_TRUE(run.out.isEmpty()) << run.out.toStdString();
-    EXPECT_TRUE(run.err.endsWith('\n') && run.err.count('\n') == 1) << run.err.toStdString();
-    EXPECT_TRUE(run.err.contains(c.message)) << run.err.toStdString();
-    EXPECT_FALSE(QFile::exists(out_));
-    EXPECT_EQ(ReadFile(image_), testing::AsByteArray(built_.bytes));
+    ExpectRefused(GetParam(),
+                  {{"image", image_},
+                   {"out", out_},
+                   {"refused", Write(QStringLiteral("refused.bin"), testing::NotAChannelImage(built_.bytes))},
+                   {"broken", Write(QStringLiteral("broken.bin"), testing::WithTvEntryOutside(built_).bytes)}});
 }
 
-INSTANTIATE_TEST_SUITE_P(Clean, CleanErrorTest, ::testing::ValuesIn(kErrorCases),
+INSTANTIATE_TEST_SUITE_P(Clean, CleanErrorTest, ::testing::ValuesIn(kRefusedRuns),
                          [](const auto& info) { return CaseName(info.param.description); });
 
 } // namespace
