@@ -6,7 +6,7 @@
 #include "bench/LargestImage.h"
 #include "bench/TempImageFile.h"
 #include "tests/ui/FakePlatform.h"
-#include "ui/CKorvexDlg.h"
+#include "ui/shell/CKorvexDlg.h"
 #include "app/ProgramState.h"
 
 #include <QApplication>

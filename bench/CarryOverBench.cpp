@@ -9,8 +9,8 @@
 #include "db/CarryOver.h"
 #include "db/ChannelMatch.h"
 #include "db/LoadDatabase.h"
-#include "ui/CarryOverPreview.h"
-#include "ui/EditActions.h"
+#include "ui/bulk/CarryOverPreview.h"
+#include "ui/list/EditActions.h"
 
 #include <benchmark/benchmark.h>
 

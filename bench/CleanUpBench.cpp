@@ -10,7 +10,7 @@
 #include "db/LoadDatabase.h"
 #include "res/ResourceIds.h"
 #include "tests/ui/WindowFixture.h"
-#include "ui/CleanUpPreview.h"
+#include "ui/bulk/CleanUpPreview.h"
 
 #include <benchmark/benchmark.h>
 

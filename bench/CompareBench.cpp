@@ -9,8 +9,8 @@
 #include "bench/TempImageFile.h"
 #include "db/ImageDifference.h"
 #include "db/LoadDatabase.h"
-#include "ui/ComparisonMarks.h"
-#include "ui/CompareCommand.h"
+#include "ui/compare/ComparisonMarks.h"
+#include "ui/compare/CompareCommand.h"
 
 #include <benchmark/benchmark.h>
 

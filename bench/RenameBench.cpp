@@ -8,9 +8,9 @@
 #include "db/LoadDatabase.h"
 #include "db/Rename.h"
 #include "tests/support/LoadedImage.h"
-#include "ui/EditActions.h"
+#include "ui/list/EditActions.h"
 #include "codepage/RenamePlan.h"
-#include "ui/RenamePreview.h"
+#include "ui/bulk/RenamePreview.h"
 
 #include <benchmark/benchmark.h>
 

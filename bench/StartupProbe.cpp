@@ -13,8 +13,8 @@
 
 #include "bench/LargestImage.h"
 #include "tests/ui/FakePlatform.h"
-#include "ui/CKorvexApp.h"
-#include "ui/CKorvexDlg.h"
+#include "ui/shell/CKorvexApp.h"
+#include "ui/shell/CKorvexDlg.h"
 
 #include <QEvent>
 #include <QTableView>

@@ -11,7 +11,7 @@
 #include "db/TransponderUpdate.h"
 #include "res/ResourceIds.h"
 #include "tests/ui/WindowFixture.h"
-#include "ui/TransponderUpdatePreview.h"
+#include "ui/bulk/TransponderUpdatePreview.h"
 
 #include <benchmark/benchmark.h>
 

@@ -31,7 +31,7 @@
 #include "fuzz/FuzzCheck.h"
 #include "fuzz/SparseFile.h"
 #include "tests/support/LiteralCounting.h"
-#include "ui/ChannelListModel.h"
+#include "ui/list/ChannelListModel.h"
 #include "app/ListState.h"
 
 #include <algorithm>

@@ -1,7 +1,7 @@
-#include "ui/CKorvexApp.h"
-#include "ui/CommandLine.h"
+#include "ui/shell/CKorvexApp.h"
+#include "ui/shell/CommandLine.h"
 #include "app/QtPlatform.h"
-#include "ui/VersionText.h"
+#include "ui/shell/VersionText.h"
 
 #include <cstdio>
 

@@ -9,10 +9,10 @@
 #include "tests/support/LoadedImage.h"
 #include "tests/support/RescanImages.h"
 #include "tests/ui/WindowFixture.h"
-#include "ui/CKorvexApp.h"
-#include "ui/CKorvexDlg.h"
-#include "ui/CarryOverPreview.h"
-#include "ui/EditActions.h"
+#include "ui/shell/CKorvexApp.h"
+#include "ui/shell/CKorvexDlg.h"
+#include "ui/bulk/CarryOverPreview.h"
+#include "ui/list/EditActions.h"
 
 #include <QAction>
 #include <QLabel>

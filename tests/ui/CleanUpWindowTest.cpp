@@ -8,10 +8,10 @@
 #include "res/ResourceIds.h"
 #include "tests/support/CleanUpImages.h"
 #include "tests/ui/WindowFixture.h"
-#include "ui/CKorvexApp.h"
-#include "ui/CKorvexDlg.h"
-#include "ui/CleanUpPreview.h"
-#include "ui/EditActions.h"
+#include "ui/shell/CKorvexApp.h"
+#include "ui/shell/CKorvexDlg.h"
+#include "ui/bulk/CleanUpPreview.h"
+#include "ui/list/EditActions.h"
 
 #include <QAction>
 #include <QCheckBox>

@@ -8,12 +8,12 @@
 #include "res/ResourceIds.h"
 #include "tests/support/CompareImages.h"
 #include "tests/ui/WindowFixture.h"
-#include "ui/CKorvexApp.h"
-#include "ui/CKorvexDlg.h"
-#include "ui/ChannelListModel.h"
-#include "ui/CompareCommand.h"
-#include "ui/EditActions.h"
-#include "ui/RenamePreview.h"
+#include "ui/shell/CKorvexApp.h"
+#include "ui/shell/CKorvexDlg.h"
+#include "ui/list/ChannelListModel.h"
+#include "ui/compare/CompareCommand.h"
+#include "ui/list/EditActions.h"
+#include "ui/bulk/RenamePreview.h"
 
 #include <QAction>
 #include <QComboBox>

@@ -8,10 +8,10 @@
 #include "res/Templates.h"
 #include "tests/support/ImageBuilder.h"
 #include "tests/ui/WindowFixture.h"
-#include "ui/CKorvexApp.h"
-#include "ui/CAboutDlg.h"
-#include "ui/CKorvexDlg.h"
-#include "ui/EditActions.h"
+#include "ui/shell/CKorvexApp.h"
+#include "ui/shell/CAboutDlg.h"
+#include "ui/shell/CKorvexDlg.h"
+#include "ui/list/EditActions.h"
 
 #include <QAction>
 #include <QHeaderView>

@@ -7,8 +7,8 @@
 // Usage: korvex_guide_pictures SOURCE_DIR OUT_DIR
 
 #include "tests/ui/FakePlatform.h"
-#include "ui/CKorvexApp.h"
-#include "ui/CKorvexDlg.h"
+#include "ui/shell/CKorvexApp.h"
+#include "ui/shell/CKorvexDlg.h"
 
 #include <QAction>
 #include <QApplication>

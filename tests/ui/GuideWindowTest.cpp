@@ -5,9 +5,9 @@
 // is a menu path of the window, with that text.
 
 #include "tests/ui/FakePlatform.h"
-#include "ui/CKorvexApp.h"
-#include "ui/CKorvexDlg.h"
-#include "ui/HelpWindow.h"
+#include "ui/shell/CKorvexApp.h"
+#include "ui/shell/CKorvexDlg.h"
+#include "ui/shell/HelpWindow.h"
 
 #include <QAction>
 #include <QApplication>

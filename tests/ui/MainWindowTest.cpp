@@ -8,8 +8,8 @@
 #include "res/Templates.h"
 #include "tests/support/ImageBuilder.h"
 #include "tests/ui/WindowFixture.h"
-#include "ui/CKorvexApp.h"
-#include "ui/CKorvexDlg.h"
+#include "ui/shell/CKorvexApp.h"
+#include "ui/shell/CKorvexDlg.h"
 
 #include <QAbstractItemModelTester>
 #include <QDialog>

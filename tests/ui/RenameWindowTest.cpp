@@ -7,10 +7,10 @@
 #include "db/RecordCodec.h"
 #include "tests/support/ImageBuilder.h"
 #include "tests/ui/WindowFixture.h"
-#include "ui/CKorvexApp.h"
-#include "ui/CKorvexDlg.h"
-#include "ui/EditActions.h"
-#include "ui/RenamePreview.h"
+#include "ui/shell/CKorvexApp.h"
+#include "ui/shell/CKorvexDlg.h"
+#include "ui/list/EditActions.h"
+#include "ui/bulk/RenamePreview.h"
 
 #include <QAbstractItemModelTester>
 #include <QAction>

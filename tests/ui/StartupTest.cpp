@@ -4,9 +4,9 @@
 #include "res/ResourceIds.h"
 #include "tests/support/ImageBuilder.h"
 #include "tests/ui/WindowFixture.h"
-#include "ui/CKorvexApp.h"
-#include "ui/CKorvexDlg.h"
-#include "ui/CommandLine.h"
+#include "ui/shell/CKorvexApp.h"
+#include "ui/shell/CKorvexDlg.h"
+#include "ui/shell/CommandLine.h"
 
 #include <QTableView>
 #include <QTemporaryDir>

@@ -9,11 +9,11 @@
 #include "res/ResourceIds.h"
 #include "tests/support/TransponderTables.h"
 #include "tests/ui/WindowFixture.h"
-#include "ui/CKorvexApp.h"
-#include "ui/CKorvexDlg.h"
-#include "ui/EditActions.h"
-#include "ui/TransponderUpdateCommand.h"
-#include "ui/TransponderUpdatePreview.h"
+#include "ui/shell/CKorvexApp.h"
+#include "ui/shell/CKorvexDlg.h"
+#include "ui/list/EditActions.h"
+#include "ui/bulk/TransponderUpdateCommand.h"
+#include "ui/bulk/TransponderUpdatePreview.h"
 
 #include <QAction>
 #include <QDir>

@@ -11,8 +11,8 @@
 #include "tests/support/ImageBuilder.h"
 #include "tests/ui/FakePlatform.h"
 #include "tests/ui/TestFiles.h"
-#include "ui/CKorvexApp.h"
-#include "ui/CKorvexDlg.h"
+#include "ui/shell/CKorvexApp.h"
+#include "ui/shell/CKorvexDlg.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,0 +1,242 @@
+#include "ui/bulk/CarryOverPreview.h"
+
+#include "text/ShownText.h"
+#include "ui/list/ChannelListModel.h"
+#include "ui/bulk/PreviewFooter.h"
+
+#include <QAbstractTableModel>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStringList>
+#include <QTabWidget>
+#include <QTableView>
+#include <QVBoxLayout>
+
+#include <vector>
+
+namespace korvex {
+
+// The programs a preview lists, one row each: table, number, name,
+// satellite, frequency and polarisation. Cells are made when drawn, so a
+// list of thousands opens at once.
+class ProgramListingModel final : public QAbstractTableModel {
+public:
+    ProgramListingModel(const NameCharset& names, QObject* parent) : QAbstractTableModel(parent), names_(names) {}
+
+    struct Row {
+        ProgTable table;
+        const ProgramListing* listing;
+    };
+
+    void SetRows(std::vector<Row> rows)
+    {
+        beginResetModel();
+        rows_ = std::move(rows);
+        endResetModel();
+    }
+
+    int rowCount(const QModelIndex& parent = {}) const override
+    {
+        return parent.isValid() ? 0 : static_cast<int>(rows_.size());
+    }
+    int columnCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : 6; }
+
+    QVariant data(const QModelIndex& index, int role) const override
+    {
+        if (role != Qt::DisplayRole || !index.isValid())
+            return {};
+        const Row& row = rows_[static_cast<std::size_t>(index.row())];
+        const ProgramListing& listing = *row.listing;
+        switch (index.column()) {
+        case 0: return row.table == ProgTable::Tv ? QStringLiteral("TV") : QStringLiteral("Radio");
+        case 1: return QString::number(listing.position + 1);
+        case 2: return NameText(listing.name, names_);
+        case 3: return listing.satellite ? NameText(listing.satellite->satName, names_) : QStringLiteral("-");
+        case 4: return listing.transponder ? QString::number(listing.transponder->frequency) : QStringLiteral("-");
+        case 5: return listing.transponder ? PolarisationName(listing.transponder->polarisation) : QStringLiteral("-");
+        default: return {};
+        }
+    }
+
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override
+    {
+        static const QString titles[] = {QStringLiteral("Table"),     QStringLiteral("No."),
+                                         QStringLiteral("Name"),      QStringLiteral("Satellite"),
+                                         QStringLiteral("Frequency"), QStringLiteral("Polarization")};
+        if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 || section >= 6)
+            return {};
+        return titles[section];
+    }
+
+private:
+    NameCharset names_;
+    std::vector<Row> rows_;
+};
+
+namespace {
+
+std::vector<ProgramListingModel::Row> RowsOf(const CarryOverPlan& plan,
+                                             const std::vector<ProgramListing> TableCarryOver::*listings)
+{
+    std::vector<ProgramListingModel::Row> rows;
+    for (const TableCarryOver& table : plan.tables)
+        for (const ProgramListing& listing : table.*listings)
+            rows.push_back({table.table, &listing});
+    return rows;
+}
+
+QTableView* ListView(ProgramListingModel* model, QWidget* parent)
+{
+    auto* view = new QTableView(parent);
+    view->setModel(model);
+    view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    view->verticalHeader()->hide();
+    view->horizontalHeader()->setStretchLastSection(true);
+    // Rows of one height are laid out without measuring each.
+    view->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    return view;
+}
+
+// What OK will write, in one sentence.
+QString EffectText(const CarryOverPlan& plan)
+{
+    if (!plan.refusal.empty())
+        return QStringLiteral("Can't apply it: %1").arg(QString::fromStdString(plan.refusal));
+    if (!plan.Changes())
+        return QStringLiteral("Nothing would change: the list already stands as the earlier one.");
+    QStringList parts;
+    std::size_t flags = 0, names = 0, deleted = 0;
+    bool reorders = false;
+    for (const TableCarryOver& table : plan.tables) {
+        reorders = reorders || table.Reorders();
+        flags += table.flags.size();
+        names += table.names.size();
+        deleted += table.deleted.size();
+    }
+    if (reorders)
+        parts << QStringLiteral("puts the matched programs into the earlier order");
+    if (flags > 0)
+        parts << QStringLiteral("gives %1 their favourites and lock").arg(GroupedCountText(flags, "program", "programs"));
+    if (names > 0)
+        parts << QStringLiteral("renames %1").arg(GroupedCountText(names, "program", "programs"));
+    if (deleted > 0)
+        parts << QStringLiteral("deletes %1 not matched").arg(GroupedCountText(deleted, "program", "programs"));
+    return QStringLiteral("OK %1, as one step that Undo takes back.").arg(parts.join(QStringLiteral(", ")));
+}
+
+} // namespace
+
+CarryOverPreview::CarryOverPreview(QWidget* owner, const QString& earlierName, const NameCharset& currentNames,
+                                   const NameCharset& earlierNames, Planner planner)
+    : ModalDialog(owner), planner_(std::move(planner))
+{
+    setWindowTitle(QStringLiteral("Apply an earlier list"));
+    auto* layout = new QVBoxLayout(this);
+    auto* source = new QLabel(QStringLiteral("Order, favourites and locks from \"%1\".").arg(earlierName), this);
+    source->setTextFormat(Qt::PlainText);
+    layout->addWidget(source);
+    counts_ = new QLabel(this);
+    counts_->setWordWrap(true);
+    layout->addWidget(counts_);
+
+    auto* choices = new QGroupBox(QStringLiteral("Carry over"), this);
+    auto* choiceRow = new QHBoxLayout(choices);
+    order_ = new QCheckBox(QStringLiteral("Order"), choices);
+    favourites_ = new QCheckBox(QStringLiteral("Favourites"), choices);
+    lock_ = new QCheckBox(QStringLiteral("Child lock"), choices);
+    names_ = new QCheckBox(QStringLiteral("Names"), choices);
+    names_->setToolTip(QStringLiteral("The earlier names replace the names the scan gave."));
+    for (QCheckBox* box : {order_, favourites_, lock_, names_})
+        choiceRow->addWidget(box);
+    layout->addWidget(choices);
+
+    auto* unmatchedGroup = new QGroupBox(QStringLiteral("Programs not matched"), this);
+    auto* unmatchedRow = new QHBoxLayout(unmatchedGroup);
+    keep_ = new QRadioButton(QStringLiteral("Keep them, after the matched ones"), unmatchedGroup);
+    delete_ = new QRadioButton(QStringLiteral("Delete them"), unmatchedGroup);
+    unmatchedRow->addWidget(keep_);
+    unmatchedRow->addWidget(delete_);
+    layout->addWidget(unmatchedGroup);
+
+    lists_ = new QTabWidget(this);
+    unmatched_ = new ProgramListingModel(currentNames, this);
+    notFound_ = new ProgramListingModel(earlierNames, this);
+    lists_->addTab(ListView(unmatched_, lists_), QString());
+    lists_->addTab(ListView(notFound_, lists_), QString());
+    layout->addWidget(lists_, 1);
+
+    const PreviewFooter footer = AddPreviewFooter(this, layout);
+    effect_ = footer.effect;
+    ok_ = footer.ok;
+    resize(640, 480);
+
+    SetChoices(CarryOverChoices{});
+    for (QCheckBox* box : {order_, favourites_, lock_, names_})
+        connect(box, &QCheckBox::toggled, this, [this] { PlanAgain(); });
+    connect(delete_, &QRadioButton::toggled, this, [this] { PlanAgain(); });
+}
+
+CarryOverChoices CarryOverPreview::Choices() const
+{
+    CarryOverChoices choices;
+    choices.order = order_->isChecked();
+    choices.favourites = favourites_->isChecked();
+    choices.lock = lock_->isChecked();
+    choices.names = names_->isChecked();
+    choices.deleteUnmatched = delete_->isChecked();
+    return choices;
+}
+
+void CarryOverPreview::SetChoices(const CarryOverChoices& choices)
+{
+    {
+        const QSignalBlocker quiet[] = {QSignalBlocker(order_), QSignalBlocker(favourites_), QSignalBlocker(lock_),
+                                        QSignalBlocker(names_), QSignalBlocker(keep_), QSignalBlocker(delete_)};
+        order_->setChecked(choices.order);
+        favourites_->setChecked(choices.favourites);
+        lock_->setChecked(choices.lock);
+        names_->setChecked(choices.names);
+        keep_->setChecked(!choices.deleteUnmatched);
+        delete_->setChecked(choices.deleteUnmatched);
+    }
+    PlanAgain();
+}
+
+bool CarryOverPreview::OnInitDialog()
+{
+    ok_->setFocus();
+    return true;
+}
+
+void CarryOverPreview::PlanAgain()
+{
+    plan_ = planner_(Choices());
+    std::size_t byService = 0, byName = 0, unmatched = 0, notFound = 0;
+    for (const TableCarryOver& table : plan_.tables) {
+        byService += table.matchedByService;
+        byName += table.matchedByName;
+        unmatched += table.unmatched.size();
+        notFound += table.notFound.size();
+    }
+    counts_->setText(QStringLiteral("%1 match by service and %2 by name. %3 of this list not matched; %4 of the "
+                                    "earlier list no longer received.")
+                         .arg(GroupedCountText(byService, "program", "programs"), GroupedNumber(byName),
+                              GroupedCountText(unmatched, "program", "programs"), GroupedCountText(notFound, "program", "programs")));
+    keep_->setText(plan_.choices.order ? QStringLiteral("Keep them, after the matched ones")
+                                       : QStringLiteral("Keep them where they are"));
+    // The listings live in the plan: the models point into it.
+    unmatched_->SetRows(RowsOf(plan_, &TableCarryOver::unmatched));
+    notFound_->SetRows(RowsOf(plan_, &TableCarryOver::notFound));
+    lists_->setTabText(0, QStringLiteral("Not matched (%1)").arg(GroupedNumber(unmatched)));
+    lists_->setTabText(1, QStringLiteral("No longer received (%1)").arg(GroupedNumber(notFound)));
+    effect_->setText(EffectText(plan_));
+    ok_->setEnabled(plan_.refusal.empty() && plan_.Changes());
+}
+
+} // namespace korvex

@@ -1,0 +1,594 @@
+#include "ui/shell/CKorvexDlg.h"
+
+#include "app/Messages.h"
+#include "res/ResourceIds.h"
+#include "res/Templates.h"
+#include "ui/shell/CAboutDlg.h"
+#include "ui/compare/CompareCommand.h"
+#include "ui/list/EditActions.h"
+#include "ui/shell/FileCommands.h"
+#include "ui/shell/FileDrop.h"
+#include "ui/list/FindField.h"
+#include "ui/shell/HelpWindow.h"
+#include "ui/list/HistoryStep.h"
+#include "ui/bulk/ListCommands.h"
+#include "ui/list/ListFills.h"
+#include "ui/list/ListFilter.h"
+#include "ui/list/ListSelection.h"
+#include "ui/shell/MainMenu.h"
+#include "ui/shell/NamesMenu.h"
+#include "ui/list/RecordEditing.h"
+#include "ui/shell/VersionText.h"
+#include "ui/shell/WindowKeys.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPushButton>
+#include <QScreen>
+#include <QShortcut>
+#include <QStyle>
+#include <QTabBar>
+#include <QTableView>
+#include <QTreeWidget>
+#include <QLayout>
+
+#include <algorithm>
+#include <optional>
+
+namespace korvex {
+
+CKorvexDlg::CKorvexDlg(ProgramState& state, Platform& platform)
+    : ModalDialog(nullptr),
+      comSetDlg(platform),
+      satEditDlg(state, platform, this),
+      tpEditDlg(state, platform, this),
+      progEditDlg(state, platform, this),
+      state_(state),
+      platform_(platform),
+      document_(state),
+      tree_(state)
+{
+    // A window with caption, system menu, minimise and maximise boxes, as
+    // large as the user wants it and never smaller than its template.
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
+    res::BuildResizableDialog(this, res::MainDialogTemplate(), res::MainDialogAnchors());
+
+    channelTree = res::FindControl<QTreeWidget>(this, res::IDC_CHANNEL_TREE);
+    tree_.SetWidget(channelTree);
+    channelList = res::FindControl<QTableView>(this, res::IDC_CHANNEL_LIST);
+    kindTabs = res::FindControl<QTabBar>(this, res::IDC_KIND_TABS);
+    findField = res::FindControl<QLineEdit>(this, res::IDC_FILTER);
+    statusLine = res::FindControl<QLabel>(this, res::IDC_STATUS);
+    findField->setPlaceholderText(QStringLiteral("Find a channel: name or number (Ctrl+F)"));
+    findField->setClearButtonEnabled(true);
+    listModel_ = new ChannelListModel(this);
+    listFilter_ = new ListFilter(listModel_, this);
+    channelList->setModel(listFilter_);
+    editActions = new EditActions(this, channelList);
+    selection_ = std::make_unique<ListSelection>(channelList, listFilter_, listModel_);
+    find_ = std::make_unique<FindField>(findField, *selection_);
+    step_ = std::make_unique<HistoryStep>(state, document_, statusLine, [this] { ShowImageAgain(); });
+    arrange_ = std::make_unique<ArrangeCommands>(
+        state, platform, document_, *step_,
+        ArrangeCommands::Parts{this, editActions, selection_.get(), findField, statusLine});
+    editing_ = std::make_unique<RecordEditing>(state, document_, satEditDlg, tpEditDlg, progEditDlg);
+    files_ = std::make_unique<FileCommands>(state, platform, document_, this, [this] { ShowOpenedImage(); });
+    listCommands_ = std::make_unique<ListCommands>(
+        state, platform, document_, *step_,
+        ListCommands::Parts{this, editActions, selection_.get(), statusLine, &selectedSat},
+        [this](std::uint32_t tab) { ShowAllPrograms(tab); });
+    compare_ = std::make_unique<CompareCommand>(
+        state, platform,
+        CompareCommand::Parts{this, findField, statusLine, channelList, listModel_, listFilter_, &tree_},
+        [this] { FillList(state_.list().ListType); });
+    ConnectControls();
+    arrange_->Connect([this] { OnSelectAll(); }, [this] { OnFind(); });
+
+    appIcon = res::ApplicationIcon();
+}
+
+CKorvexDlg::~CKorvexDlg() = default;
+
+void CKorvexDlg::ConnectControls()
+{
+    connect(channelTree, &QTreeWidget::currentItemChanged, this, [this] { OnTreeSelChanged(); });
+    connect(channelTree, &QTreeWidget::itemClicked, this, [this] { OnTreeClick(); });
+    connect(kindTabs, &QTabBar::currentChanged, this, [this] { OnTabSelChange(); });
+    connect(channelList, &QTableView::doubleClicked, this, [this] { OnListDblClk(); });
+    channelList->installEventFilter(this);
+    channelList->viewport()->installEventFilter(this);
+    findField->installEventFilter(this);
+    connect(findField, &QLineEdit::textChanged, this, [this](const QString& text) {
+        listFilter_->SetText(text);
+        UpdateEditActions();
+    });
+    connect(channelList->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this] { UpdateEditActions(); });
+    listCommands_->Connect();
+    channelList->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(channelList, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        editActions->Menu()->popup(channelList->viewport()->mapToGlobal(at));
+    });
+    channelList->setDragEnabled(false);  // rows are dragged by ArrangeCommands::ListDragEvent
+    channelList->viewport()->setAcceptDrops(true);
+    // Files are taken wherever they are dropped: on the window, on the list
+    // (whose own drags stay moves of rows) and on the find field.
+    auto* fileDrop = new FileDropTarget(this, [this](const QStringList& paths) { OnFilesDropped(paths); });
+    for (QWidget* target : {static_cast<QWidget*>(this), channelList->viewport(), static_cast<QWidget*>(findField)})
+        fileDrop->Watch(target);
+    // F1 anywhere in the window: the guide's page for what it shows.
+    connect(new QShortcut(QKeySequence::HelpContents, this), &QShortcut::activated, this,
+            [this] { OnHelpForWhatIsShown(); });
+    for (const int id : {res::IDC_UPGRADE, res::IDC_DUMP, res::IDC_OPEN, res::IDC_SAVE}) {
+        connect(res::FindControl<QPushButton>(this, id), &QPushButton::clicked, this, [this, id] { OnCommand(id); });
+    }
+}
+
+bool CKorvexDlg::OnInitDialog()
+{
+    const QString aboutEntry = res::LoadString(res::IDS_ABOUTBOX);
+    if (!aboutEntry.isEmpty())
+        platform_.AppendSystemMenuItem(this, res::IDM_ABOUTBOX, aboutEntry);
+
+    setWindowIcon(appIcon);
+    setWindowState(Qt::WindowNoState);
+    CreateMenuBar();
+    setWindowTitle(res::MainDialogTemplate().caption + QLatin1Char(' ') + GetVersionString());
+    comSetDlg.selectedPort = 1;
+
+    FlashImage& image = state_.image();
+    std::ranges::fill(image.bytes, std::uint8_t{0});
+    image.fileOpened = 0;
+
+    {
+        const QSignalBlocker quiet(kindTabs);
+        while (kindTabs->count() > 0)
+            kindTabs->removeTab(0);
+        kindTabs->insertTab(0, QStringLiteral("TV"));
+        kindTabs->insertTab(1, QStringLiteral("Radio"));
+        kindTabs->setCurrentIndex(0);
+    }
+    state_.list().radioMode = 0;
+
+    channelList->setShowGrid(true);
+    channelList->setSelectionBehavior(QAbstractItemView::SelectRows);
+    channelList->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    channelList->setEditTriggers(QAbstractItemView::NoEditTriggers);
+
+    adjustSize();
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+    channelList->setFocus();
+    return true;
+}
+
+void CKorvexDlg::CreateMenuBar()
+{
+    if (menuBar_)
+        return;
+    MainMenu menu = BuildMainMenu(this, editActions->Menu());
+    menuBar_ = menu.bar;
+    // The Tools menu's commands on the whole list are ListCommands'; every
+    // other item is the window's own.
+    listCommands_->TakeMenuCommands(menu.commands);
+    for (const auto& [id, action] : menu.commands)
+        connect(action, &QAction::triggered, this, [this, id] { OnCommand(id); });
+    namesMenu_ = new NamesMenu(menuBar_, menu.help, [this](const std::string& charset) { OnNameCharset(charset); });
+    namesMenu_->Show(state_.nameCharset(), LocaleCharset());
+    layout()->setMenuBar(menuBar_);
+}
+
+void CKorvexDlg::OnNameCharset(const std::string& charset)
+{
+    state_.nameCharset() = {NameCharset(charset), CharsetSource::Given};
+    ApplyNameCharset();
+    RefreshTreeLabels();
+}
+
+void CKorvexDlg::ApplyNameCharset()
+{
+    listModel_->SetNameCharset(state_.nameCharset().charset);
+    if (namesMenu_)
+        namesMenu_->Show(state_.nameCharset(), LocaleCharset());
+}
+
+QString CKorvexDlg::GetVersionString()
+{
+    const std::optional<VersionInfo> version = platform_.ReadVersionInfo();
+    return version ? FormatVersion(*version) : QString();
+}
+
+void CKorvexDlg::OnCommand(int id)
+{
+    switch (id) {
+    case res::ID_FILE_OPEN:
+    case res::IDC_OPEN:
+        OnFileOpen();
+        break;
+    case res::ID_FILE_SAVE:
+    case res::IDC_SAVE:
+        OnFileSave();
+        break;
+    case res::ID_FILE_EXIT:
+        OnExit();
+        break;
+    case res::ID_FILE_COMPARE:
+        OnCompareWith();
+        break;
+    case res::ID_FILE_END_COMPARE:
+        OnEndComparison();
+        break;
+    case res::ID_TOOLS_UPGRADE:
+    case res::IDC_UPGRADE:
+        OnToolsUpgrade();
+        break;
+    case res::ID_TOOLS_DUMP:
+    case res::IDC_DUMP:
+        OnToolsDump();
+        break;
+    case res::ID_HELP_ABOUT:
+        OnAbout();
+        break;
+    case res::ID_HELP_USERGUIDE:
+        OnHelpUserGuide();
+        break;
+    default:
+        break;
+    }
+}
+
+bool CKorvexDlg::OnSysCommand(int id)
+{
+    if ((id & 0xFFF0) != res::IDM_ABOUTBOX)
+        return false;
+    OnAbout();
+    return true;
+}
+
+void CKorvexDlg::OnHelpUserGuide()
+{
+    if (help_ == nullptr)
+        help_ = new HelpWindow(this);
+    help_->ShowPage(kGuideContents);
+}
+
+void CKorvexDlg::OnHelpForWhatIsShown()
+{
+    if (help_ == nullptr)
+        help_ = new HelpWindow(this);
+    const ListType list = state_.list().ListType;
+    help_->ShowPage(GuidePageFor(document_.IsLoaded(), compare_->Active(),
+                                 list == ListType::AllPrograms || list == ListType::TpPrograms));
+}
+
+void CKorvexDlg::OnAbout()
+{
+    CAboutDlg about(this);
+    about.DoModal();
+}
+
+void CKorvexDlg::OnExit()
+{
+    if (!MayDiscardEdits())
+        return;
+    ExchangeCounterTexts(false);
+    accept();
+}
+
+void CKorvexDlg::reject()
+{
+    if (MayDiscardEdits())
+        ModalDialog::reject();
+}
+
+bool CKorvexDlg::HasUnsavedEdits() const
+{
+    return document_.HasUnsavedEdits();
+}
+
+bool CKorvexDlg::MayDiscardEdits()
+{
+    return files_->MayDiscardEdits();
+}
+
+bool CKorvexDlg::eventFilter(QObject* watched, QEvent* event)
+{
+    // The view reports a double click of any button; only the left button's
+    // opens an editor.
+    if (watched == channelList->viewport() && event->type() == QEvent::MouseButtonDblClick &&
+        static_cast<QMouseEvent*>(event)->button() != Qt::LeftButton)
+        return true;
+    if (watched == channelList->viewport() && arrange_->ListDragEvent(event))
+        return true;
+    if (watched == channelList && event->type() == QEvent::KeyPress &&
+        OpensCurrentRow(*static_cast<QKeyEvent*>(event))) {
+        OnListOpenKey();
+        return true;
+    }
+    if (watched == findField && event->type() == QEvent::KeyPress && find_->Key(*static_cast<QKeyEvent*>(event)))
+        return true;
+    // Escape in the list with nothing selected ends a comparison.
+    if (watched == channelList && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape && compare_->Active() && !selection_->Any()) {
+        compare_->End();
+        return true;
+    }
+    return ModalDialog::eventFilter(watched, event);
+}
+
+void CKorvexDlg::keyPressEvent(QKeyEvent* event)
+{
+    // Enter ends the dialog like exit unless a button has the focus, which it
+    // then presses (the list and the find field take their Enter before it
+    // comes here); Escape ends it like the close box.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        if (auto* button = qobject_cast<QPushButton*>(focusWidget()))
+            button->click();
+        else
+            OnExit();
+        return;
+    }
+    ModalDialog::keyPressEvent(event);
+}
+
+void CKorvexDlg::paintEvent(QPaintEvent* event)
+{
+    if (!isMinimized()) {
+        ModalDialog::paintEvent(event);
+        return;
+    }
+    const int iconWidth = style()->pixelMetric(QStyle::PM_LargeIconSize);
+    const int iconHeight = iconWidth;
+    QPainter painter(this);
+    painter.fillRect(rect(), palette().window());
+    const int x = (width() - iconWidth + 1) / 2;
+    const int y = (height() - iconHeight + 1) / 2;
+    appIcon.paint(&painter, x, y, iconWidth, iconHeight);
+}
+
+void CKorvexDlg::OnFileOpen()
+{
+    files_->Open();
+}
+
+void CKorvexDlg::OnFilesDropped(const QStringList& paths)
+{
+    files_->Dropped(paths);
+}
+
+bool CKorvexDlg::OpenImageFile(const QString& path)
+{
+    return files_->OpenFile(path);
+}
+
+void CKorvexDlg::ShowOpenedImage()
+{
+    compare_->End();
+    statusLine->clear();
+    ApplyNameCharset();
+    UpdateCounters();
+    BuildTree();
+    FillList(ListType::AllPrograms);
+}
+
+void CKorvexDlg::OnFileSave()
+{
+    files_->Save();
+}
+
+void CKorvexDlg::ClearView()
+{
+    tree_.Clear();
+    selectedSat = 0;
+    selectedTp = 0;
+    state_.list().RowMap.fill(0);
+    listModel_->ClearRows();
+    satCountText.clear();
+    tpCountText.clear();
+    tvCountText.clear();
+    radioCountText.clear();
+    ExchangeCounterTexts(true);
+}
+
+void CKorvexDlg::UpdateCounters()
+{
+    const ChannelDatabase& db = state_.database();
+    satCountText = QStringLiteral("Sat: %1").arg(db.numSats);
+    tpCountText = QStringLiteral("TP: %1").arg(db.numTps);
+    tvCountText = QStringLiteral("TV: %1").arg(db.numTv);
+    radioCountText = QStringLiteral("Radio: %1").arg(db.numRadio);
+    ExchangeCounterTexts(true);
+}
+
+void CKorvexDlg::ExchangeCounterTexts(bool toControls)
+{
+    const std::pair<int, QString*> fields[] = {
+        {res::IDC_SAT_COUNT, &satCountText},
+        {res::IDC_TP_COUNT, &tpCountText},
+        {res::IDC_TV_COUNT, &tvCountText},
+        {res::IDC_RADIO_COUNT, &radioCountText},
+    };
+    for (const auto& [id, text] : fields) {
+        QLabel* label = res::FindControl<QLabel>(this, id);
+        if (toControls)
+            label->setText(*text);
+        else
+            *text = label->text();
+    }
+}
+
+void CKorvexDlg::StartTool(const QString& fileName)
+{
+    const QString folder = QFileInfo(platform_.ExecutablePath()).absolutePath();
+    // Whether the tool is there and starts is not looked at: it reports for itself.
+    platform_.StartProgram(QDir(folder).filePath(QStringLiteral("Config/") + fileName));
+}
+
+void CKorvexDlg::OnToolsUpgrade() { StartTool(QStringLiteral("Burnix.exe")); }
+void CKorvexDlg::OnToolsDump() { StartTool(QStringLiteral("Pullix.exe")); }
+
+void CKorvexDlg::BuildTree()
+{
+    tree_.Build();
+}
+
+void CKorvexDlg::RefreshTreeLabels()
+{
+    tree_.RefreshLabels();
+}
+
+void CKorvexDlg::OnTreeSelChanged()
+{
+    const QTreeWidgetItem* selected = channelTree->currentItem();
+    if (!selected || state_.image().fileOpened == 0)
+        return;
+    if (const TreeNode* node = tree_.NodeOf(selected))
+        if (const std::optional<ListType> listType = ChannelTree::ListOf(*node, selectedSat, selectedTp))
+            FillList(*listType);
+}
+
+void CKorvexDlg::OnTreeClick()
+{
+    // The selection change does the work.
+}
+
+void CKorvexDlg::OnTabSelChange()
+{
+    state_.list().radioMode = static_cast<std::uint32_t>(std::max(kindTabs->currentIndex(), 0));
+    FillList(state_.list().ListType);
+}
+
+void CKorvexDlg::OnListDblClk()
+{
+    state_.list().RecordEdited = 0;
+    const QModelIndexList selected = channelList->selectionModel()->selectedRows();
+    if (selected.isEmpty())
+        return;
+    // The topmost row as the list shows it.
+    QModelIndex topmost = selected.first();
+    for (const QModelIndex& index : selected)
+        if (index.row() < topmost.row())
+            topmost = index;
+    EditRow(topmost);
+}
+
+void CKorvexDlg::OnListOpenKey()
+{
+    // The row the keyboard cursor is on, selected or not.
+    const QModelIndex current = channelList->currentIndex();
+    if (current.isValid())
+        EditRow(current);
+}
+
+void CKorvexDlg::EditRow(const QModelIndex& shown)
+{
+    const std::optional<int> record = selection_->RecordRow(shown.row());
+    if (!record)  // a program gone since an earlier image
+        return;
+    const int row = *record;
+    if (!editing_->Edit(row))
+        return;
+    statusLine->clear();
+    UpdateEditActions();
+    if (!document_.Reload()) {
+        // An edit broke the image's own checks: show nothing that could
+        // be edited against the now empty database.
+        ClearView();
+        ShowWarning(platform_, this, kBinFileNotRight);
+        return;
+    }
+    FillList(state_.list().ListType);
+    UpdateCounters();
+    RefreshTreeLabels();
+    // The keyboard cursor stays on the row, which the refill left
+    // unselected, so that the keys go on from where they were.
+    const QModelIndex again = listFilter_->mapFromSource(listModel_->index(row, 0));
+    if (again.isValid())
+        channelList->selectionModel()->setCurrentIndex(again, QItemSelectionModel::NoUpdate);
+}
+
+void CKorvexDlg::FillList(ListType listType)
+{
+    listModel_->BeginFill();
+    const QString warning = ListFills(state_, *listModel_).Fill(listType, selectedSat, selectedTp);
+    compare_->FillGone(listType);
+    listModel_->EndFill();
+    const std::span<const ListColumn> columns = listModel_->Columns();
+    for (std::size_t c = 0; c < columns.size(); ++c)
+        channelList->setColumnWidth(static_cast<int>(c), columns[c].width);
+    compare_->AfterFill();
+    UpdateEditActions();
+    if (!warning.isEmpty())
+        ShowWarning(platform_, this, warning);
+}
+
+// --- Arranging, undo and find: the work is ArrangeCommands' --------------
+
+std::vector<int> CKorvexDlg::SelectedRows() const
+{
+    return selection_->Rows();
+}
+
+void CKorvexDlg::SelectRows(const std::vector<int>& rows)
+{
+    selection_->Select(rows);
+}
+
+void CKorvexDlg::UpdateEditActions()
+{
+    arrange_->UpdateActions();
+    listCommands_->UpdateActions();
+}
+
+void CKorvexDlg::ShowImageAgain()
+{
+    // What is selected, and which satellite and transponder the tree chose,
+    // by their records' places in the image: indices change when entries do.
+    const std::vector<std::uint64_t> selectedKeys = selection_->Keys();
+    const ChannelTree::Chosen chosen = tree_.Remember(selectedSat, selectedTp);
+
+    if (!document_.Reload()) {
+        ClearView();
+        UpdateEditActions();
+        ShowWarning(platform_, this, kBinFileNotRight);
+        return;
+    }
+    ListType listType = state_.list().ListType;
+    tree_.Relocate(chosen, listType, selectedSat, selectedTp);
+
+    UpdateCounters();
+    tree_.ShowAgain(listType, selectedSat, selectedTp);
+    FillList(listType);
+
+    selection_->SelectKeys(selectedKeys);
+    UpdateEditActions();
+}
+
+void CKorvexDlg::ShowAllPrograms(std::uint32_t tab)
+{
+    state_.list().radioMode = tab;
+    {
+        const QSignalBlocker quiet(kindTabs);
+        kindTabs->setCurrentIndex(static_cast<int>(tab));
+    }
+    tree_.Select(ListType::AllPrograms, selectedSat, selectedTp);
+    FillList(ListType::AllPrograms);
+}
+
+void CKorvexDlg::OnCompareWith() { compare_->Run(); }
+void CKorvexDlg::OnEndComparison() { compare_->End(); }
+void CKorvexDlg::OnSelectAll() { channelList->selectAll(); }
+void CKorvexDlg::OnFind() { find_->Focus(); }
+
+} // namespace korvex
