@@ -199,7 +199,7 @@ void EditCycleTest::init()
 
 void EditCycleTest::cleanup()
 {
-    platform_.yesNoAnswers.push_back(true);
+    platform_.unsavedAnswers.push_back(UnsavedAnswer::Discard);
     dlg_.reset();
 }
 
@@ -494,14 +494,14 @@ void EditCycleTest::asksBeforeUnsavedEditsAreDropped()
         Click(editor, res::prog_edit::IDC_OK);
     });
     QVERIFY(dlg_->HasUnsavedEdits());
-    platform_.yesNoAnswers.push_back(false);
+    platform_.unsavedAnswers.push_back(UnsavedAnswer::Cancel);
     QTest::keyClick(dlg_->channelList, Qt::Key_Escape);
     QVERIFY(dlg_->isVisible());
     QCOMPARE(platform_.questions.size(), std::size_t{1});
-    platform_.yesNoAnswers.push_back(false);
+    platform_.unsavedAnswers.push_back(UnsavedAnswer::Cancel);
     dlg_->OnCommand(res::ID_FILE_EXIT);
     QVERIFY(dlg_->isVisible());
-    platform_.yesNoAnswers.push_back(true);
+    platform_.unsavedAnswers.push_back(UnsavedAnswer::Discard);
     dlg_->close();
     QVERIFY(!dlg_->isVisible());
     QCOMPARE(platform_.questions.size(), std::size_t{3});
@@ -639,15 +639,15 @@ void EditCycleTest::openAsksBeforeEditsAreDroppedAndCancelKeepsThem()
     const Bytes edited = ImageNow();
     QVERIFY(edited != built_.bytes);
 
-    // No: the file dialog is not even shown.
-    platform_.yesNoAnswers.push_back(false);
+    // Cancel: the file dialog is not even shown.
+    platform_.unsavedAnswers.push_back(UnsavedAnswer::Cancel);
     dlg_->OnCommand(res::IDC_OPEN);
     QCOMPARE(platform_.questions.size(), std::size_t{1});
     QCOMPARE(platform_.questions[0].caption, QStringLiteral("Korvex"));
     QCOMPARE(platform_.openFilters.size(), qsizetype{1});  // the Open of init() only
 
-    // Yes, then Cancel in the file dialog: the edited image stays open.
-    platform_.yesNoAnswers.push_back(true);
+    // Discard, then Cancel in the file dialog: the edited image stays open.
+    platform_.unsavedAnswers.push_back(UnsavedAnswer::Discard);
     platform_.openAnswers.push_back(std::nullopt);
     dlg_->OnCommand(res::IDC_OPEN);
     QCOMPARE(platform_.openFilters.size(), qsizetype{2});

@@ -76,7 +76,7 @@ void CleanUpWindowTest::init()
 
 void CleanUpWindowTest::cleanup()
 {
-    platform_.yesNoAnswers.push_back(true);
+    platform_.unsavedAnswers.push_back(UnsavedAnswer::Discard);
     dlg_.reset();
 }
 
@@ -166,7 +166,7 @@ void CleanUpWindowTest::okDeletesWhatIsTickedAsOneStep()
              QStringLiteral("Cleaned up: deleted 2 transponders, 4 TV programs and 2 radio programs."));
 
     // One step: one Undo gives the image back, byte for byte.
-    QCOMPARE(dlg_->editActions->undo->text(), QStringLiteral("Undo Clean up"));
+    QCOMPARE(dlg_->editActions->undo->text(), QStringLiteral("&Undo Clean up"));
     dlg_->OnUndo();
     QVERIFY(ImageNow() == built_.bytes);
     QVERIFY(!dlg_->editActions->undo->isEnabled());
