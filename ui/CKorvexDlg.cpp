@@ -399,6 +399,7 @@ void CKorvexDlg::ShowOpenedImage()
     ApplyNameCharset();
     UpdateCounters();
     BuildTree();
+    fittedColumns_ = {};  // a new image's list is fitted to its own contents
     FillList(kListAllPrograms);
     UpdateTitle();
 }
@@ -590,13 +591,19 @@ void CKorvexDlg::FillList(std::uint32_t listType)
 
 void CKorvexDlg::FitColumns()
 {
-    // Each column as wide as its header and the rows it shows (the view
-    // measures at most a thousand of them); the last takes what is left of
-    // the list.
+    // Each column as wide as its header and the rows it shows, the last one
+    // taking what is left of the list. Only a list of other columns than the
+    // last one is fitted: a refill after an edit keeps the widths the user
+    // sees and may have set, and measuring costs a refill many times over.
+    // The view measures the rows from the first shown, a hundred at most.
+    const std::span<const ListColumn> columns = listModel_->Columns();
+    if (columns.data() == fittedColumns_.data() && columns.size() == fittedColumns_.size())
+        return;
+    fittedColumns_ = columns;
     const QAbstractItemView* view = channelList;
     QHeaderView* header = channelList->horizontalHeader();
     header->setStretchLastSection(true);
-    const std::span<const ListColumn> columns = listModel_->Columns();
+    header->setResizeContentsPrecision(100);
     for (std::size_t c = 0; c < columns.size(); ++c) {
         const int column = static_cast<int>(c);
         channelList->setColumnWidth(

@@ -23,6 +23,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <span>
 #include <vector>
 
 class QAction;
@@ -198,7 +199,8 @@ private:
     ProgramState& state_;
     Platform& platform_;
     QString versionTitle_;  // the template's caption and the version
-    bool saidNoMatch_ = false;  // the status line holds the find field's "No ... matches"
+    bool saidNoMatch_ = false;
+    std::span<const ListColumn> fittedColumns_;  // the columns FitColumns last fitted  // the status line holds the find field's "No ... matches"
     ChannelListModel* listModel_ = nullptr;
     ListFilter* listFilter_ = nullptr;
     QMenuBar* menuBar_ = nullptr;
