@@ -16,14 +16,18 @@ inline constexpr std::size_t kMaxTpTvProgs = 2500;
 inline constexpr std::size_t kMaxTpRadioProgs = 1000;
 inline constexpr std::size_t kTpProgBufferSize = 500;
 
-// ListType values.
-inline constexpr std::uint32_t kListSatellites = 0;
-inline constexpr std::uint32_t kListSatTransponders = 1;
-inline constexpr std::uint32_t kListAllPrograms = 2;
-inline constexpr std::uint32_t kListTpPrograms = 4;
+// What the list shows. The numbers are the list types' own and stay as they
+// are (there is no 3).
+enum class ListType : std::uint32_t {
+    Satellites = 0,       // every satellite
+    SatTransponders = 1,  // the transponders of the satellite chosen in the tree
+    AllPrograms = 2,      // every program of the current tab
+    TpPrograms = 4,       // the programs of the transponder chosen in the tree
+};
 
 struct ListState {
-    std::uint32_t ListType = kListSatellites;
+    // Named as the type is: the member is spelt with the namespace.
+    korvex::ListType ListType = korvex::ListType::Satellites;
     // Row r shows the record at RowMap[r] of the array its editor reads:
     // sats, satTps, tvProgs/radioProgs or tpTvProgs/tpRadioProgs.
     std::array<std::uint16_t, kMaxListRows> RowMap{};

@@ -43,15 +43,15 @@ const ArrangeCase kCases[] = {
     {"MoveToTop1000", nullptr, [](CKorvexDlg& dialog) { dialog.SelectRows(LastRows(kSelected)); },
      [](CKorvexDlg& dialog, testing::FakePlatform& platform) {
          platform.numberAnswers.push_back(1);
-         dialog.OnMoveTo();
+         dialog.Arranging().MoveTo();
      }},
     {"Delete1000", nullptr, [](CKorvexDlg& dialog) { dialog.SelectRows(LastRows(kSelected)); },
-     [](CKorvexDlg& dialog, testing::FakePlatform&) { dialog.OnDeleteRows(); }},
+     [](CKorvexDlg& dialog, testing::FakePlatform&) { dialog.Arranging().Delete(); }},
     // The names are in table order already: sorted by satellite first, the
     // sort by name has every row to put back.
-    {"SortByName", [](CKorvexDlg& dialog) { dialog.OnSort(SortKey::Satellite); },
+    {"SortByName", [](CKorvexDlg& dialog) { dialog.Arranging().Sort(SortKey::Satellite); },
      [](CKorvexDlg& dialog) { dialog.SelectRows({}); },
-     [](CKorvexDlg& dialog, testing::FakePlatform&) { dialog.OnSort(SortKey::Name); }},
+     [](CKorvexDlg& dialog, testing::FakePlatform&) { dialog.Arranging().Sort(SortKey::Name); }},
 };
 
 enum class Phase { Do, Undo, Redo };
@@ -90,14 +90,14 @@ void Arrange(benchmark::State& state, const ArrangeCase& arrange, Phase phase, b
         if (phase != Phase::Do) {
             arrange.act(dialog, window.platform);
             if (phase == Phase::Redo)
-                dialog.OnUndo();
+                dialog.Arranging().Undo();
         }
         window.Settle();
         state.ResumeTiming();
         switch (phase) {
         case Phase::Do: arrange.act(dialog, window.platform); break;
-        case Phase::Undo: dialog.OnUndo(); break;
-        case Phase::Redo: dialog.OnRedo(); break;
+        case Phase::Undo: dialog.Arranging().Undo(); break;
+        case Phase::Redo: dialog.Arranging().Redo(); break;
         }
         if (!Wait(state, window, drawn))
             break;
@@ -105,13 +105,13 @@ void Arrange(benchmark::State& state, const ArrangeCase& arrange, Phase phase, b
         // was the undo and has been drawn already.
         state.PauseTiming();
         if (phase != Phase::Undo)
-            dialog.OnUndo();
+            dialog.Arranging().Undo();
         if (phase != Phase::Undo || !drawn)
             window.WaitUntilListDrawn();
         state.ResumeTiming();
     }
     if (setUpStep)
-        dialog.OnUndo();
+        dialog.Arranging().Undo();
     window.Settle();
     if (window.state.history().CanUndo())
         state.SkipWithError("the image was not put back after each step");

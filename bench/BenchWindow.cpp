@@ -105,7 +105,7 @@ bool BenchWindow::Show(TvVideo video)
     if (open_ != video && !Open(video))
         return false;
     SelectTab(0);
-    dialog->FillList(kListAllPrograms);
+    dialog->FillList(ListType::AllPrograms);
     return WaitUntilListDrawn();
 }
 

@@ -143,7 +143,7 @@ PreviewTiming TimePreview(BenchWindow& window, bool fromOk, const std::function<
         end = Clock::now();
     }
     if (window.state.history().CanUndo()) {
-        window.dialog->OnUndo();
+        window.dialog->Arranging().Undo();
         window.WaitUntilListDrawn();
     }
     return {std::chrono::duration<double>(end - start).count()};

@@ -9,6 +9,7 @@
 #include "db/CleanUp.h"
 #include "db/LoadDatabase.h"
 #include "res/ResourceIds.h"
+#include "tests/ui/WindowFixture.h"
 #include "ui/CleanUpPreview.h"
 
 #include <benchmark/benchmark.h>
@@ -104,7 +105,7 @@ void WindowBench(benchmark::State& state, bool fromOk)
     CKorvexDlg& dialog = *window.dialog;
     for (auto _ : state) {
         const PreviewTiming timing = TimePreview<CleanUpPreview>(
-            window, fromOk, [&] { dialog.OnCommand(res::ID_TOOLS_CLEANUP); },
+            window, fromOk, [&] { testing::MenuCommand(dialog, res::ID_TOOLS_CLEANUP)->trigger(); },
             [](CleanUpPreview& preview) { preview.SetKinds(Scrambled().kinds); });
         if (timing.failure) {
             state.SkipWithError(timing.failure);

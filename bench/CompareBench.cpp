@@ -145,13 +145,13 @@ void ActionBench(benchmark::State& state, bool comparing)
     window.Settle();
     for (auto _ : state) {
         const Clock::time_point start = Clock::now();
-        dialog.OnChangeFlags(Lock(), QStringLiteral("Locked %1."), QStringLiteral("Lock"));
+        dialog.Arranging().ChangeFlags(Lock(), QStringLiteral("Locked %1."), QStringLiteral("Lock"));
         if (!window.WaitUntilListDrawn()) {
             state.SkipWithError("the list was not drawn");
             break;
         }
         state.SetIterationTime(std::chrono::duration<double>(Clock::now() - start).count());
-        dialog.OnUndo();
+        dialog.Arranging().Undo();
         window.Settle();
     }
     dialog.Comparison().End();

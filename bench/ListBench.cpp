@@ -20,19 +20,19 @@ namespace {
 struct FillCase {
     const char* name;
     TvVideo image;
-    std::uint32_t listType;
+    ListType listType;
     std::uint32_t radioMode;
 };
 
 // Satellite 0 and transponder 0 carry the most rows their lists hold.
 constexpr FillCase kFillCases[] = {
-    {"Satellites", TvVideo::Carried, kListSatellites, 0},                  // 150 rows
-    {"SatTransponders", TvVideo::Carried, kListSatTransponders, 0},        // 300 rows
-    {"AllPrograms/TV", TvVideo::Carried, kListAllPrograms, 0},             // 3000 rows
-    {"AllPrograms/Radio", TvVideo::Carried, kListAllPrograms, 1},          // 2000 rows
-    {"AllPrograms/Radio5000", TvVideo::None, kListAllPrograms, 1},         // 5000 rows
-    {"TpPrograms/TV", TvVideo::Carried, kListTpPrograms, 0},               // 300 rows
-    {"TpPrograms/Radio", TvVideo::Carried, kListTpPrograms, 1},            // 200 rows
+    {"Satellites", TvVideo::Carried, ListType::Satellites, 0},            // 150 rows
+    {"SatTransponders", TvVideo::Carried, ListType::SatTransponders, 0},  // 300 rows
+    {"AllPrograms/TV", TvVideo::Carried, ListType::AllPrograms, 0},       // 3000 rows
+    {"AllPrograms/Radio", TvVideo::Carried, ListType::AllPrograms, 1},    // 2000 rows
+    {"AllPrograms/Radio5000", TvVideo::None, ListType::AllPrograms, 1},   // 5000 rows
+    {"TpPrograms/TV", TvVideo::Carried, ListType::TpPrograms, 0},         // 300 rows
+    {"TpPrograms/Radio", TvVideo::Carried, ListType::TpPrograms, 1},      // 200 rows
 };
 
 bool Prepare(benchmark::State& state, BenchWindow& window, TvVideo image, std::uint32_t radioMode)
@@ -82,7 +82,7 @@ void EditCycle(benchmark::State& state, bool drawn)
     BenchWindow& window = BenchWindow::Get();
     if (!Prepare(state, window, TvVideo::None, 1))
         return;
-    window.dialog->FillList(kListAllPrograms);
+    window.dialog->FillList(ListType::AllPrograms);
     window.WaitUntilListDrawn();
     ProgramState& program = window.state;
     std::size_t row = 0;
@@ -119,7 +119,7 @@ void EditThroughTheEditor(benchmark::State& state)
     BenchWindow& window = BenchWindow::Get();
     if (!Prepare(state, window, TvVideo::None, 1))
         return;
-    window.dialog->FillList(kListAllPrograms);
+    window.dialog->FillList(ListType::AllPrograms);
     window.WaitUntilListDrawn();
     int row = 0;
     for (auto _ : state) {
@@ -142,7 +142,7 @@ void ScrollPage(benchmark::State& state)
     BenchWindow& window = BenchWindow::Get();
     if (!Prepare(state, window, TvVideo::None, 1))
         return;
-    window.dialog->FillList(kListAllPrograms);
+    window.dialog->FillList(ListType::AllPrograms);
     window.WaitUntilListDrawn();
     QScrollBar* const bar = window.dialog->channelList->verticalScrollBar();
     for (auto _ : state) {

@@ -123,7 +123,7 @@ void WindowBench(benchmark::State& state, bool fromOk)
         }
         state.SetIterationTime(std::chrono::duration<double>(end - start).count());
         if (window.state.history().CanUndo()) {
-            dialog.OnUndo();
+            dialog.Arranging().Undo();
             window.WaitUntilListDrawn();
         }
     }

@@ -10,6 +10,7 @@
 #include "db/LoadDatabase.h"
 #include "db/TransponderUpdate.h"
 #include "res/ResourceIds.h"
+#include "tests/ui/WindowFixture.h"
 #include "ui/TransponderUpdatePreview.h"
 
 #include <benchmark/benchmark.h>
@@ -119,7 +120,7 @@ void WindowBench(benchmark::State& state, bool fromOk)
     for (auto _ : state) {
         window.platform.openAnswers.push_back(table);
         const PreviewTiming timing = TimePreview<TransponderUpdatePreview>(
-            window, fromOk, [&] { dialog.OnCommand(res::ID_TOOLS_UPDATE_TPS); });
+            window, fromOk, [&] { testing::MenuCommand(dialog, res::ID_TOOLS_UPDATE_TPS)->trigger(); });
         if (timing.failure) {
             state.SkipWithError(timing.failure);
             break;

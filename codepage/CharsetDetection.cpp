@@ -121,4 +121,11 @@ std::string_view SourceText(CharsetSource source)
     return "";
 }
 
+CharsetChoice NamesCharset(const std::optional<std::string>& given, std::span<const std::string_view> names)
+{
+    if (given)
+        return {NameCharset(*given), CharsetSource::Given};
+    return DefaultNameCharset(names, LocaleCharset());
+}
+
 } // namespace korvex

@@ -13,6 +13,7 @@
 #include "codepage/NameCharset.h"
 
 #include <cstddef>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -39,6 +40,12 @@ inline constexpr std::size_t kLeastEvidenceBytes = 8;
 
 // The charset for names when the user has not chosen one.
 CharsetChoice DefaultNameCharset(std::span<const std::string_view> names, const std::string& localeCharset);
+
+// The charset one image's names are read and written in: the one the user
+// gave, else the default for these names (all of that image's names) under
+// the locale's charset. Each image has its own: an earlier list read beside
+// the open one may come from a box of another region.
+CharsetChoice NamesCharset(const std::optional<std::string>& given, std::span<const std::string_view> names);
 
 // "locale", "detected" or "given".
 std::string_view SourceText(CharsetSource source);

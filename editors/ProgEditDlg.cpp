@@ -39,14 +39,14 @@ const ProgRecord* ProgEditDlg::Source() const
     const ChannelDatabase& db = state_.database();
     const std::size_t row = list.CurrentRow % kMaxListRows;
     const std::uint16_t i = list.RowMap[row];
-    if (list.ListType == kListAllPrograms) {
+    if (list.ListType == ListType::AllPrograms) {
         // The list of all programs knows which table each row came from: under
         // the Radio tab it also lists TV-table programs without video.
         if (list.RowTable[row] == ProgTable::Tv)
             return i < db.numTv ? &db.tvProgs[i] : nullptr;
         return i < db.numRadio ? &db.radioProgs[i] : nullptr;
     }
-    if (list.ListType == kListTpPrograms) {
+    if (list.ListType == ListType::TpPrograms) {
         if (list.radioMode == 0)
             return i < list.tpTvProgs.size() ? &list.tpTvProgs[i] : nullptr;
         return i < list.tpRadioProgs.size() ? &list.tpRadioProgs[i] : nullptr;

@@ -84,9 +84,7 @@ QCommandLineOption CharsetOption() { return QCommandLineOption(QStringLiteral("c
 
 CharsetChoice NamesCharset(const std::optional<std::string>& given, const ChannelDatabase& db)
 {
-    if (given)
-        return {NameCharset(*given), CharsetSource::Given};
-    return DefaultNameCharset(RecordNames(db), LocaleCharset());
+    return korvex::NamesCharset(given, RecordNames(db));
 }
 
 std::span<const ProgRecord> ProgramsOf(const ChannelDatabase& db, ProgTable table)

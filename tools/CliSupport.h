@@ -66,8 +66,8 @@ std::optional<CliResult> WriteImage(const QString& path, const Image& image, boo
 // The --charset option every command takes.
 QCommandLineOption CharsetOption();
 
-// The charset the loaded image's names are read and written in: the one
-// given, else the one the window would choose.
+// The charset the loaded image's names are read and written in, by the rule
+// the window follows too (NamesCharset over the image's names).
 CharsetChoice NamesCharset(const std::optional<std::string>& given, const ChannelDatabase& db);
 
 // The held programs of a table, in entry order.

@@ -37,14 +37,9 @@ QString FirstOf(std::initializer_list<QString> reasons)
 
 } // namespace
 
-ArrangeCommands::ArrangeCommands(ProgramState& state, Platform& platform, OpenImage& document, Parts parts,
-                                 std::function<void()> showImageAgain)
-    : state_(state),
-      platform_(platform),
-      document_(document),
-      parts_(parts),
-      showImageAgain_(std::move(showImageAgain)),
-      arranger_(state)
+ArrangeCommands::ArrangeCommands(ProgramState& state, Platform& platform, OpenImage& document, HistoryStep& step,
+                                 Parts parts)
+    : state_(state), platform_(platform), document_(document), step_(step), parts_(parts), arranger_(state)
 {
 }
 
@@ -105,36 +100,25 @@ void ArrangeCommands::UpdateActions()
         EditActions::Allow(move, FirstOf({moveRefusal, noSelection}));
     for (QAction* sort : a.sortBy)
         EditActions::Allow(sort, moveRefusal);
-    const bool deletable = state_.list().ListType <= kListTpPrograms && state_.list().ListType != 3;
-    EditActions::Allow(a.remove, FirstOf({noImage, noSelection,
-                                          deletable ? QString() : QStringLiteral("Nothing to delete here.")}));
+    // Every list deletes what it shows: programs, or satellites and
+    // transponders with what they own.
+    EditActions::Allow(a.remove, FirstOf({noImage, noSelection}));
     const QString programsOnly =
         arranger_.ListsPrograms() ? QString() : QStringLiteral("Favourites and child lock are set on programs.");
     for (std::size_t group = 0; group < a.joinGroup.size(); ++group) {
         EditActions::Allow(a.joinGroup[group], FirstOf({noImage, programsOnly, noSelection}));
         EditActions::Allow(a.leaveGroup[group], FirstOf({noImage, programsOnly, noSelection}));
     }
-    EditActions::Allow(a.applyEarlier, noImage);
     EditActions::Allow(a.lock, FirstOf({noImage, programsOnly, noSelection}));
     EditActions::Allow(a.unlock, FirstOf({noImage, programsOnly, noSelection}));
 }
 
-void ArrangeCommands::Run(const QString& label, const std::function<ArrangeReport()>& action)
+void ArrangeCommands::Run(const QString& label, const std::function<ChangeReport()>& action)
 {
-    if (!document_.IsLoaded())
-        return;
-    document_.Begin();
-    const ArrangeReport report = action();
-    if (!report.changed) {
-        // Whatever a refused action may have written is put back.
-        document_.Revert();
-        parts_.statusLine->setText(report.status);
+    // A refused action leaves the list as it was: only the actions may now
+    // be offered otherwise.
+    if (document_.IsLoaded() && !step_.Run(label, action))
         UpdateActions();
-        return;
-    }
-    document_.Commit(label.toStdString());
-    showImageAgain_();
-    parts_.statusLine->setText(report.status);
 }
 
 void ArrangeCommands::Undo()
@@ -143,12 +127,7 @@ void ArrangeCommands::Undo()
         parts_.findField->undo();
         return;
     }
-    ImageHistory& history = state_.history();
-    const QString label = QString::fromStdString(history.UndoLabel());
-    if (!history.Undo(state_.image()))
-        return;
-    showImageAgain_();
-    parts_.statusLine->setText(QStringLiteral("Undid %1.").arg(label));
+    step_.Undo();
 }
 
 void ArrangeCommands::Redo()
@@ -157,12 +136,7 @@ void ArrangeCommands::Redo()
         parts_.findField->redo();
         return;
     }
-    ImageHistory& history = state_.history();
-    const QString label = QString::fromStdString(history.RedoLabel());
-    if (!history.Redo(state_.image()))
-        return;
-    showImageAgain_();
-    parts_.statusLine->setText(QStringLiteral("Redid %1.").arg(label));
+    step_.Redo();
 }
 
 void ArrangeCommands::MoveRows(int step)
@@ -221,11 +195,10 @@ int ArrangeCommands::DropTarget(const QModelIndex& shown) const
     // The source row of the first row at or below the drop that stands for a
     // record: a greyed row of a program gone since an earlier image does not.
     const ListFilter* filter = parts_.list->Filter();
-    const int listed = parts_.list->Model()->ListedRows();
     for (int row = shown.isValid() ? shown.row() : filter->rowCount(); row < filter->rowCount(); ++row)
-        if (const int source = filter->mapToSource(filter->index(row, 0)).row(); source < listed)
-            return source;
-    return listed;
+        if (const std::optional<int> source = parts_.list->RecordRow(row))
+            return *source;
+    return parts_.list->Model()->ListedRows();
 }
 
 bool ArrangeCommands::ListDragEvent(QEvent* event)

@@ -36,10 +36,8 @@ public:
         QLabel* statusLine;
     };
 
-    // showImageAgain: decodes the image again and shows it, keeping the
-    // selected records selected.
-    ArrangeCommands(ProgramState& state, Platform& platform, OpenImage& document, Parts parts,
-                    std::function<void()> showImageAgain);
+    // step: runs each change as one step of the history.
+    ArrangeCommands(ProgramState& state, Platform& platform, OpenImage& document, HistoryStep& step, Parts parts);
 
     // Connects every Edit action to its command; `selectAll` and `find` are
     // the window's.
@@ -68,16 +66,15 @@ public:
     int DropTarget(const QModelIndex& shown) const;
 
 private:
-    // Runs an action that writes the image inside the history bracket and,
-    // when it changed the image, shows the image as it now stands.
-    void Run(const QString& label, const std::function<ArrangeReport()>& action);
+    // Runs an action that writes the image as one step of the history.
+    void Run(const QString& label, const std::function<ChangeReport()>& action);
     bool MayMove() const;
 
     ProgramState& state_;
     Platform& platform_;
     OpenImage& document_;
+    HistoryStep& step_;
     Parts parts_;
-    std::function<void()> showImageAgain_;
     ListArranger arranger_;
     QPoint dragStart_;
 };

@@ -10,6 +10,7 @@
 #include "ui/FileCommands.h"
 #include "ui/FileDrop.h"
 #include "ui/FindField.h"
+#include "ui/HistoryStep.h"
 #include "ui/ListCommands.h"
 #include "ui/ListFills.h"
 #include "ui/ListFilter.h"
@@ -78,15 +79,17 @@ CKorvexDlg::CKorvexDlg(ProgramState& state, Platform& platform)
     editActions = new EditActions(this, channelList);
     selection_ = std::make_unique<ListSelection>(channelList, listFilter_, listModel_);
     find_ = std::make_unique<FindField>(findField, *selection_);
+    step_ = std::make_unique<HistoryStep>(state, document_, statusLine, [this] { ShowImageAgain(); });
     arrange_ = std::make_unique<ArrangeCommands>(
-        state, platform, document_, ArrangeCommands::Parts{this, editActions, selection_.get(), findField, statusLine},
-        [this] { ShowImageAgain(); });
-    editing_ = std::make_unique<RecordEditing>(state, platform, document_, this, satEditDlg, tpEditDlg, progEditDlg);
+        state, platform, document_, *step_,
+        ArrangeCommands::Parts{this, editActions, selection_.get(), findField, statusLine});
+    editing_ = std::make_unique<RecordEditing>(state, document_, satEditDlg, tpEditDlg, progEditDlg);
     files_ = std::make_unique<FileCommands>(state, platform, document_, this, statusLine,
                                             FileCommands::Show{[this] { ShowOpenedImage(); }, [this] { UpdateTitle(); }});
     listCommands_ = std::make_unique<ListCommands>(
-        state, platform, document_, ListCommands::Parts{this, editActions, selection_.get(), statusLine},
-        ListCommands::Show{[this] { ShowImageAgain(); }, [this](std::uint32_t tab) { ShowAllPrograms(tab); }});
+        state, platform, document_, *step_,
+        ListCommands::Parts{this, editActions, selection_.get(), statusLine, &selectedSat},
+        [this](std::uint32_t tab) { ShowAllPrograms(tab); });
     compare_ = std::make_unique<CompareCommand>(
         state, platform,
         CompareCommand::Parts{this, findField, statusLine, channelList, listModel_, listFilter_, &tree_},
@@ -176,9 +179,13 @@ void CKorvexDlg::CreateMenuBar()
 {
     if (menuBar_)
         return;
-    const MainMenu menu = BuildMainMenu(this, editActions->Menu(), [this](int id) { OnCommand(id); });
+    MainMenu menu = BuildMainMenu(this, editActions->Menu());
     menuBar_ = menu.bar;
-    listCommands_->SetUpdateTranspondersAction(menu.commands.at(res::ID_TOOLS_UPDATE_TPS));
+    // The Tools menu's commands on the whole list are ListCommands'; every
+    // other item is the window's own.
+    listCommands_->TakeMenuCommands(menu.commands);
+    for (const auto& [id, action] : menu.commands)
+        connect(action, &QAction::triggered, this, [this, id] { OnCommand(id); });
     namesMenu_ = new NamesMenu(menuBar_, menu.help, [this](const std::string& charset) { OnNameCharset(charset); });
     namesMenu_->Show(state_.nameCharset(), LocaleCharset());
     GiveAccessKeys(menuBar_);
@@ -253,12 +260,6 @@ void CKorvexDlg::OnCommand(int id)
     case res::ID_TOOLS_DUMP:
     case res::IDC_DUMP:
         OnToolsDump();
-        break;
-    case res::ID_TOOLS_CLEANUP:
-        OnToolsCleanUp();
-        break;
-    case res::ID_TOOLS_UPDATE_TPS:
-        OnToolsUpdateTransponders();
         break;
     case res::ID_HELP_ABOUT:
         OnAbout();
@@ -400,7 +401,7 @@ void CKorvexDlg::ShowOpenedImage()
     UpdateCounters();
     BuildTree();
     fittedColumns_ = {};  // a new image's list is fitted to its own contents
-    FillList(kListAllPrograms);
+    FillList(ListType::AllPrograms);
     UpdateTitle();
 }
 
@@ -493,8 +494,6 @@ void CKorvexDlg::SayFindResult(const QString& typed)
 
 void CKorvexDlg::OnToolsUpgrade() { StartTool(QStringLiteral("Burnix.exe")); }
 void CKorvexDlg::OnToolsDump() { StartTool(QStringLiteral("Pullix.exe")); }
-void CKorvexDlg::OnToolsCleanUp() { listCommands_->CleanUp(); }
-void CKorvexDlg::OnToolsUpdateTransponders() { listCommands_->UpdateTransponders(selectedSat); }
 
 void CKorvexDlg::BuildTree()
 {
@@ -512,7 +511,7 @@ void CKorvexDlg::OnTreeSelChanged()
     if (!selected || state_.image().fileOpened == 0)
         return;
     if (const TreeNode* node = tree_.NodeOf(selected))
-        if (const std::optional<std::uint32_t> listType = ChannelTree::ListOf(*node, selectedSat, selectedTp))
+        if (const std::optional<ListType> listType = ChannelTree::ListOf(*node, selectedSat, selectedTp))
             FillList(*listType);
 }
 
@@ -551,9 +550,10 @@ void CKorvexDlg::OnListOpenKey()
 
 void CKorvexDlg::EditRow(const QModelIndex& shown)
 {
-    const int row = listFilter_->mapToSource(shown).row();
-    if (row >= listModel_->ListedRows())  // a program gone since an earlier image
+    const std::optional<int> record = selection_->RecordRow(shown.row());
+    if (!record)  // a program gone since an earlier image
         return;
+    const int row = *record;
     if (!editing_->Edit(row))
         return;
     statusLine->clear();
@@ -576,7 +576,7 @@ void CKorvexDlg::EditRow(const QModelIndex& shown)
         channelList->selectionModel()->setCurrentIndex(again, QItemSelectionModel::NoUpdate);
 }
 
-void CKorvexDlg::FillList(std::uint32_t listType)
+void CKorvexDlg::FillList(ListType listType)
 {
     listModel_->BeginFill();
     const QString warning = ListFills(state_, *listModel_).Fill(listType, selectedSat, selectedTp);
@@ -643,7 +643,7 @@ void CKorvexDlg::ShowImageAgain()
         ShowWarning(platform_, this, kBinFileNotRight);
         return;
     }
-    std::uint32_t listType = state_.list().ListType;
+    ListType listType = state_.list().ListType;
     tree_.Relocate(chosen, listType, selectedSat, selectedTp);
 
     UpdateCounters();
@@ -661,30 +661,12 @@ void CKorvexDlg::ShowAllPrograms(std::uint32_t tab)
         const QSignalBlocker quiet(kindTabs);
         kindTabs->setCurrentIndex(static_cast<int>(tab));
     }
-    tree_.Select(kListAllPrograms, selectedSat, selectedTp);
-    FillList(kListAllPrograms);
-}
-
-void CKorvexDlg::OnApplyEarlierList() { listCommands_->ApplyEarlierList(); }
-
-void CKorvexDlg::OnSelectKind(const std::vector<std::uint64_t>& keys, const QString& kind)
-{
-    listCommands_->SelectKind(keys, kind);
+    tree_.Select(ListType::AllPrograms, selectedSat, selectedTp);
+    FillList(ListType::AllPrograms);
 }
 
 void CKorvexDlg::OnCompareWith() { compare_->Run(); }
 void CKorvexDlg::OnEndComparison() { compare_->End(); }
-void CKorvexDlg::OnUndo() { arrange_->Undo(); }
-void CKorvexDlg::OnRedo() { arrange_->Redo(); }
-void CKorvexDlg::OnMoveRows(int step) { arrange_->MoveRows(step); }
-void CKorvexDlg::OnMoveTo() { arrange_->MoveTo(); }
-void CKorvexDlg::OnDeleteRows() { arrange_->Delete(); }
-void CKorvexDlg::OnSort(SortKey key) { arrange_->Sort(key); }
-void CKorvexDlg::OnChangeFlags(FlagChange change, const QString& done, const QString& label)
-{
-    arrange_->ChangeFlags(change, done, label);
-}
-void CKorvexDlg::OnRowsDropped(int beforeRow) { arrange_->RowsDropped(beforeRow); }
 void CKorvexDlg::OnSelectAll() { channelList->selectAll(); }
 void CKorvexDlg::OnFind() { find_->Focus(); }
 

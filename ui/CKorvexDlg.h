@@ -41,6 +41,7 @@ class CompareCommand;
 class EditActions;
 class FileCommands;
 class FindField;
+class HistoryStep;
 class ListCommands;
 class ListFilter;
 class ListSelection;
@@ -68,9 +69,6 @@ public:
     void OnFileSave();
     void OnToolsUpgrade();
     void OnToolsDump();
-    // Tools → "Clean up…": deletes what the clean-up finds, after a preview.
-    void OnToolsCleanUp();
-    void OnToolsUpdateTransponders();
     void OnAbout();
     void OnExit();
     // A charset chosen in the "Names" menu: every name is read anew in it.
@@ -79,7 +77,7 @@ public:
     void BuildTree();
     void OnTreeSelChanged();
     void OnTreeClick();
-    void FillList(std::uint32_t listType);
+    void FillList(ListType listType);
     void OnTabSelChange();
     void UpdateCounters();
     // The edit dispatch: opens the editor for the topmost selected row and,
@@ -99,25 +97,13 @@ public:
     // The channel tree and its node table.
     const ChannelTree& Tree() const { return tree_; }
 
-    // The Edit menu and the list's context menu.
-    void OnUndo();
-    void OnRedo();
-    void OnMoveRows(int step);
-    void OnMoveTo();
-    void OnDeleteRows();
-    void OnSort(SortKey key);
-    void OnChangeFlags(FlagChange change, const QString& done, const QString& label);
+    // The Edit menu's commands that are the window's own; the others are
+    // connected to, enabled by and run in ArrangeCommands and ListCommands.
     void OnSelectAll();
     void OnFind();
-    // The selected rows dropped on the list: they go before the row
-    // `beforeRow` (the row count: to the end).
-    void OnRowsDropped(int beforeRow);
-    // Carries an earlier list's order, favourites and locks over, after a
-    // preview.
-    void OnApplyEarlierList();
-    // Edit → Select: selects the rows of these records that the list shows
-    // and says how many, naming the kind.
-    void OnSelectKind(const std::vector<std::uint64_t>& keys, const QString& kind);
+    // The commands of the Edit menu and the list's context menu that arrange
+    // the list, undo and redo.
+    ArrangeCommands& Arranging() const { return *arrange_; }
     // File → "Compare with…" and "End comparison".
     void OnCompareWith();
     void OnEndComparison();
@@ -211,6 +197,8 @@ private:
     // The units the window hands its commands to.
     std::unique_ptr<ListSelection> selection_;
     std::unique_ptr<FindField> find_;
+    // Every change of the image as one step of the history.
+    std::unique_ptr<HistoryStep> step_;
     std::unique_ptr<ArrangeCommands> arrange_;
     std::unique_ptr<RecordEditing> editing_;
     std::unique_ptr<FileCommands> files_;

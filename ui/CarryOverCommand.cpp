@@ -6,13 +6,13 @@
 #include "app/ProgramState.h"
 #include "db/CarryOver.h"
 #include "db/ChannelMatch.h"
+#include "db/Queries.h"
 #include "ui/CarryOverPreview.h"
 #include "ui/ChannelListModel.h"
 #include "ui/FileCommands.h"
-#include "ui/ListArranger.h"
+#include "ui/HistoryStep.h"
 
 #include <QFileInfo>
-#include <QLabel>
 #include <QLocale>
 
 #include <algorithm>
@@ -21,15 +21,15 @@
 
 namespace korvex {
 
-CarryOverCommand::CarryOverCommand(ProgramState& state, Platform& platform, OpenImage& document, QWidget* window,
-                                   QLabel* statusLine,
-                                   std::function<std::size_t(const std::vector<std::uint64_t>&)> showSelecting)
+CarryOverCommand::CarryOverCommand(ProgramState& state, Platform& platform, OpenImage& document, HistoryStep& step,
+                                   QWidget* window,
+                                   std::function<std::size_t(const std::vector<std::uint64_t>&)> selectPrograms)
     : state_(state),
       platform_(platform),
       document_(document),
+      step_(step),
       window_(window),
-      statusLine_(statusLine),
-      showSelecting_(std::move(showSelecting))
+      selectPrograms_(std::move(selectPrograms))
 {
 }
 
@@ -48,8 +48,13 @@ void CarryOverCommand::Run()
         return;
     }
     const ChannelMatch match = MatchChannels(*earlier, state_.database());
-    const NameCharset& names = state_.nameCharset().charset;
-    CarryOverPreview preview(window_, QFileInfo(*path).fileName(), names, names,
+    // Each image's names in the image's own charset, as korvex-cli reads
+    // them: a charset chosen in the Names menu counts for both.
+    const CharsetChoice& current = state_.nameCharset();
+    const std::optional<std::string> given =
+        current.source == CharsetSource::Given ? std::optional(current.charset.Name()) : std::nullopt;
+    const NameCharset earlierNames = NamesCharset(given, RecordNames(*earlier)).charset;
+    CarryOverPreview preview(window_, QFileInfo(*path).fileName(), current.charset, earlierNames,
                              [&](const CarryOverChoices& choices) {
                                  return PlanCarryOver(state_.image(), state_.database(), *earlier, match, choices);
                              });
@@ -80,32 +85,24 @@ void CarryOverCommand::Apply(const CarryOverPlan& plan)
         }
     }
 
-    document_.Begin();
-    const ChangeOutcome outcome = ApplyCarryOver(state_.image(), state_.database(), plan);
-    if (!outcome.done) {
-        document_.Revert();
-        statusLine_->setText(NotChangedText(outcome.refusal));
-        return;
-    }
-    document_.Commit("Apply an earlier list");
-    const std::size_t selected = showSelecting_(unmatched);
-
-    const QLocale locale;
-    const QString matchedText = locale.toString(qulonglong{matched});
-    if (unmatched.empty()) {
-        statusLine_->setText(QStringLiteral("Applied the earlier list: %1 programs matched.").arg(matchedText));
-        return;
-    }
-    const QString unmatchedText = locale.toString(qulonglong{unmatched.size()});
-    if (selected == unmatched.size()) {
-        statusLine_->setText(QStringLiteral("Applied the earlier list: %1 programs matched, %2 not matched and selected.")
-                                 .arg(matchedText, unmatchedText));
-        return;
-    }
-    // Under one tab the list of all programs does not show every program.
-    statusLine_->setText(
-        QStringLiteral("Applied the earlier list: %1 programs matched, %2 not matched, %3 of them selected here.")
-            .arg(matchedText, unmatchedText, locale.toString(qulonglong{selected})));
+    step_.Run(
+        QStringLiteral("Apply an earlier list"),
+        [&] { return ApplyCarryOver(state_.image(), state_.database(), plan); },
+        [&](const ChangeOutcome&) {
+            const std::size_t selected = selectPrograms_(unmatched);
+            const QLocale locale;
+            const QString matchedText = locale.toString(qulonglong{matched});
+            if (unmatched.empty())
+                return QStringLiteral("Applied the earlier list: %1 programs matched.").arg(matchedText);
+            const QString unmatchedText = locale.toString(qulonglong{unmatched.size()});
+            if (selected == unmatched.size())
+                return QStringLiteral("Applied the earlier list: %1 programs matched, %2 not matched and selected.")
+                    .arg(matchedText, unmatchedText);
+            // Under one tab the list of all programs does not show every program.
+            return QStringLiteral("Applied the earlier list: %1 programs matched, %2 not matched, %3 of them selected "
+                                  "here.")
+                .arg(matchedText, unmatchedText, locale.toString(qulonglong{selected}));
+        });
 }
 
 } // namespace korvex

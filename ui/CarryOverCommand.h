@@ -12,11 +12,11 @@
 #include <functional>
 #include <vector>
 
-class QLabel;
 class QWidget;
 
 namespace korvex {
 
+class HistoryStep;
 class OpenImage;
 class Platform;
 class ProgramState;
@@ -24,11 +24,11 @@ struct CarryOverPlan;
 
 class CarryOverCommand {
 public:
-    // showSelecting: decodes the image again, shows it with the programs
+    // selectPrograms: once the image is shown again, shows the programs
     // listed, selects the rows of these records (ChannelListModel keys) and
     // says how many rows it selected.
-    CarryOverCommand(ProgramState& state, Platform& platform, OpenImage& document, QWidget* window,
-                     QLabel* statusLine, std::function<std::size_t(const std::vector<std::uint64_t>&)> showSelecting);
+    CarryOverCommand(ProgramState& state, Platform& platform, OpenImage& document, HistoryStep& step,
+                     QWidget* window, std::function<std::size_t(const std::vector<std::uint64_t>&)> selectPrograms);
 
     // Asks for the earlier file, previews, and applies the plan on OK.
     void Run();
@@ -40,9 +40,9 @@ private:
     ProgramState& state_;
     Platform& platform_;
     OpenImage& document_;
+    HistoryStep& step_;
     QWidget* window_;
-    QLabel* statusLine_;
-    std::function<std::size_t(const std::vector<std::uint64_t>&)> showSelecting_;
+    std::function<std::size_t(const std::vector<std::uint64_t>&)> selectPrograms_;
 };
 
 } // namespace korvex

@@ -99,7 +99,7 @@ void ChannelTree::RefreshLabels()
     }
 }
 
-void ChannelTree::ShowAgain(std::uint32_t listType, std::uint16_t selectedSat, std::uint16_t selectedTp)
+void ChannelTree::ShowAgain(ListType listType, std::uint16_t selectedSat, std::uint16_t selectedTp)
 {
     // When the satellites' and transponders' entries are those the tree was
     // built from, its structure is the same, and relabelling it gives what a
@@ -116,16 +116,16 @@ void ChannelTree::ShowAgain(std::uint32_t listType, std::uint16_t selectedSat, s
     Select(listType, selectedSat, selectedTp);
 }
 
-void ChannelTree::Select(std::uint32_t listType, std::uint16_t selectedSat, std::uint16_t selectedTp)
+void ChannelTree::Select(ListType listType, std::uint16_t selectedSat, std::uint16_t selectedTp)
 {
     const QSignalBlocker quiet(widget_);
     for (std::size_t i = 0; i < numTreeNodes; ++i) {
         const TreeNode& node = treeNodes[i];
         const bool current =
-            (listType == kListAllPrograms && node.kind == kTreeAllPrograms) ||
-            (listType == kListSatellites && node.kind == kTreeSatelliteRoot) ||
-            (listType == kListSatTransponders && node.kind == kTreeSatellite && node.satIndex == selectedSat) ||
-            (listType == kListTpPrograms && node.kind == kTreeTransponder && node.tpIndex == selectedTp);
+            (listType == ListType::AllPrograms && node.kind == kTreeAllPrograms) ||
+            (listType == ListType::Satellites && node.kind == kTreeSatelliteRoot) ||
+            (listType == ListType::SatTransponders && node.kind == kTreeSatellite && node.satIndex == selectedSat) ||
+            (listType == ListType::TpPrograms && node.kind == kTreeTransponder && node.tpIndex == selectedTp);
         if (current) {
             widget_->setCurrentItem(node.item);
             break;
@@ -157,20 +157,20 @@ std::optional<std::uint16_t> IndexAt(const Records& records, std::uint64_t offse
 
 } // namespace
 
-std::optional<std::uint32_t> ChannelTree::ListOf(const TreeNode& node, std::uint16_t& selectedSat,
+std::optional<ListType> ChannelTree::ListOf(const TreeNode& node, std::uint16_t& selectedSat,
                                                  std::uint16_t& selectedTp)
 {
     switch (node.kind) {
     case kTreeSatelliteRoot:
-        return kListSatellites;
+        return ListType::Satellites;
     case kTreeSatellite:
         selectedSat = node.satIndex;
-        return kListSatTransponders;
+        return ListType::SatTransponders;
     case kTreeTransponder:
         selectedTp = node.tpIndex;
-        return kListTpPrograms;
+        return ListType::TpPrograms;
     case kTreeAllPrograms:
-        return kListAllPrograms;
+        return ListType::AllPrograms;
     default:
         return std::nullopt;
     }
@@ -183,14 +183,14 @@ ChannelTree::Chosen ChannelTree::Remember(std::uint16_t selectedSat, std::uint16
             selectedTp < db.numTps ? RecordOffsetOf(db.tps[selectedTp].entryWord) : kNoRecord};
 }
 
-void ChannelTree::Relocate(const Chosen& chosen, std::uint32_t& listType, std::uint16_t& selectedSat,
+void ChannelTree::Relocate(const Chosen& chosen, ListType& listType, std::uint16_t& selectedSat,
                            std::uint16_t& selectedTp) const
 {
     const ChannelDatabase& db = state_.database();
     const std::optional<std::uint16_t> sat = IndexAt(db.Sats(), chosen.satOffset);
     const std::optional<std::uint16_t> tp = IndexAt(db.Tps(), chosen.tpOffset);
-    if ((listType == kListSatTransponders && !sat) || (listType == kListTpPrograms && !tp))
-        listType = kListSatellites;
+    if ((listType == ListType::SatTransponders && !sat) || (listType == ListType::TpPrograms && !tp))
+        listType = ListType::Satellites;
     selectedSat = sat.value_or(0);
     selectedTp = tp.value_or(0);
 }

@@ -55,10 +55,10 @@ public:
     // tree as the change requires. A rebuilt tree selects, without signals,
     // the node of the list the window shows (listType, with selectedSat or
     // selectedTp).
-    void ShowAgain(std::uint32_t listType, std::uint16_t selectedSat, std::uint16_t selectedTp);
+    void ShowAgain(ListType listType, std::uint16_t selectedSat, std::uint16_t selectedTp);
     // Selects, without signals, the node of the list listType (with
     // selectedSat or selectedTp).
-    void Select(std::uint32_t listType, std::uint16_t selectedSat, std::uint16_t selectedTp);
+    void Select(ListType listType, std::uint16_t selectedSat, std::uint16_t selectedTp);
 
     // The satellite and transponder the window's lists are of, by their
     // records' places in the image: indices change when entries do, places
@@ -71,13 +71,13 @@ public:
     // After the image was decoded again: the indices of the chosen records
     // where they now stand (0 when gone). A list whose satellite or
     // transponder is gone falls back to the satellites.
-    void Relocate(const Chosen& chosen, std::uint32_t& listType, std::uint16_t& selectedSat,
+    void Relocate(const Chosen& chosen, ListType& listType, std::uint16_t& selectedSat,
                   std::uint16_t& selectedTp) const;
 
     // The list a node asks for: the satellites, a satellite's transponders
     // (its index goes to selectedSat), a transponder's programs (its index
     // goes to selectedTp) or all programs.
-    static std::optional<std::uint32_t> ListOf(const TreeNode& node, std::uint16_t& selectedSat,
+    static std::optional<ListType> ListOf(const TreeNode& node, std::uint16_t& selectedSat,
                                                std::uint16_t& selectedTp);
 
     // The node of a tree item, or nothing.

@@ -4,16 +4,12 @@
 #include "app/ProgramState.h"
 #include "db/CleanUp.h"
 #include "ui/CleanUpPreview.h"
-#include "ui/ListArranger.h"
-
-#include <QLabel>
+#include "ui/HistoryStep.h"
 
 namespace korvex {
 
-CleanUpCommand::CleanUpCommand(ProgramState& state, OpenImage& document, QWidget* window, QLabel* statusLine,
-                               std::function<void()> showImageAgain)
-    : state_(state), document_(document), window_(window), statusLine_(statusLine),
-      showImageAgain_(std::move(showImageAgain))
+CleanUpCommand::CleanUpCommand(ProgramState& state, OpenImage& document, HistoryStep& step, QWidget* window)
+    : state_(state), document_(document), step_(step), window_(window)
 {
 }
 
@@ -33,18 +29,13 @@ void CleanUpCommand::Run()
 
 void CleanUpCommand::Apply(const CleanUpPlan& plan)
 {
-    document_.Begin();
-    const ChangeOutcome outcome = ApplyCleanUp(state_.image(), state_.database(), plan);
-    if (!outcome.done) {
-        document_.Revert();
-        statusLine_->setText(NotChangedText(outcome.refusal));
-        return;
-    }
-    document_.Commit("Clean up");
-    showImageAgain_();
-    const std::string deleted = RecordCountText(outcome.removed);
-    statusLine_->setText(deleted.empty() ? QStringLiteral("Clean up: nothing to delete.")
-                                         : QStringLiteral("Cleaned up: deleted %1.").arg(QString::fromStdString(deleted)));
+    step_.Run(
+        QStringLiteral("Clean up"), [&] { return ApplyCleanUp(state_.image(), state_.database(), plan); },
+        [](const ChangeOutcome& outcome) {
+            const std::string deleted = RecordCountText(outcome.removed);
+            return deleted.empty() ? QStringLiteral("Clean up: nothing to delete.")
+                                   : QStringLiteral("Cleaned up: deleted %1.").arg(QString::fromStdString(deleted));
+        });
 }
 
 } // namespace korvex

@@ -3,23 +3,18 @@
 // no favourite group and what they leave empty, deleted after a preview as
 // one step of the history.
 
-#include <functional>
-
-class QLabel;
 class QWidget;
 
 namespace korvex {
 
+class HistoryStep;
 class OpenImage;
 class ProgramState;
 struct CleanUpPlan;
 
 class CleanUpCommand {
 public:
-    // showImageAgain: decodes the image again and shows it, the tree and the
-    // counters included.
-    CleanUpCommand(ProgramState& state, OpenImage& document, QWidget* window, QLabel* statusLine,
-                   std::function<void()> showImageAgain);
+    CleanUpCommand(ProgramState& state, OpenImage& document, HistoryStep& step, QWidget* window);
 
     // Analyses the open image, previews, and deletes what is ticked on OK.
     void Run();
@@ -30,9 +25,8 @@ public:
 private:
     ProgramState& state_;
     OpenImage& document_;
+    HistoryStep& step_;
     QWidget* window_;
-    QLabel* statusLine_;
-    std::function<void()> showImageAgain_;
 };
 
 } // namespace korvex

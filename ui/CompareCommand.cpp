@@ -193,12 +193,12 @@ void CompareCommand::Compare()
     marks_ = ComparisonMarks(std::move(difference), *earlier_, state_.database());
 }
 
-void CompareCommand::FillGone(std::uint32_t listType)
+void CompareCommand::FillGone(ListType listType)
 {
     if (!Active())
         return;
     Compare();
-    if (listType != kListAllPrograms)
+    if (listType != ListType::AllPrograms)
         return;
     // The list of all programs under a tab: the gone programs that tab would
     // have shown, by the same rule (video or none).

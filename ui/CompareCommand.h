@@ -9,6 +9,7 @@
 // paired. Every fill of the list compares anew, so the marks follow each
 // action on the open image. "End comparison" returns to the normal list.
 
+#include "app/ListState.h"
 #include "db/ChannelDatabase.h"
 #include "db/FlashImage.h"
 #include "db/ImageDifference.h"
@@ -69,7 +70,7 @@ public:
     // Called by the list's fill between the model's BeginFill and EndFill,
     // after the listed rows: compares anew and adds the rows of gone programs
     // to a list of all programs.
-    void FillGone(std::uint32_t listType);
+    void FillGone(ListType listType);
     // After the fill: the "Change" column's width, the tree's marks, the counts.
     void AfterFill();
 

@@ -86,7 +86,7 @@ bool FileCommands::OpenFile(const QString& path)
         return false;
     }
     // Names are read in the charset detected from the new image.
-    state_.nameCharset() = DefaultNameCharset(RecordNames(state_.database()), LocaleCharset());
+    state_.nameCharset() = NamesCharset(std::nullopt, RecordNames(state_.database()));
     show_.opened();
     statusLine_->setText(OpenedText(state_.files().OpenName(), state_.database()));
     return true;

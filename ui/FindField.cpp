@@ -1,7 +1,6 @@
 #include "ui/FindField.h"
 
 #include "app/ListState.h"
-
 #include "ui/ListFilter.h"
 #include "ui/ListSelection.h"
 
@@ -9,13 +8,15 @@
 #include <QLineEdit>
 #include <QTableView>
 
+#include <optional>
+
 namespace korvex {
 
-QString NoMatchText(const QString& typed, std::uint32_t listType)
+QString NoMatchText(const QString& typed, ListType listType)
 {
-    const QString kind = listType == kListSatellites        ? QStringLiteral("satellite")
-                         : listType == kListSatTransponders ? QStringLiteral("transponder")
-                                                            : QStringLiteral("program");
+    const QString kind = listType == ListType::Satellites        ? QStringLiteral("satellite")
+                         : listType == ListType::SatTransponders ? QStringLiteral("transponder")
+                                                                 : QStringLiteral("program");
     return QStringLiteral("No %1 matches %2.").arg(kind, typed);
 }
 
@@ -40,9 +41,8 @@ bool FindField::Key(const QKeyEvent& event)
     case Qt::Key_Return:
     case Qt::Key_Enter: {
         view->setFocus(Qt::OtherFocusReason);
-        const ListFilter& filter = *list_.Filter();
-        if (filter.rowCount() > 0)
-            list_.Select({filter.mapToSource(filter.index(0, 0)).row()});
+        if (const std::optional<int> first = list_.RecordRow(0))
+            list_.Select({*first});
         return true;
     }
     default:

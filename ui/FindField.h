@@ -3,9 +3,9 @@
 // clears it or hands the keys back to the list; Enter selects the first row
 // found and goes to the list.
 
-#include <QString>
+#include "app/ListState.h"
 
-#include <cstdint>
+#include <QString>
 
 class QKeyEvent;
 class QLineEdit;
@@ -16,7 +16,7 @@ class ListSelection;
 
 // What the status line says when the typed text matches no row of a list of
 // this type: "No program matches 11034."
-QString NoMatchText(const QString& typed, std::uint32_t listType);
+QString NoMatchText(const QString& typed, ListType listType);
 
 class FindField {
 public:

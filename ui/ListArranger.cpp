@@ -28,8 +28,8 @@ std::span<const ProgRecord> Table(const ChannelDatabase& db, ProgTable table)
 
 bool ListArranger::ListsPrograms() const
 {
-    const std::uint32_t type = state_.list().ListType;
-    return type == kListAllPrograms || type == kListTpPrograms;
+    const ListType type = state_.list().ListType;
+    return type == ListType::AllPrograms || type == ListType::TpPrograms;
 }
 
 std::optional<ProgTable> ListArranger::ListedTable() const
@@ -40,7 +40,7 @@ std::optional<ProgTable> ListArranger::ListedTable() const
 QString ListArranger::MoveRefusal(bool filtered) const
 {
     const ListState& list = state_.list();
-    if (list.ListType != kListAllPrograms)
+    if (list.ListType != ListType::AllPrograms)
         return QStringLiteral("Moving and sorting work in the list of all programs (AllPrograms).");
     if (filtered)
         return QStringLiteral("Clear the find field and show all rows to move or sort: the list shows only some "
@@ -72,11 +72,11 @@ std::vector<ProgramEntry> ListArranger::ProgramsOf(std::span<const int> rows) co
     for (const int row : rows) {
         const std::size_t r = static_cast<std::size_t>(row) % kMaxListRows;
         const ProgRecord* prog = nullptr;
-        if (list.ListType == kListAllPrograms) {
+        if (list.ListType == ListType::AllPrograms) {
             const std::span<const ProgRecord> table = Table(db, list.RowTable[r]);
             if (list.RowMap[r] < table.size())
                 prog = &table[list.RowMap[r]];
-        } else if (list.ListType == kListTpPrograms) {
+        } else if (list.ListType == ListType::TpPrograms) {
             if (list.radioMode == 0 && list.RowMap[r] < list.tpTvProgs.size())
                 prog = &list.tpTvProgs[list.RowMap[r]];
             else if (list.radioMode != 0 && list.RowMap[r] < list.tpRadioProgs.size())
@@ -88,7 +88,7 @@ std::vector<ProgramEntry> ListArranger::ProgramsOf(std::span<const int> rows) co
     return programs;
 }
 
-ArrangeReport ListArranger::Reorder(ProgTable table, const std::vector<std::uint32_t>& order, const QString& done)
+ChangeReport ListArranger::Reorder(ProgTable table, const std::vector<std::uint32_t>& order, const QString& done)
 {
     const ChangeOutcome outcome = ReorderPrograms(state_.image(), state_.database(), table, order);
     if (!outcome.done)
@@ -108,7 +108,7 @@ std::vector<std::uint32_t> Positions(const std::vector<ProgramEntry>& programs)
 
 } // namespace
 
-ArrangeReport ListArranger::MoveByOne(std::span<const int> rows, int step)
+ChangeReport ListArranger::MoveByOne(std::span<const int> rows, int step)
 {
     if (const QString why = MoveRefusal(false); !why.isEmpty())
         return {false, why};
@@ -120,7 +120,7 @@ ArrangeReport ListArranger::MoveByOne(std::span<const int> rows, int step)
                                                       step < 0 ? QStringLiteral("up") : QStringLiteral("down")));
 }
 
-ArrangeReport ListArranger::MoveTo(std::span<const int> rows, int programNumber)
+ChangeReport ListArranger::MoveTo(std::span<const int> rows, int programNumber)
 {
     if (const QString why = MoveRefusal(false); !why.isEmpty())
         return {false, why};
@@ -134,7 +134,7 @@ ArrangeReport ListArranger::MoveTo(std::span<const int> rows, int programNumber)
                        .arg(std::min<std::size_t>(to, count - positions.size()) + 1));
 }
 
-ArrangeReport ListArranger::MoveBefore(std::span<const int> rows, int beforeRow)
+ChangeReport ListArranger::MoveBefore(std::span<const int> rows, int beforeRow)
 {
     const std::set<int> moved(rows.begin(), rows.end());
     int unmovedBefore = 0;
@@ -143,7 +143,7 @@ ArrangeReport ListArranger::MoveBefore(std::span<const int> rows, int beforeRow)
     return MoveTo(rows, unmovedBefore + 1);
 }
 
-ArrangeReport ListArranger::Sort(SortKey key)
+ChangeReport ListArranger::Sort(SortKey key)
 {
     if (const QString why = MoveRefusal(false); !why.isEmpty())
         return {false, why};
@@ -159,24 +159,19 @@ ArrangeReport ListArranger::Sort(SortKey key)
                             QLatin1StringView(by)));
 }
 
-ArrangeReport ListArranger::Delete(std::span<const int> rows)
+ChangeReport ListArranger::Delete(std::span<const int> rows)
 {
     if (rows.empty())
         return {false, QStringLiteral("Nothing is selected.")};
-    switch (state_.list().ListType) {
-    case kListAllPrograms:
-    case kListTpPrograms:
-        return DeletePrograms(rows);
-    case kListSatellites:
+    const ListType type = state_.list().ListType;
+    if (type == ListType::Satellites)
         return DeleteSatellites(rows);
-    case kListSatTransponders:
+    if (type == ListType::SatTransponders)
         return DeleteTransponders(rows);
-    default:
-        return {false, QStringLiteral("Nothing to delete here.")};
-    }
+    return DeletePrograms(rows);
 }
 
-ArrangeReport ListArranger::DeletePrograms(std::span<const int> rows)
+ChangeReport ListArranger::DeletePrograms(std::span<const int> rows)
 {
     FlashImage& image = state_.image();
     const ChannelDatabase& db = state_.database();
@@ -243,7 +238,7 @@ struct CascadeTotals {
 
 } // namespace
 
-ArrangeReport ListArranger::DeleteSatellites(std::span<const int> rows)
+ChangeReport ListArranger::DeleteSatellites(std::span<const int> rows)
 {
     FlashImage& image = state_.image();
     ChannelDatabase& db = state_.database();
@@ -272,7 +267,7 @@ ArrangeReport ListArranger::DeleteSatellites(std::span<const int> rows)
     return {true, totals.Text()};
 }
 
-ArrangeReport ListArranger::DeleteTransponders(std::span<const int> rows)
+ChangeReport ListArranger::DeleteTransponders(std::span<const int> rows)
 {
     FlashImage& image = state_.image();
     ChannelDatabase& db = state_.database();
@@ -299,17 +294,7 @@ ArrangeReport ListArranger::DeleteTransponders(std::span<const int> rows)
     return {true, totals.Text()};
 }
 
-QString NotChangedText(const std::string& refusal)
-{
-    // The guard's reasons are whole sentences; the arranging code's own are
-    // not.
-    QString reason = FromStd(refusal);
-    if (!reason.endsWith(QLatin1Char('.')))
-        reason += QLatin1Char('.');
-    return QStringLiteral("Not changed: %1").arg(reason);
-}
-
-ArrangeReport ListArranger::ChangeFlags(std::span<const int> rows, FlagChange change, const QString& what)
+ChangeReport ListArranger::ChangeFlags(std::span<const int> rows, FlagChange change, const QString& what)
 {
     const std::vector<ProgramEntry> programs = ProgramsOf(rows);
     if (programs.empty())

@@ -6,6 +6,7 @@
 
 #include "db/Arrange.h"
 #include "app/ProgramState.h"
+#include "ui/HistoryStep.h"
 
 #include <QString>
 #include <QStringList>
@@ -15,15 +16,6 @@
 #include <vector>
 
 namespace korvex {
-
-struct ArrangeReport {
-    bool changed = false;
-    QString status;  // for the status line: what was done, or why not
-};
-
-// "Not changed: " and the reason an image writer refused, ended by one full
-// stop.
-QString NotChangedText(const std::string& refusal);
 
 class ListArranger {
 public:
@@ -35,17 +27,17 @@ public:
     QString MoveRefusal(bool filtered) const;
 
     // Each selected row one place up (-1) or down (+1).
-    ArrangeReport MoveByOne(std::span<const int> rows, int step);
+    ChangeReport MoveByOne(std::span<const int> rows, int step);
     // The selected rows, in their order, so that the first stands at
     // programNumber (counted from 1, as the list counts programs).
-    ArrangeReport MoveTo(std::span<const int> rows, int programNumber);
+    ChangeReport MoveTo(std::span<const int> rows, int programNumber);
     // The selected rows before the row `beforeRow` (the row count: at the end).
-    ArrangeReport MoveBefore(std::span<const int> rows, int beforeRow);
-    ArrangeReport Sort(SortKey key);
+    ChangeReport MoveBefore(std::span<const int> rows, int beforeRow);
+    ChangeReport Sort(SortKey key);
     // The selected programs, or the selected satellites or transponders with
     // what they own.
-    ArrangeReport Delete(std::span<const int> rows);
-    ArrangeReport ChangeFlags(std::span<const int> rows, FlagChange change, const QString& what);
+    ChangeReport Delete(std::span<const int> rows);
+    ChangeReport ChangeFlags(std::span<const int> rows, FlagChange change, const QString& what);
 
     // The programs the rows of a program list stand for.
     std::vector<ProgramEntry> ProgramsOf(std::span<const int> rows) const;
@@ -53,10 +45,10 @@ public:
 
 private:
     std::optional<ProgTable> ListedTable() const;
-    ArrangeReport Reorder(ProgTable table, const std::vector<std::uint32_t>& order, const QString& done);
-    ArrangeReport DeletePrograms(std::span<const int> rows);
-    ArrangeReport DeleteSatellites(std::span<const int> rows);
-    ArrangeReport DeleteTransponders(std::span<const int> rows);
+    ChangeReport Reorder(ProgTable table, const std::vector<std::uint32_t>& order, const QString& done);
+    ChangeReport DeletePrograms(std::span<const int> rows);
+    ChangeReport DeleteSatellites(std::span<const int> rows);
+    ChangeReport DeleteTransponders(std::span<const int> rows);
 
     ProgramState& state_;
 };

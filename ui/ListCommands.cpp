@@ -4,6 +4,7 @@
 
 #include "app/OpenImage.h"
 #include "app/ProgramState.h"
+#include "res/ResourceIds.h"
 #include "ui/CarryOverCommand.h"
 #include "ui/CleanUpCommand.h"
 #include "ui/EditActions.h"
@@ -20,20 +21,18 @@
 
 namespace korvex {
 
-ListCommands::ListCommands(ProgramState& state, Platform& platform, OpenImage& document, Parts parts, Show show)
+ListCommands::ListCommands(ProgramState& state, Platform& platform, OpenImage& document, HistoryStep& step,
+                           Parts parts, std::function<void(std::uint32_t tab)> showAllPrograms)
     : state_(state),
       document_(document),
       parts_(parts),
-      show_(std::move(show)),
+      showAllPrograms_(std::move(showAllPrograms)),
       carryOver_(std::make_unique<CarryOverCommand>(
-          state, platform, document, parts.window, parts.statusLine,
-          [this](const std::vector<std::uint64_t>& keys) { return ShowSelecting(keys); })),
-      rename_(std::make_unique<RenameCommand>(state, document, parts.window, *parts.list, parts.statusLine,
-                                              [this] { show_.imageAgain(); })),
-      cleanUp_(std::make_unique<CleanUpCommand>(state, document, parts.window, parts.statusLine,
-                                                [this] { show_.imageAgain(); })),
-      updateTransponders_(std::make_unique<TransponderUpdateCommand>(state, platform, document, parts.window,
-                                                                     parts.statusLine, [this] { show_.imageAgain(); }))
+          state, platform, document, step, parts.window,
+          [this](const std::vector<std::uint64_t>& keys) { return SelectAmongAllPrograms(keys); })),
+      rename_(std::make_unique<RenameCommand>(state, document, step, parts.window, *parts.list)),
+      cleanUp_(std::make_unique<CleanUpCommand>(state, document, step, parts.window)),
+      updateTransponders_(std::make_unique<TransponderUpdateCommand>(state, platform, document, step, parts.window))
 {
 }
 
@@ -43,7 +42,7 @@ void ListCommands::Connect()
 {
     EditActions& a = *parts_.actions;
     QWidget* context = parts_.window;
-    QObject::connect(a.applyEarlier, &QAction::triggered, context, [this] { ApplyEarlierList(); });
+    QObject::connect(a.applyEarlier, &QAction::triggered, context, [this] { carryOver_->Run(); });
     QObject::connect(a.rename, &QAction::triggered, context, [this] { rename_->Run(); });
     for (std::size_t kind = 0; kind < a.selectKind.size(); ++kind)
         QObject::connect(a.selectKind[kind], &QAction::triggered, context, [this, kind, &a] {
@@ -58,29 +57,36 @@ void ListCommands::Connect()
         });
 }
 
-void ListCommands::UpdateActions()
+void ListCommands::TakeMenuCommands(std::unordered_map<int, QAction*>& commands)
 {
-    EditActions::Allow(parts_.actions->rename, rename_->Refusal());
-    if (updateTranspondersAction_)
-        updateTranspondersAction_->setEnabled(document_.IsLoaded() &&
-                                              state_.list().ListType == kListSatTransponders);
-}
-
-void ListCommands::SetUpdateTranspondersAction(QAction* action)
-{
-    updateTranspondersAction_ = action;
+    QWidget* context = parts_.window;
+    if (const auto cleanUp = commands.find(res::ID_TOOLS_CLEANUP); cleanUp != commands.end()) {
+        QObject::connect(cleanUp->second, &QAction::triggered, context, [this] { cleanUp_->Run(); });
+        commands.erase(cleanUp);
+    }
+    if (const auto update = commands.find(res::ID_TOOLS_UPDATE_TPS); update != commands.end()) {
+        updateTranspondersAction_ = update->second;
+        QObject::connect(updateTranspondersAction_, &QAction::triggered, context, [this] { UpdateTransponders(); });
+        commands.erase(update);
+    }
     UpdateActions();
 }
 
-void ListCommands::ApplyEarlierList() { carryOver_->Run(); }
+void ListCommands::UpdateActions()
+{
+    const QString noImage = document_.IsLoaded() ? QString() : QStringLiteral("Open an image first.");
+    EditActions::Allow(parts_.actions->applyEarlier, noImage);
+    EditActions::Allow(parts_.actions->rename, rename_->Refusal());
+    if (updateTranspondersAction_)
+        updateTranspondersAction_->setEnabled(document_.IsLoaded() &&
+                                              state_.list().ListType == ListType::SatTransponders);
+}
 
-void ListCommands::CleanUp() { cleanUp_->Run(); }
-
-void ListCommands::UpdateTransponders(std::uint16_t satIndex)
+void ListCommands::UpdateTransponders()
 {
     // Only while the tree has a satellite chosen, whatever sends the command.
-    if (state_.list().ListType == kListSatTransponders)
-        updateTransponders_->Run(satIndex);
+    if (state_.list().ListType == ListType::SatTransponders)
+        updateTransponders_->Run(*parts_.chosenSatellite);
 }
 
 void ListCommands::SelectKind(const std::vector<std::uint64_t>& keys, const QString& kind)
@@ -104,9 +110,8 @@ void ListCommands::SelectKind(const std::vector<std::uint64_t>& keys, const QStr
                                         WithoutAccessKey(kind), found));
 }
 
-std::size_t ListCommands::ShowSelecting(const std::vector<std::uint64_t>& keys)
+std::size_t ListCommands::SelectAmongAllPrograms(const std::vector<std::uint64_t>& keys)
 {
-    show_.imageAgain();
     if (!document_.IsLoaded() || keys.empty())
         return 0;
     // The programs are found in the list of all programs; under the TV tab it
@@ -114,8 +119,8 @@ std::size_t ListCommands::ShowSelecting(const std::vector<std::uint64_t>& keys)
     // when it shows more of them.
     const ListState& list = state_.list();
     const auto shownUnder = [&](std::uint32_t tab) {
-        if (list.ListType != kListAllPrograms || list.radioMode != tab)
-            show_.allPrograms(tab);
+        if (list.ListType != ListType::AllPrograms || list.radioMode != tab)
+            showAllPrograms_(tab);
         parts_.list->SelectKeys(keys);
         return parts_.list->Rows().size();
     };

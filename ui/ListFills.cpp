@@ -8,7 +8,7 @@
 
 namespace korvex {
 
-QString ListFills::Fill(std::uint32_t listType, std::uint16_t selectedSat, std::uint16_t selectedTp)
+QString ListFills::Fill(ListType listType, std::uint16_t selectedSat, std::uint16_t selectedTp)
 {
     ListState& list = state_.list();
     std::ranges::fill(state_.database().satTps, TpRecord{});
@@ -17,22 +17,20 @@ QString ListFills::Fill(std::uint32_t listType, std::uint16_t selectedSat, std::
     list.ListType = listType;
 
     switch (listType) {
-    case kListSatellites:
+    case ListType::Satellites:
         model_.SetColumns(SatelliteColumns());
         return FillSatellites();
-    case kListSatTransponders:
+    case ListType::SatTransponders:
         model_.SetColumns(TransponderColumns());
         FillSatTransponders(selectedSat);
         break;
-    case kListAllPrograms:
+    case ListType::AllPrograms:
         model_.SetColumns(ProgramColumns());
         FillAllPrograms();
         break;
-    case kListTpPrograms:
+    case ListType::TpPrograms:
         model_.SetColumns(ProgramColumns());
         FillTpPrograms(selectedTp);
-        break;
-    default:  // the columns of the previous layout stay, with no rows
         break;
     }
     return {};

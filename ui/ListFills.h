@@ -18,11 +18,11 @@ public:
     ListFills(ProgramState& state, ChannelListModel& model) : state_(state), model_(model) {}
 
     // Fills the model, between its BeginFill and EndFill, with the list of
-    // ListType listType: every satellite, the transponders of selectedSat,
+    // listType: every satellite, the transponders of selectedSat,
     // every program of the tab, or the programs of selectedTp. A list stopped
     // by a coded value without a name returns the warning the user is shown;
     // otherwise an empty string.
-    QString Fill(std::uint32_t listType, std::uint16_t selectedSat, std::uint16_t selectedTp);
+    QString Fill(ListType listType, std::uint16_t selectedSat, std::uint16_t selectedTp);
 
 private:
     QString FillSatellites();

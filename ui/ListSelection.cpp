@@ -11,19 +11,39 @@
 
 namespace korvex {
 
+std::optional<int> ListSelection::RecordRow(int shownRow) const
+{
+    // The model lists the records' rows first and the greyed rows of programs
+    // gone since an earlier image after them.
+    const int source = filter_->mapToSource(filter_->index(shownRow, 0)).row();
+    if (source < 0 || source >= model_->ListedRows())
+        return std::nullopt;
+    return source;
+}
+
 std::vector<int> ListSelection::Rows() const
 {
     // The view selects whole rows; its ranges are read directly, since asking
     // row by row whether a row is selected costs a walk over every range.
+    // A range over the whole list also spans greyed rows.
     std::vector<int> rows;
     for (const QItemSelectionRange& range : view_->selectionModel()->selection())
         for (int row = range.top(); row <= range.bottom(); ++row)
-            // A range over the whole list also spans the greyed rows of
-            // programs gone since an earlier image, which stand for no record.
-            if (const int source = filter_->mapToSource(filter_->index(row, 0)).row(); source < model_->ListedRows())
-                rows.push_back(source);
+            if (const std::optional<int> source = RecordRow(row))
+                rows.push_back(*source);
     std::sort(rows.begin(), rows.end());
     rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    return rows;
+}
+
+std::vector<int> ListSelection::RowsOrAllShown() const
+{
+    std::vector<int> rows = Rows();
+    if (!rows.empty())
+        return rows;
+    for (int row = 0; row < filter_->rowCount(); ++row)
+        if (const std::optional<int> source = RecordRow(row))
+            rows.push_back(*source);
     return rows;
 }
 

@@ -9,7 +9,7 @@
 
 namespace korvex {
 
-MainMenu BuildMainMenu(QWidget* window, QMenu* editMenu, const std::function<void(int)>& onCommand)
+MainMenu BuildMainMenu(QWidget* window, QMenu* editMenu)
 {
     MainMenu built{new QMenuBar(window), nullptr, {}};
     for (const res::PopupTemplate& popup : res::MainMenuTemplate()) {
@@ -23,9 +23,7 @@ MainMenu BuildMainMenu(QWidget* window, QMenu* editMenu, const std::function<voi
             QAction* action = menu->addAction(item.text);
             action->setData(item.commandId);
             action->setShortcut(CommandShortcut(item.commandId));
-            const int id = item.commandId;
-            built.commands[id] = action;
-            QObject::connect(action, &QAction::triggered, window, [onCommand, id] { onCommand(id); });
+            built.commands[item.commandId] = action;
         }
     }
     return built;

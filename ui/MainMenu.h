@@ -2,7 +2,6 @@
 // The main window's menu bar as its template lays it out, with the Edit menu
 // between File and Tools and each command's shortcut.
 
-#include <functional>
 #include <unordered_map>
 
 class QAction;
@@ -18,8 +17,7 @@ struct MainMenu {
     std::unordered_map<int, QAction*> commands;  // each item, by its command id
 };
 
-// Builds the menu bar on window; each command item calls onCommand with its
-// command id.
-MainMenu BuildMainMenu(QWidget* window, QMenu* editMenu, const std::function<void(int)>& onCommand);
+// Builds the menu bar on window; whoever handles a command connects its item.
+MainMenu BuildMainMenu(QWidget* window, QMenu* editMenu);
 
 } // namespace korvex

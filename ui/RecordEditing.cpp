@@ -1,6 +1,5 @@
 #include "ui/RecordEditing.h"
 
-#include "app/Messages.h"
 #include "app/OpenImage.h"
 #include "editors/ProgEditDlg.h"
 #include "editors/SatEditDlg.h"
@@ -16,19 +15,16 @@ bool RecordEditing::Edit(int row)
     document_.Begin();
 
     switch (list.ListType) {
-    case kListSatellites:
+    case ListType::Satellites:
         satEditor_.DoModal();
         break;
-    case kListSatTransponders:
+    case ListType::SatTransponders:
         tpEditor_.DoModal();
         break;
-    case kListAllPrograms:
-    case kListTpPrograms:
+    case ListType::AllPrograms:
+    case ListType::TpPrograms:
         progEditor_.DoModal();
         break;
-    default:
-        ShowWarning(platform_, window_, QStringLiteral("The list type is not right!"));
-        return false;
     }
 
     if (list.RecordEdited == 0)

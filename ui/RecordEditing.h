@@ -3,12 +3,9 @@
 // of list shown (satellites, transponders or programs), inside the history
 // bracket, so that an accepted edit is one step to undo.
 
-#include <QWidget>
-
 namespace korvex {
 
 class OpenImage;
-class Platform;
 class ProgEditDlg;
 class ProgramState;
 class SatEditDlg;
@@ -16,10 +13,11 @@ class TpEditDlg;
 
 class RecordEditing {
 public:
-    RecordEditing(ProgramState& state, Platform& platform, OpenImage& document, QWidget* window,
-                  SatEditDlg& satEditor, TpEditDlg& tpEditor, ProgEditDlg& progEditor)
-        : state_(state), platform_(platform), document_(document), window_(window),
-          satEditor_(satEditor), tpEditor_(tpEditor), progEditor_(progEditor) {}
+    RecordEditing(ProgramState& state, OpenImage& document, SatEditDlg& satEditor, TpEditDlg& tpEditor,
+                  ProgEditDlg& progEditor)
+        : state_(state), document_(document), satEditor_(satEditor), tpEditor_(tpEditor), progEditor_(progEditor)
+    {
+    }
 
     // Opens the editor for the list's source row `row`. True when the user
     // accepted an edit, which the history then holds as one step; the image
@@ -28,9 +26,7 @@ public:
 
 private:
     ProgramState& state_;
-    Platform& platform_;
     OpenImage& document_;
-    QWidget* window_;
     SatEditDlg& satEditor_;
     TpEditDlg& tpEditor_;
     ProgEditDlg& progEditor_;

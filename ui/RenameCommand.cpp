@@ -3,11 +3,10 @@
 #include "app/OpenImage.h"
 #include "app/ProgramState.h"
 #include "codepage/RenamePlan.h"
-#include "ui/ListFilter.h"
+#include "ui/HistoryStep.h"
 #include "ui/ListSelection.h"
 #include "ui/RenamePreview.h"
 
-#include <QLabel>
 #include <QLocale>
 
 namespace korvex {
@@ -21,15 +20,9 @@ QString CountedPrograms(std::size_t n)
 
 } // namespace
 
-RenameCommand::RenameCommand(ProgramState& state, OpenImage& document, QWidget* window, ListSelection& list,
-                             QLabel* statusLine, std::function<void()> showImageAgain)
-    : state_(state),
-      document_(document),
-      window_(window),
-      list_(list),
-      statusLine_(statusLine),
-      showImageAgain_(std::move(showImageAgain)),
-      arranger_(state)
+RenameCommand::RenameCommand(ProgramState& state, OpenImage& document, HistoryStep& step, QWidget* window,
+                             ListSelection& list)
+    : state_(state), document_(document), step_(step), window_(window), list_(list), arranger_(state)
 {
 }
 
@@ -39,22 +32,14 @@ QString RenameCommand::Refusal() const
         return QStringLiteral("Open an image first.");
     if (!arranger_.ListsPrograms())
         return QStringLiteral("Renaming works on programs: choose AllPrograms or a transponder.");
-    if (list_.Filter()->rowCount() == 0)
+    if (list_.RowsOrAllShown().empty())
         return QStringLiteral("The list shows no programs.");
     return {};
 }
 
 std::vector<ProgramEntry> RenameCommand::Programs() const
 {
-    std::vector<int> rows = list_.Rows();
-    if (rows.empty()) {
-        // Every row the find field lets the list show, in the list's order.
-        const ListFilter& filter = *list_.Filter();
-        rows.reserve(static_cast<std::size_t>(filter.rowCount()));
-        for (int shown = 0; shown < filter.rowCount(); ++shown)
-            rows.push_back(filter.mapToSource(filter.index(shown, 0)).row());
-    }
-    return arranger_.ProgramsOf(rows);
+    return arranger_.ProgramsOf(list_.RowsOrAllShown());
 }
 
 void RenameCommand::Run()
@@ -75,19 +60,14 @@ void RenameCommand::Apply(const RenamePlan& plan)
 {
     if (!plan.refusal.empty() || plan.renamed == 0)
         return;
-    document_.Begin();
-    const ChangeOutcome outcome = RenamePrograms(state_.image(), state_.database(), plan.Renames());
-    if (!outcome.done) {
-        document_.Revert();
-        statusLine_->setText(NotChangedText(outcome.refusal));
-        return;
-    }
-    document_.Commit("Rename");
-    showImageAgain_();
-    QString status = QStringLiteral("Renamed %1").arg(CountedPrograms(plan.renamed));
-    if (plan.leftUnchanged > 0)
-        status += QStringLiteral("; %1 left unchanged").arg(QLocale().toString(qulonglong{plan.leftUnchanged}));
-    statusLine_->setText(status + QLatin1Char('.'));
+    step_.Run(
+        QStringLiteral("Rename"), [&] { return RenamePrograms(state_.image(), state_.database(), plan.Renames()); },
+        [&](const ChangeOutcome&) {
+            QString status = QStringLiteral("Renamed %1").arg(CountedPrograms(plan.renamed));
+            if (plan.leftUnchanged > 0)
+                status += QStringLiteral("; %1 left unchanged").arg(QLocale().toString(qulonglong{plan.leftUnchanged}));
+            return status + QLatin1Char('.');
+        });
 }
 
 } // namespace korvex

@@ -8,14 +8,13 @@
 
 #include <QString>
 
-#include <functional>
 #include <vector>
 
-class QLabel;
 class QWidget;
 
 namespace korvex {
 
+class HistoryStep;
 class ListSelection;
 class OpenImage;
 class ProgramState;
@@ -23,10 +22,7 @@ struct RenamePlan;
 
 class RenameCommand {
 public:
-    // showImageAgain: decodes the image again and shows it, keeping the
-    // selected records selected.
-    RenameCommand(ProgramState& state, OpenImage& document, QWidget* window, ListSelection& list, QLabel* statusLine,
-                  std::function<void()> showImageAgain);
+    RenameCommand(ProgramState& state, OpenImage& document, HistoryStep& step, QWidget* window, ListSelection& list);
 
     // Why Rename is not offered now, or an empty text.
     QString Refusal() const;
@@ -42,10 +38,9 @@ public:
 private:
     ProgramState& state_;
     OpenImage& document_;
+    HistoryStep& step_;
     QWidget* window_;
     ListSelection& list_;
-    QLabel* statusLine_;
-    std::function<void()> showImageAgain_;
     ListArranger arranger_;
 };
 

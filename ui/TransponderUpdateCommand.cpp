@@ -7,12 +7,11 @@
 #include "db/TransponderUpdate.h"
 #include "scantable/ScanTableFile.h"
 #include "ui/ChannelListModel.h"
-#include "ui/ListArranger.h"
+#include "ui/HistoryStep.h"
 #include "ui/TransponderUpdatePreview.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QLabel>
 
 #include <optional>
 
@@ -32,14 +31,8 @@ QString SatelliteChoiceText(const ScanTableSatellite& satellite)
 } // namespace
 
 TransponderUpdateCommand::TransponderUpdateCommand(ProgramState& state, Platform& platform, OpenImage& document,
-                                                   QWidget* window, QLabel* statusLine,
-                                                   std::function<void()> showImageAgain)
-    : state_(state),
-      platform_(platform),
-      document_(document),
-      window_(window),
-      statusLine_(statusLine),
-      showImageAgain_(std::move(showImageAgain))
+                                                   HistoryStep& step, QWidget* window)
+    : state_(state), platform_(platform), document_(document), step_(step), window_(window)
 {
 }
 
@@ -112,19 +105,15 @@ void TransponderUpdateCommand::Run(std::uint16_t satIndex)
 void TransponderUpdateCommand::Apply(const std::vector<TransponderChange>& changes, std::uint16_t satIndex)
 {
     const QString satName = NameText(state_.database().Sats()[satIndex].satName, state_.nameCharset().charset);
-    document_.Begin();
-    const ChangeOutcome outcome = UpdateTransponders(state_.image(), state_.database(), changes);
-    if (!outcome.done) {
-        document_.Revert();
-        statusLine_->setText(NotChangedText(outcome.refusal));
-        return;
-    }
-    document_.Commit("Update transponders");
-    showImageAgain_();
-    statusLine_->setText(QStringLiteral("Updated the frequency and symbol rate of %1 of %2.")
-                             .arg(changes.size() == 1 ? QStringLiteral("1 transponder")
-                                                      : QStringLiteral("%1 transponders").arg(changes.size()),
-                                  satName));
+    step_.Run(
+        QStringLiteral("Update transponders"),
+        [&] { return UpdateTransponders(state_.image(), state_.database(), changes); },
+        [&](const ChangeOutcome&) {
+            return QStringLiteral("Updated the frequency and symbol rate of %1 of %2.")
+                .arg(changes.size() == 1 ? QStringLiteral("1 transponder")
+                                         : QStringLiteral("%1 transponders").arg(changes.size()),
+                     satName);
+        });
 }
 
 } // namespace korvex

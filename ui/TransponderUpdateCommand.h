@@ -7,14 +7,13 @@
 #include <QString>
 
 #include <cstdint>
-#include <functional>
 #include <vector>
 
-class QLabel;
 class QWidget;
 
 namespace korvex {
 
+class HistoryStep;
 class OpenImage;
 class Platform;
 class ProgramState;
@@ -29,10 +28,8 @@ inline const QString kScanTableFilter =
 
 class TransponderUpdateCommand {
 public:
-    // showImageAgain: decodes the image again and shows it, the tree's
-    // satellite still chosen.
-    TransponderUpdateCommand(ProgramState& state, Platform& platform, OpenImage& document, QWidget* window,
-                             QLabel* statusLine, std::function<void()> showImageAgain);
+    TransponderUpdateCommand(ProgramState& state, Platform& platform, OpenImage& document, HistoryStep& step,
+                             QWidget* window);
 
     // Asks for the table (and, in a satellites.xml of several satellites,
     // which one), previews, and writes what is ticked on OK.
@@ -50,9 +47,8 @@ private:
     ProgramState& state_;
     Platform& platform_;
     OpenImage& document_;
+    HistoryStep& step_;
     QWidget* window_;
-    QLabel* statusLine_;
-    std::function<void()> showImageAgain_;
 };
 
 } // namespace korvex

@@ -6,7 +6,7 @@
 #include "res/EditorTemplates.h"
 #include "res/ResourceIds.h"
 #include "tests/support/ImageBuilder.h"
-#include "tests/ui/FakePlatform.h"
+#include "tests/ui/WindowFixture.h"
 #include "ui/CKorvexApp.h"
 #include "ui/CKorvexDlg.h"
 
@@ -23,15 +23,12 @@
 #include <QtTest>
 
 #include <clocale>
+#include <algorithm>
 #include <functional>
 #include <memory>
 
 using namespace korvex;
-using korvex::testing::BuiltImage;
-using korvex::testing::Bytes;
-using korvex::testing::FakePlatform;
-using korvex::testing::ImageBuilder;
-using korvex::testing::Name;
+using namespace korvex::testing;
 
 namespace {
 
@@ -91,11 +88,11 @@ BuiltImage SampleImage()
 
 } // namespace
 
-class EditCycleTest : public QObject {
+class EditCycleTest : public QObject, protected WindowFixture {
     Q_OBJECT
 
 public:
-    EditCycleTest(CKorvexApp& app, FakePlatform& platform) : app_(app), platform_(platform) {}
+    EditCycleTest(CKorvexApp& app, FakePlatform& platform) : WindowFixture(app, platform) {}
 
 private slots:
     void init();
@@ -109,7 +106,8 @@ private slots:
     void cancelWritesNothing();
     void enterStoresWhatWasTypedAndEscapeDoesNot();
     void aTransponderWithoutSatelliteEndsAsCancelled();
-    void refusesAListTypeWithoutEditor();
+    void opensTheEditorOfTheListShown_data();
+    void opensTheEditorOfTheListShown();
     void onlyTheLeftButtonsDoubleClickOpensAnEditor();
     void anUnchangedNameKeepsItsBytes();
     void asksBeforeUnsavedEditsAreDropped();
@@ -143,7 +141,6 @@ private:
             QApplication::sendEvent(widget, &press);
         }
     }
-    void Open(const Bytes& bytes);
     QString Cell(int row, int column) const;
     std::uint8_t ImageByte(std::uint32_t offset) const { return app_.state().image().bytes[offset]; }
     std::uint16_t ImageWord(std::uint32_t offset) const
@@ -151,11 +148,6 @@ private:
         return static_cast<std::uint16_t>(ImageByte(offset) << 8 | ImageByte(offset + 1));
     }
     QTreeWidgetItem* SatelliteRoot() const { return dlg_->channelTree->topLevelItem(1); }
-    Bytes ImageNow() const
-    {
-        const auto& bytes = app_.state().image().bytes;
-        return Bytes(bytes.begin(), bytes.begin() + built_.bytes.size());
-    }
     static void Type(QDialog* editor, int id, const QString& text)
     {
         QLineEdit* edit = res::FindControl<QLineEdit>(editor, id);
@@ -178,60 +170,26 @@ private:
                                                : res::prog_edit::IDC_OK;
     }
 
-    CKorvexApp& app_;
-    FakePlatform& platform_;
-    std::unique_ptr<CKorvexDlg> dlg_;
     BuiltImage built_;
-    QTemporaryDir dir_;
     bool editorRan_ = false;
 };
 
 void EditCycleTest::init()
 {
-    app_.state().list() = *std::make_unique<ListState>();
-    platform_.Reset();
-    dlg_ = std::make_unique<CKorvexDlg>(app_.state(), platform_);
-    dlg_->OnInitDialog();
-    dlg_->show();
+    StartWindow();
     built_ = SampleImage();
-    Open(built_.bytes);
+    QVERIFY(OpenBytes(built_.bytes));
 }
 
 void EditCycleTest::cleanup()
 {
-    platform_.unsavedAnswers.push_back(UnsavedAnswer::Discard);
-    dlg_.reset();
-}
-
-void EditCycleTest::Open(const Bytes& bytes)
-{
-    const QString path = dir_.filePath(QStringLiteral("image.bin"));
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
-    file.close();
-    platform_.openAnswers.push_back(path);
-    dlg_->OnFileOpen();
-    QVERIFY(platform_.messages.empty());
+    EndWindow();
 }
 
 void EditCycleTest::EditRow(int row, const std::function<void(QDialog*)>& act)
 {
-    editorRan_ = false;
-    QTimer editing;  // ends with this call, fired or not
-    editing.setSingleShot(true);
-    editing.callOnTimeout([this, act] {
-        auto* editor = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        if (!editor)
-            return;
-        editorRan_ = true;
-        act(editor);
-        if (editor->isVisible())
-            editor->reject();
-    });
-    editing.start(0);
     dlg_->channelList->selectRow(row);
-    dlg_->OnListDblClk();
+    editorRan_ = AnswerModal<QDialog>([this] { dlg_->OnListDblClk(); }, [&act](QDialog& editor) { act(&editor); });
     QVERIFY(editorRan_);
 }
 
@@ -406,22 +364,10 @@ void EditCycleTest::aTransponderWithoutSatelliteEndsAsCancelled()
     // List the transponder whose satId no satellite in the image carries, as
     // if the live record of satellite 0 had that id.
     app_.state().database().sats[0].satId = 99;
-    dlg_->FillList(kListSatTransponders);
+    dlg_->FillList(ListType::SatTransponders);
     QCOMPARE(dlg_->channelList->model()->rowCount(), 1);
-    bool opened = false;
-    QTimer watch;  // ends with this test, fired or not
-    watch.setSingleShot(true);
-    watch.callOnTimeout([&opened] {
-        if (QWidget* modal = QApplication::activeModalWidget()) {
-            opened = true;
-            static_cast<QDialog*>(modal)->reject();
-        }
-    });
-    watch.start(0);
     dlg_->channelList->selectRow(0);
-    dlg_->OnListDblClk();
-    QCoreApplication::processEvents();
-    QVERIFY(!opened);
+    QVERIFY(!AnswerModal<QDialog>([this] { dlg_->OnListDblClk(); }, [](QDialog&) {}));
     QCOMPARE(platform_.messages.size(), std::size_t{1});
     QCOMPARE(platform_.messages[0].text, QStringLiteral("Can't find the current sat no.!"));
     QCOMPARE(platform_.messages[0].caption, QStringLiteral("Waring"));
@@ -429,14 +375,33 @@ void EditCycleTest::aTransponderWithoutSatelliteEndsAsCancelled()
     QCOMPARE(app_.state().list().RecordEdited, 0u);
 }
 
-void EditCycleTest::refusesAListTypeWithoutEditor()
+void EditCycleTest::opensTheEditorOfTheListShown_data()
 {
-    dlg_->channelList->selectRow(0);
-    app_.state().list().ListType = 3;
-    dlg_->OnListDblClk();
-    QCOMPARE(platform_.messages.size(), std::size_t{1});
-    QCOMPARE(platform_.messages[0].text, QStringLiteral("The list type is not right!"));
-    QCOMPARE(platform_.messages[0].caption, QStringLiteral("Waring"));
+    QTest::addColumn<int>("listType");
+    QTest::addColumn<QString>("editor");
+    QTest::newRow("satellites") << static_cast<int>(ListType::Satellites) << QStringLiteral("Satellite");
+    QTest::newRow("transponders") << static_cast<int>(ListType::SatTransponders) << QStringLiteral("Transponder");
+    QTest::newRow("all programs") << static_cast<int>(ListType::AllPrograms) << QStringLiteral("Program");
+    QTest::newRow("a transponder's programs") << static_cast<int>(ListType::TpPrograms) << QStringLiteral("Program");
+}
+
+void EditCycleTest::opensTheEditorOfTheListShown()
+{
+    QFETCH(int, listType);
+    QFETCH(QString, editor);
+    // Satellite 0, and the transponder of the first TV program.
+    const ChannelDatabase& db = app_.state().database();
+    const auto tps = db.Tps();
+    const auto tp = std::find_if(tps.begin(), tps.end(),
+                                 [&db](const TpRecord& t) { return t.tpId == db.TvProgs().front().tpId; });
+    QVERIFY(tp != tps.end());
+    dlg_->selectedSat = 0;
+    dlg_->selectedTp = static_cast<std::uint16_t>(tp - tps.begin());
+    dlg_->FillList(static_cast<ListType>(listType));
+    QString opened;
+    EditRow(0, [&opened](QDialog* shown) { opened = shown->windowTitle(); });
+    QCOMPARE(opened, editor);
+    QVERIFY(platform_.messages.empty());
 }
 
 void EditCycleTest::onlyTheLeftButtonsDoubleClickOpensAnEditor()
@@ -445,23 +410,18 @@ void EditCycleTest::onlyTheLeftButtonsDoubleClickOpensAnEditor()
     QVERIFY(QTest::qWaitForWindowExposed(dlg_.get()));
     const QPoint onRow = dlg_->channelList->visualRect(dlg_->channelList->model()->index(0, 1)).center();
     for (const Qt::MouseButton button : {Qt::RightButton, Qt::MiddleButton, Qt::LeftButton}) {
-        bool opened = false;
-        QTimer watch;
-        watch.setSingleShot(true);
-        watch.callOnTimeout([&opened] {
-            if (auto* editor = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
-                opened = true;
-                editor->reject();
-            }
-        });
-        watch.start(0);
         // A click, then the event a second click within the double-click time
         // becomes.
         QWidget* viewport = dlg_->channelList->viewport();
-        QTest::mouseClick(viewport, button, {}, onRow);
-        QMouseEvent doubleClick(QEvent::MouseButtonDblClick, onRow, viewport->mapToGlobal(onRow), button, button, {});
-        QApplication::sendEvent(viewport, &doubleClick);
-        QCoreApplication::processEvents();
+        const bool opened = AnswerModal<QDialog>(
+            [&] {
+                QTest::mouseClick(viewport, button, {}, onRow);
+                QMouseEvent doubleClick(QEvent::MouseButtonDblClick, onRow, viewport->mapToGlobal(onRow), button,
+                                        button, {});
+                QApplication::sendEvent(viewport, &doubleClick);
+                QCoreApplication::processEvents();
+            },
+            [](QDialog&) {});
         QCOMPARE(opened, button == Qt::LeftButton);
     }
 }
@@ -475,7 +435,7 @@ void EditCycleTest::anUnchangedNameKeepsItsBytes()
     const std::uint32_t nameAt = image.RecordOffset(BlockId::TvPrograms, 0) + 14;
     image.bytes[nameAt] = 0xFF;  // not UTF-8
     built_ = image;
-    Open(image.bytes);
+    QVERIFY(OpenBytes(image.bytes));
     EditRow(0, [](QDialog* editor) {
         Type(editor, res::prog_edit::IDC_SERVICE_ID, QStringLiteral("8"));
         Click(editor, res::prog_edit::IDC_OK);
@@ -565,7 +525,7 @@ void EditCycleTest::lockAndFavouritesReachTheEditedRowAmongEqualEntries()
     const std::uint32_t second = image.EntryOffset(BlockId::TvPrograms, 1);
     std::copy_n(image.bytes.begin() + first, 4, image.bytes.begin() + second);
     built_ = image;
-    Open(image.bytes);
+    QVERIFY(OpenBytes(image.bytes));
     QCOMPARE(dlg_->channelList->model()->rowCount(), 2);
     EditRow(1, [](QDialog* editor) {
         Choose(editor, IDC_CHILD_LOCK, 0);
@@ -582,9 +542,9 @@ void EditCycleTest::lockAndFavouritesReachTheEditedRowAmongEqualEntries()
 void EditCycleTest::aRecordBeyondTheFlashSizeOpensNoEditor_data()
 {
     QTest::addColumn<int>("listType");
-    QTest::newRow("satellite") << int{kListSatellites};
-    QTest::newRow("transponder") << int{kListSatTransponders};
-    QTest::newRow("program") << int{kListAllPrograms};
+    QTest::newRow("satellite") << static_cast<int>(ListType::Satellites);
+    QTest::newRow("transponder") << static_cast<int>(ListType::SatTransponders);
+    QTest::newRow("program") << static_cast<int>(ListType::AllPrograms);
 }
 
 void EditCycleTest::aRecordBeyondTheFlashSizeOpensNoEditor()
@@ -603,25 +563,13 @@ void EditCycleTest::aRecordBeyondTheFlashSizeOpensNoEditor()
     const BuiltImage image =
         ImageBuilder(1).ImageSize(0x100000).RecordsAt(0x80000).AddSat(sat).AddTp(tp).AddTv(tv).Build();
     built_ = image;
-    Open(image.bytes);
+    QVERIFY(OpenBytes(image.bytes));
     dlg_->selectedSat = 0;
-    dlg_->FillList(static_cast<std::uint32_t>(listType));
+    dlg_->FillList(static_cast<ListType>(listType));
     QCOMPARE(dlg_->channelList->model()->rowCount(), 1);
 
-    bool opened = false;
-    QTimer watch;  // ends with this test, fired or not
-    watch.setSingleShot(true);
-    watch.callOnTimeout([&opened] {
-        if (QWidget* modal = QApplication::activeModalWidget()) {
-            opened = true;
-            static_cast<QDialog*>(modal)->reject();
-        }
-    });
-    watch.start(0);
     dlg_->channelList->selectRow(0);
-    dlg_->OnListDblClk();
-    QCoreApplication::processEvents();
-    QVERIFY(!opened);
+    QVERIFY(!AnswerModal<QDialog>([this] { dlg_->OnListDblClk(); }, [](QDialog&) {}));
     QCOMPARE(platform_.messages.size(), std::size_t{1});
     QCOMPARE(platform_.messages[0].text,
              QStringLiteral("This record lies beyond the image's flash size and cannot be saved."));
@@ -655,7 +603,7 @@ void EditCycleTest::openAsksBeforeEditsAreDroppedAndCancelKeepsThem()
     QVERIFY(dlg_->HasUnsavedEdits());
     QCOMPARE(Cell(0, 2), QStringLiteral("4321"));
     dlg_->channelTree->setCurrentItem(SatelliteRoot());
-    QCOMPARE(app_.state().list().ListType, kListSatellites);
+    QCOMPARE(app_.state().list().ListType, ListType::Satellites);
 
     const QString target = dir_.filePath(QStringLiteral("kept.bin"));
     platform_.saveAnswers.push_back(target);
@@ -857,12 +805,6 @@ void EditCycleTest::theNameTakesTwelveBytesTypedAndRefusesALongerPastedOne()
     QCOMPARE(Cell(0, 1), taken);
 }
 
-int main(int argc, char** argv)
-{
-    FakePlatform platform;
-    CKorvexApp app(argc, argv, platform);
-    EditCycleTest test(app, platform);
-    return QTest::qExec(&test, argc, argv);
-}
+KORVEX_WINDOW_TEST_MAIN(EditCycleTest)
 
 #include "EditCycleTest.moc"

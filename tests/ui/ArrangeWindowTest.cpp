@@ -4,8 +4,7 @@
 #include "res/EditorTemplates.h"
 #include "res/ResourceIds.h"
 #include "tests/support/ImageBuilder.h"
-#include "tests/ui/FakePlatform.h"
-#include "tests/ui/TestFiles.h"
+#include "tests/ui/WindowFixture.h"
 #include "ui/CKorvexApp.h"
 #include "ui/CKorvexDlg.h"
 #include "ui/EditActions.h"
@@ -24,11 +23,7 @@
 #include <memory>
 
 using namespace korvex;
-using korvex::testing::Bytes;
-using korvex::testing::FakePlatform;
-using korvex::testing::ImageBuilder;
-using korvex::testing::Name;
-using korvex::testing::WriteTestFile;
+using namespace korvex::testing;
 
 namespace {
 
@@ -73,11 +68,11 @@ Bytes SampleImage()
 
 } // namespace
 
-class ArrangeWindowTest : public QObject {
+class ArrangeWindowTest : public QObject, protected WindowFixture {
     Q_OBJECT
 
 public:
-    ArrangeWindowTest(CKorvexApp& app, FakePlatform& platform) : app_(app), platform_(platform) {}
+    ArrangeWindowTest(CKorvexApp& app, FakePlatform& platform) : WindowFixture(app, platform) {}
 
 private slots:
     void init();
@@ -93,44 +88,24 @@ private slots:
     void findShowsMatchingRowsAndItsKeysStayInTheField();
 
 private:
-    void Open(const Bytes& bytes);
     QStringList Names() const;
     void Select(std::initializer_list<int> rows);
-    Bytes ImageNow() const;
     EditActions& Actions() const { return *dlg_->editActions; }
     QString Status() const { return dlg_->statusLine->text(); }
 
-    CKorvexApp& app_;
-    FakePlatform& platform_;
-    std::unique_ptr<CKorvexDlg> dlg_;
-    QTemporaryDir dir_;
-    Bytes opened_;
 };
 
 void ArrangeWindowTest::init()
 {
-    app_.state().list() = *std::make_unique<ListState>();
-    platform_.Reset();
-    dlg_ = std::make_unique<CKorvexDlg>(app_.state(), platform_);
-    dlg_->OnInitDialog();
-    dlg_->show();
+    StartWindow();
     dlg_->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(dlg_.get()));
-    Open(SampleImage());
+    QVERIFY(OpenBytes(SampleImage()));
 }
 
 void ArrangeWindowTest::cleanup()
 {
-    platform_.unsavedAnswers.push_back(UnsavedAnswer::Discard);
-    dlg_.reset();
-}
-
-void ArrangeWindowTest::Open(const Bytes& bytes)
-{
-    opened_ = bytes;
-    platform_.openAnswers.push_back(WriteTestFile(dir_, QStringLiteral("image.bin"), bytes));
-    dlg_->OnCommand(res::IDC_OPEN);
-    QVERIFY(platform_.messages.empty());
+    EndWindow();
 }
 
 QStringList ArrangeWindowTest::Names() const
@@ -146,12 +121,6 @@ void ArrangeWindowTest::Select(std::initializer_list<int> rows)
 {
     dlg_->SelectRows(std::vector<int>(rows));
     dlg_->channelList->setFocus();
-}
-
-Bytes ArrangeWindowTest::ImageNow() const
-{
-    const auto& bytes = app_.state().image().bytes;
-    return Bytes(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(opened_.size()));
 }
 
 void ArrangeWindowTest::movesRowsByKeysMenuAndDragAndKeepsThemSelected()
@@ -174,10 +143,10 @@ void ArrangeWindowTest::movesRowsByKeysMenuAndDragAndKeepsThemSelected()
     QCOMPARE(dlg_->SelectedRows(), (std::vector<int>{3, 4}));
 
     // Dropped on the second row, the selection goes before it.
-    dlg_->OnRowsDropped(1);
+    dlg_->Arranging().RowsDropped(1);
     QCOMPARE(Names(), QStringList({"delta", "Alpha", "Charlie", "echo", "bravo"}));
     QCOMPARE(dlg_->SelectedRows(), (std::vector<int>{1, 2}));
-    dlg_->OnRowsDropped(5);
+    dlg_->Arranging().RowsDropped(5);
     QCOMPARE(Names(), QStringList({"delta", "echo", "bravo", "Alpha", "Charlie"}));
 
     // A drag from anywhere but the list itself is not taken.
@@ -224,7 +193,7 @@ void ArrangeWindowTest::sortsDeletesAndUndoesBackToTheOpenedBytes()
     while (Actions().undo->isEnabled())
         Actions().undo->trigger();
     QVERIFY(!Actions().undo->isEnabled());
-    QVERIFY(ImageNow() == opened_);
+    QVERIFY(ImageNow() == Opened());
     QVERIFY2(dlg_->HasUnsavedEdits(), "the bytes Open took in are not those the last Save wrote");
 
     const QString target = dir_.filePath(QStringLiteral("after-undo.bin"));
@@ -232,7 +201,7 @@ void ArrangeWindowTest::sortsDeletesAndUndoesBackToTheOpenedBytes()
     dlg_->OnFileSave();
     QFile saved(target);
     QVERIFY(saved.open(QIODevice::ReadOnly));
-    QCOMPARE(saved.readAll(), QByteArray(reinterpret_cast<const char*>(opened_.data()), static_cast<qsizetype>(opened_.size())));
+    QCOMPARE(saved.readAll(), QByteArray(reinterpret_cast<const char*>(Opened().data()), static_cast<qsizetype>(Opened().size())));
     QVERIFY(!dlg_->HasUnsavedEdits());
 }
 
@@ -253,12 +222,12 @@ void ArrangeWindowTest::deletingASatelliteTakesWhatItOwnsAndRebuildsTheTree()
     Actions().undo->trigger();
     QTreeWidgetItem* astra = dlg_->channelTree->topLevelItem(1)->child(0);
     dlg_->channelTree->setCurrentItem(astra->child(0));  // transponder 10
-    QCOMPARE(app_.state().list().ListType, kListTpPrograms);
+    QCOMPARE(app_.state().list().ListType, ListType::TpPrograms);
     dlg_->channelTree->setCurrentItem(astra);
     Select({0});
     Actions().remove->trigger();
     QCOMPARE(Status(), QStringLiteral("Deleted 1 transponder, 2 TV programs, 1 radio program."));
-    QCOMPARE(app_.state().list().ListType, kListSatTransponders);
+    QCOMPARE(app_.state().list().ListType, ListType::SatTransponders);
     QCOMPARE(Names().size(), 1);
 }
 
@@ -276,7 +245,7 @@ void ArrangeWindowTest::changesFavouritesAndLockOfTheSelectedPrograms()
     QCOMPARE(dlg_->SelectedRows(), (std::vector<int>{0, 2}));
     Actions().leaveGroup[3]->trigger();
     Actions().unlock->trigger();
-    QVERIFY(ImageNow() == opened_);
+    QVERIFY(ImageNow() == Opened());
 }
 
 void ArrangeWindowTest::moveAndSortAreOfferedOnlyForOneWholeTable()
@@ -292,7 +261,7 @@ void ArrangeWindowTest::moveAndSortAreOfferedOnlyForOneWholeTable()
     // shows it beside the radio table.
     ImageBuilder builder(1);
     builder.AddTv(Prog(1, 10, "seen", 1)).AddTv(Prog(1, 10, "no video", 2, 0)).AddRadio(Prog(1, 10, "radio", 3, 0));
-    Open(builder.Build().bytes);
+    QVERIFY(OpenBytes(builder.Build().bytes));
     Select({0});
     QVERIFY(!Actions().moveUp->isEnabled());
     QVERIFY(Actions().sortBy[0]->toolTip().contains(QStringLiteral("TV tab hides 1 program")));
@@ -311,17 +280,11 @@ void ArrangeWindowTest::moveAndSortAreOfferedOnlyForOneWholeTable()
 
 void ArrangeWindowTest::anEditorsOkIsUndoneLikeAnyOtherChange()
 {
-    QTimer editing;
-    editing.setSingleShot(true);
-    editing.callOnTimeout([] {
-        if (auto* editor = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
-            res::FindControl<QLineEdit>(editor, res::prog_edit::IDC_NAME)->setText(QStringLiteral("renamed"));
-            QTest::keyClick(editor, Qt::Key_Return);
-        }
-    });
-    editing.start(0);
     Select({1});
-    dlg_->OnListDblClk();
+    AnswerModal<QDialog>([this] { dlg_->OnListDblClk(); }, [](QDialog& editor) {
+        res::FindControl<QLineEdit>(&editor, res::prog_edit::IDC_NAME)->setText(QStringLiteral("renamed"));
+        QTest::keyClick(&editor, Qt::Key_Return);
+    });
     QCOMPARE(Names().at(1), QStringLiteral("renamed"));
     QCOMPARE(Actions().undo->text(), QStringLiteral("&Undo Edit"));
     Actions().undo->trigger();
@@ -340,22 +303,16 @@ void ArrangeWindowTest::theTreeFollowsASatelliteRenamedAndUndone()
     QCOMPARE(satelliteLabel(), before);
 
     dlg_->channelTree->setCurrentItem(dlg_->channelTree->topLevelItem(1));
-    QTimer editing;
-    editing.setSingleShot(true);
-    editing.callOnTimeout([] {
-        if (auto* editor = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
-            res::FindControl<QLineEdit>(editor, res::sat_edit::IDC_NAME)->setText(QStringLiteral("Orbit"));
-            QTest::keyClick(editor, Qt::Key_Return);
-        }
-    });
-    editing.start(0);
     Select({0});
-    dlg_->OnListDblClk();
+    AnswerModal<QDialog>([this] { dlg_->OnListDblClk(); }, [](QDialog& editor) {
+        res::FindControl<QLineEdit>(&editor, res::sat_edit::IDC_NAME)->setText(QStringLiteral("Orbit"));
+        QTest::keyClick(&editor, Qt::Key_Return);
+    });
     QCOMPARE(satelliteLabel(), QString(before).replace(QStringLiteral("Astra"), QStringLiteral("Orbit")));
     Actions().undo->trigger();
     QCOMPARE(satelliteLabel(), before);
     Actions().undo->trigger();
-    QVERIFY(ImageNow() == opened_);
+    QVERIFY(ImageNow() == Opened());
 }
 
 void ArrangeWindowTest::findShowsMatchingRowsAndItsKeysStayInTheField()
@@ -386,15 +343,9 @@ void ArrangeWindowTest::findShowsMatchingRowsAndItsKeysStayInTheField()
     QTest::keyClick(dlg_->findField, Qt::Key_Escape);
     QVERIFY(dlg_->channelList->hasFocus());
     QVERIFY(dlg_->isVisible());
-    QVERIFY(ImageNow() == opened_);
+    QVERIFY(ImageNow() == Opened());
 }
 
-int main(int argc, char** argv)
-{
-    FakePlatform platform;
-    CKorvexApp app(argc, argv, platform);
-    ArrangeWindowTest test(app, platform);
-    return QTest::qExec(&test, argc, argv);
-}
+KORVEX_WINDOW_TEST_MAIN(ArrangeWindowTest)
 
 #include "ArrangeWindowTest.moc"

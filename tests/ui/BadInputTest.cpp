@@ -7,8 +7,7 @@
 #include "res/ResourceIds.h"
 #include "res/DialogTemplate.h"
 #include "tests/support/ImageBuilder.h"
-#include "tests/ui/FakePlatform.h"
-#include "tests/ui/TestFiles.h"
+#include "tests/ui/WindowFixture.h"
 #include "ui/CKorvexApp.h"
 #include "ui/CKorvexDlg.h"
 
@@ -36,14 +35,8 @@
 #include <unistd.h>
 
 using namespace korvex;
-using korvex::testing::BuiltImage;
-using korvex::testing::Bytes;
-using korvex::testing::FakePlatform;
-using korvex::testing::WriteTestFile;
-using korvex::testing::ImageBuilder;
-using korvex::testing::Name;
+using namespace korvex::testing;
 using korvex::testing::PutBe32;
-using korvex::testing::PutEntry;
 
 namespace {
 
@@ -174,11 +167,11 @@ private:
 
 } // namespace
 
-class BadInputTest : public QObject {
+class BadInputTest : public QObject, protected WindowFixture {
     Q_OBJECT
 
 public:
-    BadInputTest(CKorvexApp& app, FakePlatform& platform) : app_(app), platform_(platform) {}
+    BadInputTest(CKorvexApp& app, FakePlatform& platform) : WindowFixture(app, platform) {}
 
 private slots:
     void init();
@@ -200,26 +193,16 @@ private:
     void ExpectOneWarningNaming(const QString& path);
     bool SuccessShown() const;
 
-    CKorvexApp& app_;
-    FakePlatform& platform_;
-    std::unique_ptr<CKorvexDlg> dlg_;
-    QTemporaryDir dir_;
 };
 
 void BadInputTest::init()
 {
-    app_.state().list() = *std::make_unique<ListState>();
-    app_.state().database() = *std::make_unique<ChannelDatabase>();
-    app_.state().image() = *std::make_unique<FlashImage>();
-    platform_.Reset();
-    dlg_ = std::make_unique<CKorvexDlg>(app_.state(), platform_);
-    dlg_->OnInitDialog();
-    dlg_->show();
+    StartWindow();
 }
 
 void BadInputTest::cleanup()
 {
-    dlg_.reset();
+    EndWindow();
 }
 
 void BadInputTest::Open(const QString& path)
@@ -312,7 +295,7 @@ void BadInputTest::showsWhatADamagedImageHolds()
 {
     QFETCH(Bytes, bytes);
     QFETCH(QStringList, counters);
-    Open(WriteTestFile(dir_, QStringLiteral("damaged.bin"), bytes));
+    Open(WriteFile(QStringLiteral("damaged.bin"), bytes));
     QVERIFY2(platform_.messages.empty(), platform_.messages.empty() ? "" : qPrintable(platform_.messages[0].text));
     QCOMPARE(CounterTexts(), counters);
     const ChannelDatabase& db = app_.state().database();
@@ -343,8 +326,8 @@ void BadInputTest::aFileThatCannotBeReadIsNamedAndTheShownImageStays_data()
     QFile::link(base + QStringLiteral("/nothing-here.bin"), base + QStringLiteral("/dangling.bin"));
     QFile::link(base + QStringLiteral("/loop-b.bin"), base + QStringLiteral("/loop-a.bin"));
     QFile::link(base + QStringLiteral("/loop-a.bin"), base + QStringLiteral("/loop-b.bin"));
-    WriteTestFile(dir_, QStringLiteral("plain"), Bytes{1, 2, 3});
-    const QString vanished = WriteTestFile(dir_, QStringLiteral("vanished.bin"), Bytes(16, 0));
+    WriteFile(QStringLiteral("plain"), Bytes{1, 2, 3});
+    const QString vanished = WriteFile(QStringLiteral("vanished.bin"), Bytes(16, 0));
     QFile::remove(vanished);
     const QString pipe = base + QStringLiteral("/pipe.bin");
     ::mkfifo(QFile::encodeName(pipe).constData(), 0600);
@@ -363,7 +346,7 @@ void BadInputTest::aFileThatCannotBeReadIsNamedAndTheShownImageStays()
 {
     QFETCH(QString, path);
     const Bytes shown = Tables(1, 2, 2, 2, 1).Build().bytes;
-    Open(WriteTestFile(dir_, QStringLiteral("shown.bin"), shown));
+    Open(WriteFile(QStringLiteral("shown.bin"), shown));
     QVERIFY(platform_.messages.empty());
     const QStringList counters = CounterTexts();
     const int rows = Rows();
@@ -392,7 +375,7 @@ void BadInputTest::saveIntoAFolderNoUserCanWriteIsRefused()
     // files.
     if (!QFileInfo(QStringLiteral("/proc/self")).isDir())
         QSKIP("no /proc here");
-    Open(WriteTestFile(dir_, QStringLiteral("image.bin"), Tables(1, 1, 1, 1, 1).Build().bytes));
+    Open(WriteFile(QStringLiteral("image.bin"), Tables(1, 1, 1, 1, 1).Build().bytes));
     const QString target = QStringLiteral("/proc/korvex-bad-input.bin");
     platform_.saveAnswers.push_back(target);
     dlg_->OnFileSave();
@@ -403,7 +386,7 @@ void BadInputTest::saveIntoAFolderNoUserCanWriteIsRefused()
 void BadInputTest::aSaveThatFailsHalfwayLeavesTheOldFileWhole()
 {
     const Bytes image = Tables(1, 2, 2, 2, 2).Build().bytes;  // 512 KiB
-    Open(WriteTestFile(dir_, QStringLiteral("image.bin"), image));
+    Open(WriteFile(QStringLiteral("image.bin"), image));
     const QString folder = dir_.filePath(QStringLiteral("halfway"));
     QVERIFY(QDir().mkpath(folder));
     const QString old = folder + QStringLiteral("/old.bin");
@@ -429,7 +412,7 @@ void BadInputTest::aSaveThatFailsHalfwayLeavesTheOldFileWhole()
 void BadInputTest::saveOverAReadOnlyFileNeverWritesIntoIt()
 {
     const Bytes image = Tables(1, 2, 2, 2, 2).Build().bytes;
-    Open(WriteTestFile(dir_, QStringLiteral("image.bin"), image));
+    Open(WriteFile(QStringLiteral("image.bin"), image));
     const QString folder = dir_.filePath(QStringLiteral("read-only-file"));
     QVERIFY(QDir().mkpath(folder));
     const QString old = folder + QStringLiteral("/old.bin");
@@ -452,12 +435,6 @@ void BadInputTest::saveOverAReadOnlyFileNeverWritesIntoIt()
     QCOMPARE(ReadAll(sameFile), QByteArray("the old image"));
 }
 
-int main(int argc, char** argv)
-{
-    FakePlatform platform;
-    CKorvexApp app(argc, argv, platform);
-    BadInputTest test(app, platform);
-    return QTest::qExec(&test, argc, argv);
-}
+KORVEX_WINDOW_TEST_MAIN(BadInputTest)
 
 #include "BadInputTest.moc"

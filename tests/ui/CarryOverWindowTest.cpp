@@ -5,9 +5,10 @@
 // file that is no image changes nothing.
 
 #include "db/CarryOver.h"
+#include "samples/DemoImage.h"
+#include "tests/support/LoadedImage.h"
 #include "tests/support/RescanImages.h"
-#include "tests/ui/FakePlatform.h"
-#include "tests/ui/TestFiles.h"
+#include "tests/ui/WindowFixture.h"
 #include "ui/CKorvexApp.h"
 #include "ui/CKorvexDlg.h"
 #include "ui/CarryOverPreview.h"
@@ -16,6 +17,7 @@
 #include <QAction>
 #include <QLabel>
 #include <QPushButton>
+#include <QTableView>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -26,17 +28,13 @@
 #include <memory>
 
 using namespace korvex;
-using korvex::testing::Bytes;
-using korvex::testing::FakePlatform;
-using korvex::testing::ProgramLabel;
-using korvex::testing::RescanImages;
-using korvex::testing::WriteTestFile;
+using namespace korvex::testing;
 
-class CarryOverWindowTest : public QObject {
+class CarryOverWindowTest : public QObject, protected WindowFixture {
     Q_OBJECT
 
 public:
-    CarryOverWindowTest(CKorvexApp& app, FakePlatform& platform) : app_(app), platform_(platform) {}
+    CarryOverWindowTest(CKorvexApp& app, FakePlatform& platform) : WindowFixture(app, platform) {}
 
 private slots:
     void init();
@@ -45,57 +43,35 @@ private slots:
     void okCarriesTheEarlierListOverAsOneStepAndSelectsTheUnmatched();
     void deletingTheUnmatchedLeavesOnlyTheMatched();
     void cancelAndAFileThatIsNoImageWriteNothing();
+    void theEarlierListsNamesAreReadInItsOwnCharset();
 
 private:
     // Opens the rescan, then applies the arranged image: `onPreview` sees the
     // preview and answers it.
     void Apply(const std::function<void(CarryOverPreview&)>& onPreview);
-    Bytes ImageNow() const;
     std::vector<std::string> Labels(ProgTable table) const;
 
-    CKorvexApp& app_;
-    FakePlatform& platform_;
-    std::unique_ptr<CKorvexDlg> dlg_;
-    QTemporaryDir dir_;
     RescanImages images_ = testing::MakeRescanImages();
     bool previewShown_ = false;
 };
 
 void CarryOverWindowTest::init()
 {
-    app_.state().list() = *std::make_unique<ListState>();
-    platform_.Reset();
-    dlg_ = std::make_unique<CKorvexDlg>(app_.state(), platform_);
-    dlg_->OnInitDialog();
-    dlg_->show();
-    platform_.openAnswers.push_back(WriteTestFile(dir_, QStringLiteral("rescan.bin"), images_.rescan.bytes));
-    dlg_->OnFileOpen();
-    QVERIFY(platform_.messages.empty());
+    StartWindow();
+    QVERIFY(OpenBytes(images_.rescan.bytes, QStringLiteral("rescan.bin")));
     previewShown_ = false;
 }
 
 void CarryOverWindowTest::cleanup()
 {
-    platform_.unsavedAnswers.push_back(UnsavedAnswer::Discard);
-    dlg_.reset();
+    EndWindow();
 }
 
 void CarryOverWindowTest::Apply(const std::function<void(CarryOverPreview&)>& onPreview)
 {
-    platform_.openAnswers.push_back(WriteTestFile(dir_, QStringLiteral("arranged.bin"), images_.arranged.bytes));
-    QTimer::singleShot(0, [&] {
-        if (auto* preview = dynamic_cast<CarryOverPreview*>(QApplication::activeModalWidget())) {
-            previewShown_ = true;
-            onPreview(*preview);
-        }
-    });
-    dlg_->editActions->applyEarlier->trigger();
-}
-
-Bytes CarryOverWindowTest::ImageNow() const
-{
-    const auto& bytes = app_.state().image().bytes;
-    return Bytes(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(images_.rescan.bytes.size()));
+    platform_.openAnswers.push_back(WriteFile(QStringLiteral("arranged.bin"), images_.arranged.bytes));
+    previewShown_ =
+        AnswerModal<CarryOverPreview>([this] { dlg_->editActions->applyEarlier->trigger(); }, onPreview);
 }
 
 std::vector<std::string> CarryOverWindowTest::Labels(ProgTable table) const
@@ -145,7 +121,7 @@ void CarryOverWindowTest::okCarriesTheEarlierListOverAsOneStepAndSelectsTheUnmat
     // One step: one Undo gives the rescan back, byte for byte.
     QVERIFY(dlg_->editActions->undo->isEnabled());
     QCOMPARE(dlg_->editActions->undo->text(), QStringLiteral("&Undo Apply an earlier list"));
-    dlg_->OnUndo();
+    dlg_->Arranging().Undo();
     QVERIFY(ImageNow() == images_.rescan.bytes);
     QVERIFY(!dlg_->editActions->undo->isEnabled());
     QVERIFY(!dlg_->HasUnsavedEdits());
@@ -177,7 +153,7 @@ void CarryOverWindowTest::cancelAndAFileThatIsNoImageWriteNothing()
     QVERIFY(!dlg_->editActions->undo->isEnabled());
 
     previewShown_ = false;
-    platform_.openAnswers.push_back(WriteTestFile(dir_, QStringLiteral("note.bin"), Bytes(100, 0x20)));
+    platform_.openAnswers.push_back(WriteFile(QStringLiteral("note.bin"), Bytes(100, 0x20)));
     dlg_->editActions->applyEarlier->trigger();
     QVERIFY(!previewShown_);
     QCOMPARE(platform_.messages.size(), std::size_t{1});
@@ -186,12 +162,32 @@ void CarryOverWindowTest::cancelAndAFileThatIsNoImageWriteNothing()
     QVERIFY(!dlg_->editActions->undo->isEnabled());
 }
 
-int main(int argc, char** argv)
+void CarryOverWindowTest::theEarlierListsNamesAreReadInItsOwnCharset()
 {
-    FakePlatform platform;
-    CKorvexApp app(argc, argv, platform);
-    CarryOverWindowTest test(app, platform);
-    return QTest::qExec(&test, argc, argv);
+    // The open list is a European box's, its names ASCII and read in the
+    // locale's UTF-8; the earlier one is a Chinese box's, its names in GBK.
+    // Their satellites stand at other longitudes, so every earlier program
+    // is listed as no longer received, by its name.
+    QVERIFY(OpenBytes(samples::MakeDemoImage(samples::DemoNames::European), QStringLiteral("demo.bin")));
+    const Bytes earlier = samples::MakeDemoImage(samples::DemoNames::ChineseGbk);
+    platform_.openAnswers.push_back(WriteFile(QStringLiteral("demo-gbk.bin"), earlier));
+    QStringList earlierNames;
+    const auto readNames = [&earlierNames](CarryOverPreview& preview) {
+        const QAbstractItemModel* gone = qobject_cast<QTableView*>(preview.Lists()->widget(1))->model();
+        for (int row = 0; row < gone->rowCount(); ++row)
+            earlierNames << gone->index(row, 2).data().toString();
+    };
+    QVERIFY(AnswerModal<CarryOverPreview>([this] { dlg_->editActions->applyEarlier->trigger(); }, readNames));
+    const testing::LoadedImage loaded(earlier);
+    QCOMPARE(earlierNames.size(), qsizetype{loaded.db->numTv + loaded.db->numRadio});
+    QVERIFY(earlierNames.contains(QStringLiteral("中央电视台")));
+    QVERIFY(earlierNames.contains(QStringLiteral("湖南卫视")));
+    for (const QString& name : earlierNames)
+        QVERIFY2(!name.contains(QChar::ReplacementCharacter), qPrintable(name));
+    // The open list's own names are still read as they were.
+    QCOMPARE(app_.state().nameCharset().charset.Name(), std::string("UTF-8"));
 }
+
+KORVEX_WINDOW_TEST_MAIN(CarryOverWindowTest)
 
 #include "CarryOverWindowTest.moc"

@@ -7,8 +7,7 @@
 #include "db/CleanUp.h"
 #include "res/ResourceIds.h"
 #include "tests/support/CleanUpImages.h"
-#include "tests/ui/FakePlatform.h"
-#include "tests/ui/TestFiles.h"
+#include "tests/ui/WindowFixture.h"
 #include "ui/CKorvexApp.h"
 #include "ui/CKorvexDlg.h"
 #include "ui/CleanUpPreview.h"
@@ -27,15 +26,13 @@
 #include <memory>
 
 using namespace korvex;
-using korvex::testing::Bytes;
-using korvex::testing::FakePlatform;
-using korvex::testing::WriteTestFile;
+using namespace korvex::testing;
 
-class CleanUpWindowTest : public QObject {
+class CleanUpWindowTest : public QObject, protected WindowFixture {
     Q_OBJECT
 
 public:
-    CleanUpWindowTest(CKorvexApp& app, FakePlatform& platform) : app_(app), platform_(platform) {}
+    CleanUpWindowTest(CKorvexApp& app, FakePlatform& platform) : WindowFixture(app, platform) {}
 
 private slots:
     void init();
@@ -48,53 +45,30 @@ private slots:
 private:
     // Runs Tools → "Clean up…": `onPreview` sees the preview and answers it.
     void CleanUp(const std::function<void(CleanUpPreview&)>& onPreview);
-    Bytes ImageNow() const;
     // The row of the preview that lists this record ("TV 8", "Transponder 3").
     static int RowOf(const CleanUpPreview& preview, const QString& record);
     std::vector<std::string> TvNames() const;
 
-    CKorvexApp& app_;
-    FakePlatform& platform_;
-    std::unique_ptr<CKorvexDlg> dlg_;
-    QTemporaryDir dir_;
     testing::BuiltImage built_ = testing::EveryKind();
     bool previewShown_ = false;
 };
 
 void CleanUpWindowTest::init()
 {
-    app_.state().list() = *std::make_unique<ListState>();
-    platform_.Reset();
-    dlg_ = std::make_unique<CKorvexDlg>(app_.state(), platform_);
-    dlg_->OnInitDialog();
-    dlg_->show();
-    platform_.openAnswers.push_back(WriteTestFile(dir_, QStringLiteral("box.bin"), built_.bytes));
-    dlg_->OnFileOpen();
-    QVERIFY(platform_.messages.empty());
+    StartWindow();
+    QVERIFY(OpenBytes(built_.bytes, QStringLiteral("box.bin")));
     previewShown_ = false;
 }
 
 void CleanUpWindowTest::cleanup()
 {
-    platform_.unsavedAnswers.push_back(UnsavedAnswer::Discard);
-    dlg_.reset();
+    EndWindow();
 }
 
 void CleanUpWindowTest::CleanUp(const std::function<void(CleanUpPreview&)>& onPreview)
 {
-    QTimer::singleShot(0, [&] {
-        if (auto* preview = dynamic_cast<CleanUpPreview*>(QApplication::activeModalWidget())) {
-            previewShown_ = true;
-            onPreview(*preview);
-        }
-    });
-    dlg_->OnCommand(res::ID_TOOLS_CLEANUP);
-}
-
-Bytes CleanUpWindowTest::ImageNow() const
-{
-    const auto& bytes = app_.state().image().bytes;
-    return Bytes(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(built_.bytes.size()));
+    previewShown_ = AnswerModal<CleanUpPreview>(
+        [this] { MenuCommand(*dlg_, res::ID_TOOLS_CLEANUP)->trigger(); }, onPreview);
 }
 
 int CleanUpWindowTest::RowOf(const CleanUpPreview& preview, const QString& record)
@@ -167,7 +141,7 @@ void CleanUpWindowTest::okDeletesWhatIsTickedAsOneStep()
 
     // One step: one Undo gives the image back, byte for byte.
     QCOMPARE(dlg_->editActions->undo->text(), QStringLiteral("&Undo Clean up"));
-    dlg_->OnUndo();
+    dlg_->Arranging().Undo();
     QVERIFY(ImageNow() == built_.bytes);
     QVERIFY(!dlg_->editActions->undo->isEnabled());
     QVERIFY(!dlg_->HasUnsavedEdits());
@@ -223,12 +197,6 @@ void CleanUpWindowTest::selectPicksTheRowsOfAKindForTheEditActions()
                                                   "Movie"}));
 }
 
-int main(int argc, char** argv)
-{
-    FakePlatform platform;
-    CKorvexApp app(argc, argv, platform);
-    CleanUpWindowTest test(app, platform);
-    return QTest::qExec(&test, argc, argv);
-}
+KORVEX_WINDOW_TEST_MAIN(CleanUpWindowTest)
 
 #include "CleanUpWindowTest.moc"

@@ -7,19 +7,22 @@
 
 #include "res/ResourceIds.h"
 #include "tests/support/CompareImages.h"
-#include "tests/ui/FakePlatform.h"
-#include "tests/ui/TestFiles.h"
+#include "tests/ui/WindowFixture.h"
 #include "ui/CKorvexApp.h"
 #include "ui/CKorvexDlg.h"
 #include "ui/ChannelListModel.h"
 #include "ui/CompareCommand.h"
+#include "ui/EditActions.h"
+#include "ui/RenamePreview.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QFile>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTabBar>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -29,10 +32,7 @@
 #include <memory>
 
 using namespace korvex;
-using korvex::testing::Bytes;
-using korvex::testing::ComparePair;
-using korvex::testing::FakePlatform;
-using korvex::testing::WriteTestFile;
+using namespace korvex::testing;
 
 namespace {
 
@@ -46,11 +46,11 @@ struct ShownRow {
 
 } // namespace
 
-class CompareWindowTest : public QObject {
+class CompareWindowTest : public QObject, protected WindowFixture {
     Q_OBJECT
 
 public:
-    CompareWindowTest(CKorvexApp& app, FakePlatform& platform) : app_(app), platform_(platform) {}
+    CompareWindowTest(CKorvexApp& app, FakePlatform& platform) : WindowFixture(app, platform) {}
 
 private slots:
     void init();
@@ -61,6 +61,7 @@ private slots:
     void theFilterShowsOneKindOfChange();
     void marksFollowEachActionAndEndGivesTheNormalListBack();
     void thePairingCanBeSwitched();
+    void renameTakesNoGreyedRowOfAGoneProgram();
     void aFileThatIsNoImageStartsNoComparison();
 
 private:
@@ -73,34 +74,23 @@ private:
     QLabel* StatusCounts() const;
     QString Counts() const { return StatusCounts()->text(); }
 
-    CKorvexApp& app_;
-    FakePlatform& platform_;
-    std::unique_ptr<CKorvexDlg> dlg_;
-    std::unique_ptr<QTemporaryDir> dir_;
     QString earlierPath_;
 };
 
 void CompareWindowTest::init()
 {
-    app_.state().list() = *std::make_unique<ListState>();
-    platform_.Reset();
-    dir_ = std::make_unique<QTemporaryDir>();
-    dlg_ = std::make_unique<CKorvexDlg>(app_.state(), platform_);
-    dlg_->OnInitDialog();
-    dlg_->show();
+    StartWindow();
 }
 
 void CompareWindowTest::cleanup()
 {
-    platform_.unsavedAnswers.push_back(UnsavedAnswer::Discard);
-    dlg_.reset();
+    EndWindow();
 }
 
 void CompareWindowTest::OpenAndCompare(const ComparePair& pair)
 {
-    platform_.openAnswers.push_back(WriteTestFile(*dir_, QStringLiteral("later.bin"), pair.later.bytes));
-    dlg_->OnFileOpen();
-    earlierPath_ = WriteTestFile(*dir_, QStringLiteral("earlier.bin"), pair.earlier.bytes);
+    QVERIFY(OpenBytes(pair.later.bytes, QStringLiteral("later.bin")));
+    earlierPath_ = WriteFile(QStringLiteral("earlier.bin"), pair.earlier.bytes);
     QFile::setPermissions(earlierPath_, QFile::ReadOwner | QFile::ReadUser);
     platform_.openAnswers.push_back(earlierPath_);
     dlg_->OnCommand(res::ID_FILE_COMPARE);
@@ -229,14 +219,14 @@ void CompareWindowTest::marksFollowEachActionAndEndGivesTheNormalListBack()
     // Delete A: it is gone too, and stands greyed at the top, where the
     // earlier list had it.
     dlg_->SelectRows({1});
-    dlg_->OnDeleteRows();
+    dlg_->Arranging().Delete();
     QCOMPARE(Names(), (QStringList{"A", "F", "B2", "C", "D", "E"}));
     QVERIFY(!Shown()[0].selectable);
     QCOMPARE(Shown()[0].change, QStringLiteral("gone"));
     QCOMPARE(dlg_->statusLine->text(), QStringLiteral("Deleted 1 program."));
     QCOMPARE(Counts(), QStringLiteral("Compared with earlier.bin (same image): 0 new, 2 gone, 1 moved, 3 changed."));
     // Undo: A is back and unmarked.
-    dlg_->OnUndo();
+    dlg_->Arranging().Undo();
     QCOMPARE(Shown()[1].change, QString());
     QVERIFY(Shown()[1].selectable);
     QCOMPARE(Counts(), QStringLiteral("Compared with earlier.bin (same image): 0 new, 1 gone, 1 moved, 3 changed."));
@@ -268,6 +258,30 @@ void CompareWindowTest::marksFollowEachActionAndEndGivesTheNormalListBack()
     QCOMPARE(Names(), (QStringList{"F", "A", "B2", "D", "E"}));
 }
 
+void CompareWindowTest::renameTakesNoGreyedRowOfAGoneProgram()
+{
+    OpenAndCompare(testing::MakeEditedCopy());
+    const Bytes before = ImageNow();
+    // The find field leaves only the greyed row of C, which only the earlier
+    // file holds.
+    dlg_->findField->setText(QStringLiteral("C"));
+    QCOMPARE(Names(), QStringList{QStringLiteral("C")});
+    QVERIFY(!Shown()[0].selectable);
+
+    // With nothing selected Rename takes every row shown, and none of them is
+    // a program of the open image: the command renames nothing, and is not
+    // offered.
+    AnswerModal<RenamePreview>([this] { emit dlg_->editActions->rename->triggered(); },
+                               [](RenamePreview& preview) {
+                                   preview.SetRule({QStringLiteral("^(.*)$"), QStringLiteral("X\\1"), true, false});
+                                   preview.OkButton()->click();
+                               });
+    QVERIFY(ImageNow() == before);
+    QVERIFY(!dlg_->HasUnsavedEdits());
+    QVERIFY(!dlg_->statusLine->text().startsWith(QStringLiteral("Renamed")));
+    QVERIFY(!dlg_->editActions->rename->isEnabled());
+}
+
 void CompareWindowTest::thePairingCanBeSwitched()
 {
     OpenAndCompare(testing::MakeRescanPair());
@@ -282,9 +296,9 @@ void CompareWindowTest::thePairingCanBeSwitched()
 
 void CompareWindowTest::aFileThatIsNoImageStartsNoComparison()
 {
-    platform_.openAnswers.push_back(WriteTestFile(*dir_, QStringLiteral("later.bin"), testing::MakeEditedCopy().later.bytes));
+    platform_.openAnswers.push_back(WriteFile(QStringLiteral("later.bin"), testing::MakeEditedCopy().later.bytes));
     dlg_->OnFileOpen();
-    platform_.openAnswers.push_back(WriteTestFile(*dir_, QStringLiteral("note.bin"), Bytes(100, 0x20)));
+    platform_.openAnswers.push_back(WriteFile(QStringLiteral("note.bin"), Bytes(100, 0x20)));
     dlg_->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(dlg_.get()));
     QTest::keyClick(dlg_->channelList, Qt::Key_D, Qt::ControlModifier);  // File → Compare with…
@@ -294,12 +308,6 @@ void CompareWindowTest::aFileThatIsNoImageStartsNoComparison()
     QCOMPARE(dlg_->channelList->model()->columnCount(), static_cast<int>(ProgramColumns().size()));
 }
 
-int main(int argc, char** argv)
-{
-    FakePlatform platform;
-    CKorvexApp app(argc, argv, platform);
-    CompareWindowTest test(app, platform);
-    return QTest::qExec(&test, argc, argv);
-}
+KORVEX_WINDOW_TEST_MAIN(CompareWindowTest)
 
 #include "CompareWindowTest.moc"

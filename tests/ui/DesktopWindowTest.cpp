@@ -7,8 +7,7 @@
 #include "res/ResourceIds.h"
 #include "res/Templates.h"
 #include "tests/support/ImageBuilder.h"
-#include "tests/ui/FakePlatform.h"
-#include "tests/ui/TestFiles.h"
+#include "tests/ui/WindowFixture.h"
 #include "ui/CKorvexApp.h"
 #include "ui/CAboutDlg.h"
 #include "ui/CKorvexDlg.h"
@@ -35,11 +34,7 @@
 #include <memory>
 
 using namespace korvex;
-using korvex::testing::Bytes;
-using korvex::testing::FakePlatform;
-using korvex::testing::ImageBuilder;
-using korvex::testing::Name;
-using korvex::testing::WriteTestFile;
+using namespace korvex::testing;
 
 namespace {
 
@@ -82,11 +77,11 @@ struct Follows {
 
 } // namespace
 
-class DesktopWindowTest : public QObject {
+class DesktopWindowTest : public QObject, protected WindowFixture {
     Q_OBJECT
 
 public:
-    DesktopWindowTest(CKorvexApp& app, FakePlatform& platform) : app_(app), platform_(platform) {}
+    DesktopWindowTest(CKorvexApp& app, FakePlatform& platform) : WindowFixture(app, platform) {}
 
 private slots:
     void init();
@@ -108,43 +103,23 @@ private slots:
     void everyLabelAndCounterFitsItsText();
 
 private:
-    void Open(const Bytes& bytes);
     void MakeAnEdit();
     QWidget* Control(int id) const { return res::FindControl<QWidget>(dlg_.get(), id); }
     QString Counter(int id) const { return res::FindControl<QLabel>(dlg_.get(), id)->text(); }
     void Drop(QWidget* target, const QList<QUrl>& urls);
-    // Runs `during` on the editor that `open` brings up, and returns whether one came up.
-    bool WithEditor(const std::function<void()>& open, const std::function<void(QDialog*)>& during);
 
-    CKorvexApp& app_;
-    FakePlatform& platform_;
-    std::unique_ptr<CKorvexDlg> dlg_;
-    QTemporaryDir dir_;
 };
 
 void DesktopWindowTest::init()
 {
-    app_.state().list() = *std::make_unique<ListState>();
-    app_.state().database() = *std::make_unique<ChannelDatabase>();
-    platform_.Reset();
-    dlg_ = std::make_unique<CKorvexDlg>(app_.state(), platform_);
-    dlg_->OnInitDialog();
-    dlg_->show();
+    StartWindow();
     dlg_->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(dlg_.get()));
 }
 
 void DesktopWindowTest::cleanup()
 {
-    platform_.unsavedAnswers.push_back(UnsavedAnswer::Discard);
-    dlg_.reset();
-}
-
-void DesktopWindowTest::Open(const Bytes& bytes)
-{
-    platform_.openAnswers.push_back(WriteTestFile(dir_, QStringLiteral("open.bin"), bytes));
-    dlg_->OnFileOpen();
-    QVERIFY(platform_.messages.empty());
+    EndWindow();
 }
 
 void DesktopWindowTest::MakeAnEdit()
@@ -164,24 +139,6 @@ void DesktopWindowTest::Drop(QWidget* target, const QList<QUrl>& urls)
     QDropEvent drop(at, Qt::CopyAction | Qt::MoveAction, &mime, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(target, &drop);
     QCoreApplication::processEvents();
-}
-
-bool DesktopWindowTest::WithEditor(const std::function<void()>& open, const std::function<void(QDialog*)>& during)
-{
-    bool opened = false;
-    QTimer watch;
-    watch.setSingleShot(true);
-    watch.callOnTimeout([&] {
-        if (auto* editor = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
-            opened = true;
-            during(editor);
-            if (editor->isVisible())
-                editor->reject();
-        }
-    });
-    watch.start(0);
-    open();
-    return opened;
 }
 
 void DesktopWindowTest::growsWithTheWindowAndNeverBelowItsTemplate_data()
@@ -242,7 +199,7 @@ void DesktopWindowTest::editorsAndDialogsKeepTheirFixedSize()
 
 void DesktopWindowTest::columnsStartFittedToTheirContentsAndStayTheUsersToSize()
 {
-    Open(SampleImage(1, "WWWWWWWWWWWW"));
+    QVERIFY(OpenBytes(SampleImage(1, "WWWWWWWWWWWW")));
     QHeaderView* header = dlg_->channelList->horizontalHeader();
     const QAbstractItemView* view = dlg_->channelList;
     const int fitted = std::max(view->sizeHintForColumn(1), header->sectionSizeHint(1));
@@ -279,22 +236,22 @@ void DesktopWindowTest::keysOpenTheEditorOnTheCurrentRow()
     QFETCH(int, key);
     QFETCH(Qt::KeyboardModifiers, modifiers);
     QFETCH(int, openedRow);
-    Open(SampleImage(1));
+    QVERIFY(OpenBytes(SampleImage(1)));
     QTableView* list = dlg_->channelList;
     list->setFocus();
     dlg_->SelectRows({0});
     list->selectionModel()->setCurrentIndex(list->model()->index(2, 0), QItemSelectionModel::NoUpdate);
 
     QString shownName;
-    const bool opened = WithEditor(
+    const bool opened = AnswerModal<QDialog>(
         [&] {
             if (key != 0)
                 QTest::keyClick(list, Qt::Key(key), modifiers);
             else
                 dlg_->OnListDblClk();
         },
-        [&](QDialog* editor) {
-            auto* name = res::FindControl<QLineEdit>(editor, res::prog_edit::IDC_NAME);
+        [&](QDialog& editor) {
+            auto* name = res::FindControl<QLineEdit>(&editor, res::prog_edit::IDC_NAME);
             shownName = name->text();
             // The editor's own Enter is its OK.
             name->setText(QStringLiteral("Edited"));
@@ -312,7 +269,7 @@ void DesktopWindowTest::keysOpenTheEditorOnTheCurrentRow()
 void DesktopWindowTest::enterElsewherePressesTheButtonOrEndsAfterTheQuestion()
 {
     // On the list with no row to open, Enter does nothing.
-    QVERIFY(!WithEditor([&] { QTest::keyClick(dlg_->channelList, Qt::Key_Return); }, [](QDialog*) {}));
+    QVERIFY(!AnswerModal<QDialog>([&] { QTest::keyClick(dlg_->channelList, Qt::Key_Return); }, [](QDialog&) {}));
     QVERIFY(dlg_->isVisible());
 
     // On a button, Enter presses it.
@@ -323,7 +280,7 @@ void DesktopWindowTest::enterElsewherePressesTheButtonOrEndsAfterTheQuestion()
     QVERIFY(dlg_->isVisible());
 
     // Anywhere else it is exit: unsaved edits are asked about first.
-    Open(SampleImage(1));
+    QVERIFY(OpenBytes(SampleImage(1)));
     MakeAnEdit();
     dlg_->channelTree->setFocus();
     platform_.unsavedAnswers = {UnsavedAnswer::Cancel};
@@ -356,7 +313,7 @@ void DesktopWindowTest::menuEntriesShowAndTakeTheirShortcuts()
     QCOMPARE(platform_.messages[0].text, QStringLiteral("Please open file first!"));
     platform_.messages.clear();
 
-    Open(SampleImage(1));
+    QVERIFY(OpenBytes(SampleImage(1)));
     MakeAnEdit();
     platform_.unsavedAnswers = {UnsavedAnswer::Cancel};
     QTest::keyClick(dlg_->channelList, Qt::Key_Q, Qt::ControlModifier);
@@ -381,8 +338,8 @@ void DesktopWindowTest::opensOneDroppedImageFile()
     QWidget* on = target == QStringLiteral("window") ? static_cast<QWidget*>(dlg_.get())
                   : target == QStringLiteral("list") ? dlg_->channelList->viewport()
                                                      : static_cast<QWidget*>(dlg_->findField);
-    Open(SampleImage(1));
-    const QString dropped = WriteTestFile(dir_, QStringLiteral("dropped.bin"), SampleImage(4));
+    QVERIFY(OpenBytes(SampleImage(1)));
+    const QString dropped = WriteFile(QStringLiteral("dropped.bin"), SampleImage(4));
 
     QMimeData mime;
     mime.setUrls({QUrl::fromLocalFile(dropped)});
@@ -401,9 +358,9 @@ void DesktopWindowTest::opensOneDroppedImageFile()
 
 void DesktopWindowTest::refusesOtherDrops()
 {
-    Open(SampleImage(1));
-    const QString first = WriteTestFile(dir_, QStringLiteral("first.bin"), SampleImage(2));
-    const QString second = WriteTestFile(dir_, QStringLiteral("second.bin"), SampleImage(3));
+    QVERIFY(OpenBytes(SampleImage(1)));
+    const QString first = WriteFile(QStringLiteral("first.bin"), SampleImage(2));
+    const QString second = WriteFile(QStringLiteral("second.bin"), SampleImage(3));
 
     Drop(dlg_->channelList->viewport(), {QUrl::fromLocalFile(first), QUrl::fromLocalFile(second)});
     QCOMPARE(platform_.messages.size(), std::size_t{1});
@@ -422,9 +379,9 @@ void DesktopWindowTest::refusesOtherDrops()
 
 void DesktopWindowTest::aDroppedFileAsksBeforeDroppingEdits()
 {
-    Open(SampleImage(1));
+    QVERIFY(OpenBytes(SampleImage(1)));
     MakeAnEdit();
-    const QString dropped = WriteTestFile(dir_, QStringLiteral("dropped.bin"), SampleImage(4));
+    const QString dropped = WriteFile(QStringLiteral("dropped.bin"), SampleImage(4));
     platform_.unsavedAnswers = {UnsavedAnswer::Cancel};
     Drop(dlg_.get(), {QUrl::fromLocalFile(dropped)});
     QCOMPARE(platform_.questions.size(), std::size_t{1});
@@ -482,12 +439,6 @@ void DesktopWindowTest::everyLabelAndCounterFitsItsText()
     QApplication::setFont(systemFont);
 }
 
-int main(int argc, char** argv)
-{
-    FakePlatform platform;
-    CKorvexApp app(argc, argv, platform);
-    DesktopWindowTest test(app, platform);
-    return QTest::qExec(&test, argc, argv);
-}
+KORVEX_WINDOW_TEST_MAIN(DesktopWindowTest)
 
 #include "DesktopWindowTest.moc"

@@ -121,6 +121,8 @@ public:
         saveFolders.clear();
         startedPrograms.clear();
         systemMenuItems.clear();
+        executablePath = kExecutablePath;
+        versionInfo = kVersionInfo;
     }
 
     // What the test arranges. Unanswered questions are answered No, and
@@ -131,8 +133,10 @@ public:
     std::deque<std::optional<QString>> saveAnswers;
     std::deque<std::optional<int>> numberAnswers;
     std::deque<std::optional<int>> choiceAnswers;
-    QString executablePath = QStringLiteral("/opt/korvex/bin/korvex");
-    std::optional<VersionInfo> versionInfo = VersionInfo{{1, 0, 0, 3}, {10, 10, 22, 9}};
+    static inline const QString kExecutablePath = QStringLiteral("/opt/korvex/bin/korvex");
+    static constexpr VersionInfo kVersionInfo{{1, 0, 0, 3}, {10, 10, 22, 9}};
+    QString executablePath = kExecutablePath;
+    std::optional<VersionInfo> versionInfo = kVersionInfo;
 
     // What the program did.
     std::vector<RecordedMessage> messages;

@@ -7,8 +7,7 @@
 #include "res/EditorTemplates.h"
 #include "res/Templates.h"
 #include "tests/support/ImageBuilder.h"
-#include "tests/ui/FakePlatform.h"
-#include "tests/ui/TestFiles.h"
+#include "tests/ui/WindowFixture.h"
 #include "ui/AccessKeys.h"
 #include "ui/CKorvexApp.h"
 #include "ui/CKorvexDlg.h"
@@ -36,11 +35,7 @@
 #include <random>
 
 using namespace korvex;
-using korvex::testing::Bytes;
-using korvex::testing::FakePlatform;
-using korvex::testing::WriteTestFile;
-using korvex::testing::ImageBuilder;
-using korvex::testing::Name;
+using namespace korvex::testing;
 
 Q_DECLARE_METATYPE(korvex::VersionInfo)
 
@@ -96,11 +91,11 @@ ImageBuilder SampleImage()
 
 } // namespace
 
-class MainWindowTest : public QObject {
+class MainWindowTest : public QObject, protected WindowFixture {
     Q_OBJECT
 
 public:
-    MainWindowTest(CKorvexApp& app, FakePlatform& platform) : app_(app), platform_(platform) {}
+    MainWindowTest(CKorvexApp& app, FakePlatform& platform) : WindowFixture(app, platform) {}
 
 private slots:
     void init();
@@ -135,7 +130,6 @@ private slots:
     void endsOnExitEnterEscapeAndClose();
 
 private:
-    void Open(const Bytes& bytes);
     QString Cell(int row, int column) const;
     int Rows() const { return dlg_->channelList->model()->rowCount(); }
     QStringList Headers() const;
@@ -147,24 +141,13 @@ private:
     void ExpectOnlyMessage(const QString& text, const QString& caption, MessageIcon icon);
     static void CloseNextModal(int* closed);
 
-    CKorvexApp& app_;
-    FakePlatform& platform_;
-    std::unique_ptr<CKorvexDlg> dlg_;
     std::unique_ptr<QAbstractItemModelTester> modelTester_;
-    QTemporaryDir dir_;
 };
 
 void MainWindowTest::init()
 {
     // Each test starts as the program does: no list shown, nothing loaded.
-    app_.state().list() = *std::make_unique<ListState>();
-    app_.state().database() = *std::make_unique<ChannelDatabase>();
-    app_.state().files() = {};
-    platform_.Reset();
-    platform_.versionInfo = VersionInfo{{1, 0, 0, 3}, {10, 10, 22, 9}};
-    dlg_ = std::make_unique<CKorvexDlg>(app_.state(), platform_);
-    dlg_->OnInitDialog();
-    dlg_->show();
+    StartWindow();
     modelTester_ = std::make_unique<QAbstractItemModelTester>(
         dlg_->channelList->model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
 }
@@ -172,13 +155,7 @@ void MainWindowTest::init()
 void MainWindowTest::cleanup()
 {
     modelTester_.reset();
-    dlg_.reset();
-}
-
-void MainWindowTest::Open(const Bytes& bytes)
-{
-    platform_.openAnswers.push_back(WriteTestFile(dir_, QStringLiteral("image.bin"), bytes));
-    dlg_->OnCommand(res::IDC_OPEN);
+    EndWindow();
 }
 
 QStringList MainWindowTest::ShownTexts() const
@@ -356,7 +333,7 @@ void MainWindowTest::everyLabelShowsItsWholeText()
 
 void MainWindowTest::opensAnImageAndShowsCountersTreeAndPrograms()
 {
-    Open(SampleImage().Build().bytes);
+    OpenBytes(SampleImage().Build().bytes);
     QVERIFY(platform_.messages.empty());
     QCOMPARE(platform_.openFilters, QStringList{QStringLiteral("bin file (*.bin)|*.bin;*.s|All file (*.*)|*.*||")});
     QCOMPARE(app_.state().image().fileOpened, 1u);
@@ -366,7 +343,7 @@ void MainWindowTest::opensAnImageAndShowsCountersTreeAndPrograms()
     QCOMPARE(Counter(res::IDC_RADIO_COUNT), QStringLiteral("Radio: 2"));
     QCOMPARE(dlg_->channelTree->topLevelItem(0)->text(0), QStringLiteral("AllPrograms"));
     QCOMPARE(SatelliteRoot()->text(0), QStringLiteral("Satellite(3)"));
-    QCOMPARE(app_.state().list().ListType, kListAllPrograms);
+    QCOMPARE(app_.state().list().ListType, ListType::AllPrograms);
     QCOMPARE(Rows(), 2);
     QCOMPARE(Cell(0, 1), QStringLiteral("News"));
     QCOMPARE(Cell(1, 1), QStringLiteral("Locked"));
@@ -395,7 +372,7 @@ void MainWindowTest::refusesBadFilesWithTheirMessage()
     QFETCH(Bytes, bytes);
     QFETCH(bool, message);
     QFETCH(unsigned, fileOpened);
-    Open(bytes);
+    OpenBytes(bytes);
     if (message)
         ExpectOnlyMessage(QStringLiteral("The bin file is not right!"), QStringLiteral("Waring"), MessageIcon::Warning);
     else
@@ -409,12 +386,12 @@ void MainWindowTest::aFileThatCannotBeOpenedLeavesTheOpenImageAsItWas_data()
     QTest::addColumn<QString>("message");
     const QString notRight = QStringLiteral("The bin file is not right!");
     QTest::newRow("not a channel image")
-        << WriteTestFile(dir_, QStringLiteral("zeros.bin"), Bytes(100, 0)) << notRight;
+        << WriteFile(QStringLiteral("zeros.bin"), Bytes(100, 0)) << notRight;
     Bytes signatureAt4 = SampleImage().Build().bytes;
     std::copy_n("xxxx6CGHLSWZ", 12, signatureAt4.begin());
-    QTest::newRow("signature at offset 4") << WriteTestFile(dir_, QStringLiteral("at4.bin"), signatureAt4) << notRight;
+    QTest::newRow("signature at offset 4") << WriteFile(QStringLiteral("at4.bin"), signatureAt4) << notRight;
     QTest::newRow("1,048,577 bytes")
-        << WriteTestFile(dir_, QStringLiteral("long.bin"), Bytes(kImageCapacity + 1, 0)) << notRight;
+        << WriteFile(QStringLiteral("long.bin"), Bytes(kImageCapacity + 1, 0)) << notRight;
     const QString missing = dir_.filePath(QStringLiteral("missing.bin"));
     QTest::newRow("a file that is not there") << missing << missing;
 }
@@ -424,10 +401,10 @@ void MainWindowTest::aFileThatCannotBeOpenedLeavesTheOpenImageAsItWas()
     QFETCH(QString, path);
     QFETCH(QString, message);
     const Bytes shown = SampleImage().Build().bytes;
-    Open(shown);
+    OpenBytes(shown);
     SelectTreeNode(SatelliteRoot()->child(1));
     const QStringList texts = ShownTexts();
-    const std::uint32_t listType = app_.state().list().ListType;
+    const ListType listType = app_.state().list().ListType;
 
     platform_.openAnswers.push_back(path);
     dlg_->OnCommand(res::IDC_OPEN);
@@ -441,7 +418,7 @@ void MainWindowTest::aFileThatCannotBeOpenedLeavesTheOpenImageAsItWas()
     QVERIFY(std::equal(shown.begin(), shown.end(), app_.state().image().bytes.begin()));
     QCOMPARE(app_.state().database().numSats, std::uint16_t{3});
     SelectTreeNode(dlg_->channelTree->topLevelItem(0));
-    QCOMPARE(app_.state().list().ListType, kListAllPrograms);
+    QCOMPARE(app_.state().list().ListType, ListType::AllPrograms);
     const QString saved = dir_.filePath(QStringLiteral("still-saves.bin"));
     platform_.saveAnswers.push_back(saved);
     dlg_->OnFileSave();
@@ -461,7 +438,7 @@ void MainWindowTest::aFileThatCannotBeReadIsNamedInTheWarning()
 
 void MainWindowTest::cancellingOpenKeepsTheImageOpen()
 {
-    Open(SampleImage().Build().bytes);
+    OpenBytes(SampleImage().Build().bytes);
     const QStringList texts = ShownTexts();
     platform_.openAnswers.push_back(std::nullopt);
     dlg_->OnFileOpen();
@@ -469,7 +446,7 @@ void MainWindowTest::cancellingOpenKeepsTheImageOpen()
     QCOMPARE(app_.state().image().fileOpened, 1u);
     QCOMPARE(ShownTexts(), texts);
     SelectTreeNode(SatelliteRoot());
-    QCOMPARE(app_.state().list().ListType, kListSatellites);
+    QCOMPARE(app_.state().list().ListType, ListType::Satellites);
     const QString saved = dir_.filePath(QStringLiteral("after-cancel.bin"));
     platform_.saveAnswers.push_back(saved);
     dlg_->OnFileSave();
@@ -492,7 +469,7 @@ void MainWindowTest::namesMenuReadsTheNamesAnewWithoutTouchingTheImage()
         builder.AddTv(prog);
     }
     const Bytes bytes = builder.Build().bytes;
-    Open(bytes);
+    OpenBytes(bytes);
     QCOMPARE(Cell(0, 1), QStringLiteral("中央电视台"));
     QCOMPARE(SatelliteRoot()->child(0)->text(0), QStringLiteral("  0_中星六号(1)"));
 
@@ -534,7 +511,7 @@ void MainWindowTest::namesMenuReadsTheNamesAnewWithoutTouchingTheImage()
 
 void MainWindowTest::labelsTreeNodes()
 {
-    Open(SampleImage().Build().bytes);
+    OpenBytes(SampleImage().Build().bytes);
     QTreeWidgetItem* root = SatelliteRoot();
     QCOMPARE(root->childCount(), 3);
     QCOMPARE(root->child(0)->text(0), QStringLiteral("  0_Astra(1)"));
@@ -545,7 +522,7 @@ void MainWindowTest::labelsTreeNodes()
     QCOMPARE(root->child(1)->child(1)->text(0), QStringLiteral("  1_12500"));
     QCOMPARE(dlg_->Tree().numTreeNodes, std::uint16_t{2 + 3 + 3});
 
-    Open(ImageBuilder(1).Build().bytes);
+    OpenBytes(ImageBuilder(1).Build().bytes);
     QCOMPARE(SatelliteRoot()->text(0), QStringLiteral("Satellite(0)"));
     QCOMPARE(SatelliteRoot()->childCount(), 0);
 }
@@ -553,15 +530,15 @@ void MainWindowTest::labelsTreeNodes()
 void MainWindowTest::transponderNodesSelectTheirOwnTransponder()
 {
     // tps is not grouped by satellite: the first node under "Astra" is tps[1].
-    Open(SampleImage().Build().bytes);
+    OpenBytes(SampleImage().Build().bytes);
     SelectTreeNode(SatelliteRoot()->child(0)->child(0));
-    QCOMPARE(app_.state().list().ListType, kListTpPrograms);
+    QCOMPARE(app_.state().list().ListType, ListType::TpPrograms);
     QCOMPARE(dlg_->selectedTp, std::uint16_t{1});
     QCOMPARE(Rows(), 1);
     QCOMPARE(Cell(0, 1), QStringLiteral("News"));
     // Keyboard moves refill the list at every step, as a click does.
     QTest::keyClick(dlg_->channelTree, Qt::Key_Up);
-    QCOMPARE(app_.state().list().ListType, kListSatTransponders);
+    QCOMPARE(app_.state().list().ListType, ListType::SatTransponders);
     QCOMPARE(dlg_->selectedSat, std::uint16_t{0});
 }
 
@@ -578,7 +555,7 @@ void MainWindowTest::listsSatellitesWithTheirColumns()
     full.diseqc12En = 1;
     full.position = 63;
     builder.AddSat(full);
-    Open(builder.Build().bytes);
+    OpenBytes(builder.Build().bytes);
     SelectTreeNode(SatelliteRoot());
     QCOMPARE(Headers(), QStringList({"SatNO.", "SatName", "Longitude(E)", "LnbType", "LnbPower", "LnbFreLow",
                                      "LnbFreHigh", "22K", "0/12V", "DiSEqC1.0", "DiSEqC1.2En", "Postion"}));
@@ -623,7 +600,7 @@ void MainWindowTest::stopsTheSatelliteListAtAnLnbValueWithoutName()
     SatRecord broken = Sat(9, "Broken");
     broken.lnbType = static_cast<std::uint16_t>(lnbType);
     broken.lnbPower = static_cast<std::uint16_t>(lnbPower);
-    Open(ImageBuilder(1).AddSat(Sat(1, "Good")).AddSat(broken).AddSat(Sat(3, "After")).Build().bytes);
+    OpenBytes(ImageBuilder(1).AddSat(Sat(1, "Good")).AddSat(broken).AddSat(Sat(3, "After")).Build().bytes);
     SelectTreeNode(SatelliteRoot());
     ExpectOnlyMessage(warning, QStringLiteral("Waring"), MessageIcon::Warning);
     QCOMPARE(Rows(), 2);
@@ -635,7 +612,7 @@ void MainWindowTest::stopsTheSatelliteListAtAnLnbValueWithoutName()
 
 void MainWindowTest::listsProgramsUnderEachTab()
 {
-    Open(SampleImage().Build().bytes);
+    OpenBytes(SampleImage().Build().bytes);
     QCOMPARE(Headers(), QStringList({"ProgNO.", "ProgName", "ServiceID", "VideoPid", "AudioPid", "PcrPid",
                                      "Scramble", "Track", "ChildLock", "Favorite"}));
     QCOMPARE(Cell(0, 0), QStringLiteral("1"));
@@ -660,11 +637,11 @@ void MainWindowTest::listsProgramsUnderEachTab()
 
 void MainWindowTest::listsATranspondersProgramsUnderEachTab()
 {
-    Open(SampleImage().Build().bytes);
+    OpenBytes(SampleImage().Build().bytes);
     SelectTreeNode(SatelliteRoot()->child(1)->child(1));  // tps[2], tpId 30: one TV-table program without video, one radio
     QCOMPARE(Rows(), 0);
     dlg_->kindTabs->setCurrentIndex(1);
-    QCOMPARE(app_.state().list().ListType, kListTpPrograms);
+    QCOMPARE(app_.state().list().ListType, ListType::TpPrograms);
     QCOMPARE(Rows(), 2);
     QCOMPARE(Cell(0, 1), QStringLiteral("NoVideo"));
     QCOMPARE(Cell(1, 1), QStringLiteral("Radio Two"));
@@ -681,7 +658,7 @@ void MainWindowTest::switchingTabsBeforeAnImageLaysOutSatelliteColumns()
 void MainWindowTest::savesTheImageAndConfirms()
 {
     const Bytes image = SampleImage().Build().bytes;
-    Open(image);
+    OpenBytes(image);
     platform_.saveAnswers.push_back(std::nullopt);
     dlg_->OnCommand(res::ID_FILE_SAVE);
     QVERIFY(platform_.messages.empty());
@@ -703,7 +680,7 @@ void MainWindowTest::saveRefusesWithoutAnAcceptedImage()
 {
     dlg_->OnFileSave();
     ExpectOnlyMessage(QStringLiteral("Please open file first!"), QStringLiteral("Waring"), MessageIcon::Warning);
-    Open(Bytes(64, 0));
+    OpenBytes(Bytes(64, 0));
     platform_.messages.clear();
     platform_.saveAnswers.push_back(dir_.filePath(QStringLiteral("never.bin")));
     dlg_->OnFileSave();
@@ -713,7 +690,7 @@ void MainWindowTest::saveRefusesWithoutAnAcceptedImage()
 
 void MainWindowTest::aFailedSaveNamesTheFileAndKeepsTheOldOne()
 {
-    Open(SampleImage().Build().bytes);
+    OpenBytes(SampleImage().Build().bytes);
     const auto expectRefused = [this](const QString& target) {
         platform_.saveAnswers.push_back(target);
         dlg_->OnFileSave();
@@ -724,13 +701,13 @@ void MainWindowTest::aFailedSaveNamesTheFileAndKeepsTheOldOne()
     };
 
     // Failures that bind every user, the superuser too.
-    const QString plainFile = WriteTestFile(dir_, QStringLiteral("plain"), Bytes{1, 2, 3});
+    const QString plainFile = WriteFile(QStringLiteral("plain"), Bytes{1, 2, 3});
     expectRefused(plainFile + QStringLiteral("/inside.bin"));
     expectRefused(dir_.path());
 
     const QString folder = dir_.filePath(QStringLiteral("locked"));
     QVERIFY(QDir().mkdir(folder));
-    const QString old = WriteTestFile(dir_, QStringLiteral("locked/old.bin"), Bytes{'o', 'l', 'd'});
+    const QString old = WriteFile(QStringLiteral("locked/old.bin"), Bytes{'o', 'l', 'd'});
     if (::geteuid() != 0) {
         QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
         expectRefused(old);
@@ -786,12 +763,6 @@ void MainWindowTest::endsOnExitEnterEscapeAndClose()
     ends([](CKorvexDlg& d) { d.close(); }, QDialog::Rejected);
 }
 
-int main(int argc, char** argv)
-{
-    FakePlatform platform;
-    CKorvexApp app(argc, argv, platform);
-    MainWindowTest test(app, platform);
-    return QTest::qExec(&test, argc, argv);
-}
+KORVEX_WINDOW_TEST_MAIN(MainWindowTest)
 
 #include "MainWindowTest.moc"

@@ -5,8 +5,7 @@
 #include "res/ResourceIds.h"
 #include "tests/support/ImageBuilder.h"
 #include "tests/support/OverlapImages.h"
-#include "tests/ui/FakePlatform.h"
-#include "tests/ui/TestFiles.h"
+#include "tests/ui/WindowFixture.h"
 #include "ui/CKorvexApp.h"
 #include "ui/CKorvexDlg.h"
 #include "ui/EditActions.h"
@@ -25,10 +24,7 @@
 #include <memory>
 
 using namespace korvex;
-using korvex::testing::Bytes;
-using korvex::testing::FakePlatform;
-using korvex::testing::OverlapImages;
-using korvex::testing::WriteTestFile;
+using namespace korvex::testing;
 
 namespace {
 
@@ -45,11 +41,11 @@ QByteArray Raw(const Bytes& bytes)
 
 } // namespace
 
-class ReadOnlyWindowTest : public QObject {
+class ReadOnlyWindowTest : public QObject, protected WindowFixture {
     Q_OBJECT
 
 public:
-    ReadOnlyWindowTest(CKorvexApp& app, FakePlatform& platform) : app_(app), platform_(platform) {}
+    ReadOnlyWindowTest(CKorvexApp& app, FakePlatform& platform) : WindowFixture(app, platform) {}
 
 private slots:
     void init();
@@ -59,45 +55,19 @@ private slots:
     void saveOverAFileKeepsItsFirstOriginalOnce();
 
 private:
-    void Open(const Bytes& bytes);
-    Bytes ImageNow() const;
     // The list row of TV-table program k, under the tab that lists it.
     int ShowRowOfTvProgram(std::size_t k);
 
-    CKorvexApp& app_;
-    FakePlatform& platform_;
-    std::unique_ptr<CKorvexDlg> dlg_;
-    QTemporaryDir dir_;
-    Bytes opened_;
 };
 
 void ReadOnlyWindowTest::init()
 {
-    app_.state().list() = *std::make_unique<ListState>();
-    platform_.Reset();
-    dlg_ = std::make_unique<CKorvexDlg>(app_.state(), platform_);
-    dlg_->OnInitDialog();
-    dlg_->show();
+    StartWindow();
 }
 
 void ReadOnlyWindowTest::cleanup()
 {
-    platform_.unsavedAnswers.push_back(UnsavedAnswer::Discard);
-    dlg_.reset();
-}
-
-void ReadOnlyWindowTest::Open(const Bytes& bytes)
-{
-    opened_ = bytes;
-    platform_.openAnswers.push_back(WriteTestFile(dir_, QStringLiteral("image.bin"), bytes));
-    dlg_->OnCommand(res::IDC_OPEN);
-    QVERIFY(platform_.messages.empty());
-}
-
-Bytes ReadOnlyWindowTest::ImageNow() const
-{
-    const auto& bytes = app_.state().image().bytes;
-    return Bytes(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(opened_.size()));
+    EndWindow();
 }
 
 int ReadOnlyWindowTest::ShowRowOfTvProgram(std::size_t k)
@@ -115,21 +85,14 @@ void ReadOnlyWindowTest::aRecordOverTheStructureOpensNoEditorAndNoActionWritesIt
 {
     for (const auto& overlap : OverlapImages()) {
         const QString reason = QString::fromUtf8(overlap.reason.data(), static_cast<qsizetype>(overlap.reason.size()));
-        Open(overlap.built.bytes);
+        QVERIFY(OpenBytes(overlap.built.bytes));
         const std::size_t last = app_.state().database().numTv - 1u;
         const int row = ShowRowOfTvProgram(last);
         QVERIFY2(row >= 0, overlap.description.c_str());
         dlg_->SelectRows({row});
 
         // An editor that opened anyway is closed again, and counted.
-        bool editorOpened = false;
-        QTimer::singleShot(0, [&editorOpened] {
-            if (QWidget* modal = QApplication::activeModalWidget()) {
-                editorOpened = true;
-                modal->close();
-            }
-        });
-        dlg_->OnListDblClk();
+        const bool editorOpened = AnswerModal<QDialog>([this] { dlg_->OnListDblClk(); }, [](QDialog&) {});
         QVERIFY2(!editorOpened, overlap.description.c_str());
         QCOMPARE(platform_.messages.size(), std::size_t{1});
         QCOMPARE(platform_.messages[0].text, reason);
@@ -141,7 +104,7 @@ void ReadOnlyWindowTest::aRecordOverTheStructureOpensNoEditorAndNoActionWritesIt
         // and says why in the status line.
         dlg_->SelectRows({row});
         dlg_->editActions->lock->trigger();
-        QVERIFY2(ImageNow() == opened_, overlap.description.c_str());
+        QVERIFY2(ImageNow() == Opened(), overlap.description.c_str());
         QCOMPARE(dlg_->statusLine->text(), QStringLiteral("Not changed: ") + reason);
         QVERIFY(!dlg_->HasUnsavedEdits());
 
@@ -149,19 +112,13 @@ void ReadOnlyWindowTest::aRecordOverTheStructureOpensNoEditorAndNoActionWritesIt
         // be written back as it was, so the rename does reach the record.
         dlg_->OnNameCharset("ISO-8859-1");
         dlg_->SelectRows({row});
-        // The editor's timer above is still waiting when no editor opened.
-        QCoreApplication::processEvents();
-        bool previewShown = false;
-        QTimer::singleShot(0, [&previewShown] {
-            if (auto* preview = dynamic_cast<RenamePreview*>(QApplication::activeModalWidget())) {
-                previewShown = true;
-                preview->SetRule({QStringLiteral("^"), QStringLiteral("X"), true, true});
-                preview->OkButton()->click();
-            }
-        });
-        dlg_->editActions->rename->trigger();
+        const bool previewShown =
+            AnswerModal<RenamePreview>([this] { dlg_->editActions->rename->trigger(); }, [](RenamePreview& preview) {
+                preview.SetRule({QStringLiteral("^"), QStringLiteral("X"), true, true});
+                preview.OkButton()->click();
+            });
         QVERIFY2(previewShown, overlap.description.c_str());
-        QVERIFY2(ImageNow() == opened_, overlap.description.c_str());
+        QVERIFY2(ImageNow() == Opened(), overlap.description.c_str());
         QCOMPARE(dlg_->statusLine->text(), QStringLiteral("Not changed: ") + reason);
         QVERIFY(!dlg_->editActions->undo->isEnabled());
     }
@@ -170,7 +127,7 @@ void ReadOnlyWindowTest::aRecordOverTheStructureOpensNoEditorAndNoActionWritesIt
 void ReadOnlyWindowTest::saveOverAFileKeepsItsFirstOriginalOnce()
 {
     const Bytes image = testing::GuardBaseImage(1).Build().bytes;
-    Open(image);
+    QVERIFY(OpenBytes(image));
     const QString target = dir_.filePath(QStringLiteral("channels.bin"));
     const QString backup = target + QStringLiteral(".bak");
 
@@ -195,12 +152,6 @@ void ReadOnlyWindowTest::saveOverAFileKeepsItsFirstOriginalOnce()
     }
 }
 
-int main(int argc, char** argv)
-{
-    FakePlatform platform;
-    CKorvexApp app(argc, argv, platform);
-    ReadOnlyWindowTest test(app, platform);
-    return QTest::qExec(&test, argc, argv);
-}
+KORVEX_WINDOW_TEST_MAIN(ReadOnlyWindowTest)
 
 #include "ReadOnlyWindowTest.moc"

@@ -6,8 +6,7 @@
 
 #include "db/RecordCodec.h"
 #include "tests/support/ImageBuilder.h"
-#include "tests/ui/FakePlatform.h"
-#include "tests/ui/TestFiles.h"
+#include "tests/ui/WindowFixture.h"
 #include "ui/CKorvexApp.h"
 #include "ui/CKorvexDlg.h"
 #include "ui/EditActions.h"
@@ -27,12 +26,7 @@
 #include <memory>
 
 using namespace korvex;
-using korvex::testing::BuiltImage;
-using korvex::testing::Bytes;
-using korvex::testing::FakePlatform;
-using korvex::testing::ImageBuilder;
-using korvex::testing::Name;
-using korvex::testing::WriteTestFile;
+using namespace korvex::testing;
 
 namespace {
 
@@ -67,11 +61,11 @@ constexpr int kNoteColumn = 4;
 
 } // namespace
 
-class RenameWindowTest : public QObject {
+class RenameWindowTest : public QObject, protected WindowFixture {
     Q_OBJECT
 
 public:
-    RenameWindowTest(CKorvexApp& app, FakePlatform& platform) : app_(app), platform_(platform) {}
+    RenameWindowTest(CKorvexApp& app, FakePlatform& platform) : WindowFixture(app, platform) {}
 
 private slots:
     void init();
@@ -85,53 +79,29 @@ private slots:
 private:
     // Runs Edit → Rename…: `onPreview` sees the preview and answers it.
     void Rename(const std::function<void(RenamePreview&)>& onPreview);
-    Bytes ImageNow() const;
     // The built bytes with TV program k's 12 name bytes replaced.
     Bytes WithName(Bytes bytes, std::size_t k, std::string_view name) const;
 
-    CKorvexApp& app_;
-    FakePlatform& platform_;
-    std::unique_ptr<CKorvexDlg> dlg_;
-    QTemporaryDir dir_;
     BuiltImage built_ = HdImage();
     bool previewShown_ = false;
 };
 
 void RenameWindowTest::init()
 {
-    app_.state().list() = *std::make_unique<ListState>();
-    platform_.Reset();
-    dlg_ = std::make_unique<CKorvexDlg>(app_.state(), platform_);
-    dlg_->OnInitDialog();
-    dlg_->show();
-    platform_.openAnswers.push_back(WriteTestFile(dir_, QStringLiteral("box.bin"), built_.bytes));
-    dlg_->OnFileOpen();
-    QVERIFY(platform_.messages.empty());
+    StartWindow();
+    QVERIFY(OpenBytes(built_.bytes, QStringLiteral("box.bin")));
     previewShown_ = false;
 }
 
 void RenameWindowTest::cleanup()
 {
-    platform_.unsavedAnswers.push_back(UnsavedAnswer::Discard);
-    dlg_.reset();
+    EndWindow();
 }
 
 void RenameWindowTest::Rename(const std::function<void(RenamePreview&)>& onPreview)
 {
-    QTimer::singleShot(0, [&] {
-        if (auto* preview = dynamic_cast<RenamePreview*>(QApplication::activeModalWidget())) {
-            previewShown_ = true;
-            onPreview(*preview);
-        }
-    });
     QVERIFY(dlg_->editActions->rename->isEnabled());
-    dlg_->editActions->rename->trigger();
-}
-
-Bytes RenameWindowTest::ImageNow() const
-{
-    const auto& bytes = app_.state().image().bytes;
-    return Bytes(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(built_.bytes.size()));
+    previewShown_ = AnswerModal<RenamePreview>([this] { dlg_->editActions->rename->trigger(); }, onPreview);
 }
 
 Bytes RenameWindowTest::WithName(Bytes bytes, std::size_t k, std::string_view name) const
@@ -168,11 +138,11 @@ void RenameWindowTest::okRenamesTheSelectedProgramsAsOneStep()
     QCOMPARE(dlg_->SelectedRows(), (std::vector<int>{0, 2, 3}));
 
     QCOMPARE(dlg_->editActions->undo->text(), QStringLiteral("&Undo Rename"));
-    dlg_->OnUndo();
+    dlg_->Arranging().Undo();
     QVERIFY(ImageNow() == built_.bytes);
     QVERIFY(!dlg_->editActions->undo->isEnabled());
     QVERIFY(!dlg_->HasUnsavedEdits());
-    dlg_->OnRedo();
+    dlg_->Arranging().Redo();
     QVERIFY(ImageNow() == renamed);
 }
 
@@ -221,12 +191,6 @@ void RenameWindowTest::disabledWithTheReasonWhenTheListShowsNoPrograms()
     QVERIFY(dlg_->editActions->rename->isEnabled());
 }
 
-int main(int argc, char** argv)
-{
-    FakePlatform platform;
-    CKorvexApp app(argc, argv, platform);
-    RenameWindowTest test(app, platform);
-    return QTest::qExec(&test, argc, argv);
-}
+KORVEX_WINDOW_TEST_MAIN(RenameWindowTest)
 
 #include "RenameWindowTest.moc"

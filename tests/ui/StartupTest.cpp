@@ -3,8 +3,7 @@
 
 #include "res/ResourceIds.h"
 #include "tests/support/ImageBuilder.h"
-#include "tests/ui/FakePlatform.h"
-#include "tests/ui/TestFiles.h"
+#include "tests/ui/WindowFixture.h"
 #include "ui/CKorvexApp.h"
 #include "ui/CKorvexDlg.h"
 #include "ui/CommandLine.h"
@@ -18,11 +17,7 @@
 #include <memory>
 
 using namespace korvex;
-using korvex::testing::Bytes;
-using korvex::testing::FakePlatform;
-using korvex::testing::ImageBuilder;
-using korvex::testing::Name;
-using korvex::testing::WriteTestFile;
+using namespace korvex::testing;
 
 Q_DECLARE_METATYPE(korvex::StartAction)
 
@@ -59,11 +54,11 @@ struct Shown {
 
 } // namespace
 
-class StartupTest : public QObject {
+class StartupTest : public QObject, protected WindowFixture {
     Q_OBJECT
 
 public:
-    StartupTest(CKorvexApp& app, FakePlatform& platform) : app_(app), platform_(platform) {}
+    StartupTest(CKorvexApp& app, FakePlatform& platform) : WindowFixture(app, platform) {}
 
 private slots:
     void init();
@@ -79,16 +74,12 @@ private:
     // Runs the application object as main does, then ends its window.
     Shown Run(const std::optional<QString>& image);
 
-    CKorvexApp& app_;
-    FakePlatform& platform_;
-    QTemporaryDir dir_;
 };
 
 void StartupTest::init()
 {
-    app_.state().list() = *std::make_unique<ListState>();
-    app_.state().database() = *std::make_unique<ChannelDatabase>();
-    platform_.Reset();
+    // The application object runs its own window.
+    ResetProgram();
 }
 
 Shown StartupTest::Run(const std::optional<QString>& image)
@@ -152,7 +143,7 @@ void StartupTest::readsTheCommandLine()
 void StartupTest::opensTheImageGivenOnceTheWindowIsShown()
 {
     const Bytes bytes = SmallImage();
-    const Shown shown = Run(WriteTestFile(dir_, QStringLiteral("small.bin"), bytes));
+    const Shown shown = Run(WriteFile(QStringLiteral("small.bin"), bytes));
     QVERIFY(platform_.messages.empty());
     QVERIFY(shown.visible);
     QCOMPARE(shown.rows, 2);
@@ -167,10 +158,10 @@ void StartupTest::refusesAnImageGivenWithOpensMessage_data()
     QTest::addColumn<QString>("path");
     QTest::addColumn<QString>("message");
     const QString notRight = QStringLiteral("The bin file is not right!");
-    QTest::newRow("not a channel image") << WriteTestFile(dir_, QStringLiteral("zeros.bin"), Bytes(100, 0))
+    QTest::newRow("not a channel image") << WriteFile(QStringLiteral("zeros.bin"), Bytes(100, 0))
                                          << notRight;
     QTest::newRow("larger than any image")
-        << WriteTestFile(dir_, QStringLiteral("long.bin"), Bytes(kImageCapacity + 1, 0)) << notRight;
+        << WriteFile(QStringLiteral("long.bin"), Bytes(kImageCapacity + 1, 0)) << notRight;
     const QString missing = dir_.filePath(QStringLiteral("missing.bin"));
     QTest::newRow("a file that is not there")
         << missing << QStringLiteral("Can't open \"%1\": No such file or directory").arg(missing);
@@ -202,12 +193,6 @@ void StartupTest::startsEmptyWithoutAnImage()
     QCOMPARE(app_.state().image().fileOpened, 0u);
 }
 
-int main(int argc, char** argv)
-{
-    FakePlatform platform;
-    CKorvexApp app(argc, argv, platform);
-    StartupTest test(app, platform);
-    return QTest::qExec(&test, argc, argv);
-}
+KORVEX_WINDOW_TEST_MAIN(StartupTest)
 
 #include "StartupTest.moc"

@@ -14,6 +14,8 @@ namespace korvex::testing {
 inline QString WriteTestFile(const QTemporaryDir& dir, const QString& name, const Bytes& bytes)
 {
     const QString path = dir.filePath(name);
+    // A file an earlier test left, read-only perhaps, is replaced.
+    QFile::remove(path);
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         qFatal("cannot write a test file");

@@ -8,8 +8,7 @@
 
 #include "res/ResourceIds.h"
 #include "tests/support/TransponderTables.h"
-#include "tests/ui/FakePlatform.h"
-#include "tests/ui/TestFiles.h"
+#include "tests/ui/WindowFixture.h"
 #include "ui/CKorvexApp.h"
 #include "ui/CKorvexDlg.h"
 #include "ui/EditActions.h"
@@ -32,11 +31,7 @@
 #include <memory>
 
 using namespace korvex;
-using korvex::testing::Bytes;
-using korvex::testing::FakePlatform;
-using korvex::testing::SatelliteRecord;
-using korvex::testing::TransponderRecord;
-using korvex::testing::WriteTestFile;
+using namespace korvex::testing;
 
 namespace {
 
@@ -65,11 +60,11 @@ Bytes AsBytes(const QByteArray& text) { return Bytes(text.begin(), text.end()); 
 
 } // namespace
 
-class TransponderUpdateWindowTest : public QObject {
+class TransponderUpdateWindowTest : public QObject, protected WindowFixture {
     Q_OBJECT
 
 public:
-    TransponderUpdateWindowTest(CKorvexApp& app, FakePlatform& platform) : app_(app), platform_(platform) {}
+    TransponderUpdateWindowTest(CKorvexApp& app, FakePlatform& platform) : WindowFixture(app, platform) {}
 
 private slots:
     void init();
@@ -86,44 +81,29 @@ private:
     // on the table file: `onPreview` sees the preview and answers it.
     void Update(int k, const QString& table, const std::function<void(TransponderUpdatePreview&)>& onPreview);
     QAction* Command() const;
-    Bytes ImageNow() const;
     // The fixture with bytes 4..7 of transponder k's record replaced.
     Bytes WithValues(Bytes bytes, std::size_t k, std::uint16_t frequency, std::uint8_t polarisation,
                      std::uint16_t symbolRate) const;
 
-    CKorvexApp& app_;
-    FakePlatform& platform_;
-    std::unique_ptr<CKorvexDlg> dlg_;
-    QTemporaryDir dir_;
     testing::BuiltImage built_ = Fixture();
     bool previewShown_ = false;
 };
 
 void TransponderUpdateWindowTest::init()
 {
-    app_.state().list() = *std::make_unique<ListState>();
-    platform_.Reset();
-    dlg_ = std::make_unique<CKorvexDlg>(app_.state(), platform_);
-    dlg_->OnInitDialog();
-    dlg_->show();
-    platform_.openAnswers.push_back(WriteTestFile(dir_, QStringLiteral("box.bin"), built_.bytes));
-    dlg_->OnFileOpen();
-    QVERIFY(platform_.messages.empty());
+    StartWindow();
+    QVERIFY(OpenBytes(built_.bytes, QStringLiteral("box.bin")));
     previewShown_ = false;
 }
 
 void TransponderUpdateWindowTest::cleanup()
 {
-    platform_.unsavedAnswers.push_back(UnsavedAnswer::Discard);
-    dlg_.reset();
+    EndWindow();
 }
 
 QAction* TransponderUpdateWindowTest::Command() const
 {
-    for (QAction* action : dlg_->findChildren<QAction*>())
-        if (action->data().toInt() == res::ID_TOOLS_UPDATE_TPS)
-            return action;
-    return nullptr;
+    return MenuCommand(*dlg_, res::ID_TOOLS_UPDATE_TPS);
 }
 
 void TransponderUpdateWindowTest::Update(int k, const QString& table,
@@ -131,25 +111,7 @@ void TransponderUpdateWindowTest::Update(int k, const QString& table,
 {
     dlg_->channelTree->setCurrentItem(dlg_->channelTree->topLevelItem(1)->child(k));
     platform_.openAnswers.push_back(table);
-    previewShown_ = false;
-    // A timer of this call's own: when no preview opens, it goes with the
-    // call instead of firing into the next one.
-    QTimer answer;
-    answer.setSingleShot(true);
-    QObject::connect(&answer, &QTimer::timeout, [&] {
-        if (auto* preview = dynamic_cast<TransponderUpdatePreview*>(QApplication::activeModalWidget())) {
-            previewShown_ = true;
-            onPreview(*preview);
-        }
-    });
-    answer.start(0);
-    Command()->trigger();
-}
-
-Bytes TransponderUpdateWindowTest::ImageNow() const
-{
-    const auto& bytes = app_.state().image().bytes;
-    return Bytes(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(built_.bytes.size()));
+    previewShown_ = AnswerModal<TransponderUpdatePreview>([this] { Command()->trigger(); }, onPreview);
 }
 
 Bytes TransponderUpdateWindowTest::WithValues(Bytes bytes, std::size_t k, std::uint16_t frequency,
@@ -174,13 +136,13 @@ void TransponderUpdateWindowTest::theCommandNeedsASatelliteChosenInTheTree()
     QVERIFY(!command->isEnabled());
     // Sent anyway (say by a shortcut), it asks for no table without a satellite.
     const qsizetype asked = platform_.openFilters.size();
-    dlg_->OnCommand(res::ID_TOOLS_UPDATE_TPS);
+    emit command->triggered();
     QCOMPARE(platform_.openFilters.size(), asked);
 }
 
 void TransponderUpdateWindowTest::okWritesTheTickedChangesAsOneStep()
 {
-    const QString table = WriteTestFile(dir_, QStringLiteral("Hotbird-13.0E"), AsBytes(kDvbv5Table));
+    const QString table = WriteFile(QStringLiteral("Hotbird-13.0E"), AsBytes(kDvbv5Table));
     Update(0, table, [&](TransponderUpdatePreview& preview) {
         QVERIFY(ImageNow() == built_.bytes);
         QAbstractItemModel* changes = preview.Changes()->model();
@@ -223,7 +185,7 @@ void TransponderUpdateWindowTest::okWritesTheTickedChangesAsOneStep()
     // The satellite stays chosen and its list shows the new values.
     QVERIFY(Command()->isEnabled());
     QCOMPARE(dlg_->editActions->undo->text(), QStringLiteral("&Undo Update transponders"));
-    dlg_->OnUndo();
+    dlg_->Arranging().Undo();
     QVERIFY(ImageNow() == built_.bytes);
     QVERIFY(!dlg_->HasUnsavedEdits());
 }
@@ -236,11 +198,11 @@ void TransponderUpdateWindowTest::aRecordTheGuardRefusesIsShownUntickedAndLeftAl
     Bytes bytes = built_.bytes;
     testing::PutEntry(bytes, built_.EntryOffset(BlockId::Transponders, 4), 0,
                       built_.RecordOffset(BlockId::Transponders, 0) + 6);
-    platform_.openAnswers.push_back(WriteTestFile(dir_, QStringLiteral("overlap.bin"), bytes));
+    platform_.openAnswers.push_back(WriteFile(QStringLiteral("overlap.bin"), bytes));
     dlg_->OnFileOpen();
     QVERIFY(platform_.messages.empty());
 
-    const QString table = WriteTestFile(dir_, QStringLiteral("Hotbird-13.0E"), AsBytes(kDvbv5Table));
+    const QString table = WriteFile(QStringLiteral("Hotbird-13.0E"), AsBytes(kDvbv5Table));
     Update(0, table, [&](TransponderUpdatePreview& preview) {
         QAbstractItemModel* changes = preview.Changes()->model();
         QCOMPARE(changes->rowCount(), 2);
@@ -260,7 +222,7 @@ void TransponderUpdateWindowTest::aRecordTheGuardRefusesIsShownUntickedAndLeftAl
 
 void TransponderUpdateWindowTest::aSatellitesXmlFileAsksWhichSatelliteAndCancelWritesNothing()
 {
-    const QString table = WriteTestFile(dir_, QStringLiteral("satellites.xml"), AsBytes(testing::kTwoSatellitesXml));
+    const QString table = WriteFile(QStringLiteral("satellites.xml"), AsBytes(testing::kTwoSatellitesXml));
     // Declining the question ends the command.
     platform_.choiceAnswers.push_back(std::nullopt);
     Update(1, table, [](TransponderUpdatePreview& preview) { preview.reject(); });
@@ -288,8 +250,8 @@ void TransponderUpdateWindowTest::aSatellitesXmlFileAsksWhichSatelliteAndCancelW
 void TransponderUpdateWindowTest::aFileThatIsNoUsableTableIsSaidAndNothingWritten()
 {
     const QString image = dir_.filePath(QStringLiteral("box.bin"));
-    const QString circular = WriteTestFile(
-        dir_, QStringLiteral("circular"),
+    const QString circular = WriteFile(
+        QStringLiteral("circular"),
         AsBytes("[CHANNEL]\n\tDELIVERY_SYSTEM = DVBS\n\tFREQUENCY = 3840000\n\tPOLARIZATION = RIGHT\n"
                 "\tSYMBOL_RATE = 30000000\n"));
     const struct {
@@ -310,12 +272,6 @@ void TransponderUpdateWindowTest::aFileThatIsNoUsableTableIsSaidAndNothingWritte
     QVERIFY(ImageNow() == built_.bytes);
 }
 
-int main(int argc, char** argv)
-{
-    FakePlatform platform;
-    CKorvexApp app(argc, argv, platform);
-    TransponderUpdateWindowTest test(app, platform);
-    return QTest::qExec(&test, argc, argv);
-}
+KORVEX_WINDOW_TEST_MAIN(TransponderUpdateWindowTest)
 
 #include "TransponderUpdateWindowTest.moc"

@@ -8,11 +8,9 @@
 #include "res/ResourceIds.h"
 #include "samples/DemoImage.h"
 #include "tests/support/ImageBuilder.h"
-#include "tests/ui/FakePlatform.h"
-#include "tests/ui/TestFiles.h"
+#include "tests/ui/WindowFixture.h"
 #include "ui/AccessKeys.h"
-#include "ui/CKorvexApp.h"
-#include "ui/CKorvexDlg.h"
+#include "ui/ArrangeCommands.h"
 #include "ui/EditActions.h"
 
 #include <QAction>
@@ -32,11 +30,14 @@
 #include <QTreeWidget>
 #include <QtTest>
 
+#include <functional>
+#include <initializer_list>
 #include <memory>
 
 using namespace korvex;
 using korvex::testing::Bytes;
 using korvex::testing::FakePlatform;
+using korvex::testing::MenuCommand;
 using korvex::testing::WriteTestFile;
 
 namespace {
@@ -48,11 +49,11 @@ QString Plain(const QAction* action) { return WithoutAccessKey(action->text()); 
 
 } // namespace
 
-class WindowFeedbackTest : public QObject {
+class WindowFeedbackTest : public QObject, public testing::WindowFixture {
     Q_OBJECT
 
 public:
-    WindowFeedbackTest(CKorvexApp& app, FakePlatform& platform) : app_(app), platform_(platform) {}
+    WindowFeedbackTest(CKorvexApp& app, FakePlatform& platform) : WindowFixture(app, platform) {}
 
 private slots:
     void init();
@@ -77,30 +78,19 @@ private:
     QString Folder(const QString& name) const;
     void Lock(int row);
     QTreeWidgetItem* SatelliteRoot() const { return dlg_->channelTree->topLevelItem(1); }
-
-    CKorvexApp& app_;
-    FakePlatform& platform_;
-    std::unique_ptr<CKorvexDlg> dlg_;
-    QTemporaryDir dir_;
+    void UpdateTransponders() { MenuCommand(*dlg_, res::ID_TOOLS_UPDATE_TPS)->trigger(); }
 };
 
 void WindowFeedbackTest::init()
 {
-    app_.state().list() = *std::make_unique<ListState>();
-    app_.state().database() = *std::make_unique<ChannelDatabase>();
-    app_.state().files() = {};
-    platform_.Reset();
-    dlg_ = std::make_unique<CKorvexDlg>(app_.state(), platform_);
-    dlg_->OnInitDialog();
-    dlg_->show();
+    StartWindow();
     dlg_->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(dlg_.get()));
 }
 
 void WindowFeedbackTest::cleanup()
 {
-    platform_.unsavedAnswers.push_back(UnsavedAnswer::Discard);
-    dlg_.reset();
+    EndWindow();
 }
 
 QString WindowFeedbackTest::Folder(const QString& name) const
@@ -139,9 +129,9 @@ void WindowFeedbackTest::theTitleNamesTheOpenFileAndMarksUnsavedEdits()
 
     Lock(0);
     QCOMPARE(dlg_->windowTitle(), QStringLiteral("korvex-demo.bin* — ") + kVersionTitle);
-    dlg_->OnUndo();
+    dlg_->Arranging().Undo();
     QCOMPARE(dlg_->windowTitle(), QStringLiteral("korvex-demo.bin — ") + kVersionTitle);
-    dlg_->OnRedo();
+    dlg_->Arranging().Redo();
     QCOMPARE(dlg_->windowTitle(), QStringLiteral("korvex-demo.bin* — ") + kVersionTitle);
 
     platform_.saveAnswers.push_back(QDir(Folder(QStringLiteral("images"))).filePath(QStringLiteral("mine.bin")));
@@ -151,7 +141,7 @@ void WindowFeedbackTest::theTitleNamesTheOpenFileAndMarksUnsavedEdits()
     QCOMPARE(platform_.messages.back().text, QStringLiteral("Save Success!"));
 
     // Undoing past the saved point marks the image again.
-    dlg_->OnUndo();
+    dlg_->Arranging().Undo();
     QCOMPARE(dlg_->windowTitle(), QStringLiteral("mine.bin* — ") + kVersionTitle);
 }
 
@@ -234,20 +224,24 @@ void WindowFeedbackTest::imageDialogsStartWhereTheImageIsAndScanTablesKeepTheirF
     const QString tables = Folder(QStringLiteral("tables"));
     dlg_->channelTree->setCurrentItem(SatelliteRoot()->child(0));
     platform_.openAnswers = {WriteTestFile(dir_, QStringLiteral("tables/Astra-19.2E"), Bytes{'x'})};
-    dlg_->OnToolsUpdateTransponders();
+    UpdateTransponders();
     QCOMPARE(platform_.messages.size(), std::size_t{1});
 
     platform_.saveAnswers = {std::nullopt};
     dlg_->OnFileSave();
     QCOMPARE(platform_.saveFolders.constLast(), images);
     QCOMPARE(platform_.saveInitialNames.constLast(), QStringLiteral("KV2930_FlashMapNew.bin"));
-    for (const auto& command : {&CKorvexDlg::OnFileOpen, &CKorvexDlg::OnCompareWith, &CKorvexDlg::OnApplyEarlierList}) {
+    for (const std::function<void()>& command : std::initializer_list<std::function<void()>>{
+             [this] { dlg_->OnFileOpen(); }, [this] { dlg_->OnCompareWith(); },
+             [this] { dlg_->editActions->applyEarlier->trigger(); }}) {
         platform_.openAnswers = {std::nullopt};
-        (dlg_.get()->*command)();
+        const qsizetype asked = platform_.openFolders.size();
+        command();
+        QCOMPARE(platform_.openFolders.size(), asked + 1);
         QCOMPARE(platform_.openFolders.constLast(), images);
     }
     platform_.openAnswers = {std::nullopt};
-    dlg_->OnToolsUpdateTransponders();
+    UpdateTransponders();
     QCOMPARE(platform_.openFolders.constLast(), tables);
 
     // A save elsewhere moves the image dialogs there and is proposed again.
@@ -299,7 +293,7 @@ void WindowFeedbackTest::undoNamesTheActionDone()
     dlg_->SelectRows({0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10});
     chosen->trigger();
     QCOMPARE(Plain(a.undo), QStringLiteral("Undo ") + label);
-    dlg_->OnUndo();
+    dlg_->Arranging().Undo();
     QCOMPARE(dlg_->statusLine->text(), QStringLiteral("Undid %1.").arg(label));
     QCOMPARE(Plain(a.redo), QStringLiteral("Redo ") + label);
 }
@@ -430,8 +424,8 @@ void WindowFeedbackTest::theListFitsTheWindow()
     QHeaderView* header = list->horizontalHeader();
     const QAbstractItemView* view = list;
     QVERIFY(header->stretchLastSection());
-    for (const std::uint32_t listType : {kListAllPrograms, kListSatellites}) {
-        if (listType == kListSatellites) {
+    for (const ListType listType : {ListType::AllPrograms, ListType::Satellites}) {
+        if (listType == ListType::Satellites) {
             // The satellite list's twelve columns fit a window 1280 pixels wide.
             dlg_->resize(dlg_->size().expandedTo(QSize(1280, 0)));
             dlg_->channelTree->setCurrentItem(SatelliteRoot());
@@ -452,12 +446,6 @@ void WindowFeedbackTest::theListFitsTheWindow()
         QVERIFY2(client->rect().contains(control->geometry()), qPrintable(control->objectName()));
 }
 
-int main(int argc, char** argv)
-{
-    FakePlatform platform;
-    CKorvexApp app(argc, argv, platform);
-    WindowFeedbackTest test(app, platform);
-    return QTest::qExec(&test, argc, argv);
-}
+KORVEX_WINDOW_TEST_MAIN(WindowFeedbackTest)
 
 #include "WindowFeedbackTest.moc"
