@@ -286,7 +286,7 @@ void ArrangeWindowTest::anEditorsOkIsUndoneLikeAnyOtherChange()
         QTest::keyClick(&editor, Qt::Key_Return);
     });
     QCOMPARE(Names().at(1), QStringLiteral("renamed"));
-    QCOMPARE(Actions().undo->text(), QStringLiteral("Undo Edit"));
+    QCOMPARE(Actions().undo->text(), QStringLiteral("&Undo Edit"));
     Actions().undo->trigger();
     QCOMPARE(Names().at(1), QStringLiteral("Alpha"));
     QVERIFY(!dlg_->HasUnsavedEdits());

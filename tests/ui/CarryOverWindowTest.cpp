@@ -120,7 +120,7 @@ void CarryOverWindowTest::okCarriesTheEarlierListOverAsOneStepAndSelectsTheUnmat
 
     // One step: one Undo gives the rescan back, byte for byte.
     QVERIFY(dlg_->editActions->undo->isEnabled());
-    QCOMPARE(dlg_->editActions->undo->text(), QStringLiteral("Undo Apply an earlier list"));
+    QCOMPARE(dlg_->editActions->undo->text(), QStringLiteral("&Undo Apply an earlier list"));
     dlg_->Arranging().Undo();
     QVERIFY(ImageNow() == images_.rescan.bytes);
     QVERIFY(!dlg_->editActions->undo->isEnabled());

@@ -137,7 +137,7 @@ void RenameWindowTest::okRenamesTheSelectedProgramsAsOneStep()
     QCOMPARE(dlg_->statusLine->text(), QStringLiteral("Renamed 2 programs."));
     QCOMPARE(dlg_->SelectedRows(), (std::vector<int>{0, 2, 3}));
 
-    QCOMPARE(dlg_->editActions->undo->text(), QStringLiteral("Undo Rename"));
+    QCOMPARE(dlg_->editActions->undo->text(), QStringLiteral("&Undo Rename"));
     dlg_->Arranging().Undo();
     QVERIFY(ImageNow() == built_.bytes);
     QVERIFY(!dlg_->editActions->undo->isEnabled());

@@ -77,6 +77,7 @@ protected:
         state.incomingImage() = fresh->incomingImage();
         state.incomingDatabase() = fresh->incomingDatabase();
         state.history().Reset(state.image());
+        state.files() = fresh->files();
         platform_.Reset();
         opened_.clear();
     }
@@ -99,7 +100,7 @@ protected:
     // cleanup(): the window goes, unsaved edits or not.
     void EndWindow()
     {
-        platform_.yesNoAnswers.push_back(true);
+        platform_.unsavedAnswers.push_back(UnsavedAnswer::Discard);
         dlg_.reset();
     }
 

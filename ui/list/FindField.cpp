@@ -1,5 +1,7 @@
 #include "ui/list/FindField.h"
 
+#include "app/ListState.h"
+#include "ui/list/ListFilter.h"
 #include "ui/list/ListSelection.h"
 
 #include <QKeyEvent>
@@ -9,6 +11,14 @@
 #include <optional>
 
 namespace korvex {
+
+QString NoMatchText(const QString& typed, ListType listType)
+{
+    const QString kind = listType == ListType::Satellites        ? QStringLiteral("satellite")
+                         : listType == ListType::SatTransponders ? QStringLiteral("transponder")
+                                                                 : QStringLiteral("program");
+    return QStringLiteral("No %1 matches %2.").arg(kind, typed);
+}
 
 void FindField::Focus()
 {
