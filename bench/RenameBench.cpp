@@ -9,7 +9,7 @@
 #include "db/Rename.h"
 #include "tests/support/LoadedImage.h"
 #include "ui/EditActions.h"
-#include "ui/RenamePlan.h"
+#include "codepage/RenamePlan.h"
 #include "ui/RenamePreview.h"
 
 #include <benchmark/benchmark.h>

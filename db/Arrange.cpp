@@ -113,13 +113,6 @@ std::vector<std::uint32_t> Without(const std::vector<std::uint32_t>& entries, co
     return kept;
 }
 
-ArrangeOutcome Refused(std::string why)
-{
-    ArrangeOutcome outcome;
-    outcome.refusal = std::move(why);
-    return outcome;
-}
-
 // The held record of entry `position` of a table, found by its tableIndex
 // (records are held in entry order), or nothing when that entry was skipped.
 template <typename Record>
@@ -156,27 +149,27 @@ std::string SelectedRecordRefusal(const FlashImage& image, const ChannelDatabase
 
 // Removes entries from the blocks named, after checking that each may be
 // arranged; blocks with nothing to remove are left alone.
-ArrangeOutcome RemoveEntries(FlashImage& image, const ChannelDatabase& db,
+ChangeOutcome RemoveEntries(FlashImage& image, const ChannelDatabase& db,
                              const std::array<std::set<std::uint32_t>, 4>& removed)
 {
     std::vector<BlockRewrite> rewrites;
-    ArrangeOutcome outcome;
+    ChangeOutcome outcome;
     for (std::size_t id = 0; id < removed.size(); ++id) {
         if (removed[id].empty())
             continue;
         const auto block = static_cast<BlockId>(id);
         if (std::string why = ArrangeRefusal(image, db, block); !why.empty())
-            return Refused(std::move(why));
+            return ChangeOutcome::Refused(std::move(why));
         for (const std::uint32_t position : removed[id])
             if (std::string why = SelectedRecordRefusal(image, db, block, position); !why.empty())
-                return Refused(std::move(why));
+                return ChangeOutcome::Refused(std::move(why));
         rewrites.push_back({block, Without(EntriesOf(image, block), removed[id])});
         outcome.removed[id] = static_cast<std::uint32_t>(removed[id].size());
     }
     if (rewrites.empty())
-        return Refused("nothing to delete");
+        return ChangeOutcome::Refused("nothing to delete");
     if (!WriteAndVerify(image, rewrites))
-        return Refused("the image would no longer be read as before");
+        return ChangeOutcome::Refused("the image would no longer be read as before");
     outcome.done = true;
     return outcome;
 }
@@ -279,21 +272,21 @@ std::vector<std::uint32_t> OrderSortedBy(const ChannelDatabase& db, ProgTable ta
     return order;
 }
 
-ArrangeOutcome ReorderPrograms(FlashImage& image, const ChannelDatabase& db, ProgTable table,
+ChangeOutcome ReorderPrograms(FlashImage& image, const ChannelDatabase& db, ProgTable table,
                                std::span<const std::uint32_t> order)
 {
     const BlockId id = BlockOf(table);
     if (std::string why = ArrangeRefusal(image, db, id); !why.empty())
-        return Refused(std::move(why));
+        return ChangeOutcome::Refused(std::move(why));
     const std::vector<std::uint32_t> entries = EntriesOf(image, id);
     std::vector<bool> seen(entries.size(), false);
     if (order.size() != entries.size())
-        return Refused("the new order does not name every entry of " + TableName(id));
+        return ChangeOutcome::Refused("the new order does not name every entry of " + TableName(id));
     std::vector<std::uint32_t> reordered;
     reordered.reserve(entries.size());
     for (const std::uint32_t k : order) {
         if (k >= entries.size() || seen[k])
-            return Refused("the new order does not name every entry of " + TableName(id) + " once");
+            return ChangeOutcome::Refused("the new order does not name every entry of " + TableName(id) + " once");
         seen[k] = true;
         reordered.push_back(entries[k]);
     }
@@ -301,20 +294,16 @@ ArrangeOutcome ReorderPrograms(FlashImage& image, const ChannelDatabase& db, Pro
     if (reordered != entries)
         for (std::uint32_t k = 0; k < entries.size(); ++k)
             if (std::string why = SelectedRecordRefusal(image, db, id, k); !why.empty())
-                return Refused(std::move(why));
+                return ChangeOutcome::Refused(std::move(why));
     if (reordered == entries) {
-        ArrangeOutcome unchanged;
-        unchanged.done = true;
-        return unchanged;
+        return ChangeOutcome::Written();
     }
     if (!WriteAndVerify(image, {{id, std::move(reordered)}}))
-        return Refused("the image would no longer be read as before");
-    ArrangeOutcome outcome;
-    outcome.done = true;
-    return outcome;
+        return ChangeOutcome::Refused("the image would no longer be read as before");
+    return ChangeOutcome::Written();
 }
 
-ArrangeOutcome DeletePrograms(FlashImage& image, const ChannelDatabase& db, ProgTable table,
+ChangeOutcome DeletePrograms(FlashImage& image, const ChannelDatabase& db, ProgTable table,
                               std::span<const std::uint32_t> positions)
 {
     const BlockId id = BlockOf(table);
@@ -322,16 +311,16 @@ ArrangeOutcome DeletePrograms(FlashImage& image, const ChannelDatabase& db, Prog
     std::array<std::set<std::uint32_t>, 4> removed;
     for (const std::uint32_t p : positions) {
         if (p >= block.header.entryCount)
-            return Refused(TableName(id) + " has no entry " + std::to_string(p));
+            return ChangeOutcome::Refused(TableName(id) + " has no entry " + std::to_string(p));
         removed[Index(id)].insert(p);
     }
     return RemoveEntries(image, db, removed);
 }
 
-ArrangeOutcome DeleteTransponder(FlashImage& image, const ChannelDatabase& db, std::size_t tpIndex)
+ChangeOutcome DeleteTransponder(FlashImage& image, const ChannelDatabase& db, std::size_t tpIndex)
 {
     if (tpIndex >= db.numTps)
-        return Refused("there is no such transponder");
+        return ChangeOutcome::Refused("there is no such transponder");
     const TpRecord& gone = db.tps[tpIndex];
     bool claimedByAnother = false;
     for (std::size_t t = 0; t < db.numTps; ++t)
@@ -348,16 +337,16 @@ ArrangeOutcome DeleteTransponder(FlashImage& image, const ChannelDatabase& db, s
         else
             removed[Index(BlockOf(prog.table))].insert(prog.tableIndex);
     }
-    ArrangeOutcome outcome = RemoveEntries(image, db, removed);
+    ChangeOutcome outcome = RemoveEntries(image, db, removed);
     if (outcome.done)
         outcome.keptPrograms = kept;
     return outcome;
 }
 
-ArrangeOutcome DeleteSatellite(FlashImage& image, const ChannelDatabase& db, std::size_t satIndex)
+ChangeOutcome DeleteSatellite(FlashImage& image, const ChannelDatabase& db, std::size_t satIndex)
 {
     if (satIndex >= db.numSats)
-        return Refused("there is no such satellite");
+        return ChangeOutcome::Refused("there is no such satellite");
     const SatRecord& gone = db.sats[satIndex];
     bool satClaimedByAnother = false;
     for (std::size_t s = 0; s < db.numSats; ++s)
@@ -365,7 +354,7 @@ ArrangeOutcome DeleteSatellite(FlashImage& image, const ChannelDatabase& db, std
 
     std::array<std::set<std::uint32_t>, 4> removed;
     removed[Index(BlockId::Satellites)].insert(gone.tableIndex);
-    ArrangeOutcome counts;
+    ChangeOutcome counts;
 
     // A transponder's satId has 14 bits: it is compared with the satellite's
     // whole 16-bit satId, so a satellite of id 16384 or more owns none.
@@ -395,7 +384,7 @@ ArrangeOutcome DeleteSatellite(FlashImage& image, const ChannelDatabase& db, std
         else
             ++counts.keptPrograms;
     }
-    ArrangeOutcome outcome = RemoveEntries(image, db, removed);
+    ChangeOutcome outcome = RemoveEntries(image, db, removed);
     if (outcome.done) {
         outcome.keptTransponders = counts.keptTransponders;
         outcome.keptPrograms = counts.keptPrograms;
@@ -403,7 +392,7 @@ ArrangeOutcome DeleteSatellite(FlashImage& image, const ChannelDatabase& db, std
     return outcome;
 }
 
-ArrangeOutcome DeleteEntries(FlashImage& image, const ChannelDatabase& db,
+ChangeOutcome DeleteEntries(FlashImage& image, const ChannelDatabase& db,
                              const std::array<std::vector<std::uint32_t>, 4>& positions)
 {
     std::array<std::set<std::uint32_t>, 4> removed;
@@ -413,7 +402,7 @@ ArrangeOutcome DeleteEntries(FlashImage& image, const ChannelDatabase& db,
         const FoundBlock block = FindBlock(image, static_cast<BlockId>(id));
         for (const std::uint32_t p : positions[id]) {
             if (p >= block.header.entryCount)
-                return Refused(TableName(static_cast<BlockId>(id)) + " has no entry " + std::to_string(p));
+                return ChangeOutcome::Refused(TableName(static_cast<BlockId>(id)) + " has no entry " + std::to_string(p));
             removed[id].insert(p);
         }
     }
@@ -425,7 +414,7 @@ FlagChange LeaveGroup(std::size_t group) { return {0, FavouriteGroupBit(group)};
 FlagChange Lock() { return {0x01, 0}; }
 FlagChange Unlock() { return {0, 0x01}; }
 
-ArrangeOutcome ChangeProgramFlags(FlashImage& image, const ChannelDatabase& db, std::span<const ProgramEntry> programs,
+ChangeOutcome ChangeProgramFlags(FlashImage& image, const ChannelDatabase& db, std::span<const ProgramEntry> programs,
                                   FlagChange change)
 {
     std::vector<ProgramFlagChange> changes;
@@ -435,21 +424,21 @@ ArrangeOutcome ChangeProgramFlags(FlashImage& image, const ChannelDatabase& db, 
     return ChangeEachProgramFlags(image, db, changes);
 }
 
-ArrangeOutcome ChangeEachProgramFlags(FlashImage& image, const ChannelDatabase& db,
+ChangeOutcome ChangeEachProgramFlags(FlashImage& image, const ChannelDatabase& db,
                                       std::span<const ProgramFlagChange> changes)
 {
     const WriteGuard* guard = GuardOf(image);
     if (!guard)
-        return Refused(std::string(kNotLoadedText));
+        return ChangeOutcome::Refused(std::string(kNotLoadedText));
     std::vector<std::uint64_t> flagBytes;
     flagBytes.reserve(changes.size());
     for (const auto& [program, change] : changes) {
         const BlockId id = BlockOf(program.table);
         // A held record's own reason first, as its editor would give it.
         if (std::string why = SelectedRecordRefusal(image, db, id, program.position); !why.empty())
-            return Refused(std::move(why));
+            return ChangeOutcome::Refused(std::move(why));
         if (std::string why = guard->EntryRefusal(id, program.position); !why.empty())
-            return Refused(std::move(why));
+            return ChangeOutcome::Refused(std::move(why));
         flagBytes.push_back(guard->EntryOffset(id, program.position));
     }
     // A flag byte is the first byte of a word the directory scan reads: the
@@ -467,10 +456,8 @@ ArrangeOutcome ChangeEachProgramFlags(FlashImage& image, const ChannelDatabase& 
         }
     });
     if (!broken.empty())
-        return Refused(std::string(broken));
-    ArrangeOutcome outcome;
-    outcome.done = true;
-    return outcome;
+        return ChangeOutcome::Refused(std::string(broken));
+    return ChangeOutcome::Written();
 }
 
 } // namespace korvex

@@ -22,6 +22,7 @@
 // Every operation takes the database decoded from the image as it stands; the
 // caller decodes it again afterwards, as after an editor's OK.
 
+#include "db/ChangeOutcome.h"
 #include "db/ChannelDatabase.h"
 #include "db/FlashImage.h"
 
@@ -33,17 +34,6 @@
 #include <vector>
 
 namespace korvex {
-
-struct ArrangeOutcome {
-    bool done = false;
-    std::string refusal;                  // why nothing was written, for people
-    std::array<std::uint32_t, 4> removed{};  // entries removed, by BlockId
-    // Deleting a satellite or transponder: records it owned that another,
-    // surviving satellite or transponder with the same id also claims, and
-    // which were therefore kept.
-    std::uint32_t keptTransponders = 0;
-    std::uint32_t keptPrograms = 0;
-};
 
 // The block that holds a program table's entries.
 constexpr BlockId BlockOf(ProgTable table)
@@ -84,28 +74,28 @@ std::vector<std::uint32_t> OrderSortedBy(const ChannelDatabase& db, ProgTable ta
 
 // Rewrites the entries of a program block in a new order: a permutation of
 // every entry position of the block.
-ArrangeOutcome ReorderPrograms(FlashImage& image, const ChannelDatabase& db, ProgTable table,
+ChangeOutcome ReorderPrograms(FlashImage& image, const ChannelDatabase& db, ProgTable table,
                                std::span<const std::uint32_t> order);
 
 // Removes the entries at `positions` of a program block.
-ArrangeOutcome DeletePrograms(FlashImage& image, const ChannelDatabase& db, ProgTable table,
+ChangeOutcome DeletePrograms(FlashImage& image, const ChannelDatabase& db, ProgTable table,
                               std::span<const std::uint32_t> positions);
 
 // Removes the transponder at tps[tpIndex] and, from both program tables, the
 // programs with its tpId that no surviving transponder also claims.
-ArrangeOutcome DeleteTransponder(FlashImage& image, const ChannelDatabase& db, std::size_t tpIndex);
+ChangeOutcome DeleteTransponder(FlashImage& image, const ChannelDatabase& db, std::size_t tpIndex);
 
 // Removes the satellite at sats[satIndex], the transponders whose 14-bit
 // satId equals its whole 16-bit satId, and from both program tables the
 // programs with its satId or with a removed transponder's tpId; a transponder
 // or program another surviving satellite or transponder claims is kept.
-ArrangeOutcome DeleteSatellite(FlashImage& image, const ChannelDatabase& db, std::size_t satIndex);
+ChangeOutcome DeleteSatellite(FlashImage& image, const ChannelDatabase& db, std::size_t satIndex);
 
 // Removes the entries at the positions named, by BlockId, from every table
 // at once: one change, checked and verified as one. Nothing cascades here;
 // the caller names every entry that goes. A position past a table's entries,
 // a table that may not be arranged or a read-only record refuses the whole.
-ArrangeOutcome DeleteEntries(FlashImage& image, const ChannelDatabase& db,
+ChangeOutcome DeleteEntries(FlashImage& image, const ChannelDatabase& db,
                              const std::array<std::vector<std::uint32_t>, 4>& positions);
 
 // A program named by its table and entry position.
@@ -128,7 +118,7 @@ FlagChange Lock();
 FlagChange Unlock();
 
 // Applies the change to the flag byte of each program's own entry.
-ArrangeOutcome ChangeProgramFlags(FlashImage& image, const ChannelDatabase& db,
+ChangeOutcome ChangeProgramFlags(FlashImage& image, const ChannelDatabase& db,
                                   std::span<const ProgramEntry> programs, FlagChange change);
 
 // A change of its own for each program's flag byte, all written as one: the
@@ -137,7 +127,7 @@ struct ProgramFlagChange {
     ProgramEntry program;
     FlagChange change;
 };
-ArrangeOutcome ChangeEachProgramFlags(FlashImage& image, const ChannelDatabase& db,
+ChangeOutcome ChangeEachProgramFlags(FlashImage& image, const ChannelDatabase& db,
                                       std::span<const ProgramFlagChange> changes);
 
 } // namespace korvex

@@ -154,22 +154,22 @@ CarryOverPlan PlanCarryOver(const FlashImage& image, const ChannelDatabase& curr
     return plan;
 }
 
-CarryOverOutcome ApplyCarryOver(FlashImage& image, ChannelDatabase& db, const CarryOverPlan& plan)
+ChangeOutcome ApplyCarryOver(FlashImage& image, ChannelDatabase& db, const CarryOverPlan& plan)
 {
     if (!plan.refusal.empty())
-        return {false, plan.refusal};
+        return ChangeOutcome::Refused(plan.refusal);
     for (const TableCarryOver& table : plan.tables) {
         const std::span<const ProgRecord> programs = TableOf(db, table.table);
         if (table.entryCount != FindBlock(image, BlockOf(table.table)).header.entryCount ||
             table.order.size() + table.deleted.size() != table.entryCount || programs.size() != table.entryCount)
-            return {false, "the image is not the one the plan was made for"};
+            return ChangeOutcome::Refused("the image is not the one the plan was made for");
     }
 
     const auto before = std::make_unique<FlashImage>(image);
     const auto refused = [&](std::string why) {
         PutImageBack(image, *before);
         LoadDatabase(image, db);
-        return CarryOverOutcome{false, std::move(why)};
+        return ChangeOutcome::Refused(why);
     };
     // Whether db is decoded from the image as it now stands.
     bool decoded = true;
@@ -197,7 +197,7 @@ CarryOverOutcome ApplyCarryOver(FlashImage& image, ChannelDatabase& db, const Ca
                                    {static_cast<std::uint8_t>(kCarriedBits & ~flag.after),
                                     static_cast<std::uint8_t>(kCarriedBits & flag.after)}});
     if (!flagChanges.empty()) {
-        const ArrangeOutcome outcome = ChangeEachProgramFlags(image, db, flagChanges);
+        const ChangeOutcome outcome = ChangeEachProgramFlags(image, db, flagChanges);
         if (!outcome.done)
             return refused(outcome.refusal);
         decoded = false;
@@ -213,7 +213,7 @@ CarryOverOutcome ApplyCarryOver(FlashImage& image, ChannelDatabase& db, const Ca
         if ((reorders || !table.deleted.empty()) && !decoded && !decode())
             return refused("the image would no longer be read as before");
         if (reorders) {
-            const ArrangeOutcome outcome = ReorderPrograms(image, db, table.table, order);
+            const ChangeOutcome outcome = ReorderPrograms(image, db, table.table, order);
             if (!outcome.done)
                 return refused(outcome.refusal);
             if (!decode())
@@ -223,7 +223,7 @@ CarryOverOutcome ApplyCarryOver(FlashImage& image, ChannelDatabase& db, const Ca
             std::vector<std::uint32_t> last(table.deleted.size());
             for (std::uint32_t k = 0; k < last.size(); ++k)
                 last[k] = static_cast<std::uint32_t>(table.order.size()) + k;
-            const ArrangeOutcome outcome = DeletePrograms(image, db, table.table, last);
+            const ChangeOutcome outcome = DeletePrograms(image, db, table.table, last);
             if (!outcome.done)
                 return refused(outcome.refusal);
             if (!decode())
@@ -232,7 +232,7 @@ CarryOverOutcome ApplyCarryOver(FlashImage& image, ChannelDatabase& db, const Ca
     }
     if (!decoded && !decode())
         return refused("the image would no longer be read as before");
-    return {true, {}};
+    return ChangeOutcome::Written();
 }
 
 } // namespace korvex

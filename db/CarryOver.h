@@ -16,6 +16,7 @@
 // that plan through the arranging operations and the encoders. A preview and
 // a dry run show the plan, so what is shown is what is written.
 
+#include "db/ChangeOutcome.h"
 #include "db/ChannelDatabase.h"
 #include "db/ChannelMatch.h"
 #include "db/FlashImage.h"
@@ -102,15 +103,10 @@ struct CarryOverPlan {
 CarryOverPlan PlanCarryOver(const FlashImage& image, const ChannelDatabase& current, const ChannelDatabase& earlier,
                             const ChannelMatch& match, const CarryOverChoices& choices);
 
-struct CarryOverOutcome {
-    bool done = false;
-    std::string refusal;  // why nothing was written
-};
-
 // Writes the plan into the image it was made for: names, then flag bytes,
 // then the new order, then the deletions. `db` is the database decoded from
 // the image; it is decoded again after each arranging step and at the end.
 // A refused plan, or a step refused on the way, leaves the image as it was.
-CarryOverOutcome ApplyCarryOver(FlashImage& image, ChannelDatabase& db, const CarryOverPlan& plan);
+ChangeOutcome ApplyCarryOver(FlashImage& image, ChannelDatabase& db, const CarryOverPlan& plan);
 
 } // namespace korvex

@@ -439,11 +439,11 @@ std::string_view CleanUpKindName(CleanUpKind kind)
     return {};
 }
 
-CleanUpOutcome ApplyCleanUp(FlashImage& image, ChannelDatabase& db, const CleanUpPlan& plan)
+ChangeOutcome ApplyCleanUp(FlashImage& image, ChannelDatabase& db, const CleanUpPlan& plan)
 {
     if (!plan.refusal.empty())
-        return {false, plan.refusal, {}};
-    const CleanUpOutcome otherImage{false, "the image is not the one the plan was made for", {}};
+        return ChangeOutcome::Refused(plan.refusal);
+    const ChangeOutcome otherImage = ChangeOutcome::Refused("the image is not the one the plan was made for");
     for (std::size_t id = 0; id < plan.entryCounts.size(); ++id)
         if (FindBlock(image, static_cast<BlockId>(id)).header.entryCount != plan.entryCounts[id])
             return otherImage;
@@ -456,18 +456,18 @@ CleanUpOutcome ApplyCleanUp(FlashImage& image, ChannelDatabase& db, const CleanU
         positions[BlockIndex(item.candidate.record.table)].push_back(item.candidate.record.position);
     }
     if (!plan.Changes())
-        return {true, {}, {}};
+        return ChangeOutcome::Written();
 
     const auto before = std::make_unique<FlashImage>(image);
-    const ArrangeOutcome outcome = DeleteEntries(image, db, positions);
+    const ChangeOutcome outcome = DeleteEntries(image, db, positions);
     if (!outcome.done)
-        return {false, outcome.refusal, {}};
+        return outcome;
     if (!LoadDatabase(image, db)) {
         image = *before;
         LoadDatabase(image, db);
-        return {false, "the image would no longer be read as before", {}};
+        return ChangeOutcome::Refused("the image would no longer be read as before");
     }
-    return {true, {}, outcome.removed};
+    return outcome;
 }
 
 } // namespace korvex

@@ -30,6 +30,7 @@
 // lists them too. Entries are removed, the freed slots become 0xFFFFFFFF and
 // records stay where they are.
 
+#include "db/ChangeOutcome.h"
 #include "db/ChannelDatabase.h"
 #include "db/ChannelMatch.h"
 #include "db/FlashImage.h"
@@ -155,15 +156,9 @@ std::string RecordCountText(const std::array<std::uint32_t, 4>& entries);
 // "Duplicates", "Strays", "Scrambled", "In no favourite group", "Left empty".
 std::string_view CleanUpKindName(CleanUpKind kind);
 
-struct CleanUpOutcome {
-    bool done = false;
-    std::string refusal;                      // why nothing was written
-    std::array<std::uint32_t, 4> removed{};  // entries removed, by BlockId
-};
-
 // Deletes what the plan says goes, as one change, and decodes `db` again. A
 // refused plan, a plan made for other bytes, or a deletion arranging refuses
 // leaves the image as it was.
-CleanUpOutcome ApplyCleanUp(FlashImage& image, ChannelDatabase& db, const CleanUpPlan& plan);
+ChangeOutcome ApplyCleanUp(FlashImage& image, ChannelDatabase& db, const CleanUpPlan& plan);
 
 } // namespace korvex

@@ -7,17 +7,6 @@
 #include <vector>
 
 namespace korvex {
-namespace {
-
-ArrangeOutcome Refused(std::string_view why)
-{
-    ArrangeOutcome outcome;
-    outcome.refusal = std::string(why);
-    return outcome;
-}
-
-} // namespace
-
 // Records are held in entry order: the entry's position is found by halving.
 const ProgRecord* HeldProgram(const ChannelDatabase& db, const ProgramEntry& entry)
 {
@@ -27,20 +16,20 @@ const ProgRecord* HeldProgram(const ChannelDatabase& db, const ProgramEntry& ent
     return it != programs.end() && it->tableIndex == entry.position ? &*it : nullptr;
 }
 
-ArrangeOutcome RenamePrograms(FlashImage& image, const ChannelDatabase& db, std::span<const ProgramRename> renames)
+ChangeOutcome RenamePrograms(FlashImage& image, const ChannelDatabase& db, std::span<const ProgramRename> renames)
 {
     if (!GuardOf(image))
-        return Refused(kNotLoadedText);
+        return ChangeOutcome::Refused(kNotLoadedText);
     std::vector<ByteSpan> owned;
     owned.reserve(renames.size());
     for (const ProgramRename& rename : renames) {
         const ProgRecord* prog = HeldProgram(db, rename.program);
         if (!prog)
-            return Refused(kNoSuchProgramText);
+            return ChangeOutcome::Refused(kNoSuchProgramText);
         if (rename.name.size() > kNameBytes)
-            return Refused(kNameTooLongText);
+            return ChangeOutcome::Refused(kNameTooLongText);
         if (std::string_view why = WriteRefusal(image, *prog); !why.empty())
-            return Refused(why);
+            return ChangeOutcome::Refused(why);
         const std::uint64_t at = RecordOffsetOf(prog->entryWord) + kProgNameOffset;
         owned.push_back({at, at + kNameBytes});
     }
@@ -54,10 +43,8 @@ ArrangeOutcome RenamePrograms(FlashImage& image, const ChannelDatabase& db, std:
         }
     });
     if (!broken.empty())
-        return Refused(broken);
-    ArrangeOutcome outcome;
-    outcome.done = true;
-    return outcome;
+        return ChangeOutcome::Refused(broken);
+    return ChangeOutcome::Written();
 }
 
 } // namespace korvex

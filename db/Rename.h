@@ -37,6 +37,6 @@ const ProgRecord* HeldProgram(const ChannelDatabase& db, const ProgramEntry& ent
 
 // Writes each program's new name into its record. Refused, writing nothing,
 // when any program is read-only, is not held, or has a name over 12 bytes.
-ArrangeOutcome RenamePrograms(FlashImage& image, const ChannelDatabase& db, std::span<const ProgramRename> renames);
+ChangeOutcome RenamePrograms(FlashImage& image, const ChannelDatabase& db, std::span<const ProgramRename> renames);
 
 } // namespace korvex

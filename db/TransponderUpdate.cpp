@@ -11,16 +11,18 @@
 namespace korvex {
 namespace {
 
+std::string NothingUsableText(const TransponderUpdatePlan& plan, std::size_t entries)
+{
+    std::string text = "holds no DVB-S or DVB-S2 transponder with horizontal or vertical polarisation that a record "
+                       "can hold (" + std::to_string(entries) + (entries == 1 ? " entry" : " entries");
+    if (entries > 0)
+        text += ": " + plan.UnusableText();
+    return text + ")";
+}
+
 // The packed frequency/polarisation word and the symbol rate.
 constexpr std::size_t kTpValuesOffset = 4;
 constexpr std::size_t kTpValuesSize = 4;
-
-ArrangeOutcome Refused(std::string_view why)
-{
-    ArrangeOutcome outcome;
-    outcome.refusal = std::string(why);
-    return outcome;
-}
 
 // Rounds a value in thousandths to whole units; 0 when it does not fit
 // `max` (0 itself never fits a record).
@@ -128,6 +130,8 @@ TransponderUpdatePlan PlanTransponderUpdate(const FlashImage& image, const Chann
         ++plan.usable;
         byPolarisation[values[e].polarisation].push_back(e);
     }
+    if (plan.usable == 0)
+        plan.refusal = NothingUsableText(plan, table.size());
     for (auto& entries : byPolarisation)
         std::ranges::stable_sort(entries, {}, [&](std::uint32_t e) { return values[e].frequency; });
 
@@ -197,23 +201,23 @@ TransponderUpdatePlan PlanTransponderUpdate(const FlashImage& image, const Chann
     return plan;
 }
 
-ArrangeOutcome UpdateTransponders(FlashImage& image, const ChannelDatabase& db,
+ChangeOutcome UpdateTransponders(FlashImage& image, const ChannelDatabase& db,
                                   std::span<const TransponderChange> changes)
 {
     if (!GuardOf(image))
-        return Refused(kNotLoadedText);
+        return ChangeOutcome::Refused(kNotLoadedText);
     std::vector<ByteSpan> owned;
     std::vector<TpRecord> updated;
     owned.reserve(changes.size());
     updated.reserve(changes.size());
     for (const TransponderChange& change : changes) {
         if (change.tpIndex >= db.Tps().size())
-            return Refused(kNoSuchTransponderText);
+            return ChangeOutcome::Refused(kNoSuchTransponderText);
         if (change.frequency == 0 || change.frequency > kMaxTpFrequency || change.symbolRate == 0)
-            return Refused(kValueDoesNotFitText);
+            return ChangeOutcome::Refused(kValueDoesNotFitText);
         TpRecord tp = db.Tps()[change.tpIndex];
         if (std::string_view why = WriteRefusal(image, tp); !why.empty())
-            return Refused(why);
+            return ChangeOutcome::Refused(why);
         tp.frequency = change.frequency & kMaxTpFrequency;
         tp.symbolRate = change.symbolRate;
         const std::uint64_t at = RecordOffsetOf(tp.entryWord) + kTpValuesOffset;
@@ -229,10 +233,8 @@ ArrangeOutcome UpdateTransponders(FlashImage& image, const ChannelDatabase& db,
         }
     });
     if (!broken.empty())
-        return Refused(broken);
-    ArrangeOutcome outcome;
-    outcome.done = true;
-    return outcome;
+        return ChangeOutcome::Refused(broken);
+    return ChangeOutcome::Written();
 }
 
 } // namespace korvex

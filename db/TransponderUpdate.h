@@ -109,6 +109,10 @@ struct TransponderUpdatePlan {
     std::uint32_t repeats = 0;                    // unpaired entries repeating another's values
     std::vector<UnusableEntry> unusable;          // in table order
     std::uint32_t usable = 0;                     // entries that could be used
+    // Why nothing can be updated from the table, said of the table after its
+    // name: "holds no DVB-S or DVB-S2 transponder ... (3 entries: 3 circular
+    // polarisation (...))"; empty when it holds an entry a record can take.
+    std::string refusal;
 
     // The changes that the guard lets through: what OK writes by default.
     std::vector<TransponderChange> Writable() const;
@@ -132,7 +136,7 @@ inline constexpr std::string_view kValueDoesNotFitText =
 // Writes each change's frequency and symbol rate into its record, leaving the
 // polarisation bits and every other byte as they are. Refused, writing
 // nothing, when any record is not held or is refused by the write guard.
-ArrangeOutcome UpdateTransponders(FlashImage& image, const ChannelDatabase& db,
+ChangeOutcome UpdateTransponders(FlashImage& image, const ChannelDatabase& db,
                                   std::span<const TransponderChange> changes);
 
 } // namespace korvex

@@ -108,7 +108,7 @@ CliResult RunApply(const QStringList& arguments)
     if (dry)
         return Output(std::move(text), plan.Changes() ? kExitFindings : kExitSuccess);
 
-    const CarryOverOutcome outcome = ApplyCarryOver(*image.flash, *image.db, plan);
+    const ChangeOutcome outcome = ApplyCarryOver(*image.flash, *image.db, plan);
     if (!outcome.done)
         return Error(line.Problem(QStringLiteral("%1: %2").arg(positional[1], QString::fromStdString(outcome.refusal))));
     if (auto failed = WriteImage(outPath, image, line.KeepsBackup()))

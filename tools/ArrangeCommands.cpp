@@ -36,7 +36,7 @@ CliResult Written(const CommandLine& line, const QString& outPath, const Image& 
     return Output(std::move(summary));
 }
 
-CliResult RefusedArrangement(const CommandLine& line, const ArrangeOutcome& outcome)
+CliResult RefusedArrangement(const CommandLine& line, const ChangeOutcome& outcome)
 {
     return Error(line.Problem(QString::fromStdString(outcome.refusal)));
 }
@@ -48,7 +48,7 @@ QString Counted(std::uint32_t n, const char* one, const char* many)
 
 // One line: what was removed, and what was kept because another record with
 // the same id still claims it.
-QByteArray DeletionSummary(const ArrangeOutcome& outcome)
+QByteArray DeletionSummary(const ChangeOutcome& outcome)
 {
     const auto removed = [&](BlockId id) { return outcome.removed[static_cast<std::size_t>(id)]; };
     QString line = QStringLiteral("deleted %1, %2, %3 and %4")
@@ -121,7 +121,7 @@ CliResult RunMove(const QStringList& arguments)
                                       .arg(lastStart)));
     const std::vector<std::uint32_t> order =
         OrderMovingTo(count, positions, static_cast<std::uint32_t>(*target));
-    const ArrangeOutcome outcome = ReorderPrograms(*image.flash, *image.db, table, order);
+    const ChangeOutcome outcome = ReorderPrograms(*image.flash, *image.db, table, order);
     if (!outcome.done)
         return RefusedArrangement(line, outcome);
     return Written(line, outPath, image);
@@ -168,7 +168,7 @@ CliResult RunDelete(const QStringList& arguments)
     if (auto failed = LoadImage(imagePath, image))
         return *failed;
     const ChannelDatabase& db = *image.db;
-    ArrangeOutcome outcome;
+    ChangeOutcome outcome;
     if (programs) {
         const ProgTable table = line.IsSet(tables.tv) ? ProgTable::Tv : ProgTable::Radio;
         std::vector<std::uint32_t> positions;
@@ -230,7 +230,7 @@ CliResult RunSort(const QStringList& arguments)
         return CaseFolded(names.Decode(NameView(name)));
     };
     const std::vector<std::uint32_t> order = OrderSortedBy(*image.db, table, *key, folded);
-    const ArrangeOutcome outcome = ReorderPrograms(*image.flash, *image.db, table, order);
+    const ChangeOutcome outcome = ReorderPrograms(*image.flash, *image.db, table, order);
     if (!outcome.done)
         return RefusedArrangement(line, outcome);
     return Written(line, outPath, image);
@@ -308,7 +308,7 @@ CliResult RunFlags(const QStringList& arguments)
     std::vector<ProgramEntry> programs;
     for (const std::uint32_t position : positions)
         programs.push_back({table, position});
-    const ArrangeOutcome outcome = ChangeProgramFlags(*image.flash, *image.db, programs, change);
+    const ChangeOutcome outcome = ChangeProgramFlags(*image.flash, *image.db, programs, change);
     if (!outcome.done)
         return RefusedArrangement(line, outcome);
     return Written(line, outPath, image);

@@ -65,7 +65,7 @@ CliResult RunClean(const QStringList& arguments)
     if (dry)
         return Output(std::move(text), plan.Changes() ? kExitFindings : kExitSuccess);
 
-    const CleanUpOutcome outcome = ApplyCleanUp(*image.flash, *image.db, plan);
+    const ChangeOutcome outcome = ApplyCleanUp(*image.flash, *image.db, plan);
     if (!outcome.done)
         return Error(line.Problem(QStringLiteral("%1: %2").arg(path, QString::fromStdString(outcome.refusal))));
     if (auto failed = WriteImage(outPath, image, line.KeepsBackup()))

@@ -320,7 +320,7 @@ QString ApplyProgramImport(Image& image, ProgTable table, const ProgramImport& i
     std::vector<std::uint32_t> order = import.order;
     order.insert(order.end(), import.missing.begin(), import.missing.end());
     if (!IsIdentity(order)) {
-        const ArrangeOutcome reordered = ReorderPrograms(*image.flash, *image.db, table, order);
+        const ChangeOutcome reordered = ReorderPrograms(*image.flash, *image.db, table, order);
         if (!reordered.done)
             return QString::fromStdString(reordered.refusal);
         Reload(image);
@@ -328,7 +328,7 @@ QString ApplyProgramImport(Image& image, ProgTable table, const ProgramImport& i
     if (!import.missing.empty()) {
         std::vector<std::uint32_t> last(import.missing.size());
         std::iota(last.begin(), last.end(), static_cast<std::uint32_t>(import.order.size()));
-        const ArrangeOutcome deleted = DeletePrograms(*image.flash, *image.db, table, last);
+        const ChangeOutcome deleted = DeletePrograms(*image.flash, *image.db, table, last);
         if (!deleted.done)
             return QString::fromStdString(deleted.refusal);
         Reload(image);

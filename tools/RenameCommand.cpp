@@ -118,7 +118,7 @@ CliResult RunRename(const QStringList& arguments)
     }
     // The whole rename is asked of the write guard even on a dry run, so that
     // a dry run refuses what the real one would.
-    const ArrangeOutcome outcome = RenamePrograms(*image.flash, *image.db, renames);
+    const ChangeOutcome outcome = RenamePrograms(*image.flash, *image.db, renames);
     if (!outcome.done)
         return Error(line.Problem(QStringLiteral("%1: %2").arg(imagePath, QString::fromStdString(outcome.refusal))));
     report += QStringLiteral("%1 %2 of %3")

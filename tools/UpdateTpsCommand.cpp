@@ -118,15 +118,8 @@ CliResult RunUpdateTps(const QStringList& arguments)
 
     const TransponderUpdatePlan plan =
         PlanTransponderUpdate(*image.flash, *image.db, *satIndex, chosen->entries, toleranceValue);
-    if (plan.usable == 0)
-        return Error(line.Problem(QStringLiteral("%1 holds no DVB-S or DVB-S2 transponder with horizontal or "
-                                                 "vertical polarisation that a record can hold (%2 %3%4)")
-                                      .arg(tablePath)
-                                      .arg(chosen->entries.size())
-                                      .arg(chosen->entries.size() == 1 ? QStringLiteral("entry") : QStringLiteral("entries"))
-                                      .arg(chosen->entries.empty()
-                                               ? QString()
-                                               : QStringLiteral(": ") + QString::fromStdString(plan.UnusableText()))));
+    if (!plan.refusal.empty())
+        return Error(line.Problem(QStringLiteral("%1 %2").arg(tablePath, QString::fromStdString(plan.refusal))));
 
     const CharsetChoice names = NamesCharset(line.Charset(), *image.db);
     const QString tableSatellite =
@@ -137,7 +130,7 @@ CliResult RunUpdateTps(const QStringList& arguments)
     if (dry)
         return Output(std::move(text), plan.changes.empty() ? kExitSuccess : kExitFindings);
 
-    const ArrangeOutcome outcome = UpdateTransponders(*image.flash, *image.db, plan.changes);
+    const ChangeOutcome outcome = UpdateTransponders(*image.flash, *image.db, plan.changes);
     if (!outcome.done)
         return Error(line.Problem(QStringLiteral("%1: %2").arg(path, QString::fromStdString(outcome.refusal))));
     if (auto failed = WriteImage(outPath, image, line.KeepsBackup()))

@@ -81,7 +81,7 @@ void CarryOverCommand::Apply(const CarryOverPlan& plan)
     }
 
     document_.Begin();
-    const CarryOverOutcome outcome = ApplyCarryOver(state_.image(), state_.database(), plan);
+    const ChangeOutcome outcome = ApplyCarryOver(state_.image(), state_.database(), plan);
     if (!outcome.done) {
         document_.Revert();
         statusLine_->setText(NotChangedText(outcome.refusal));

@@ -34,7 +34,7 @@ void CleanUpCommand::Run()
 void CleanUpCommand::Apply(const CleanUpPlan& plan)
 {
     document_.Begin();
-    const CleanUpOutcome outcome = ApplyCleanUp(state_.image(), state_.database(), plan);
+    const ChangeOutcome outcome = ApplyCleanUp(state_.image(), state_.database(), plan);
     if (!outcome.done) {
         document_.Revert();
         statusLine_->setText(NotChangedText(outcome.refusal));

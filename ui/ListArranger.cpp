@@ -90,7 +90,7 @@ std::vector<ProgramEntry> ListArranger::ProgramsOf(std::span<const int> rows) co
 
 ArrangeReport ListArranger::Reorder(ProgTable table, const std::vector<std::uint32_t>& order, const QString& done)
 {
-    const ArrangeOutcome outcome = ReorderPrograms(state_.image(), state_.database(), table, order);
+    const ChangeOutcome outcome = ReorderPrograms(state_.image(), state_.database(), table, order);
     if (!outcome.done)
         return {false, QStringLiteral("Not moved: %1.").arg(FromStd(outcome.refusal))};
     return {true, done};
@@ -194,7 +194,7 @@ ArrangeReport ListArranger::DeletePrograms(std::span<const int> rows)
     for (const auto& [positions, table] : {std::pair{&tv, ProgTable::Tv}, std::pair{&radio, ProgTable::Radio}}) {
         if (positions->empty())
             continue;
-        const ArrangeOutcome outcome = korvex::DeletePrograms(image, db, table, *positions);
+        const ChangeOutcome outcome = korvex::DeletePrograms(image, db, table, *positions);
         if (!outcome.done)
             return {false, QStringLiteral("Not deleted: %1.").arg(FromStd(outcome.refusal))};
     }
@@ -209,7 +209,7 @@ struct CascadeTotals {
     std::uint32_t keptTransponders = 0;
     std::uint32_t keptPrograms = 0;
 
-    void Add(const ArrangeOutcome& outcome)
+    void Add(const ChangeOutcome& outcome)
     {
         for (std::size_t i = 0; i < removed.size(); ++i)
             removed[i] += outcome.removed[i];
@@ -263,7 +263,7 @@ ArrangeReport ListArranger::DeleteSatellites(std::span<const int> rows)
                                      [offset](const SatRecord& s) { return RecordOffsetOf(s.entryWord) == offset; });
         if (it == sats.end())
             continue;  // already gone with an earlier one of the same id
-        const ArrangeOutcome outcome = DeleteSatellite(image, db, static_cast<std::size_t>(it - sats.begin()));
+        const ChangeOutcome outcome = DeleteSatellite(image, db, static_cast<std::size_t>(it - sats.begin()));
         if (!outcome.done)
             return {false, QStringLiteral("Not deleted: %1.").arg(FromStd(outcome.refusal))};
         totals.Add(outcome);
@@ -290,7 +290,7 @@ ArrangeReport ListArranger::DeleteTransponders(std::span<const int> rows)
                                      [offset](const TpRecord& t) { return RecordOffsetOf(t.entryWord) == offset; });
         if (it == tps.end())
             continue;
-        const ArrangeOutcome outcome = DeleteTransponder(image, db, static_cast<std::size_t>(it - tps.begin()));
+        const ChangeOutcome outcome = DeleteTransponder(image, db, static_cast<std::size_t>(it - tps.begin()));
         if (!outcome.done)
             return {false, QStringLiteral("Not deleted: %1.").arg(FromStd(outcome.refusal))};
         totals.Add(outcome);
@@ -314,7 +314,7 @@ ArrangeReport ListArranger::ChangeFlags(std::span<const int> rows, FlagChange ch
     const std::vector<ProgramEntry> programs = ProgramsOf(rows);
     if (programs.empty())
         return {false, QStringLiteral("No program is selected.")};
-    const ArrangeOutcome outcome = ChangeProgramFlags(state_.image(), state_.database(), programs, change);
+    const ChangeOutcome outcome = ChangeProgramFlags(state_.image(), state_.database(), programs, change);
     if (!outcome.done)
         return {false, NotChangedText(outcome.refusal)};
     return {true, what.arg(Plural(programs.size(), "program", "programs"))};

@@ -2,9 +2,9 @@
 
 #include "app/OpenImage.h"
 #include "app/ProgramState.h"
+#include "codepage/RenamePlan.h"
 #include "ui/ListFilter.h"
 #include "ui/ListSelection.h"
-#include "ui/RenamePlan.h"
 #include "ui/RenamePreview.h"
 
 #include <QLabel>
@@ -73,10 +73,10 @@ void RenameCommand::Run()
 
 void RenameCommand::Apply(const RenamePlan& plan)
 {
-    if (!plan.problem.isEmpty() || plan.renamed == 0)
+    if (!plan.refusal.empty() || plan.renamed == 0)
         return;
     document_.Begin();
-    const ArrangeOutcome outcome = RenamePrograms(state_.image(), state_.database(), plan.Renames());
+    const ChangeOutcome outcome = RenamePrograms(state_.image(), state_.database(), plan.Renames());
     if (!outcome.done) {
         document_.Revert();
         statusLine_->setText(NotChangedText(outcome.refusal));

@@ -101,8 +101,8 @@ QString EffectText(const RenamePlan& plan, const RenameRule& rule)
 {
     if (rule.find.isEmpty())
         return QStringLiteral("Type the text to find in the names.");
-    if (!plan.problem.isEmpty())
-        return QStringLiteral("Can't rename: %1.").arg(plan.problem);
+    if (!plan.refusal.empty())
+        return QStringLiteral("Can't rename: %1.").arg(QString::fromStdString(plan.refusal));
     if (plan.renamed == 0)
         return QStringLiteral("Nothing would change.");
     return QStringLiteral("OK renames %1, as one step that Undo takes back.")
@@ -197,7 +197,7 @@ void RenamePreview::PlanAgain()
     model_->SetPlan(&plan_);
     counts_->setText(CountsText(plan_));
     effect_->setText(EffectText(plan_, rule));
-    ok_->setEnabled(plan_.problem.isEmpty() && plan_.renamed > 0);
+    ok_->setEnabled(plan_.refusal.empty() && plan_.renamed > 0);
 }
 
 } // namespace korvex

@@ -7,7 +7,7 @@
 // rule plans again, so that OK writes exactly the names shown.
 
 #include "app/ModalDialog.h"
-#include "ui/RenamePlan.h"
+#include "codepage/RenamePlan.h"
 
 #include <functional>
 

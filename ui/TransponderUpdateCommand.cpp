@@ -86,15 +86,8 @@ void TransponderUpdateCommand::Run(std::uint16_t satIndex)
         return;
     const std::vector<TableEntry>& entries = tableSatellite->entries;
     const TransponderUpdatePlan plan = PlanTransponderUpdate(state_.image(), state_.database(), satIndex, entries);
-    if (plan.usable == 0) {
-        ShowWarning(platform_, window_,
-                    QStringLiteral("%1 holds no DVB-S or DVB-S2 transponder with horizontal or vertical polarisation "
-                                   "that a transponder record can hold (%2 %3%4).")
-                        .arg(fileName)
-                        .arg(entries.size())
-                        .arg(entries.size() == 1 ? QStringLiteral("entry") : QStringLiteral("entries"))
-                        .arg(entries.empty() ? QString()
-                                             : QStringLiteral(": ") + QString::fromStdString(plan.UnusableText())));
+    if (!plan.refusal.empty()) {
+        ShowWarning(platform_, window_, QStringLiteral("%1 %2.").arg(fileName, QString::fromStdString(plan.refusal)));
         return;
     }
     QString heading = QStringLiteral("Satellite %1 \"%2\" from %3").arg(satIndex).arg(
@@ -115,7 +108,7 @@ void TransponderUpdateCommand::Apply(const std::vector<TransponderChange>& chang
 {
     const QString satName = NameText(state_.database().Sats()[satIndex].satName, state_.nameCharset().charset);
     document_.Begin();
-    const ArrangeOutcome outcome = UpdateTransponders(state_.image(), state_.database(), changes);
+    const ChangeOutcome outcome = UpdateTransponders(state_.image(), state_.database(), changes);
     if (!outcome.done) {
         document_.Revert();
         statusLine_->setText(NotChangedText(outcome.refusal));

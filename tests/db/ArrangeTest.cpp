@@ -134,7 +134,7 @@ TEST(ReorderPrograms, PermutesTheEntriesOfItsBlockOnly)
     const BuiltImage built = FiveTv().Build();
     LoadedImage loaded(built);
     const std::uint32_t order[] = {4, 0, 3, 1, 2};
-    const ArrangeOutcome outcome = ReorderPrograms(*loaded.image, *loaded.db, ProgTable::Tv, order);
+    const ChangeOutcome outcome = ReorderPrograms(*loaded.image, *loaded.db, ProgTable::Tv, order);
     ASSERT_TRUE(outcome.done) << outcome.refusal;
     const std::uint32_t firstEntry = built.EntryOffset(BlockId::TvPrograms, 0);
     ExpectChangesWithin(*loaded.image, built.bytes, firstEntry, firstEntry + 5 * kEntrySize);
@@ -161,7 +161,7 @@ TEST(DeletePrograms, MovesLaterEntriesUpAndErasesTheFreedSlots)
     const BuiltImage built = FiveTv().Build();
     LoadedImage loaded(built);
     const std::uint32_t gone[] = {3, 0};
-    const ArrangeOutcome outcome = DeletePrograms(*loaded.image, *loaded.db, ProgTable::Tv, gone);
+    const ChangeOutcome outcome = DeletePrograms(*loaded.image, *loaded.db, ProgTable::Tv, gone);
     ASSERT_TRUE(outcome.done) << outcome.refusal;
     EXPECT_EQ(outcome.removed[2], 2u);
     const std::uint32_t header = built.HeaderOffset(BlockId::TvPrograms);
@@ -207,7 +207,7 @@ TEST(DeleteTransponder, TakesItsProgramsFromBothTables)
 {
     const BuiltImage built = Cascade().Build();
     LoadedImage loaded(built);
-    const ArrangeOutcome outcome = DeleteTransponder(*loaded.image, *loaded.db, 0);  // tpId 10
+    const ChangeOutcome outcome = DeleteTransponder(*loaded.image, *loaded.db, 0);  // tpId 10
     ASSERT_TRUE(outcome.done) << outcome.refusal;
     EXPECT_EQ(outcome.removed, (std::array<std::uint32_t, 4>{0, 1, 1, 1}));
     EXPECT_EQ(outcome.keptPrograms, 0u);
@@ -226,7 +226,7 @@ TEST(DeleteTransponder, KeepsProgramsThatADuplicateStillClaims)
     twin.tpId = 10;  // the same tpId as the first transponder
     builder.AddTp(twin);
     LoadedImage loaded(builder.Build());
-    const ArrangeOutcome outcome = DeleteTransponder(*loaded.image, *loaded.db, 0);
+    const ChangeOutcome outcome = DeleteTransponder(*loaded.image, *loaded.db, 0);
     ASSERT_TRUE(outcome.done) << outcome.refusal;
     EXPECT_EQ(outcome.removed, (std::array<std::uint32_t, 4>{0, 1, 0, 0}));
     EXPECT_EQ(outcome.keptPrograms, 2u);
@@ -238,7 +238,7 @@ TEST(DeleteSatellite, TakesItsTranspondersAndTheirProgramsAlong)
 {
     const BuiltImage built = Cascade().Build();
     LoadedImage loaded(built);
-    const ArrangeOutcome outcome = DeleteSatellite(*loaded.image, *loaded.db, 0);  // satId 1
+    const ChangeOutcome outcome = DeleteSatellite(*loaded.image, *loaded.db, 0);  // satId 1
     ASSERT_TRUE(outcome.done) << outcome.refusal;
     EXPECT_EQ(outcome.removed, (std::array<std::uint32_t, 4>{1, 2, 2, 1}));
     ASSERT_TRUE(loaded.Reload());
@@ -258,7 +258,7 @@ TEST(DeleteSatellite, ComparesTheWholeSatIdAndKeepsWhatOthersClaim)
     builder.AddSat(high);
     builder.AddTv(Prog(16385, 20, "high"));
     LoadedImage loaded(builder.Build());
-    ArrangeOutcome outcome = DeleteSatellite(*loaded.image, *loaded.db, 2);
+    ChangeOutcome outcome = DeleteSatellite(*loaded.image, *loaded.db, 2);
     ASSERT_TRUE(outcome.done) << outcome.refusal;
     EXPECT_EQ(outcome.removed, (std::array<std::uint32_t, 4>{1, 0, 1, 0}));
 

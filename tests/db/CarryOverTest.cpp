@@ -90,7 +90,7 @@ struct Carried {
     {
         return PlanCarryOver(*rescan.image, *rescan.db, *arranged.db, match, choices);
     }
-    CarryOverOutcome Apply(const CarryOverPlan& plan) { return ApplyCarryOver(*rescan.image, *rescan.db, plan); }
+    ChangeOutcome Apply(const CarryOverPlan& plan) { return ApplyCarryOver(*rescan.image, *rescan.db, plan); }
 };
 
 TEST(CarryOver, PlanReportsExactlyTheGoneAndTheNewPrograms)
@@ -304,7 +304,7 @@ TEST(CarryOver, RefusedWhereArrangingIsRefused)
         << "the plan still says what matched";
 
     const auto before = rescan.image->bytes;
-    const CarryOverOutcome outcome = ApplyCarryOver(*rescan.image, *rescan.db, plan);
+    const ChangeOutcome outcome = ApplyCarryOver(*rescan.image, *rescan.db, plan);
     EXPECT_FALSE(outcome.done);
     EXPECT_EQ(outcome.refusal, plan.refusal);
     EXPECT_TRUE(rescan.image->bytes == before);
@@ -315,7 +315,7 @@ TEST(CarryOver, APlanIsAppliedOnlyToTheImageItWasMadeFor)
     Carried carried;
     const CarryOverPlan plan = carried.Plan({});
     const auto before = carried.arranged.image->bytes;
-    const CarryOverOutcome outcome = ApplyCarryOver(*carried.arranged.image, *carried.arranged.db, plan);
+    const ChangeOutcome outcome = ApplyCarryOver(*carried.arranged.image, *carried.arranged.db, plan);
     EXPECT_FALSE(outcome.done);
     EXPECT_EQ(outcome.refusal, "the image is not the one the plan was made for");
     EXPECT_TRUE(carried.arranged.image->bytes == before);

@@ -263,7 +263,7 @@ TEST(CleanUp, DeletesTheEntriesOnlyAsOneUndoableChange)
     const CleanUpPlan plan = PlanCleanUp(image, *loaded.db, AnalyseCleanUp(*loaded.db), {});
 
     history.Begin(image);
-    const CleanUpOutcome outcome = ApplyCleanUp(image, *loaded.db, plan);
+    const ChangeOutcome outcome = ApplyCleanUp(image, *loaded.db, plan);
     ASSERT_TRUE(outcome.done) << outcome.refusal;
     ASSERT_TRUE(history.Commit(image, "Clean up"));
     EXPECT_EQ(outcome.removed, (std::array<std::uint32_t, 4>{1, 3, 5, 2}));
@@ -311,7 +311,7 @@ TEST(CleanUp, RefusedWhereArrangingIsRefused)
     EXPECT_EQ(plan.refusal, "the TV program table has entries that could not be loaded");
     EXPECT_FALSE(plan.items.empty()) << "the plan still says what would go";
     const auto before = loaded.image->bytes;
-    const CleanUpOutcome outcome = ApplyCleanUp(*loaded.image, *loaded.db, plan);
+    const ChangeOutcome outcome = ApplyCleanUp(*loaded.image, *loaded.db, plan);
     EXPECT_FALSE(outcome.done);
     EXPECT_EQ(outcome.refusal, plan.refusal);
     EXPECT_TRUE(loaded.image->bytes == before);
@@ -323,7 +323,7 @@ TEST(CleanUp, APlanIsAppliedOnlyToTheImageItWasMadeFor)
     const CleanUpPlan plan = PlanCleanUp(*loaded.image, *loaded.db, AnalyseCleanUp(*loaded.db), {});
     ASSERT_TRUE(ApplyCleanUp(*other.image, *other.db, plan).done) << "the same bytes";
     const auto before = other.image->bytes;
-    const CleanUpOutcome again = ApplyCleanUp(*other.image, *other.db, plan);
+    const ChangeOutcome again = ApplyCleanUp(*other.image, *other.db, plan);
     EXPECT_FALSE(again.done);
     EXPECT_EQ(again.refusal, "the image is not the one the plan was made for");
     EXPECT_TRUE(other.image->bytes == before);

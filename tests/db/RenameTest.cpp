@@ -92,7 +92,7 @@ TEST(RenamePrograms, WritesOnlyTheNameBytesKeepingWhatLiesBehindTheZero)
             const BuiltImage built = Fixture(layout);
             LoadedImage loaded(built);
             ASSERT_TRUE(loaded.loaded);
-            const ArrangeOutcome outcome = RenamePrograms(*loaded.image, *loaded.db, c.renames);
+            const ChangeOutcome outcome = RenamePrograms(*loaded.image, *loaded.db, c.renames);
             ASSERT_TRUE(outcome.done) << outcome.refusal;
 
             testing::Bytes expected = built.bytes;
@@ -124,7 +124,7 @@ TEST(RenamePrograms, RefusesWithoutWritingAnything)
         SCOPED_TRACE(r.description);
         LoadedImage loaded(built);
         ASSERT_TRUE(loaded.loaded);
-        const ArrangeOutcome outcome = RenamePrograms(*loaded.image, *loaded.db, r.renames);
+        const ChangeOutcome outcome = RenamePrograms(*loaded.image, *loaded.db, r.renames);
         EXPECT_FALSE(outcome.done);
         EXPECT_EQ(outcome.refusal, r.reason);
         EXPECT_TRUE(Snapshot(*loaded.image, built.bytes.size()) == built.bytes);

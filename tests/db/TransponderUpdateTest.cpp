@@ -132,6 +132,7 @@ TEST(PlanTransponderUpdate, PairsEachTransponderWithTheNearestEntryOfItsPolarisa
     EXPECT_EQ(plan.unusable[0].problem, EntryProblem::Circular);
     EXPECT_EQ(plan.unusable[1].problem, EntryProblem::FrequencyDoesNotFit);
     EXPECT_EQ(plan.usable, 6u);
+    EXPECT_EQ(plan.refusal, "");
     EXPECT_EQ(plan.UnusableText(), "1 circular polarisation (a transponder record holds H or V), "
                                    "1 frequency outside the record's 1 to 16383 MHz");
 }
@@ -173,6 +174,13 @@ TEST(PlanTransponderUpdate, AnUnknownSatelliteOrAnEmptyTablePairsNothing)
     EXPECT_TRUE(empty.changes.empty());
     EXPECT_EQ(empty.notInTable.size(), 5u);
     EXPECT_EQ(empty.usable, 0u);
+    EXPECT_EQ(empty.refusal, "holds no DVB-S or DVB-S2 transponder with horizontal or vertical polarisation that a "
+                             "record can hold (0 entries)");
+
+    const std::vector<TableEntry> circular = {table[5]};
+    EXPECT_EQ(PlanTransponderUpdate(*loaded.image, *loaded.db, 0, circular).refusal,
+              "holds no DVB-S or DVB-S2 transponder with horizontal or vertical polarisation that a record can hold "
+              "(1 entry: 1 circular polarisation (a transponder record holds H or V))");
 }
 
 TEST(UpdateTransponders, WritesOnlyTheFrequencyWordAndSymbolRateAsOneUndoableStep)
@@ -185,7 +193,7 @@ TEST(UpdateTransponders, WritesOnlyTheFrequencyWordAndSymbolRateAsOneUndoableSte
     ImageHistory history;
     history.Reset(*loaded.image);
     history.Begin(*loaded.image);
-    const ArrangeOutcome outcome = UpdateTransponders(*loaded.image, *loaded.db, plan.changes);
+    const ChangeOutcome outcome = UpdateTransponders(*loaded.image, *loaded.db, plan.changes);
     ASSERT_TRUE(outcome.done) << outcome.refusal;
     ASSERT_TRUE(history.Commit(*loaded.image, "Update transponders"));
 
@@ -227,7 +235,7 @@ TEST(UpdateTransponders, ARecordTheGuardRefusesRefusesTheWholeChange)
     EXPECT_EQ(plan.Writable().size(), 1u);
 
     const std::vector<std::uint8_t> before(loaded.image->bytes.begin(), loaded.image->bytes.end());
-    const ArrangeOutcome refused = UpdateTransponders(*loaded.image, *loaded.db, plan.changes);
+    const ChangeOutcome refused = UpdateTransponders(*loaded.image, *loaded.db, plan.changes);
     EXPECT_FALSE(refused.done);
     EXPECT_EQ(refused.refusal, plan.changes[1].refusal);
     EXPECT_TRUE(std::ranges::equal(loaded.image->bytes, before));

@@ -47,7 +47,7 @@ TEST_P(OverlapTest, RefusesEveryWriterWithTheReason)
     EXPECT_FALSE(UpdateProgFlags(image, prog, 0));
     const ProgramEntry entry{ProgTable::Tv, prog.tableIndex};
     const std::uint32_t last = prog.tableIndex;
-    const std::vector<std::pair<const char*, std::function<ArrangeOutcome()>>> actions{
+    const std::vector<std::pair<const char*, std::function<ChangeOutcome()>>> actions{
         {"flags", [&] { return ChangeProgramFlags(image, db, std::span(&entry, 1), Lock()); }},
         {"move", [&] { return ReorderPrograms(image, db, ProgTable::Tv, OrderMovingTo(last + 1, std::span(&last, 1), 0)); }},
         {"delete", [&] { return DeletePrograms(image, db, ProgTable::Tv, std::span(&last, 1)); }},
@@ -58,7 +58,7 @@ TEST_P(OverlapTest, RefusesEveryWriterWithTheReason)
          }},
     };
     for (const auto& [name, action] : actions) {
-        const ArrangeOutcome outcome = action();
+        const ChangeOutcome outcome = action();
         EXPECT_FALSE(outcome.done) << name;
         EXPECT_EQ(outcome.refusal, c.reason) << name;
     }

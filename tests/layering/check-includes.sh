@@ -2,15 +2,16 @@
 # Fails when a folder of the program includes a header from a folder it may
 # not depend on. Dependencies point one way:
 #   ui -> editors, serial -> app -> db, codepage, io, res;  ui, tools -> scantable -> db;
-#   tools -> db, codepage, io;
-# db, codepage, io and res stand on nothing of the project but themselves.
+#   tools -> db, codepage, io;  codepage's renaming library -> db;
+# db, io, res and the charset conversions stand on nothing of the project but
+# themselves.
 # Usage: check-includes.sh SOURCE_DIR
 set -eu
 cd "$1"
 
 # folder: the project folders its files may include from (besides its own)
 rules="db:
-codepage:
+codepage:db
 io:
 res:
 scantable:db
@@ -34,5 +35,13 @@ echo "$rules" | while IFS=: read -r folder allowed; do
         esac
     done
 done || status=1
+# The renaming library beside the charset conversions reads records from db/;
+# the conversions themselves (korvex_codepage) must not.
+outside=$(grep -nE '^[[:space:]]*#[[:space:]]*include[[:space:]]+"[A-Za-z0-9_]+/' \
+    codepage/NameCharset.* codepage/CharsetDetection.* codepage/Utf16Text.h | grep -v '"codepage/' || true)
+if [ -n "$outside" ]; then
+    echo "$outside" | sed 's#^#the charset conversions may include only codepage/: #' >&2
+    status=1
+fi
 [ "$status" -eq 0 ] && echo "every include points down the layers"
 exit "$status"

@@ -1,15 +1,17 @@
 #pragma once
-// What a find-and-replace rule does to the names of the programs chosen in
-// the window: every program's name before and after, which are renamed, and
-// which are left as they were and why. The preview shows it; OK writes its
-// renames, so what is shown is what is written.
+// What a find-and-replace rule does to the names of the programs chosen: every
+// program's name before and after, which are renamed, and which are left as
+// they were and why. The window's preview and korvex-cli's report show it, and
+// what they show is what is written (RenamePrograms takes its renames).
+//
+// It lives beside the renaming rules because it reads the names through them;
+// it takes the records from db/, so this library stands on both.
 
 #include "codepage/NameRename.h"
 #include "db/Rename.h"
 
-#include <QString>
-
 #include <span>
+#include <string>
 #include <vector>
 
 namespace korvex {
@@ -21,7 +23,7 @@ struct RenamePlan {
     };
 
     std::vector<Row> rows;  // one for each program, in the order given
-    QString problem;        // why the rule cannot be used; nothing is renamed then
+    std::string refusal;    // why the rule cannot be used, for people; nothing is renamed then
     std::size_t renamed = 0;        // cut ones included
     std::size_t cut = 0;
     std::size_t leftUnchanged = 0;  // too long, not held by the charset, not readable

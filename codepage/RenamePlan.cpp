@@ -1,4 +1,4 @@
-#include "ui/RenamePlan.h"
+#include "codepage/RenamePlan.h"
 
 namespace korvex {
 
@@ -17,7 +17,7 @@ RenamePlan PlanRename(const ChannelDatabase& db, std::span<const ProgramEntry> p
 {
     RenamePlan plan;
     const NameRenamer renamer(rule, charset, kNameBytes);
-    plan.problem = renamer.Problem();
+    plan.refusal = renamer.Problem().toStdString();
     plan.rows.reserve(programs.size());
     for (const ProgramEntry& program : programs) {
         const ProgRecord* prog = HeldProgram(db, program);
