@@ -8,11 +8,13 @@
 #include "scantable/ScanTableFile.h"
 #include "ui/ChannelListModel.h"
 #include "ui/ListArranger.h"
+#include "ui/RecordNames.h"
 #include "ui/TransponderUpdatePreview.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
+#include <QLocale>
 
 #include <optional>
 
@@ -26,7 +28,7 @@ QString SatelliteChoiceText(const ScanTableSatellite& satellite)
     QString text = QString::fromStdString(satellite.name);
     if (satellite.position)
         text = QString::fromStdString(OrbitalPositionText(*satellite.position)) + QStringLiteral("  ") + text;
-    return text + QStringLiteral("  (%1 transponders)").arg(satellite.entries.size());
+    return text + QStringLiteral("  (%1)").arg(Counted(satellite.entries.size(), "transponder", "transponders"));
 }
 
 } // namespace
@@ -90,13 +92,13 @@ void TransponderUpdateCommand::Run(std::uint16_t satIndex)
         ShowWarning(platform_, window_, QStringLiteral("%1 %2.").arg(fileName, QString::fromStdString(plan.refusal)));
         return;
     }
-    QString heading = QStringLiteral("Satellite %1 \"%2\" from %3").arg(satIndex).arg(
-        NameText(sat.satName, state_.nameCharset().charset), fileName);
+    QString heading = QStringLiteral("Satellite %1 from %2")
+                          .arg(RecordNames::SatelliteLabel(satIndex, NameText(sat.satName, state_.nameCharset().charset)),
+                               fileName);
     if (read.table->format == ScanTableFormat::SatellitesXml)
         heading += QStringLiteral(" (%1)").arg(QString::fromStdString(tableSatellite->name));
-    heading += QStringLiteral(": %1 entries, %2 usable, paired within %3 MHz.")
-                   .arg(entries.size())
-                   .arg(plan.usable)
+    heading += QStringLiteral(": %1, %2 usable, paired within %3 MHz.")
+                   .arg(Counted(entries.size(), "entry", "entries"), QLocale().toString(plan.usable))
                    .arg(kDefaultTpTolerance);
     TransponderUpdatePreview preview(window_, heading, state_.database(), plan, entries);
     if (preview.DoModal() != QDialog::Accepted)
@@ -117,9 +119,7 @@ void TransponderUpdateCommand::Apply(const std::vector<TransponderChange>& chang
     document_.Commit("Update transponders");
     showImageAgain_();
     statusLine_->setText(QStringLiteral("Updated the frequency and symbol rate of %1 of %2.")
-                             .arg(changes.size() == 1 ? QStringLiteral("1 transponder")
-                                                      : QStringLiteral("%1 transponders").arg(changes.size()),
-                                  satName));
+                             .arg(Counted(changes.size(), "transponder", "transponders"), satName));
 }
 
 } // namespace korvex

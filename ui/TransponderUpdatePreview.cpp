@@ -1,6 +1,7 @@
 #include "ui/TransponderUpdatePreview.h"
 
 #include "ui/PreviewFooter.h"
+#include "ui/RecordNames.h"
 
 #include <QAbstractTableModel>
 #include <QGroupBox>
@@ -29,11 +30,6 @@ QString Number(qulonglong n) { return QLocale::c().toString(n); }
 QString Change(unsigned before, unsigned after)
 {
     return before == after ? Number(before) : QStringLiteral("%1 %2 %3").arg(Number(before)).arg(kArrow).arg(Number(after));
-}
-
-QString Count(std::size_t n, const char* one, const char* many)
-{
-    return QStringLiteral("%1 %2").arg(QLocale().toString(qulonglong{n}), QLatin1StringView(n == 1 ? one : many));
 }
 
 // A read-only list of rows of text, made once: the lists below the changes
@@ -87,7 +83,7 @@ QTableView* NewList(QWidget* parent, QAbstractItemModel* model)
     for (int column = 0; column + 1 < model->columnCount(); ++column)
         list->horizontalHeader()->resizeSection(
             column, std::max(metrics.horizontalAdvance(model->headerData(column, Qt::Horizontal).toString()),
-                             metrics.horizontalAdvance(QStringLiteral("Transponder 299"))) + 24);
+                             metrics.horizontalAdvance(QStringLiteral("Transponder 299_12345"))) + 24);
     return list;
 }
 
@@ -95,9 +91,9 @@ QTableView* NewList(QWidget* parent, QAbstractItemModel* model)
 // counts them.
 QString EntryText(std::uint32_t entry) { return QStringLiteral("Entry %1").arg(entry + 1); }
 
-// Transponders are numbered from 0, as the list of a satellite's
-// transponders numbers its rows.
-QString TransponderText(std::uint32_t row) { return QStringLiteral("Transponder %1").arg(row); }
+// A transponder as the tree labels it under its satellite: its row in the
+// satellite's list, from 0, and its frequency before the update.
+QString TransponderText(std::uint32_t row, unsigned frequency) { return RecordNames::TransponderLabel(row, frequency); }
 
 } // namespace
 
@@ -140,7 +136,7 @@ public:
         if (role != Qt::DisplayRole && !(role == Qt::ToolTipRole && index.column() == 4))
             return {};
         switch (index.column()) {
-        case 0: return TransponderText(change.row);
+        case 0: return TransponderText(change.row, change.before.frequency);
         case 1: return Polarisation(change.before.polarisation);
         case 2: return korvex::Change(change.before.frequency, change.frequency);
         case 3: return korvex::Change(change.before.symbolRate, change.symbolRate);
@@ -189,16 +185,16 @@ TransponderUpdatePreview::TransponderUpdatePreview(QWidget* owner, const QString
     auto* layout = new QVBoxLayout(this);
     QString intro = heading;
     if (plan.upToDate)
-        intro += QLatin1Char('\n') + Count(plan.upToDate, "transponder is", "transponders are") +
-                 QStringLiteral(" already as the table gives them.");
-    auto* headingLabel = new QLabel(intro, this);
-    headingLabel->setWordWrap(true);
-    headingLabel->setTextFormat(Qt::PlainText);
-    layout->addWidget(headingLabel);
+        intro += QLatin1Char('\n') + Counted(plan.upToDate, "transponder is already as the table gives it.",
+                                              "transponders are already as the table gives them.");
+    heading_ = new QLabel(intro, this);
+    heading_->setWordWrap(true);
+    heading_->setTextFormat(Qt::PlainText);
+    layout->addWidget(heading_);
 
     for (const TransponderChange& change : plan.changes)
         ticked_.push_back(change.refusal.empty());
-    auto* changesGroup = new QGroupBox(QStringLiteral("Changes (%1)").arg(plan.changes.size()), this);
+    auto* changesGroup = new QGroupBox(QStringLiteral("Changes (%1)").arg(QLocale().toString(qulonglong{plan.changes.size()})), this);
     auto* changesColumn = new QVBoxLayout(changesGroup);
     model_ = new TransponderChangesModel(plan_, ticked_, [this](int row, bool ticked) { SetTicked(row, ticked); }, this);
     changes_ = NewList(changesGroup, model_);
@@ -213,7 +209,7 @@ TransponderUpdatePreview::TransponderUpdatePreview(QWidget* owner, const QString
     std::vector<QStringList> missing;
     for (const UnpairedTransponder& unpaired : plan.notInTable) {
         const TpRecord& tp = db.Tps()[unpaired.tpIndex];
-        missing.push_back({TransponderText(unpaired.row), Polarisation(tp.polarisation), Number(tp.frequency),
+        missing.push_back({TransponderText(unpaired.row, tp.frequency), Polarisation(tp.polarisation), Number(tp.frequency),
                            Number(tp.symbolRate)});
     }
     std::vector<QStringList> notAdded;
@@ -240,16 +236,18 @@ TransponderUpdatePreview::TransponderUpdatePreview(QWidget* owner, const QString
         label->setWordWrap(true);
         column->addWidget(label);
         column->addWidget(NewList(page, model));
-        lists_->addTab(page, QStringLiteral("%1 (%2)").arg(title).arg(model->rowCount()));
+        lists_->addTab(page, QStringLiteral("%1 (%2)").arg(title, QLocale().toString(model->rowCount())));
     };
     addList(QStringLiteral("Not in the table"),
             QStringLiteral("Transponders of the satellite that no entry of the table pairs with; they stay as they are."),
             new TextRowsModel(recordColumns, std::move(missing), this));
-    QString noRoom = QStringLiteral("The image has no room for new transponders; not added.");
+    QString notAddedText = QStringLiteral(
+        "Entries that pair with no transponder of the satellite. Korvex changes only the transponders the image "
+        "holds; a scan on the box adds new ones.");
     if (plan.repeats)
-        noRoom += QStringLiteral(" %1 repeating another's values not listed.")
-                      .arg(Count(plan.repeats, "entry", "entries"));
-    addList(QStringLiteral("Not added"), noRoom, new TextRowsModel(entryColumns, std::move(notAdded), this));
+        notAddedText += QStringLiteral(" %1 another entry's values, not listed.")
+                            .arg(Counted(plan.repeats, "entry repeats", "entries repeat"));
+    addList(QStringLiteral("Not added"), notAddedText, new TextRowsModel(entryColumns, std::move(notAdded), this));
     addList(QStringLiteral("Not usable"),
             QStringLiteral("Entries that no transponder record can hold: the table's own values (kHz, symbols per "
                            "second) and why."),
@@ -267,7 +265,8 @@ TransponderUpdatePreview::TransponderUpdatePreview(QWidget* owner, const QString
     const PreviewFooter footer = AddPreviewFooter(this, layout);
     effect_ = footer.effect;
     ok_ = footer.ok;
-    resize(760, 620);
+    TickByKeyboard(changes_, 0);
+    PlacePreview(this, "transponderUpdate", {760, 620});
     ShowEffect();
 }
 
@@ -297,6 +296,13 @@ QTableView* TransponderUpdatePreview::List(int k) const
     return page ? page->findChild<QTableView*>() : nullptr;
 }
 
+QString TransponderUpdatePreview::ListExplanation(int k) const
+{
+    QWidget* page = lists_->widget(k);
+    const QLabel* label = page ? page->findChild<QLabel*>() : nullptr;
+    return label ? label->text() : QString();
+}
+
 bool TransponderUpdatePreview::OnInitDialog()
 {
     ok_->setFocus();
@@ -312,7 +318,7 @@ void TransponderUpdatePreview::ShowEffect()
         effect_->setText(QStringLiteral("Nothing is ticked."));
     else
         effect_->setText(QStringLiteral("OK writes the frequency and symbol rate of %1, as one step that Undo takes back.")
-                             .arg(Count(n, "transponder", "transponders")));
+                             .arg(Counted(n, "transponder", "transponders")));
     ok_->setEnabled(n > 0);
 }
 
