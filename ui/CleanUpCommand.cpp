@@ -4,6 +4,7 @@
 #include "app/ProgramState.h"
 #include "db/CleanUp.h"
 #include "ui/CleanUpPreview.h"
+#include "ui/RecordNames.h"
 #include "ui/ListArranger.h"
 
 #include <QLabel>
@@ -42,9 +43,9 @@ void CleanUpCommand::Apply(const CleanUpPlan& plan)
     }
     document_.Commit("Clean up");
     showImageAgain_();
-    const std::string deleted = RecordCountText(outcome.removed);
-    statusLine_->setText(deleted.empty() ? QStringLiteral("Clean up: nothing to delete.")
-                                         : QStringLiteral("Cleaned up: deleted %1.").arg(QString::fromStdString(deleted)));
+    const QString deleted = RecordCounts(outcome.removed);
+    statusLine_->setText(deleted.isEmpty() ? QStringLiteral("Clean up: nothing to delete.")
+                                           : QStringLiteral("Cleaned up: deleted %1.").arg(deleted));
 }
 
 } // namespace korvex
