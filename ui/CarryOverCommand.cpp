@@ -49,7 +49,7 @@ void CarryOverCommand::Run()
     }
     const ChannelMatch match = MatchChannels(*earlier, state_.database());
     const NameCharset& names = state_.nameCharset().charset;
-    CarryOverPreview preview(window_, QFileInfo(*path).fileName(), names, names,
+    CarryOverPreview preview(window_, QFileInfo(*path).fileName(), state_.database(), *earlier, names, names,
                              [&](const CarryOverChoices& choices) {
                                  return PlanCarryOver(state_.image(), state_.database(), *earlier, match, choices);
                              });
