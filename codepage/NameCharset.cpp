@@ -129,6 +129,47 @@ std::u16string NameCharset::Decode(std::string_view bytes) const
     return out;
 }
 
+bool NameCharset::SingleByteCharacters(std::string_view bytes, std::span<bool> single) const
+{
+    if (IsAscii(bytes)) {
+        std::ranges::fill(single, true);
+        return true;
+    }
+    const iconv_t cd = Converters().Get(name_, true);
+    if (cd == InvalidHandle())
+        return false;
+    // One character at a time: with room for one UTF-16 unit (two for a
+    // surrogate pair) iconv converts exactly one, and what it takes in is
+    // that character's length.
+    char* in = const_cast<char*>(bytes.data());
+    std::size_t inLeft = bytes.size();
+    while (inLeft > 0) {
+        const std::size_t at = bytes.size() - inLeft;
+        std::size_t taken = 0;
+        for (const std::size_t room : {std::size_t{2}, std::size_t{4}}) {
+            std::array<char, 4> buffer;
+            char* out = buffer.data();
+            std::size_t outLeft = room;
+            char* from = in;
+            std::size_t fromLeft = inLeft;
+            const std::size_t result = iconv(cd, &from, &fromLeft, &out, &outLeft);
+            taken = inLeft - fromLeft;
+            if (result == static_cast<std::size_t>(-1) && errno != E2BIG)
+                return false;
+            if (taken > 0 && outLeft < room)
+                break;
+        }
+        if (taken == 0)
+            return false;
+        single[at] = taken == 1;
+        for (std::size_t k = 1; k < taken; ++k)
+            single[at + k] = false;
+        in += taken;
+        inLeft -= taken;
+    }
+    return true;
+}
+
 EncodedName NameCharset::Encode(std::u16string_view text, std::size_t maxBytes) const
 {
     EncodedName result;
@@ -152,6 +193,13 @@ EncodedName NameCharset::Encode(std::u16string_view text, std::size_t maxBytes) 
         result.bytes += *piece;
     }
     return result;
+}
+
+std::function<bool(std::string_view, std::span<bool>)> SingleByteCharactersOf(const NameCharset& charset)
+{
+    return [charset](std::string_view bytes, std::span<bool> single) {
+        return charset.SingleByteCharacters(bytes, single);
+    };
 }
 
 bool KnownCharset(std::string_view name)

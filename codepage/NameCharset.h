@@ -5,8 +5,10 @@
 // iconv, under the name iconv knows the charset by.
 
 #include <cstddef>
+#include <functional>
 #include <limits>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -31,6 +33,12 @@ public:
     // becomes U+FFFD, one per byte, so nothing is silently dropped.
     std::u16string Decode(std::string_view bytes) const;
 
+    // Marks which bytes are characters by themselves (single[i] for bytes[i];
+    // single holds bytes.size() flags): the second byte of a GBK or Big5
+    // character may look like an ASCII letter and is none. False when the
+    // charset cannot decode the bytes whole.
+    bool SingleByteCharacters(std::string_view bytes, std::span<bool> single) const;
+
     // Encodes whole characters into at most maxBytes bytes: a character whose
     // bytes would not all fit ends the text.
     EncodedName Encode(std::u16string_view text,
@@ -41,6 +49,10 @@ public:
 private:
     std::string name_;
 };
+
+// NameCharset::SingleByteCharacters of a copy of the charset, as a function:
+// what name matching takes to compare names as text.
+std::function<bool(std::string_view, std::span<bool>)> SingleByteCharactersOf(const NameCharset& charset);
 
 // True when iconv converts between the charset and UTF-16.
 bool KnownCharset(std::string_view name);

@@ -5,6 +5,7 @@
 #include "db/LoadDatabase.h"
 #include "db/WriteGuard.h"
 
+#include <algorithm>
 #include <memory>
 #include <span>
 
@@ -36,9 +37,20 @@ ProgramListing ListProgram(const ChannelDatabase& db, const RecordsById& ids, co
     return listing;
 }
 
+// A name a matched pair would carry into the record behind the program's
+// entry.
+struct NameWish {
+    ProgTable table;
+    std::uint32_t position;  // of the program's entry
+    std::uint32_t record;    // its offset
+    NameBytes current;
+    NameBytes earlier;
+};
+
 TableCarryOver PlanTable(ProgTable table, const FlashImage& image, const ChannelDatabase& current,
                          const RecordsById& currentIds, const ChannelDatabase& earlier, const RecordsById& earlierIds,
-                         const Matching<ProgramPair>& matching, const CarryOverChoices& choices)
+                         const Matching<ProgramPair>& matching, const CarryOverChoices& choices,
+                         std::vector<NameWish>& wishes)
 {
     const std::span<const ProgRecord> programs = TableOf(current, table);
     const std::span<const ProgRecord> earlierPrograms = TableOf(earlier, table);
@@ -80,10 +92,54 @@ TableCarryOver PlanTable(ProgTable table, const FlashImage& image, const Channel
         const auto after = static_cast<std::uint8_t>((flag & ~carried) | (FlagByteOf(before.entryWord) & carried));
         if (after != flag)
             plan.flags.push_back({prog.tableIndex, flag, after});
-        if (choices.names && prog.progName != before.progName)
-            plan.names.push_back({prog.tableIndex, prog.progName, before.progName});
+        if (choices.names)
+            wishes.push_back({table, prog.tableIndex, RecordOffsetOf(prog.entryWord), prog.progName,
+                              before.progName});
     }
     return plan;
+}
+
+// The names a record's entries would give it. Several entries may point at
+// one record: it takes one name at most, and where its entries would give it
+// different names it is left as it is and listed.
+void PlanNames(std::vector<NameWish> wishes, CarryOverPlan& plan)
+{
+    std::ranges::stable_sort(wishes, {}, &NameWish::record);
+    for (std::size_t first = 0; first < wishes.size();) {
+        std::size_t end = first + 1;
+        bool agree = true;
+        while (end < wishes.size() && wishes[end].record == wishes[first].record) {
+            agree = agree && NameView(wishes[end].earlier) == NameView(wishes[first].earlier);
+            ++end;
+        }
+        const NameWish& wish = wishes[first];
+        if (!agree) {
+            NameConflict conflict;
+            for (std::size_t k = first; k < end; ++k)
+                conflict.entries.push_back({wishes[k].table, wishes[k].position});
+            plan.nameConflicts.push_back(std::move(conflict));
+        } else if (NameView(wish.current) != NameView(wish.earlier)) {
+            // A name is its bytes up to the first zero: that is what is
+            // carried, as a rename writes it, and the bytes behind stay.
+            NameBytes after = wish.current;
+            StoreNameBytes(after, NameView(wish.earlier));
+            plan.tables[Index(wish.table)].names.push_back({wish.position, wish.current, after});
+        }
+        first = end;
+    }
+    for (TableCarryOver& table : plan.tables)
+        std::ranges::sort(table.names, {}, &NameCarry::position);
+}
+
+std::string ConflictText(const NameConflict& conflict)
+{
+    std::string text = "one record is behind ";
+    for (std::size_t k = 0; k < conflict.entries.size(); ++k) {
+        text += k == 0 ? "" : k + 1 == conflict.entries.size() ? " and " : ", ";
+        text += std::string(TableWord(conflict.entries[k].table)) + " program " +
+                std::to_string(conflict.entries[k].position);
+    }
+    return text + ", whose earlier programs have different names; a record takes one name";
 }
 
 // Why a table's plan cannot be written, or an empty string.
@@ -145,12 +201,16 @@ CarryOverPlan PlanCarryOver(const FlashImage& image, const ChannelDatabase& curr
     const RecordsById currentIds(current), earlierIds(earlier);
     CarryOverPlan plan;
     plan.choices = choices;
-    for (const ProgTable table : {ProgTable::Tv, ProgTable::Radio}) {
-        TableCarryOver& tablePlan = plan.tables[Index(table)];
-        tablePlan = PlanTable(table, image, current, currentIds, earlier, earlierIds, match.Programs(table), choices);
+    std::vector<NameWish> wishes;
+    for (const ProgTable table : {ProgTable::Tv, ProgTable::Radio})
+        plan.tables[Index(table)] =
+            PlanTable(table, image, current, currentIds, earlier, earlierIds, match.Programs(table), choices, wishes);
+    PlanNames(std::move(wishes), plan);
+    if (!plan.nameConflicts.empty())
+        plan.refusal = ConflictText(plan.nameConflicts.front());
+    for (const TableCarryOver& table : plan.tables)
         if (plan.refusal.empty())
-            plan.refusal = TableRefusal(tablePlan, image, current);
-    }
+            plan.refusal = TableRefusal(table, image, current);
     return plan;
 }
 
@@ -158,7 +218,11 @@ ChangeOutcome ApplyCarryOver(FlashImage& image, ChannelDatabase& db, const Carry
 {
     if (!plan.refusal.empty())
         return ChangeOutcome::Refused(plan.refusal);
+    // Only the tables the plan changes must still be as planned: a table it
+    // leaves alone may hold entries the load skipped.
     for (const TableCarryOver& table : plan.tables) {
+        if (!table.Changes())
+            continue;
         const std::span<const ProgRecord> programs = TableOf(db, table.table);
         if (table.entryCount != FindBlock(image, BlockOf(table.table)).header.entryCount ||
             table.order.size() + table.deleted.size() != table.entryCount || programs.size() != table.entryCount)

@@ -8,7 +8,10 @@
 //    or deleted (entries only, records untouched, as arranging deletes);
 //  - favourites and the child lock: bits 1..6 and bit 0 of the flag byte,
 //    copied from the earlier program's entry; bit 7 stays as it is;
-//  - names: the earlier program's 12 name bytes, for names a scan overwrote.
+//  - names: the earlier program's name (its bytes up to the first zero), for
+//    names a scan overwrote, written as a rename writes a name: the bytes
+//    behind the zero stay as they are; a name equal up to its zero is no
+//    change.
 // Nothing is added: only programs the new list holds are arranged.
 //
 // It is two steps. PlanCarryOver works out everything that will change, and
@@ -64,6 +67,20 @@ struct NameCarry {
     bool operator==(const NameCarry&) const = default;
 };
 
+// A record behind several entries whose earlier programs have different
+// names: it is left as it is.
+struct NameConflict {
+    struct Entry {
+        ProgTable table;
+        std::uint32_t position;
+
+        bool operator==(const Entry&) const = default;
+    };
+    std::vector<Entry> entries;  // every entry that points at the record
+
+    bool operator==(const NameConflict&) const = default;
+};
+
 struct TableCarryOver {
     ProgTable table = ProgTable::Tv;
     std::uint32_t entryCount = 0;  // of the table when planned
@@ -88,6 +105,9 @@ struct TableCarryOver {
 struct CarryOverPlan {
     CarryOverChoices choices;
     std::array<TableCarryOver, 2> tables;  // by ProgTable: TV, radio
+    // Records whose entries would give them different names; the plan is
+    // refused while there are any, as for a record that may not be written.
+    std::vector<NameConflict> nameConflicts;
     // Why the plan cannot be written, for people; empty when it can.
     std::string refusal;
 

@@ -148,7 +148,25 @@ private:
     std::vector<Pair> made_;
 };
 
-Matching<SatellitePair> MatchSatellites(std::span<const SatRecord> earlier, std::span<const SatRecord> current)
+// The names of one kind of record on each side, folded once: folding asks
+// the charset, which costs more than every comparison made with them.
+struct FoldedNames {
+    std::vector<NameBytes> earlier;
+    std::vector<NameBytes> current;
+};
+
+template <typename Record>
+std::vector<NameBytes> FoldAll(std::span<const Record> records, NameBytes Record::*name, const NameCharacters& charset)
+{
+    std::vector<NameBytes> folded;
+    folded.reserve(records.size());
+    for (const Record& record : records)
+        folded.push_back(FoldedName(record.*name, charset));
+    return folded;
+}
+
+Matching<SatellitePair> MatchSatellites(std::span<const SatRecord> earlier, std::span<const SatRecord> current,
+                                        const FoldedNames& names)
 {
     MatchingBuilder<SatellitePair> builder(earlier.size(), current.size());
     Groups<std::uint16_t, KeyHash> earlierAt(earlier.size()), currentAt(current.size());
@@ -158,9 +176,9 @@ Matching<SatellitePair> MatchSatellites(std::span<const SatRecord> earlier, std:
         currentAt.AddInReverse(current[c].longitude, c);
     Tallies<ScopedName, ScopedNameHash> earlierNames(earlier.size()), currentNames(current.size());
     for (std::uint32_t e = 0; e < earlier.size(); ++e)
-        earlierNames.Add({earlier[e].longitude, FoldedName(earlier[e].satName)}, e);
+        earlierNames.Add({earlier[e].longitude, names.earlier[e]}, e);
     for (std::uint32_t c = 0; c < current.size(); ++c)
-        currentNames.Add({current[c].longitude, FoldedName(current[c].satName)}, c);
+        currentNames.Add({current[c].longitude, names.current[c]}, c);
 
     for (std::uint32_t c = 0; c < current.size(); ++c) {
         const std::uint16_t longitude = current[c].longitude;
@@ -172,7 +190,7 @@ Matching<SatellitePair> MatchSatellites(std::span<const SatRecord> earlier, std:
             builder.Add({e, c, SatelliteMatchedBy::Longitude});
             continue;
         }
-        const ScopedName key{longitude, FoldedName(current[c].satName)};
+        const ScopedName key{longitude, names.current[c]};
         if (key.name[0] == 0 || currentNames.Only(key) != c)
             continue;
         const std::uint32_t named = earlierNames.Only(key);
@@ -258,6 +276,7 @@ std::uint64_t ServiceKey(std::uint32_t earlierTp, std::uint16_t serviceId)
 struct ProgramSide {
     std::span<const ProgRecord> programs;
     const RecordsById& ids;
+    std::vector<NameBytes> folded;  // each program's name, as FoldedName gives it
 };
 
 // How many programs of one side hold each name looked for: in the whole
@@ -312,11 +331,11 @@ Matching<ProgramPair> MatchPrograms(const ProgramSide& earlier, const ProgramSid
         for (std::uint32_t c = 0; c < current.programs.size(); ++c) {
             if (earlierTp[c] == kNoMatch || builder.CurrentTaken(c))
                 continue;
-            const NameBytes name = FoldedName(current.programs[c].progName);
+            const NameBytes& name = current.folded[c];
             const std::uint32_t e = earlierServices.FirstWhere(
                 ServiceKey(earlierTp[c], current.programs[c].serviceId), [&](std::uint32_t candidate) {
                     return !builder.EarlierTaken(candidate) &&
-                           (!sameName || FoldedName(earlier.programs[candidate].progName) == name);
+                           (!sameName || earlier.folded[candidate] == name);
                 });
             if (e != kNoMatch)
                 builder.Add({e, c, ProgramMatchedBy::Service});
@@ -336,7 +355,7 @@ Matching<ProgramPair> MatchPrograms(const ProgramSide& earlier, const ProgramSid
     FlatMap<NameBytes, std::uint32_t, NameHash> names;
     auto nameCount = std::uint32_t{0};
     for (std::uint32_t c = 0; c < current.programs.size(); ++c) {
-        const NameBytes name = FoldedName(current.programs[c].progName);
+        const NameBytes& name = current.folded[c];
         if (builder.CurrentTaken(c) || name[0] == 0)
             continue;
         const std::uint32_t number = names.At(name, nameCount);
@@ -348,7 +367,7 @@ Matching<ProgramPair> MatchPrograms(const ProgramSide& earlier, const ProgramSid
     const auto tally = [&](const ProgramSide& side) {
         NameTallies tallies(nameCount, looking.size());
         for (std::uint32_t i = 0; i < side.programs.size(); ++i)
-            if (const std::uint32_t* number = names.Get(FoldedName(side.programs[i].progName)))
+            if (const std::uint32_t* number = names.Get(side.folded[i]))
                 tallies.Add(side.ids.Satellite(side.programs[i].satId), *number, i);
         return tallies;
     };
@@ -372,11 +391,28 @@ Matching<ProgramPair> MatchPrograms(const ProgramSide& earlier, const ProgramSid
 
 } // namespace
 
-NameBytes FoldedName(const NameBytes& name)
+NameBytes FoldedName(const NameBytes& name, const NameCharacters& charset)
 {
     NameBytes folded{};
-    for (std::size_t i = 0; i < name.size() && name[i] != 0; ++i)
-        folded[i] = name[i] >= 'A' && name[i] <= 'Z' ? static_cast<std::uint8_t>(name[i] - 'A' + 'a') : name[i];
+    std::size_t length = 0;
+    bool ascii = true;
+    for (; length < name.size() && name[length] != 0; ++length) {
+        folded[length] = name[length];
+        ascii = ascii && name[length] < 0x80;
+    }
+    std::array<bool, kNameBytes> single{};
+    if (ascii || !charset) {
+        // ASCII-compatible: a byte below 0x80 is a character by itself.
+        for (std::size_t i = 0; i < length; ++i)
+            single[i] = name[i] < 0x80;
+    } else {
+        const std::string_view bytes(reinterpret_cast<const char*>(name.data()), length);
+        if (!charset(bytes, std::span<bool>(single.data(), length)))
+            return folded;
+    }
+    for (std::size_t i = 0; i < length; ++i)
+        if (single[i] && name[i] >= 'A' && name[i] <= 'Z')
+            folded[i] = static_cast<std::uint8_t>(name[i] - 'A' + 'a');
     return folded;
 }
 
@@ -412,13 +448,19 @@ ChannelMatch MatchChannels(const ChannelDatabase& earlier, const ChannelDatabase
 {
     const RecordsById earlierIds(earlier), currentIds(current);
     ChannelMatch match;
-    match.satellites = MatchSatellites(earlier.Sats(), current.Sats());
+    const FoldedNames satelliteNames{FoldAll(earlier.Sats(), &SatRecord::satName, options.names),
+                                     FoldAll(current.Sats(), &SatRecord::satName, options.names)};
+    match.satellites = MatchSatellites(earlier.Sats(), current.Sats(), satelliteNames);
     match.transponders =
         MatchTransponders(earlier, earlierIds, current, currentIds, match.satellites, options.frequencyTolerance);
     for (const ProgTable table : {ProgTable::Tv, ProgTable::Radio}) {
         const bool tv = table == ProgTable::Tv;
-        const ProgramSide earlierSide{tv ? earlier.TvProgs() : earlier.RadioProgs(), earlierIds};
-        const ProgramSide currentSide{tv ? current.TvProgs() : current.RadioProgs(), currentIds};
+        const std::span<const ProgRecord> earlierPrograms = tv ? earlier.TvProgs() : earlier.RadioProgs();
+        const std::span<const ProgRecord> currentPrograms = tv ? current.TvProgs() : current.RadioProgs();
+        const ProgramSide earlierSide{earlierPrograms, earlierIds,
+                                      FoldAll(earlierPrograms, &ProgRecord::progName, options.names)};
+        const ProgramSide currentSide{currentPrograms, currentIds,
+                                      FoldAll(currentPrograms, &ProgRecord::progName, options.names)};
         match.programs[tv ? 0 : 1] = MatchPrograms(earlierSide, currentSide, match);
     }
     return match;

@@ -18,8 +18,12 @@
 //    matched) with the same name, when that name is held by exactly one
 //    program of that scope on each side. Regional copies share names, so
 //    this never guesses between them; an empty name is never matched.
-// Names compare by their bytes up to the first zero byte, with ASCII letters
-// folded to one case. Every record of either list is matched at most once,
+// Names compare as text in the name charset: the bytes up to the first zero
+// byte, with those bytes folded to one case that are an ASCII letter on their
+// own. In GBK, Big5 or Shift_JIS the second byte of a character can be 0x41 to
+// 0x7A without being a letter, so which bytes stand alone is the charset's
+// to say; a name the charset cannot decode compares by its exact bytes.
+// Every record of either list is matched at most once,
 // and programs only with the same table of the other list: TV with TV,
 // radio with radio.
 //
@@ -37,16 +41,28 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
+#include <span>
+#include <string_view>
 #include <vector>
 
 namespace korvex {
 
 inline constexpr std::uint32_t kNoMatch = 0xFFFFFFFF;
 
+// The name charset as name comparison needs it: for a name's bytes (up to its
+// first zero), sets single[i] when byte i is a character by itself, and says
+// false when the charset cannot decode the bytes. db/ knows no charsets; its
+// callers have the image's.
+using NameCharacters = std::function<bool(std::string_view name, std::span<bool> single)>;
+
 struct MatchOptions {
     // How far a transponder's frequency may be off and still match, in the
     // frequency's own units.
     std::uint16_t frequencyTolerance = 3;
+    // The name charset; without one, every byte below 0x80 is a character by
+    // itself, as in UTF-8 and the single-byte charsets.
+    NameCharacters names;
 };
 
 enum class SatelliteMatchedBy : std::uint8_t {
@@ -132,8 +148,9 @@ private:
     FlatMap<std::uint16_t, std::uint32_t, IdHash> tps_;
 };
 
-// A name as matching compares it: the bytes up to the first zero byte, ASCII
-// letters in lower case, zeros behind.
-NameBytes FoldedName(const NameBytes& name);
+// A name as matching compares it: the bytes up to the first zero byte, the
+// ASCII letters that are characters by themselves in lower case, zeros
+// behind; the exact bytes when the charset cannot decode them.
+NameBytes FoldedName(const NameBytes& name, const NameCharacters& charset = {});
 
 } // namespace korvex

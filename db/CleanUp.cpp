@@ -218,26 +218,35 @@ void TakeAlongPrograms(const ChannelDatabase& db, PlanBuilder& builder)
 }
 
 // Transponders and satellites that held something and hold nothing once
-// the listed records go; listed when `list`, else only counted.
-std::size_t FindLeftEmpty(const ChannelDatabase& db, PlanBuilder& builder, bool list)
+// the listed records go; listed when `list`, else only counted. A program is
+// held by the transponder with its tpId on its own satellite, as the
+// duplicates are told apart: another satellite's transponder that happens to
+// share the tpId never held it. Only where its satellite has no transponder
+// with its tpId is it held by the first transponder with that tpId.
+std::size_t FindLeftEmpty(const ChannelDatabase& db, const SatelliteTransponders& satTps, const RecordsById& ids,
+                          PlanBuilder& builder, bool list)
 {
     std::size_t found = 0;
     std::vector<std::uint32_t> emptied;
-    std::vector<std::uint32_t> progsByTp(kIds, 0), keptByTp(kIds, 0);
+    std::vector<std::uint32_t> progsByTp(db.numTps, 0), keptByTp(db.numTps, 0);
     std::vector<std::uint32_t> heldBySat(kIds, 0), keptBySat(kIds, 0);
     for (const ProgTable table : {ProgTable::Tv, ProgTable::Radio}) {
         const std::span<const ProgRecord> progs = TableOf(db, table);
         for (std::uint32_t i = 0; i < progs.size(); ++i) {
             const bool stays = !builder.Goes(BlockOf(table), i);
-            ++progsByTp[progs[i].tpId];
+            std::uint32_t t = satTps.Of(progs[i].satId, progs[i].tpId);
+            if (t == kNoMatch)
+                t = ids.Transponder(progs[i].tpId);
+            if (t != kNoMatch) {
+                ++progsByTp[t];
+                keptByTp[t] += stays;
+            }
             ++heldBySat[progs[i].satId];
-            keptByTp[progs[i].tpId] += stays;
             keptBySat[progs[i].satId] += stays;
         }
     }
     for (std::uint32_t t = 0; t < db.numTps; ++t) {
-        const TpRecord& tp = db.tps[t];
-        if (!builder.Listed(BlockId::Transponders, t) && progsByTp[tp.tpId] > 0 && keptByTp[tp.tpId] == 0) {
+        if (!builder.Listed(BlockId::Transponders, t) && progsByTp[t] > 0 && keptByTp[t] == 0) {
             if (list)
                 builder.List({TransponderAt(db, t), CleanUpKind::LeftEmpty, CleanUpReason::NoProgramLeft, 0});
             else
@@ -349,12 +358,14 @@ CleanUpPlan PlanCleanUp(const FlashImage& image, const ChannelDatabase& db, cons
         plan.entryCounts[id] = FindBlock(image, static_cast<BlockId>(id)).header.entryCount;
 
     PlanBuilder builder(db, choices, plan);
+    const SatelliteTransponders satTps(db);
+    const RecordsById ids(db);
     for (std::size_t k = 0; k < kAnalysedKinds; ++k)
         if (choices.kinds[k])
             for (const CleanUpCandidate& candidate : analysis.kinds[k])
                 builder.List(candidate);
     TakeAlongPrograms(db, builder);
-    plan.counts[KindIndex(CleanUpKind::LeftEmpty)] = FindLeftEmpty(db, builder, choices.Has(CleanUpKind::LeftEmpty));
+    plan.counts[KindIndex(CleanUpKind::LeftEmpty)] = FindLeftEmpty(db, satTps, ids, builder, choices.Has(CleanUpKind::LeftEmpty));
 
     std::ranges::stable_sort(plan.items, [](const CleanUpItem& a, const CleanUpItem& b) {
         return std::tie(a.candidate.record.table, a.candidate.record.position) <

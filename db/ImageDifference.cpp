@@ -258,14 +258,16 @@ TableDifference DiffTable(std::span<const Record> a, std::span<const Record> b, 
     for (const Held& h : pairing.added)
         table.added.push_back(at(h, b[h.index]));
 
-    std::vector<std::uint32_t> newPositions;
+    std::vector<std::uint32_t> newPositions, oldPositions;
     newPositions.reserve(pairing.pairs.size());
+    oldPositions.reserve(pairing.pairs.size());
     table.pairs.reserve(pairing.pairs.size());
     for (const auto& [before, after] : pairing.pairs) {
         newPositions.push_back(after.position);
+        oldPositions.push_back(before.position);
         table.pairs.emplace_back(before.position, after.position);
     }
-    const std::vector<bool> moved = MovedElements(newPositions);
+    const std::vector<bool> moved = MovedElements(newPositions, oldPositions);
     for (std::size_t k = 0; k < pairing.pairs.size(); ++k) {
         const auto& [before, after] = pairing.pairs[k];
         PairedRecord paired{at(before, a[before.index]), after.position, {}};
@@ -382,27 +384,58 @@ std::size_t ImageDifference::FieldChanges() const
     return n;
 }
 
-std::vector<bool> MovedElements(std::span<const std::uint32_t> sequence)
+std::vector<bool> MovedElements(std::span<const std::uint32_t> newPositions,
+                                std::span<const std::uint32_t> oldPositions)
 {
-    // Patience sorting: tails[k] is the index of the smallest last element of
-    // an increasing run of length k + 1 seen so far; each element remembers
-    // the one before it in its run.
-    std::vector<std::size_t> tails;
-    std::vector<std::size_t> previous(sequence.size(), SIZE_MAX);
-    for (std::size_t i = 0; i < sequence.size(); ++i) {
-        const auto it = std::lower_bound(tails.begin(), tails.end(), sequence[i],
-                                         [&](std::size_t t, std::uint32_t value) { return sequence[t] < value; });
-        if (it != tails.begin())
-            previous[i] = *(it - 1);
-        if (it == tails.end())
-            tails.push_back(i);
-        else
-            *it = i;
+    // The best increasing run ending at each record: longest first, then the
+    // most records that stand where they stood, then the later record. A
+    // Fenwick tree over the ranks of the new positions gives the best run
+    // ending below a rank in logarithmic time.
+    struct Run {
+        std::uint32_t length = 0;
+        std::uint32_t standing = 0;
+        std::size_t last = SIZE_MAX;  // the record the run ends with
+
+        bool operator<(const Run& other) const
+        {
+            if (length != other.length)
+                return length < other.length;
+            if (standing != other.standing)
+                return standing < other.standing;
+            return last + 1 < other.last + 1;  // SIZE_MAX (no record) below every record
+        }
+    };
+    const std::size_t n = newPositions.size();
+    std::vector<std::uint32_t> ranks(newPositions.begin(), newPositions.end());
+    std::sort(ranks.begin(), ranks.end());
+    std::vector<Run> tree(n + 1);
+    std::vector<std::size_t> previous(n, SIZE_MAX);
+    Run best;
+    for (std::size_t i = 0; i < n; ++i) {
+        const auto rank = static_cast<std::size_t>(std::lower_bound(ranks.begin(), ranks.end(), newPositions[i]) -
+                                                   ranks.begin());
+        Run before;  // the best run over the ranks below this one
+        for (std::size_t k = rank; k > 0; k -= k & (~k + 1))
+            before = std::max(before, tree[k]);
+        previous[i] = before.last;
+        const bool standing = i < oldPositions.size() && oldPositions[i] == newPositions[i];
+        const Run run{before.length + 1, before.standing + (standing ? 1u : 0u), i};
+        for (std::size_t k = rank + 1; k <= n; k += k & (~k + 1))
+            tree[k] = std::max(tree[k], run);
+        best = std::max(best, run);
     }
-    std::vector<bool> moved(sequence.size(), true);
-    for (std::size_t i = tails.empty() ? SIZE_MAX : tails.back(); i != SIZE_MAX; i = previous[i])
+    std::vector<bool> moved(n, true);
+    for (std::size_t i = best.last; i != SIZE_MAX; i = previous[i])
         moved[i] = false;
     return moved;
+}
+
+std::vector<bool> MovedElements(std::span<const std::uint32_t> newPositions)
+{
+    std::vector<std::uint32_t> oldPositions(newPositions.size());
+    for (std::uint32_t i = 0; i < oldPositions.size(); ++i)
+        oldPositions[i] = i;
+    return MovedElements(newPositions, oldPositions);
 }
 
 DiffPairing ChoosePairing(const DiffSide& a, const DiffSide& b)
@@ -423,14 +456,15 @@ DiffPairing ChoosePairing(const DiffSide& a, const DiffSide& b)
     return 2 * same >= programs ? DiffPairing::Offsets : DiffPairing::Channels;
 }
 
-ImageDifference DiffImages(const DiffSide& a, const DiffSide& b, DiffPairing pairing, OutsideBytes outside)
+ImageDifference DiffImages(const DiffSide& a, const DiffSide& b, DiffPairing pairing, OutsideBytes outside,
+                           const MatchOptions& matching)
 {
     ImageDifference difference;
     difference.pairing = pairing;
     difference.header = HeaderChanges(a, b);
     std::optional<ChannelMatch> match;
     if (pairing == DiffPairing::Channels)
-        match = MatchChannels(a.db, b.db);
+        match = MatchChannels(a.db, b.db, matching);
     const auto matched = [&](const auto& matching) { return match ? &matching.currentOf : nullptr; };
     const ChannelMatch none;
     const ChannelMatch& m = match ? *match : none;

@@ -21,6 +21,7 @@
 // moves that one.
 
 #include "db/ChannelDatabase.h"
+#include "db/ChannelMatch.h"
 #include "db/FlashImage.h"
 
 #include <array>
@@ -115,12 +116,22 @@ struct ImageDifference {
 // (outsideBytes, outside); a view of the records alone leaves them.
 enum class OutsideBytes : std::uint8_t { Compared, Skipped };
 
+// Paired by channel, the records are matched with `matching` (its name
+// charset above all).
 ImageDifference DiffImages(const DiffSide& before, const DiffSide& after,
                            DiffPairing pairing = DiffPairing::Offsets,
-                           OutsideBytes outside = OutsideBytes::Compared);
+                           OutsideBytes outside = OutsideBytes::Compared, const MatchOptions& matching = {});
 
-// Which elements of a sequence of distinct numbers must move for the rest to
-// be in increasing order: all but one longest increasing subsequence.
-std::vector<bool> MovedElements(std::span<const std::uint32_t> sequence);
+// Which records moved, of records listed in their old order with their old
+// and new positions (each a list of distinct numbers): the fewest whose moving
+// leaves the rest in their order, that is all but one longest increasing
+// run of the new positions. Of the runs as long, the one that keeps the most
+// records standing where they stood is taken, so a record at the same
+// position is not said to have moved where another choice would do; further
+// ties keep the run that ends last.
+std::vector<bool> MovedElements(std::span<const std::uint32_t> newPositions,
+                                std::span<const std::uint32_t> oldPositions);
+// The same, the old position of each record being its place in the list.
+std::vector<bool> MovedElements(std::span<const std::uint32_t> newPositions);
 
 } // namespace korvex

@@ -4,6 +4,7 @@
 #include "db/WriteGuard.h"
 
 #include <algorithm>
+#include <map>
 #include <vector>
 
 namespace korvex {
@@ -22,6 +23,9 @@ ChangeOutcome RenamePrograms(FlashImage& image, const ChannelDatabase& db, std::
         return ChangeOutcome::Refused(kNotLoadedText);
     std::vector<ByteSpan> owned;
     owned.reserve(renames.size());
+    // A record behind several entries takes one name: the same for each of
+    // its entries, or none.
+    std::map<std::uint64_t, const ProgramRename*> nameOfRecord;
     for (const ProgramRename& rename : renames) {
         const ProgRecord* prog = HeldProgram(db, rename.program);
         if (!prog)
@@ -31,6 +35,9 @@ ChangeOutcome RenamePrograms(FlashImage& image, const ChannelDatabase& db, std::
         if (std::string_view why = WriteRefusal(image, *prog); !why.empty())
             return ChangeOutcome::Refused(why);
         const std::uint64_t at = RecordOffsetOf(prog->entryWord) + kProgNameOffset;
+        const auto [first, added] = nameOfRecord.try_emplace(at, &rename);
+        if (!added && first->second->name != rename.name)
+            return Refused(kOneRecordTwoNamesText);
         owned.push_back({at, at + kNameBytes});
     }
     const std::string_view broken = WriteThenVerify(image, owned, [&](FlashImage& target) {

@@ -31,6 +31,8 @@ struct ProgramRename {
 // Why a rename names no program, or names one too long, for people.
 inline constexpr std::string_view kNoSuchProgramText = "There is no such program to rename.";
 inline constexpr std::string_view kNameTooLongText = "A new name takes more than 12 bytes.";
+inline constexpr std::string_view kOneRecordTwoNamesText =
+    "Two programs renamed differently are one record; a record takes one name.";
 
 // The held program of an entry, or nothing when that entry was not held.
 const ProgRecord* HeldProgram(const ChannelDatabase& db, const ProgramEntry& entry);

@@ -4,7 +4,9 @@
 #include "db/WriteGuard.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <array>
+#include <map>
 #include <set>
 #include <tuple>
 
@@ -52,6 +54,8 @@ std::string_view EntryProblemText(EntryProblem problem)
     case EntryProblem::NoPolarisation: return "no polarisation given";
     case EntryProblem::FrequencyDoesNotFit: return "frequency outside the record's 1 to 16383 MHz";
     case EntryProblem::SymbolRateDoesNotFit: return "symbol rate outside the record's 1 to 65535 kS/s";
+    case EntryProblem::FrequencyInMHz: return "frequency looks like MHz (a table gives kHz)";
+    case EntryProblem::SymbolRateInKSs: return "symbol rate looks like kS/s (a table gives S/s)";
     }
     return "";
 }
@@ -69,6 +73,14 @@ RecordValues ToRecordValues(const TableEntry& entry)
     case TablePolarisation::CircularLeft:
     case TablePolarisation::CircularRight: values.problem = EntryProblem::Circular; return values;
     case TablePolarisation::Missing: values.problem = EntryProblem::NoPolarisation; return values;
+    }
+    if (entry.frequencyKHz != 0 && entry.frequencyKHz < kMinTableFrequencyKHz) {
+        values.problem = EntryProblem::FrequencyInMHz;
+        return values;
+    }
+    if (entry.symbolRate != 0 && entry.symbolRate < kMinTableSymbolRate) {
+        values.problem = EntryProblem::SymbolRateInKSs;
+        return values;
     }
     values.frequency = static_cast<std::uint16_t>(ToThousands(entry.frequencyKHz, kMaxTpFrequency));
     values.symbolRate = static_cast<std::uint16_t>(ToThousands(entry.symbolRate, kMaxTpSymbolRate));
@@ -89,7 +101,7 @@ std::vector<TransponderChange> TransponderUpdatePlan::Writable() const
 
 std::string TransponderUpdatePlan::UnusableText() const
 {
-    std::array<std::uint32_t, static_cast<std::size_t>(EntryProblem::SymbolRateDoesNotFit) + 1> counts{};
+    std::array<std::uint32_t, static_cast<std::size_t>(kLastEntryProblem) + 1> counts{};
     for (const UnusableEntry& u : unusable)
         ++counts[static_cast<std::size_t>(u.problem)];
     std::string text;
@@ -103,6 +115,42 @@ std::string TransponderUpdatePlan::UnusableText() const
     return text;
 }
 
+std::uint32_t PositionDistance(std::uint16_t longitude, int tenths)
+{
+    const int east = ((tenths % 3600) + 3600) % 3600;
+    const int apart = std::abs(static_cast<int>(longitude % 3600) - east);
+    return static_cast<std::uint32_t>(std::min(apart, 3600 - apart));
+}
+
+std::string OrbitalPositionText(int tenths)
+{
+    const int magnitude = tenths < 0 ? -tenths : tenths;
+    return std::to_string(magnitude / 10) + "." + std::to_string(magnitude % 10) + (tenths < 0 ? "W" : "E");
+}
+
+std::string LongitudeText(std::uint16_t longitude)
+{
+    const int east = longitude % 3600;
+    return OrbitalPositionText(east > 1800 ? east - 3600 : east);
+}
+
+std::string PositionMismatchText(std::uint32_t satIndex, std::string_view satName, std::uint16_t longitude,
+                                 int tablePosition)
+{
+    if (PositionDistance(longitude, tablePosition) <= kMaxPositionDistance)
+        return {};
+    return "the table is for " + OrbitalPositionText(tablePosition) + ", satellite " + std::to_string(satIndex) +
+           " \"" + std::string(satName) + "\" is at " + LongitudeText(longitude);
+}
+
+std::string SharedSatIdText(std::uint32_t satIndex, std::string_view satName, std::uint32_t other,
+                            std::string_view otherName, std::uint16_t satId)
+{
+    return "satellite " + std::to_string(satIndex) + " \"" + std::string(satName) + "\" shares satId " +
+           std::to_string(satId) + " with satellite " + std::to_string(other) + " \"" + std::string(otherName) +
+           "\": a transponder names its satellite by satId only, so their transponders cannot be told apart";
+}
+
 TransponderUpdatePlan PlanTransponderUpdate(const FlashImage& image, const ChannelDatabase& db,
                                             std::size_t satIndex, std::span<const TableEntry> table,
                                             std::uint32_t tolerance)
@@ -111,12 +159,31 @@ TransponderUpdatePlan PlanTransponderUpdate(const FlashImage& image, const Chann
     if (satIndex >= db.Sats().size())
         return plan;
     const std::uint16_t satId = db.Sats()[satIndex].satId;
+    for (std::uint32_t other = 0; other < db.Sats().size(); ++other)
+        if (other != satIndex && db.Sats()[other].satId == satId) {
+            plan.sharesSatIdWith = other;
+            return plan;
+        }
 
     // The satellite's transponders, as indexes in db.Tps(), in table order.
+    // A record behind several entries is one transponder: it is paired once,
+    // by its first entry, so that it receives one value at most.
     std::vector<std::uint32_t> transponders;
-    for (std::uint32_t k = 0; k < db.Tps().size(); ++k)
-        if (db.Tps()[k].satId == satId)
+    std::vector<std::uint32_t> rows;  // each one's row among all the satellite's entries
+    std::map<std::uint32_t, std::uint32_t> rowOfRecord;
+    std::uint32_t row = 0;
+    for (std::uint32_t k = 0; k < db.Tps().size(); ++k) {
+        if (db.Tps()[k].satId != satId)
+            continue;
+        const auto [first, added] = rowOfRecord.try_emplace(RecordOffsetOf(db.Tps()[k].entryWord), row);
+        if (added) {
             transponders.push_back(k);
+            rows.push_back(row);
+        } else {
+            plan.sameRecord.push_back({k, row, first->second});
+        }
+        ++row;
+    }
 
     std::vector<RecordValues> values(table.size());
     // Usable entries of each polarisation, sorted by frequency.
@@ -171,7 +238,7 @@ TransponderUpdatePlan PlanTransponderUpdate(const FlashImage& image, const Chann
     for (std::uint32_t t = 0; t < transponders.size(); ++t) {
         const TpRecord& tp = db.Tps()[transponders[t]];
         if (entryOf[t] == kUnpaired) {
-            plan.notInTable.push_back({transponders[t], t});
+            plan.notInTable.push_back({transponders[t], rows[t]});
             continue;
         }
         const RecordValues& v = values[entryOf[t]];
@@ -182,7 +249,7 @@ TransponderUpdatePlan PlanTransponderUpdate(const FlashImage& image, const Chann
         }
         TransponderChange change;
         change.tpIndex = transponders[t];
-        change.row = t;
+        change.row = rows[t];
         change.entry = entryOf[t];
         change.before = tp;
         change.frequency = v.frequency;

@@ -29,6 +29,7 @@
 #include "db/FlashImage.h"
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -56,7 +57,17 @@ enum class EntryProblem : std::uint8_t {
     NoPolarisation,
     FrequencyDoesNotFit,   // 0, or above 16383 MHz once rounded
     SymbolRateDoesNotFit,  // 0, or above 65535 kS/s once rounded
+    FrequencyInMHz,        // below 100000 kHz: a table that gives MHz
+    SymbolRateInKSs,       // below 100000 S/s: a table that gives kS/s
 };
+inline constexpr EntryProblem kLastEntryProblem = EntryProblem::SymbolRateInKSs;
+
+// The least a table value can be in the table's units: a satellite
+// transponder's frequency is some GHz, its symbol rate some MS/s, so a value
+// below these was written in MHz or kS/s, and taking it as kHz or S/s would
+// store a thousandth of it.
+inline constexpr std::uint64_t kMinTableFrequencyKHz = 100000;
+inline constexpr std::uint64_t kMinTableSymbolRate = 100000;
 
 // Why an entry cannot be used, for people.
 std::string_view EntryProblemText(EntryProblem problem);
@@ -96,6 +107,14 @@ struct UnpairedTransponder {
     std::uint32_t row = 0;
 };
 
+// An entry of the satellite's that points at the record of an earlier one:
+// the record is paired and written once, as that earlier row.
+struct SameRecordRow {
+    std::uint32_t tpIndex = 0;
+    std::uint32_t row = 0;
+    std::uint32_t asRow = 0;  // the row whose record it is
+};
+
 struct UnusableEntry {
     std::uint32_t entry = 0;
     EntryProblem problem = EntryProblem::None;
@@ -105,6 +124,7 @@ struct TransponderUpdatePlan {
     std::vector<TransponderChange> changes;       // in row order
     std::uint32_t upToDate = 0;                   // pairs whose record already holds the entry's values
     std::vector<UnpairedTransponder> notInTable;  // in row order
+    std::vector<SameRecordRow> sameRecord;        // in row order
     std::vector<std::uint32_t> notAdded;          // usable entries left unpaired, in table order
     std::uint32_t repeats = 0;                    // unpaired entries repeating another's values
     std::vector<UnusableEntry> unusable;          // in table order
@@ -113,6 +133,10 @@ struct TransponderUpdatePlan {
     // name: "holds no DVB-S or DVB-S2 transponder ... (3 entries: 3 circular
     // polarisation (...))"; empty when it holds an entry a record can take.
     std::string refusal;
+    // Another satellite with the satellite's satId: a transponder names its
+    // satellite by satId only, so the two satellites' transponders cannot be
+    // told apart and none is paired. The index in db.Sats(), or none.
+    std::optional<std::uint32_t> sharesSatIdWith;
 
     // The changes that the guard lets through: what OK writes by default.
     std::vector<TransponderChange> Writable() const;
@@ -121,6 +145,29 @@ struct TransponderUpdatePlan {
     // (...), 1 not a DVB-S or DVB-S2 transponder"; empty when all can.
     std::string UnusableText() const;
 };
+
+// How far apart a satellite record's longitude (tenths of a degree east,
+// 0..3599) and a table's orbital position (tenths of a degree, east positive)
+// are, in tenths of a degree, the shorter way round the orbit.
+std::uint32_t PositionDistance(std::uint16_t longitude, int tenths);
+// A table for a position farther than this from the satellite is a table for
+// another satellite: 1.0 degree.
+inline constexpr std::uint32_t kMaxPositionDistance = 10;
+// 192 -> "19.2E", -8 -> "0.8W".
+std::string OrbitalPositionText(int tenths);
+// A satellite record's longitude as a position: 3592 -> "0.8W".
+std::string LongitudeText(std::uint16_t longitude);
+
+// Why a table at `tablePosition` is not taken for satellite `satIndex` named
+// `satName` (decoded, UTF-8) at `longitude`, or empty when the two are within
+// kMaxPositionDistance.
+std::string PositionMismatchText(std::uint32_t satIndex, std::string_view satName, std::uint16_t longitude,
+                                 int tablePosition);
+
+// Why the transponders of satellite `satIndex` cannot be updated when
+// satellite `other` shares its satId; names decoded, UTF-8.
+std::string SharedSatIdText(std::uint32_t satIndex, std::string_view satName, std::uint32_t other,
+                            std::string_view otherName, std::uint16_t satId);
 
 // Pairs the transponders of satellite `satIndex` (an index in db.Sats()) with
 // the table's entries. The satellite's transponders are those whose 14-bit

@@ -45,7 +45,7 @@ ScanTableRead ReadScanTable(const std::filesystem::path& path)
         read.error = "Cannot read " + shown + ".";
         return read;
     }
-    return LooksLikeXml(bytes) ? ParseSatellitesXml(bytes, shown) : ReadDvbv5Table(path, shown);
+    return LooksLikeXml(bytes) ? ParseSatellitesXml(bytes, shown) : ReadDvbv5Table(path, shown, bytes);
 }
 
 std::optional<int> ParseOrbitalPosition(std::string_view text)
@@ -57,6 +57,13 @@ std::optional<int> ParseOrbitalPosition(std::string_view text)
     if (last == 'E' || last == 'e' || last == 'W' || last == 'w') {
         sign = (last == 'W' || last == 'w') ? -1 : 1;
         text.remove_suffix(1);
+        // from_chars also reads "nan", "inf" and exponents: only digits and
+        // one point make a position.
+        const std::size_t point = text.find('.');
+        if (text.empty() || text.find_first_not_of("0123456789.") != std::string_view::npos ||
+            (point != std::string_view::npos && text.find('.', point + 1) != std::string_view::npos) ||
+            text == ".")
+            return std::nullopt;
         double degrees = 0;
         const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), degrees);
         if (ec != std::errc() || end != text.data() + text.size() || degrees < 0 || degrees > 180)
@@ -68,12 +75,6 @@ std::optional<int> ParseOrbitalPosition(std::string_view text)
     if (ec != std::errc() || end != text.data() + text.size() || tenths < -1800 || tenths > 1800)
         return std::nullopt;
     return tenths;
-}
-
-std::string OrbitalPositionText(int tenths)
-{
-    const int magnitude = tenths < 0 ? -tenths : tenths;
-    return std::to_string(magnitude / 10) + "." + std::to_string(magnitude % 10) + (tenths < 0 ? "W" : "E");
 }
 
 bool LongitudeIsPosition(std::uint16_t longitude, int tenths)

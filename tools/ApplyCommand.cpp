@@ -96,13 +96,14 @@ CliResult RunApply(const QStringList& arguments)
         return *failed;
     if (auto failed = LoadOneOfTwo(positional[1], image))
         return *failed;
+    const CharsetChoice earlierNames = NamesCharset(line.Charset(), *earlier.db);
+    const CharsetChoice currentNames = NamesCharset(line.Charset(), *image.db);
+    matching.names = SingleByteCharactersOf(currentNames.charset);
     const ChannelMatch match = MatchChannels(*earlier.db, *image.db, matching);
     const CarryOverPlan plan = PlanCarryOver(*image.flash, *image.db, *earlier.db, match, choices);
     if (!plan.refusal.empty())
         return Error(line.Problem(QStringLiteral("%1: %2").arg(positional[1], QString::fromStdString(plan.refusal))));
 
-    const CharsetChoice earlierNames = NamesCharset(line.Charset(), *earlier.db);
-    const CharsetChoice currentNames = NamesCharset(line.Charset(), *image.db);
     const CarryOverReport report{plan, earlierNames.charset, currentNames.charset, matching.frequencyTolerance, dry};
     QByteArray text = line.IsSet(json) ? CarryOverJson(report) : CarryOverText(report);
     if (dry)

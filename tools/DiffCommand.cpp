@@ -38,7 +38,8 @@ CliResult RunDiff(const QStringList& arguments)
     const DiffPairing pairing = matchValue == u"offsets"    ? DiffPairing::Offsets
                                 : matchValue == u"channels" ? DiffPairing::Channels
                                                             : ChoosePairing(sideBefore, sideAfter);
-    const ImageDifference difference = DiffImages(sideBefore, sideAfter, pairing);
+    const ImageDifference difference = DiffImages(sideBefore, sideAfter, pairing, OutsideBytes::Compared,
+                                                  {.names = SingleByteCharactersOf(namesAfter.charset)});
     const DiffCharsets names{namesBefore.charset, namesAfter.charset};
     return Output(line.IsSet(json) ? DiffJson(difference, names) : DiffText(difference, names),
                   difference.identical ? kExitSuccess : kExitFindings);

@@ -1,4 +1,5 @@
 #include "tools/ImageDiff.h"
+#include "tools/TextTable.h"
 
 #include "tools/Dump.h"
 
@@ -79,8 +80,12 @@ QString Offset(std::uint32_t offset)
 
 using Line = std::array<QString, 3>;
 
-QByteArray Aligned(const std::vector<Line>& lines, const QString& summary)
+// Names in the cells come from the images: each cell is shown TerminalSafe.
+QByteArray Aligned(std::vector<Line> lines, const QString& summary)
 {
+    for (Line& line : lines)
+        for (QString& cell : line)
+            cell = TerminalSafe(cell);
     qsizetype first = 0, second = 0;
     for (const Line& line : lines) {
         first = std::max(first, line[0].size());

@@ -10,6 +10,7 @@
 #include "codepage/Utf16Text.h"
 #include "db/Rename.h"
 #include "tools/CliSupport.h"
+#include "tools/TextTable.h"
 #include "tools/Commands.h"
 
 #include <vector>
@@ -17,7 +18,7 @@
 namespace korvex::cli {
 namespace {
 
-QString Quoted(const QString& name) { return QLatin1Char('"') + name + QLatin1Char('"'); }
+QString Quoted(const QString& name) { return QLatin1Char('"') + TerminalSafe(name) + QLatin1Char('"'); }
 
 QString Counted(std::size_t n, const char* one, const char* many)
 {

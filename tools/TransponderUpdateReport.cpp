@@ -20,9 +20,11 @@ QString Heading(const TransponderUpdateReport& report)
     const SatRecord& sat = report.db.Sats()[report.satIndex];
     QString text = QStringLiteral("satellite %1 \"%2\", table %3")
                        .arg(report.satIndex)
-                       .arg(NameText(sat.satName, report.names), report.tablePath);
+                       .arg(TerminalSafe(NameText(sat.satName, report.names)), TerminalSafe(report.tablePath));
     if (!report.tableSatellite.isEmpty())
         text += QStringLiteral(" (%1)").arg(report.tableSatellite);
+    if (!report.tablePosition)
+        text += QStringLiteral(", position unknown");
     return text + QStringLiteral(": %1, %2 usable, tolerance %3 MHz\n")
                       .arg(Count(report.entries.size(), "entry", "entries"))
                       .arg(report.plan.usable)
@@ -38,6 +40,14 @@ TextLine TransponderLine(const TpRecord& tp, std::uint32_t tpIndex, std::uint32_
 QByteArray Section(const QString& title, const std::vector<TextLine>& lines)
 {
     return lines.empty() ? QByteArray() : (title + QLatin1Char('\n')).toUtf8() + AlignedText(lines);
+}
+
+// A table's value as written: a number where JSON's numbers hold it exactly,
+// its decimal digits where a number would round it.
+QJsonValue TableNumber(std::uint64_t value)
+{
+    constexpr std::uint64_t kExact = std::uint64_t{1} << 53;
+    return value <= kExact ? QJsonValue(static_cast<qint64>(value)) : QJsonValue(QString::number(value));
 }
 
 QString ProblemText(EntryProblem problem)
@@ -92,6 +102,12 @@ QByteArray TransponderUpdateText(const TransponderUpdateReport& report)
         missing.push_back(TransponderLine(report.db.Tps()[unpaired.tpIndex], unpaired.tpIndex, unpaired.row));
     text += Section(QStringLiteral("not in the table:"), missing);
 
+    std::vector<TextLine> same;
+    for (const SameRecordRow& r : plan.sameRecord)
+        same.push_back({QStringLiteral("  tp %1").arg(r.tpIndex), QStringLiteral("row %1").arg(r.row),
+                        QStringLiteral("is row %1").arg(r.asRow)});
+    text += Section(QStringLiteral("the record of an earlier row (updated with it):"), same);
+
     std::vector<TextLine> notAdded;
     for (const std::uint32_t e : plan.notAdded) {
         const RecordValues v = ToRecordValues(report.entries[e]);
@@ -128,6 +144,11 @@ QByteArray TransponderUpdateJson(const TransponderUpdateReport& report)
                                    {QStringLiteral("polarisation"), PolarisationName(tp.polarisation)},
                                    {QStringLiteral("symbolRate"), qint64{tp.symbolRate}}});
     }
+    QJsonArray same;
+    for (const SameRecordRow& r : plan.sameRecord)
+        same.append(QJsonObject{{QStringLiteral("tp"), qint64{r.tpIndex}},
+                                {QStringLiteral("row"), qint64{r.row}},
+                                {QStringLiteral("asRow"), qint64{r.asRow}}});
     QJsonArray notAdded;
     for (const std::uint32_t e : plan.notAdded) {
         const RecordValues v = ToRecordValues(report.entries[e]);
@@ -140,8 +161,8 @@ QByteArray TransponderUpdateJson(const TransponderUpdateReport& report)
     for (const UnusableEntry& u : plan.unusable) {
         const TableEntry& entry = report.entries[u.entry];
         unusable.append(QJsonObject{{QStringLiteral("entry"), qint64{u.entry}},
-                                    {QStringLiteral("frequencyKHz"), qint64(entry.frequencyKHz)},
-                                    {QStringLiteral("symbolRate"), qint64(entry.symbolRate)},
+                                    {QStringLiteral("frequencyKHz"), TableNumber(entry.frequencyKHz)},
+                                    {QStringLiteral("symbolRate"), TableNumber(entry.symbolRate)},
                                     {QStringLiteral("reason"), ProblemText(u.problem)}});
     }
     const QJsonObject root{
@@ -150,12 +171,14 @@ QByteArray TransponderUpdateJson(const TransponderUpdateReport& report)
                                                   {QStringLiteral("longitude"), qint64{sat.longitude}}}},
         {QStringLiteral("table"), QJsonObject{{QStringLiteral("path"), report.tablePath},
                                               {QStringLiteral("satellite"), report.tableSatellite.isEmpty() ? QJsonValue() : QJsonValue(report.tableSatellite)},
+                                              {QStringLiteral("position"), report.tablePosition ? QJsonValue(QString::fromStdString(OrbitalPositionText(*report.tablePosition))) : QJsonValue()},
                                               {QStringLiteral("entries"), qint64(report.entries.size())},
                                               {QStringLiteral("usable"), qint64{plan.usable}}}},
         {QStringLiteral("tolerance"), qint64{report.tolerance}},
         {QStringLiteral("changes"), changes},
         {QStringLiteral("upToDate"), qint64{plan.upToDate}},
         {QStringLiteral("notInTable"), missing},
+        {QStringLiteral("sameRecord"), same},
         {QStringLiteral("notAdded"), notAdded},
         {QStringLiteral("repeats"), qint64{plan.repeats}},
         {QStringLiteral("unusable"), unusable},

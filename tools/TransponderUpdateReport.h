@@ -10,6 +10,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <optional>
 #include <span>
 
 namespace korvex::cli {
@@ -24,6 +25,9 @@ struct TransponderUpdateReport {
     std::span<const TableEntry> entries;
     std::uint32_t tolerance = kDefaultTpTolerance;
     bool dryRun = false;
+    // Where the table says its satellite is, tenths of a degree east; none
+    // when it does not say (a dvbv5 file whose name ends with no position).
+    std::optional<int> tablePosition;
 };
 
 QByteArray TransponderUpdateText(const TransponderUpdateReport& report);

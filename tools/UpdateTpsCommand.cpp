@@ -1,13 +1,17 @@
 // update-tps IMAGE (--out FILE [--backup] | --dry-run) --sat N --table FILE
-//            [--xml-sat POSITION] [--tolerance N] [--json]
+//            [--xml-sat POSITION] [--any-position] [--tolerance N] [--json]
 //
 // Brings one satellite's transponders up to date from a published scan table
 // (dvbv5 or satellites.xml): the window's Tools → "Update transponders…",
-// through the same reader, pairing and write.
+// through the same reader, pairing and write. A table for another orbital
+// position than the satellite's is refused unless --any-position is given; a
+// plan the write would refuse is refused by the dry run as well.
 
 #include "db/TransponderUpdate.h"
 #include "scantable/ScanTableFile.h"
 #include "tools/CliSupport.h"
+#include "tools/TextTable.h"
+#include "tools/Dump.h"
 #include "tools/Commands.h"
 #include "tools/TransponderUpdateReport.h"
 
@@ -70,8 +74,9 @@ CliResult RunUpdateTps(const QStringList& arguments)
     const QCommandLineOption tableOption(QStringLiteral("table"), {}, QStringLiteral("FILE"));
     const QCommandLineOption xmlSat(QStringLiteral("xml-sat"), {}, QStringLiteral("POSITION"));
     const QCommandLineOption tolerance(QStringLiteral("tolerance"), {}, QStringLiteral("N"));
+    const QCommandLineOption anyPosition(QStringLiteral("any-position"));
     line.AddOutput(out);
-    for (const QCommandLineOption* option : {&dryRun, &json, &sat, &tableOption, &xmlSat, &tolerance})
+    for (const QCommandLineOption* option : {&dryRun, &json, &sat, &tableOption, &xmlSat, &tolerance, &anyPosition})
         line.Add(*option);
     if (auto problem = line.Parse(arguments))
         return Error(*problem);
@@ -116,16 +121,43 @@ CliResult RunUpdateTps(const QStringList& arguments)
     if (auto problem = ChooseTableSatellite(line, xmlSat, tablePath, *read.table, chosen))
         return Error(*problem);
 
+    const CharsetChoice names = NamesCharset(line.Charset(), *image.db);
+    const SatRecord& satellite = image.db->Sats()[*satIndex];
+    const auto nameOf = [&](const SatRecord& record) {
+        return TerminalSafe(NameText(record.satName, names.charset)).toStdString();
+    };
+    if (chosen->position && !line.IsSet(anyPosition))
+        if (const std::string why = PositionMismatchText(static_cast<std::uint32_t>(*satIndex), nameOf(satellite),
+                                                         satellite.longitude, *chosen->position);
+            !why.empty())
+            return Error(line.Problem(QStringLiteral("%1: %2; give --any-position to take it all the same")
+                                          .arg(tablePath, QString::fromStdString(why))));
+
     const TransponderUpdatePlan plan =
         PlanTransponderUpdate(*image.flash, *image.db, *satIndex, chosen->entries, toleranceValue);
+    if (plan.sharesSatIdWith)
+        return Error(line.Problem(QStringLiteral("%1: %2").arg(
+            path, QString::fromStdString(SharedSatIdText(static_cast<std::uint32_t>(*satIndex), nameOf(satellite),
+                                                         *plan.sharesSatIdWith,
+                                                         nameOf(image.db->Sats()[*plan.sharesSatIdWith]),
+                                                         satellite.satId)))));
     if (!plan.refusal.empty())
         return Error(line.Problem(QStringLiteral("%1 %2").arg(tablePath, QString::fromStdString(plan.refusal))));
 
-    const CharsetChoice names = NamesCharset(line.Charset(), *image.db);
     const QString tableSatellite =
         read.table->format == ScanTableFormat::SatellitesXml ? QString::fromStdString(chosen->name) : QString();
     const TransponderUpdateReport report{plan,      *image.db,       *satIndex,      names.charset, tablePath,
-                                         tableSatellite, chosen->entries, toleranceValue, dry};
+                                         tableSatellite, chosen->entries, toleranceValue, dry,
+                                         chosen->position};
+    // The write refuses the whole change when one record may not change, so
+    // the dry run refuses it alike, with the record and the reason.
+    for (const TransponderChange& change : plan.changes)
+        if (!change.refusal.empty())
+            return Error(line.Problem(QStringLiteral("%1: transponder %2 (row %3) cannot change: %4")
+                                          .arg(path)
+                                          .arg(change.tpIndex)
+                                          .arg(change.row)
+                                          .arg(QString::fromStdString(change.refusal))));
     QByteArray text = line.IsSet(json) ? TransponderUpdateJson(report) : TransponderUpdateText(report);
     if (dry)
         return Output(std::move(text), plan.changes.empty() ? kExitSuccess : kExitFindings);

@@ -47,8 +47,8 @@ void CarryOverCommand::Run()
         ShowWarning(platform_, window_, why);
         return;
     }
-    const ChannelMatch match = MatchChannels(*earlier, state_.database());
     const NameCharset& names = state_.nameCharset().charset;
+    const ChannelMatch match = MatchChannels(*earlier, state_.database(), {.names = SingleByteCharactersOf(names)});
     CarryOverPreview preview(window_, QFileInfo(*path).fileName(), state_.database(), *earlier, names, names,
                              [&](const CarryOverChoices& choices) {
                                  return PlanCarryOver(state_.image(), state_.database(), *earlier, match, choices);

@@ -183,7 +183,7 @@ void CompareCommand::Compare()
     const FlashImage& image = state_.image();
     ImageDifference difference =
         DiffImages({*earlierImage_, *earlier_, earlierImage_->flashSize}, {image, state_.database(), image.flashSize},
-                   pairing_, OutsideBytes::Skipped);
+                   pairing_, OutsideBytes::Skipped, {.names = SingleByteCharactersOf(state_.nameCharset().charset)});
     marks_ = ComparisonMarks(std::move(difference), *earlier_, state_.database());
 }
 

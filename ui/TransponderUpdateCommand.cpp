@@ -86,17 +86,37 @@ void TransponderUpdateCommand::Run(std::uint16_t satIndex)
     const ScanTableSatellite* tableSatellite = ChooseSatellite(*read.table, fileName, sat.longitude);
     if (!tableSatellite)
         return;
+    const NameCharset& names = state_.nameCharset().charset;
+    const auto nameOf = [&](const SatRecord& record) { return NameText(record.satName, names).toStdString(); };
+    if (tableSatellite->position)
+        if (const std::string why = PositionMismatchText(satIndex, nameOf(sat), sat.longitude, *tableSatellite->position);
+            !why.empty() &&
+            !platform_.AskYesNo(window_,
+                                QStringLiteral("%1: %2. Update from it all the same?")
+                                    .arg(fileName, QString::fromStdString(why)),
+                                kCaption))
+            return;
     const std::vector<TableEntry>& entries = tableSatellite->entries;
     const TransponderUpdatePlan plan = PlanTransponderUpdate(state_.image(), state_.database(), satIndex, entries);
+    if (plan.sharesSatIdWith) {
+        ShowWarning(platform_, window_,
+                    QString::fromStdString(SharedSatIdText(satIndex, nameOf(sat), *plan.sharesSatIdWith,
+                                                           nameOf(state_.database().Sats()[*plan.sharesSatIdWith]),
+                                                           sat.satId)) +
+                        QLatin1Char('.'));
+        return;
+    }
     if (!plan.refusal.empty()) {
         ShowWarning(platform_, window_, QStringLiteral("%1 %2.").arg(fileName, QString::fromStdString(plan.refusal)));
         return;
     }
     QString heading = QStringLiteral("Satellite %1 from %2")
-                          .arg(RecordNames::SatelliteLabel(satIndex, NameText(sat.satName, state_.nameCharset().charset)),
+                          .arg(RecordNames::SatelliteLabel(satIndex, NameText(sat.satName, names)),
                                fileName);
     if (read.table->format == ScanTableFormat::SatellitesXml)
         heading += QStringLiteral(" (%1)").arg(QString::fromStdString(tableSatellite->name));
+    if (!tableSatellite->position)
+        heading += QStringLiteral(", position unknown");
     heading += QStringLiteral(": %1, %2 usable, paired within %3 MHz.")
                    .arg(Counted(entries.size(), "entry", "entries"), QLocale().toString(plan.usable))
                    .arg(kDefaultTpTolerance);

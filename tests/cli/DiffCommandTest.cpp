@@ -249,6 +249,63 @@ TEST_F(CliTest, DiffPairsAnEditedCopyByOffsetAndARescanByChannel)
     }
 }
 
+// Three programs in reverse order: the one in the middle stands where it
+// stood and is not said to have moved; the other two moved, each with its
+// real positions. A name's control characters reach the terminal escaped,
+// and stay as they are in JSON.
+TEST_F(CliTest, DiffMovesTheFewestAndNeverOneThatStoodStillAndEscapesControls)
+{
+    const auto image = [](std::initializer_list<const char*> names) {
+        testing::ImageBuilder builder(1);
+        builder.AddSat({.satId = 1, .longitude = 130, .satName = Name("Sat")})
+            .AddTp({.tpId = 10, .satId = 1, .frequency = 10992});
+        std::uint16_t service = 1;
+        for (const char* name : names)
+            builder.AddTv({.satId = 1, .tpId = 10, .serviceId = service++, .videoPid = 1, .progName = Name(name)});
+        return builder.Build();
+    };
+    const BuiltImage before = image({"A\x1b]0;x\x07", "B", "C"});
+    BuiltImage after = before;
+    const std::uint32_t first = after.EntryOffset(BlockId::TvPrograms, 0);
+    std::swap_ranges(after.bytes.begin() + first, after.bytes.begin() + first + 4, after.bytes.begin() + first + 8);
+    const QString a = Write(QStringLiteral("a.bin"), before.bytes);
+    const QString b = Write(QStringLiteral("b.bin"), after.bytes);
+    for (const QString& match : {QStringLiteral("offsets"), QStringLiteral("channels")}) {
+        const Finished run = RunCli({"diff", a, b, "--match", match});
+        EXPECT_EQ(run.exitCode, 3);
+        const QStringList lines = Lines(run.out);
+        EXPECT_TRUE(lines.contains(QStringLiteral("tv 0 \"A\\x1b]0;x\\x07\" moved 0 → 2"))) << run.out.toStdString();
+        EXPECT_TRUE(lines.contains(QStringLiteral("tv 2 \"C\" moved 2 → 0"))) << run.out.toStdString();
+        EXPECT_FALSE(run.out.contains("\"B\"")) << run.out.toStdString();
+        EXPECT_FALSE(run.out.contains('\x1b'));
+        const Finished json = RunCli({"diff", a, b, "--match", match, "--json"});
+        const QJsonObject tv = QJsonDocument::fromJson(json.out).object()["tables"].toObject()["tv"].toObject();
+        ASSERT_EQ(tv["moved"].toArray().size(), 2) << json.out.toStdString();
+        EXPECT_EQ(tv["moved"].toArray()[0].toObject()["name"].toString(), QStringLiteral("A\x1b]0;x\x07"));
+    }
+}
+
+// GBK 華視 (C8 41 CA D3) and 萢視 (C8 61 CA D3) differ in a trail byte that
+// is no letter: paired by channel, they are two programs, not one renamed.
+TEST_F(CliTest, DiffByChannelReadsNamesInTheirCharset)
+{
+    const auto image = [](std::uint16_t service, const char* name) {
+        testing::ImageBuilder builder(1);
+        builder.AddSat({.satId = 1, .longitude = 130, .satName = Name("Sat")})
+            .AddTp({.tpId = 10, .satId = 1, .frequency = 10992})
+            .AddTv({.satId = 1, .tpId = 10, .serviceId = service, .videoPid = 1, .progName = Name(name)});
+        return builder.Build();
+    };
+    const QString a = Write(QStringLiteral("a.bin"), image(1, "\xC8\x41\xCA\xD3").bytes);
+    const QString b = Write(QStringLiteral("b.bin"), image(2, "\xC8\x61\xCA\xD3").bytes);
+    const Finished run = RunCli({"diff", a, b, "--match", "channels", "--charset", "GBK", "--json"});
+    EXPECT_EQ(run.exitCode, 3) << run.err.toStdString();
+    const QJsonObject tv = QJsonDocument::fromJson(run.out).object()["tables"].toObject()["tv"].toObject();
+    EXPECT_EQ(tv["removed"].toArray().size(), 1) << run.out.toStdString();
+    EXPECT_EQ(tv["added"].toArray().size(), 1);
+    EXPECT_EQ(tv["changed"].toArray().size(), 0);
+}
+
 TEST_F(CliTest, DiffTextSaysFirstThatItPairedByChannel)
 {
     const testing::ComparePair rescan = testing::MakeRescanPair();

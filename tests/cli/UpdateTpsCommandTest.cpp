@@ -110,8 +110,10 @@ TEST_F(UpdateTpsTest, ADryRunWritesNothingAndSaysWhetherAnythingWouldChange)
     EXPECT_EQ(json[QStringLiteral("unusable")].toArray().size(), 2);
     EXPECT_FALSE(QFile::exists(out_));
 
-    // Satellite 1's only transponder is 10778 H, which this table lacks.
-    const Finished none = Update(common + QStringList{QStringLiteral("--sat"), QStringLiteral("1")});
+    // Satellite 1's only transponder is 10778 H, which this table lacks (a
+    // table for 13.0E, taken for 0.8W only when told to).
+    const Finished none = Update(common + QStringList{QStringLiteral("--sat"), QStringLiteral("1"),
+                                                      QStringLiteral("--any-position")});
     EXPECT_EQ(none.exitCode, 0) << none.err.toStdString();
     EXPECT_FALSE(QJsonDocument::fromJson(none.out).object()[QStringLiteral("changed")].toBool());
 }
@@ -171,6 +173,103 @@ TEST_F(UpdateTpsTest, ErrorsWriteNothing)
         EXPECT_TRUE(run.err.contains(c.message)) << run.err.toStdString();
         EXPECT_FALSE(QFile::exists(out_));
     }
+}
+
+// A table for another orbital position is refused, naming both, unless
+// --any-position is given; a dvbv5 file whose name gives no position is taken
+// and the report says so.
+TEST_F(UpdateTpsTest, ATableForAnotherPositionIsRefusedUnlessAnyPositionIsGiven)
+{
+    const QString astra = WriteText(QStringLiteral("Astra-19.2E"), kDvbv5Table);
+    const QString unnamed = WriteText(QStringLiteral("table"), kDvbv5Table);
+    const QStringList sat0{QStringLiteral("--sat"), QStringLiteral("0"), QStringLiteral("--out"), out_};
+    const Finished refused = Update(sat0 + QStringList{QStringLiteral("--table"), astra});
+    EXPECT_EQ(refused.exitCode, 2);
+    EXPECT_TRUE(refused.err.contains("the table is for 19.2E, satellite 0 \"Hotbird\" is at 13.0E; give --any-position"))
+        << refused.err.toStdString();
+    const Finished dry = Update({QStringLiteral("--sat"), QStringLiteral("0"), QStringLiteral("--dry-run"),
+                                 QStringLiteral("--table"), astra});
+    EXPECT_EQ(dry.exitCode, 2);
+    const Finished xml = Update({QStringLiteral("--sat"), QStringLiteral("1"), QStringLiteral("--out"), out_,
+                                 QStringLiteral("--table"), xml_, QStringLiteral("--xml-sat"), QStringLiteral("13.0E")});
+    EXPECT_EQ(xml.exitCode, 2);
+    EXPECT_TRUE(xml.err.contains("the table is for 13.0E, satellite 1 \"Thor\" is at 0.8W")) << xml.err.toStdString();
+    EXPECT_FALSE(QFile::exists(out_));
+
+    const Finished taken = Update(sat0 + QStringList{QStringLiteral("--table"), astra, QStringLiteral("--any-position")});
+    ASSERT_EQ(taken.exitCode, 0) << taken.err.toStdString();
+    EXPECT_EQ(ReadFile(out_), WithValues(1, 12596, 1, 27500));
+    EXPECT_FALSE(taken.out.contains("position unknown"));
+
+    QFile::remove(out_);
+    const Finished unknown = Update(sat0 + QStringList{QStringLiteral("--table"), unnamed});
+    ASSERT_EQ(unknown.exitCode, 0) << unknown.err.toStdString();
+    EXPECT_TRUE(unknown.out.contains("table " + unnamed.toUtf8() + ", position unknown: 5 entries"))
+        << unknown.out.toStdString();
+}
+
+TEST_F(UpdateTpsTest, APositionThatIsNoNumberIsAnError)
+{
+    for (const char* position : {"nanE", "NANw", "infE"}) {
+        const Finished run = Update({QStringLiteral("--sat"), QStringLiteral("1"), QStringLiteral("--dry-run"),
+                                     QStringLiteral("--table"), xml_, QStringLiteral("--xml-sat"),
+                                     QString::fromLatin1(position)});
+        EXPECT_EQ(run.exitCode, 2) << position;
+        EXPECT_TRUE(run.err.contains("give a position such as 19.2E")) << run.err.toStdString();
+    }
+}
+
+// The write refuses a change that takes in a read-only record: the dry run
+// refuses it the same way, with the record and the reason.
+TEST_F(UpdateTpsTest, ADryRunRefusesWhatTheWriteWouldRefuse)
+{
+    testing::Bytes bytes = built_.bytes;
+    // Transponder 2's entry points 2 bytes into transponder 1's record, so
+    // another record starts inside transponder 1: it is read-only.
+    testing::PutEntry(bytes, built_.EntryOffset(BlockId::Transponders, 2), 0,
+                      built_.RecordOffset(BlockId::Transponders, 1) + 2);
+    const QString broken = Write(QStringLiteral("broken.bin"), bytes);
+    for (const bool dry : {true, false}) {
+        SCOPED_TRACE(dry ? "dry run" : "real run");
+        const Finished run = RunCli({QStringLiteral("update-tps"), broken, QStringLiteral("--sat"), QStringLiteral("0"),
+                                     QStringLiteral("--table"), dvbv5_,
+                                     dry ? QStringLiteral("--dry-run") : QStringLiteral("--out"),
+                                     dry ? QStringLiteral("--json") : out_});
+        EXPECT_EQ(run.exitCode, 2) << run.out.toStdString();
+        EXPECT_TRUE(run.err.contains("transponder 1 (row 1) cannot change: This record")) << run.err.toStdString();
+        EXPECT_FALSE(QFile::exists(out_));
+    }
+}
+
+TEST_F(UpdateTpsTest, SatellitesSharingASatIdAreRefusedNamingBoth)
+{
+    testing::ImageBuilder builder;
+    builder.AddSat(SatelliteRecord(1, 130, "Hotbird")).AddSat(SatelliteRecord(1, 192, "Astra"));
+    builder.AddTp(TransponderRecord(1, 1, 12597, 1, 29900));
+    const QString shared = Write(QStringLiteral("shared.bin"), builder.Build().bytes);
+    const Finished run = RunCli({QStringLiteral("update-tps"), shared, QStringLiteral("--sat"), QStringLiteral("0"),
+                                 QStringLiteral("--table"), dvbv5_, QStringLiteral("--dry-run")});
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_TRUE(run.err.contains("satellite 0 \"Hotbird\" shares satId 1 with satellite 1 \"Astra\""))
+        << run.err.toStdString();
+}
+
+// Two entries of satellite 0 point at one record: it is written once, with
+// one value, and the report says which row is the same record.
+TEST_F(UpdateTpsTest, ARecordBehindTwoEntriesIsUpdatedOnce)
+{
+    testing::Bytes bytes = built_.bytes;
+    testing::PutEntry(bytes, built_.EntryOffset(BlockId::Transponders, 2), 0,
+                      built_.RecordOffset(BlockId::Transponders, 1));
+    const QString twice = Write(QStringLiteral("twice.bin"), bytes);
+    const Finished run = RunCli({QStringLiteral("update-tps"), twice, QStringLiteral("--sat"), QStringLiteral("0"),
+                                 QStringLiteral("--table"), dvbv5_, QStringLiteral("--out"), out_});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const QString text = QString::fromUtf8(run.out);
+    EXPECT_EQ(text.count(QStringLiteral(" -> ")), 2) << text.toStdString();  // one line: frequency and symbol rate
+    EXPECT_TRUE(text.contains(QStringLiteral("the record of an earlier row (updated with it):\n  tp 2  row 2  is row 1")))
+        << text.toStdString();
+    EXPECT_TRUE(text.endsWith(QStringLiteral("Updated 1 transponder.\n")));
 }
 
 // The README's example: Debian's table of Hot Bird 13E moves one transponder.

@@ -3,6 +3,7 @@
 
 #include "tools/FavouriteGroups.h"
 #include "tools/ImageDiff.h"
+#include "tools/TextTable.h"
 
 #include <gtest/gtest.h>
 
@@ -28,6 +29,10 @@ const MovedCase kMovedCases[] = {
     {"two swapped: one of them moved", {1, 0}, {true, false}},
     {"reversed: all but one moved", {3, 2, 1, 0}, {true, true, true, false}},
     {"two moved to the front together", {2, 3, 4, 0, 1}, {false, false, false, true, true}},
+    {"reversed three: the one in the middle stands where it stood", {2, 1, 0}, {true, false, true}},
+    {"the last to the front and the first to the end: the middle stands", {4, 1, 2, 3, 0},
+     {true, false, false, false, true}},
+    {"two pairs swapped around one that stands", {1, 0, 2, 4, 3}, {true, false, false, true, false}},
 };
 
 class MovedElementsTest : public ::testing::TestWithParam<MovedCase> {};
@@ -38,6 +43,23 @@ TEST_P(MovedElementsTest, MovesTheFewestRecordsThatExplainTheNewOrder)
 }
 
 INSTANTIATE_TEST_SUITE_P(Diff, MovedElementsTest, ::testing::ValuesIn(kMovedCases));
+
+TEST(TerminalSafeTest, EscapesWhatATerminalWouldTakeAsACommandAndNothingElse)
+{
+    const struct {
+        QString text;
+        QString shown;
+    } cases[] = {
+        {QStringLiteral("Das Erste"), QStringLiteral("Das Erste")},
+        {QStringLiteral("Rai\\3 \u53f0\u8996 \u00c4"), QStringLiteral("Rai\\3 \u53f0\u8996 \u00c4")},
+        {QStringLiteral("A\x1b[2J"), QStringLiteral("A\\x1b[2J")},
+        {QStringLiteral("\x01\t\n\r\x7f"), QStringLiteral("\\x01\\x09\\x0a\\x0d\\x7f")},
+        {QString(QChar(0x9B)) + QStringLiteral("31m"), QStringLiteral("\\x9b31m")},
+        {QString(QChar(0x202E)) + QStringLiteral("txt.exe"), QStringLiteral("\\u202etxt.exe")},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(TerminalSafe(c.text), c.shown) << c.text.toStdString();
+}
 
 TEST(FavouriteGroupsTest, NamesAreCaseInsensitiveAndSportsIsSport)
 {

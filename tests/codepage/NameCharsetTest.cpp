@@ -69,6 +69,31 @@ TEST(NameCharset, ReportsEachCharacterItCannotStoreOnce)
     EXPECT_EQ(ascii.bytes, "AB");
 }
 
+// Which bytes stand alone as characters: the trail byte of a GBK or Big5
+// character may be an ASCII letter's byte and is no letter.
+TEST(NameCharset, SaysWhichBytesAreCharactersOfTheirOwn)
+{
+    struct Case {
+        const char* charset;
+        std::string bytes;
+        std::vector<bool> single;  // empty: cannot be decoded
+    };
+    const std::vector<Case> cases{
+        {"GBK", "\xC8\x41" "A", {false, false, true}},         // 華A
+        {"BIG5", "\xA5\x78\xA5\x58", {false, false, false, false}},  // 台出
+        {"UTF-8", "\xC3\x84x", {false, false, true}},          // Äx
+        {"GBK", "A\xC8", {}},                                   // a lead byte with no trail
+        {"UTF-8", "\xFFA", {}},
+    };
+    for (const Case& c : cases) {
+        bool single[12]{};
+        const bool decoded = NameCharset(c.charset).SingleByteCharacters(c.bytes, std::span<bool>(single, c.bytes.size()));
+        EXPECT_EQ(decoded, !c.single.empty()) << c.charset << " " << c.bytes;
+        if (decoded)
+            EXPECT_EQ(std::vector<bool>(single, single + c.bytes.size()), c.single) << c.charset;
+    }
+}
+
 TEST(NameCharset, MarksUndefinedBytesWithoutDroppingThem)
 {
     EXPECT_EQ(NameCharset("UTF-8").Decode("A\xFF" "B"), u"A\uFFFDB");

@@ -251,12 +251,12 @@ TEST(CarryOver, AnEarlierListOntoItselfChangesNothing)
 // first zero included; the rest of each record stays as it was.
 TEST(CarryOver, NamesAreWrittenIntoTheRecordsWhenAsked)
 {
-    NameBytes regional = Name("Rai Sicilia");
+    NameBytes regional = Name("Rai Sarda");
     ImageBuilder earlierBuilder(1), currentBuilder(1);
     earlierBuilder.AddSat({.satId = 1, .longitude = 130}).AddTp({.tpId = 10, .satId = 1, .frequency = 10992});
     currentBuilder.AddSat({.satId = 5, .longitude = 130}).AddTp({.tpId = 50, .satId = 5, .frequency = 10992});
     NameBytes withTail = Name("Rai 3");
-    withTail[9] = 0xAB;  // behind the zero: kept by the box, carried as it is
+    withTail[9] = 0xAB;  // behind the zero: not part of the name, not carried
     earlierBuilder.AddTv({.satId = 1, .tpId = 10, .serviceId = 3403, .videoPid = 1, .progName = withTail});
     earlierBuilder.AddTv({.satId = 1, .tpId = 10, .serviceId = 3404, .videoPid = 1, .progName = regional});
     ProgRecord scanned{.satId = 5, .tpId = 50, .serviceId = 3403, .pcrPid = 77, .videoPid = 1, .audioPid = 88,
@@ -265,6 +265,7 @@ TEST(CarryOver, NamesAreWrittenIntoTheRecordsWhenAsked)
     currentBuilder.AddTv(scanned);
     scanned.serviceId = 3404;
     scanned.progName = regional;  // already right: nothing to write
+    scanned.progName[11] = 0xCD;  // differing only behind the zero
     currentBuilder.AddTv(scanned);
     const BuiltImage built = currentBuilder.Build();
     LoadedImage earlier(earlierBuilder), current(built);
@@ -273,15 +274,56 @@ TEST(CarryOver, NamesAreWrittenIntoTheRecordsWhenAsked)
     const CarryOverPlan plan =
         PlanCarryOver(*current.image, *current.db, *earlier.db, match, {.order = false, .favourites = false,
                                                                          .lock = false, .names = true});
+    // "Rai 3" and its zero over "RAI 3 TGR": the scan's bytes behind stay.
+    const NameBytes carried{'R', 'a', 'i', ' ', '3', 0, 'T', 'G', 'R', 0, 0, 0};
     ASSERT_EQ(plan.tables[0].names.size(), 1u);
-    EXPECT_EQ(plan.tables[0].names[0], (NameCarry{0, Name("RAI 3 TGR"), withTail}));
+    EXPECT_EQ(plan.tables[0].names[0], (NameCarry{0, Name("RAI 3 TGR"), carried}));
     ASSERT_TRUE(ApplyCarryOver(*current.image, *current.db, plan).done);
 
     const std::uint32_t record = built.RecordOffset(BlockId::TvPrograms, 0);
     for (std::uint32_t at = 0; at < kImageCapacity; ++at) {
         const bool inName = at >= record + 14 && at < record + 26;
-        const std::uint8_t expected = inName ? withTail[at - record - 14] : (at < built.bytes.size() ? built.bytes[at] : 0);
+        const std::uint8_t expected = inName ? carried[at - record - 14] : (at < built.bytes.size() ? built.bytes[at] : 0);
         ASSERT_EQ(current.image->bytes[at], expected) << "byte 0x" << std::hex << at;
+    }
+}
+
+// Two TV entries of the scan point at one record. Paired with two earlier
+// programs of different names, the record would take both in turn: it is
+// left alone, and the plan is refused saying why. Paired with two of the same
+// name, it takes that name once.
+TEST(CarryOver, ARecordBehindTwoEntriesTakesOneNameAtMost)
+{
+    struct Case {
+        const char* description;
+        const char* secondEarlierName;
+        std::vector<NameConflict> conflicts;
+        std::size_t names;
+    };
+    const Case cases[] = {
+        {"different names", "Rai 3 TGR", {{{{ProgTable::Tv, 0}, {ProgTable::Tv, 1}}}}, 0},
+        {"the same name", "Rai 3", {}, 1},
+    };
+    for (const Case& c : cases) {
+        ImageBuilder earlierBuilder(1), currentBuilder(1);
+        earlierBuilder.AddSat({.satId = 1, .longitude = 130}).AddTp({.tpId = 10, .satId = 1, .frequency = 10992});
+        currentBuilder.AddSat({.satId = 5, .longitude = 130}).AddTp({.tpId = 50, .satId = 5, .frequency = 10992});
+        earlierBuilder.AddTv({.satId = 1, .tpId = 10, .serviceId = 3403, .videoPid = 1, .progName = Name("Rai 3")});
+        earlierBuilder.AddTv(
+            {.satId = 1, .tpId = 10, .serviceId = 3403, .videoPid = 1, .progName = Name(c.secondEarlierName)});
+        const ProgRecord scanned{.satId = 5, .tpId = 50, .serviceId = 3403, .videoPid = 1, .progName = Name("RAI")};
+        currentBuilder.AddTv(scanned).AddTv(scanned);
+        BuiltImage built = currentBuilder.Build();
+        testing::PutEntry(built.bytes, built.EntryOffset(BlockId::TvPrograms, 1), 0xFF,
+                          built.RecordOffset(BlockId::TvPrograms, 0));
+        LoadedImage earlier(earlierBuilder), current(built);
+
+        const ChannelMatch match = MatchChannels(*earlier.db, *current.db);
+        const CarryOverPlan plan = PlanCarryOver(*current.image, *current.db, *earlier.db, match,
+                                                 {.order = false, .favourites = false, .lock = false, .names = true});
+        EXPECT_EQ(plan.nameConflicts, c.conflicts) << c.description;
+        EXPECT_EQ(plan.tables[0].names.size(), c.names) << c.description;
+        EXPECT_EQ(plan.refusal.empty(), c.conflicts.empty()) << c.description << ": " << plan.refusal;
     }
 }
 
@@ -308,6 +350,34 @@ TEST(CarryOver, RefusedWhereArrangingIsRefused)
     EXPECT_FALSE(outcome.done);
     EXPECT_EQ(outcome.refusal, plan.refusal);
     EXPECT_TRUE(rescan.image->bytes == before);
+}
+
+// The radio table holds an entry the load skipped; a plan that changes only
+// the TV table is planned and written as if it did not.
+TEST(CarryOver, ATableThePlanLeavesAloneDoesNotBlockIt)
+{
+    Carried carried;
+    BuiltImage earlierBytes = carried.images.rescan;
+    const std::uint32_t first = earlierBytes.EntryOffset(BlockId::TvPrograms, 0);
+    std::swap_ranges(earlierBytes.bytes.begin() + first, earlierBytes.bytes.begin() + first + 4,
+                     earlierBytes.bytes.begin() + first + 4);
+    // The last radio entry points past the end of any image.
+    BuiltImage current = carried.images.rescan;
+    const auto radioCount =
+        static_cast<std::uint32_t>(current.recordOffsets[BuiltImage::Index(BlockId::RadioPrograms)].size());
+    testing::PutEntry(current.bytes, current.EntryOffset(BlockId::RadioPrograms, radioCount - 1), 0x7F, 0xFFFFF0);
+    LoadedImage earlier(earlierBytes), rescan(current);
+    ASSERT_TRUE(rescan.loaded);
+    ASSERT_EQ(rescan.db->RadioProgs().size(), radioCount - 1);
+    const ChannelMatch match = MatchChannels(*earlier.db, *rescan.db);
+    const CarryOverPlan plan = PlanCarryOver(*rescan.image, *rescan.db, *earlier.db, match, {});
+    ASSERT_EQ(plan.refusal, "");
+    ASSERT_TRUE(plan.tables[0].Reorders());
+    ASSERT_FALSE(plan.tables[1].Changes());
+    const CarryOverOutcome outcome = ApplyCarryOver(*rescan.image, *rescan.db, plan);
+    EXPECT_EQ(outcome.refusal, "");
+    EXPECT_TRUE(outcome.done);
+    EXPECT_EQ(Labels(*rescan.db, ProgTable::Tv), Labels(*earlier.db, ProgTable::Tv));
 }
 
 TEST(CarryOver, APlanIsAppliedOnlyToTheImageItWasMadeFor)

@@ -10,7 +10,9 @@
 
 #include <gtest/gtest.h>
 
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace korvex {
@@ -381,6 +383,49 @@ TEST(FoldedName, FoldsAsciiLettersOnlyAndStopsAtTheFirstZero)
     name[10] = 'X';                    // behind the zero: not part of the name
     NameBytes expected = Name("sky Ä1");
     EXPECT_EQ(FoldedName(name), expected);
+}
+
+// A two-byte charset as GBK lays it out: a byte from 0x81 leads, and the byte
+// after it, whatever it is, belongs to the same character; a lead byte with
+// nothing after it cannot be decoded.
+bool TwoByteCharacters(std::string_view bytes, std::span<bool> single)
+{
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        single[i] = static_cast<unsigned char>(bytes[i]) < 0x81;
+        if (!single[i]) {
+            if (i + 1 == bytes.size())
+                return false;
+            single[++i] = false;
+        }
+    }
+    return true;
+}
+
+TEST(FoldedName, FoldsOnlyTheLettersThatAreCharactersOfTheirOwn)
+{
+    const auto gbk = [](std::string_view text) { return FoldedName(Name(text), TwoByteCharacters); };
+    // 華 is C8 41 and 萢 is C8 61 in GBK: one trail byte apart, no letter.
+    EXPECT_NE(gbk("\xC8\x41TV"), gbk("\xC8\x61TV"));
+    EXPECT_EQ(gbk("\xC8\x41TV"), gbk("\xC8\x41tv"));
+    // Undecodable (a lead byte at the end): the exact bytes.
+    EXPECT_EQ(gbk("AB\xC8"), Name("AB\xC8"));
+}
+
+TEST(MatchPrograms, NamesOfATwoByteCharsetDifferingInATrailByteAreDifferentNames)
+{
+    List earlierList = kEarlierPlaces;
+    earlierList.progs = {{1, 100, 5, "\xC8\x41\xCA\xD3"}};  // GBK 華視, on a transponder not matched
+    List currentList = kCurrentPlaces;
+    currentList.progs = {{11, 110, 9, "\xC8\x61\xCA\xD3"}};  // GBK 萢視
+    const LoadedImage earlier = Load(earlierList);
+    const LoadedImage current = Load(currentList);
+    const ChannelMatch match = MatchChannels(*earlier.db, *current.db, {.names = TwoByteCharacters});
+    EXPECT_TRUE(match.Programs(ProgTable::Tv).pairs.empty());
+    currentList.progs = {{11, 110, 9, "\xC8\x41\xCA\xD3"}};
+    const LoadedImage same = Load(currentList);
+    EXPECT_EQ(MatchChannels(*earlier.db, *same.db, {.names = TwoByteCharacters}).Count(ProgTable::Tv,
+                                                                                       ProgramMatchedBy::Name),
+              1u);
 }
 
 } // namespace

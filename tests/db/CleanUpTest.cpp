@@ -225,6 +225,35 @@ TEST(CleanUp, ADuplicateIsOnTheTransponderOfItsOwnSatellite)
     EXPECT_EQ(Positions(analysis.Of(K::Duplicates), kTv), (std::vector<std::uint32_t>{1}));
 }
 
+// Hotbird's transponder shares tpId 70 with Astra's. Astra's scrambled
+// programs going leave Astra's transponder (and so Astra) empty, not
+// Hotbird's, which never held them.
+TEST(CleanUp, LeftEmptyCountsAProgramOnTheTransponderOfItsOwnSatellite)
+{
+    ImageBuilder builder(1);
+    builder.AddSat({.satId = 1, .longitude = 192, .satName = Name("Astra")})
+        .AddSat({.satId = 2, .longitude = 130, .satName = Name("Hotbird")});
+    builder.AddTp({.tpId = 70, .satId = 1, .frequency = 11000, .polarisation = 0})
+        .AddTp({.tpId = 70, .satId = 2, .frequency = 12000, .polarisation = 1})
+        .AddTp({.tpId = 71, .satId = 2, .frequency = 12100, .polarisation = 1});
+    builder.AddTv(Tv(1, 70, 5, "Sky", 0x7E, 1))   // 0 Astra's, scrambled
+        .AddTv(Tv(1, 70, 6, "Sky 2", 0x7E, 1))    // 1 Astra's, scrambled
+        .AddTv(Tv(2, 71, 7, "Rai"));              // 2 Hotbird's other transponder
+    LoadedImage loaded(builder);
+    CleanUpChoices scrambled;
+    scrambled.kinds = {};
+    scrambled.kinds[KindIndex(K::Scrambled)] = true;
+    scrambled.kinds[KindIndex(K::LeftEmpty)] = true;
+    const CleanUpPlan plan = PlanCleanUp(*loaded.image, *loaded.db, AnalyseCleanUp(*loaded.db), scrambled);
+    const std::vector<Listed> expected{
+        {kSat, 0, K::LeftEmpty, R::NothingLeft, 0, true},
+        {kTp, 0, K::LeftEmpty, R::NoProgramLeft, 0, true},
+        {kTv, 0, K::Scrambled, R::Scrambled, 0, true},
+        {kTv, 1, K::Scrambled, R::Scrambled, 0, true},
+    };
+    EXPECT_EQ(ListedOf(plan), expected);
+}
+
 std::uint32_t Word(std::span<const std::uint8_t> bytes, std::uint32_t at)
 {
     return std::uint32_t{bytes[at]} << 24 | std::uint32_t{bytes[at + 1]} << 16 | std::uint32_t{bytes[at + 2]} << 8 |

@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 namespace korvex {
@@ -79,7 +80,14 @@ TEST(TransponderUpdateUnits, RoundToTheRecordAndRefuseWhatDoesNotFit)
         {Entry(16383499, 65535499, H), 16383, 65535, EntryProblem::None},
         {Entry(16383500, 27500000, H), 0, 0, EntryProblem::FrequencyDoesNotFit},  // would wrap to 0
         {Entry(20000000, 27500000, H), 0, 0, EntryProblem::FrequencyDoesNotFit},  // would wrap to 3616
-        {Entry(499, 27500000, H), 0, 0, EntryProblem::FrequencyDoesNotFit},
+        {Entry(499, 27500000, H), 0, 0, EntryProblem::FrequencyInMHz},
+        {Entry(0, 27500000, H), 0, 0, EntryProblem::FrequencyDoesNotFit},
+        {Entry(4305960296, 27500000, H), 0, 0, EntryProblem::FrequencyDoesNotFit},  // past 32 bits
+        {Entry(11362, 27500000, H), 0, 0, EntryProblem::FrequencyInMHz},   // a table in MHz
+        {Entry(99999, 27500000, H), 0, 0, EntryProblem::FrequencyInMHz},
+        {Entry(100000, 27500000, H), 100, 27500, EntryProblem::None},
+        {Entry(11362000, 27500, H), 0, 0, EntryProblem::SymbolRateInKSs},  // a table in kS/s
+        {Entry(11362000, 100000, H), 11362, 100, EntryProblem::None},
         {Entry(11362000, 201500000, V), 0, 0, EntryProblem::SymbolRateDoesNotFit},
         {Entry(11362000, 0, V), 0, 0, EntryProblem::SymbolRateDoesNotFit},
         {Entry(11362000, 22000000, TablePolarisation::CircularRight), 0, 0, EntryProblem::Circular},
@@ -161,6 +169,62 @@ TEST(PlanTransponderUpdate, ClosestPairsComeFirstAndEachEntryIsUsedOnce)
     // The tolerance bounds the pairing in MHz, both ways.
     EXPECT_EQ(PlanTransponderUpdate(*loaded.image, *loaded.db, 0, table, 0).changes.size(), 0u);
     EXPECT_EQ(PlanTransponderUpdate(*loaded.image, *loaded.db, 0, table, 1).changes.size(), 2u);
+}
+
+// Two entries of the satellite point at one record: it is one transponder,
+// paired once and given one value, as its first row.
+TEST(PlanTransponderUpdate, ARecordBehindTwoEntriesIsPairedOnce)
+{
+    ImageBuilder builder;
+    builder.AddSat(SatelliteRecord(1, 130, "Sat"));
+    builder.AddTp(TransponderRecord(1, 1, 11000, 0, 27500)).AddTp(TransponderRecord(2, 1, 11000, 0, 27500));
+    BuiltImage built = builder.Build();
+    testing::PutEntry(built.bytes, built.EntryOffset(BlockId::Transponders, 1), 0,
+                      built.RecordOffset(BlockId::Transponders, 0));
+    LoadedImage loaded(built);
+    ASSERT_TRUE(loaded.loaded);
+    const std::vector<TableEntry> table = {Entry(10999000, 27500000, H), Entry(11001000, 27500000, H)};
+
+    const TransponderUpdatePlan plan = PlanTransponderUpdate(*loaded.image, *loaded.db, 0, table);
+    ASSERT_EQ(plan.changes.size(), 1u);
+    EXPECT_EQ(plan.changes[0].row, 0u);
+    EXPECT_EQ(plan.changes[0].frequency, 10999);
+    ASSERT_EQ(plan.sameRecord.size(), 1u);
+    EXPECT_EQ(plan.sameRecord[0].row, 1u);
+    EXPECT_EQ(plan.sameRecord[0].asRow, 0u);
+    EXPECT_TRUE(plan.notInTable.empty());
+    EXPECT_EQ(plan.notAdded, (std::vector<std::uint32_t>{1}));
+}
+
+TEST(PlanTransponderUpdate, ASatelliteSharingItsSatIdIsNotPaired)
+{
+    ImageBuilder builder;
+    builder.AddSat(SatelliteRecord(1, 130, "Hotbird")).AddSat(SatelliteRecord(1, 192, "Astra"));
+    builder.AddTp(TransponderRecord(1, 1, 11000, 0, 27500));
+    LoadedImage loaded(builder);
+    const std::vector<TableEntry> table = {Entry(10999000, 27500000, H)};
+    const TransponderUpdatePlan plan = PlanTransponderUpdate(*loaded.image, *loaded.db, 1, table);
+    EXPECT_EQ(plan.sharesSatIdWith, std::optional<std::uint32_t>{0});
+    EXPECT_TRUE(plan.changes.empty());
+    EXPECT_TRUE(SharedSatIdText(1, "Astra", 0, "Hotbird", 1)
+                    .starts_with("satellite 1 \"Astra\" shares satId 1 with satellite 0 \"Hotbird\":"));
+}
+
+TEST(TablePosition, AfarFromTheSatelliteByMoreThanOneDegreeTheShorterWayRound)
+{
+    struct Case {
+        std::uint16_t longitude;
+        int tablePosition;
+        std::uint32_t distance;
+    };
+    const Case cases[] = {
+        {130, 130, 0}, {130, 192, 62}, {130, 120, 10}, {3592, -8, 0}, {3595, 5, 10}, {0, 1800, 1800}, {10, -1790, 1800},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(PositionDistance(c.longitude, c.tablePosition), c.distance) << c.longitude << " " << c.tablePosition;
+    EXPECT_EQ(PositionMismatchText(0, "Hotbird", 130, 120), "");
+    EXPECT_EQ(PositionMismatchText(0, "Hotbird", 130, 192), "the table is for 19.2E, satellite 0 \"Hotbird\" is at 13.0E");
+    EXPECT_EQ(LongitudeText(3592), "0.8W");
 }
 
 TEST(PlanTransponderUpdate, AnUnknownSatelliteOrAnEmptyTablePairsNothing)

@@ -4,6 +4,7 @@
 // Debian's dtv-scan-tables installs it.
 
 #include "scantable/ScanTableFile.h"
+#include "scantable/ScanTableFormats.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <optional>
 #include <fstream>
 #include <string>
 
@@ -51,12 +53,47 @@ TEST_F(ScanTableFileTest, ReadsADvbv5FileInItsOwnUnits)
     ASSERT_EQ(read.table->satellites.size(), 1u);
     const ScanTableSatellite& satellite = read.table->satellites[0];
     EXPECT_EQ(satellite.name, "Hotbird-13.0E");
-    EXPECT_FALSE(satellite.position);
+    EXPECT_EQ(satellite.position, 130);  // from the file's name
     ASSERT_EQ(satellite.entries.size(), 4u);
     EXPECT_EQ(satellite.entries[0], (TableEntry{10719000, 27500000, V, TableSystem::DvbS2}));
     EXPECT_EQ(satellite.entries[1], (TableEntry{11013000, 29900000, H, TableSystem::DvbS}));
     EXPECT_EQ(satellite.entries[2].polarisation, TablePolarisation::CircularLeft);
     EXPECT_EQ(satellite.entries[3].system, TableSystem::Other);
+}
+
+// libdvbv5 holds FREQUENCY and SYMBOL_RATE in 32 bits: 4305960296 would come
+// back as 10993000. The value is kept whole, for the update to refuse.
+TEST_F(ScanTableFileTest, KeepsADvbv5ValuePast32BitsWholeInsteadOfWrapped)
+{
+    const auto path = Write("Astra-19.2E",
+                            "[CHANNEL]\n\tDELIVERY_SYSTEM = DVBS\n\tFREQUENCY = 4305960296\n"
+                            "\tPOLARIZATION = HORIZONTAL\n\tSYMBOL_RATE = 27500000\n\n"
+                            "[CHANNEL]\n\tDELIVERY_SYSTEM = DVBS\n\tFREQUENCY = 10993000\n"
+                            "\tPOLARIZATION = HORIZONTAL\n\tSYMBOL_RATE = 4322467296\n");
+    const ScanTableRead read = ReadScanTable(path);
+    ASSERT_TRUE(read.table) << read.error;
+    const std::vector<TableEntry>& entries = read.table->satellites[0].entries;
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries[0].frequencyKHz, 4305960296u);
+    EXPECT_EQ(entries[0].symbolRate, 27500000u);
+    EXPECT_EQ(entries[1].frequencyKHz, 10993000u);
+    EXPECT_EQ(entries[1].symbolRate, 4322467296u);
+    EXPECT_EQ(ToRecordValues(entries[0]).problem, EntryProblem::FrequencyDoesNotFit);
+    EXPECT_EQ(ToRecordValues(entries[1]).problem, EntryProblem::SymbolRateDoesNotFit);
+}
+
+TEST(OrbitalPosition, ADvbv5FileNameEndsWithItsPositionOrSaysNone)
+{
+    struct Case {
+        const char* name;
+        std::optional<int> position;
+    };
+    const Case cases[] = {
+        {"Hotbird-13.0E", 130}, {"Thor-0.8W", -8}, {"Astra_19.2E", 192}, {"Eutelsat-5.0W", -50},
+        {"my-table", std::nullopt}, {"Hotbird", std::nullopt}, {"ASTRA2E", std::nullopt}, {"Sat-nanE", std::nullopt},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(PositionInFileName(c.name), c.position) << c.name;
 }
 
 TEST_F(ScanTableFileTest, ReadsEverySatelliteOfASatellitesXmlFile)
@@ -127,7 +164,8 @@ TEST(OrbitalPosition, ReadsDegreesOrTenthsAndWritesDegrees)
     EXPECT_EQ(ParseOrbitalPosition("13E"), 130);
     EXPECT_EQ(ParseOrbitalPosition("-50"), -50);
     EXPECT_EQ(ParseOrbitalPosition("192"), 192);
-    for (const char* bad : {"", "E", "19.2X", "190E", "1801", "19.2.1E", "abc"})
+    for (const char* bad : {"", "E", "19.2X", "190E", "1801", "19.2.1E", "abc", "nanE", "NANw", "infE", "1e1E",
+                            "+5E", ".E", "-5E"})
         EXPECT_FALSE(ParseOrbitalPosition(bad)) << bad;
     EXPECT_EQ(OrbitalPositionText(192), "19.2E");
     EXPECT_EQ(OrbitalPositionText(-8), "0.8W");

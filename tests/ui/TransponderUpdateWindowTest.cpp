@@ -83,6 +83,7 @@ private slots:
     void thePreviewOpensOverTheWindowKeepsItsSizeAndTicksByKeyboard();
     void aSatellitesXmlFileAsksWhichSatelliteAndCancelWritesNothing();
     void aFileThatIsNoUsableTableIsSaidAndNothingWritten();
+    void aTableForAnotherPositionIsAskedAboutFirstAndNoIsTheAnswerByDefault();
 
 private:
     // Chooses satellite k in the tree, then runs Tools → "Update transponders…"
@@ -359,6 +360,25 @@ void TransponderUpdateWindowTest::aFileThatIsNoUsableTableIsSaidAndNothingWritte
         QCOMPARE(platform_.messages.size(), std::size_t{1});
         QVERIFY2(platform_.messages[0].text.startsWith(c.message), qPrintable(platform_.messages[0].text));
     }
+    QVERIFY(ImageNow() == built_.bytes);
+}
+
+// The same refusal korvex-cli gives without --any-position, as a question:
+// No (the default answer) ends the command, Yes goes on to the preview.
+void TransponderUpdateWindowTest::aTableForAnotherPositionIsAskedAboutFirstAndNoIsTheAnswerByDefault()
+{
+    const QString astra = WriteTestFile(dir_, QStringLiteral("Astra-19.2E"), AsBytes(kDvbv5Table));
+    platform_.questions.clear();
+    Update(0, astra, [](TransponderUpdatePreview& preview) { preview.reject(); });
+    QVERIFY(!previewShown_);
+    QCOMPARE(platform_.questions.size(), std::size_t{1});
+    QCOMPARE(platform_.questions[0].text,
+             QStringLiteral("Astra-19.2E: the table is for 19.2E, satellite 0 \"Hotbird\" is at 13.0E. "
+                            "Update from it all the same?"));
+
+    platform_.yesNoAnswers.push_back(true);
+    Update(0, astra, [](TransponderUpdatePreview& preview) { preview.reject(); });
+    QVERIFY(previewShown_);
     QVERIFY(ImageNow() == built_.bytes);
 }
 
