@@ -35,6 +35,7 @@ QString OpenImage::Open(const QString& path)
     state_.AdoptIncoming();
     state_.history().Reset(state_.image());
     loaded_ = true;
+    state_.files().openPath = path;
     return {};
 }
 
@@ -80,6 +81,8 @@ QString OpenImage::Save(const QString& path)
     if (!error.isEmpty())
         return QStringLiteral("Can't save \"%1\": %2").arg(QDir::toNativeSeparators(path), error);
     state_.history().MarkSaved(image);
+    state_.files().openPath = path;
+    state_.files().lastSavedPath = path;
     return {};
 }
 

@@ -25,7 +25,8 @@ public:
     explicit OpenImage(ProgramState& state) : state_(state) {}
 
     // Takes the file at path in and decodes it beside the open image; only a
-    // file that loads replaces the open image (and starts its history anew).
+    // file that loads replaces the open image (and starts its history anew)
+    // and becomes the open file.
     // Empty on success, otherwise why the file was not opened, for the user.
     QString Open(const QString& path);
 
@@ -49,7 +50,7 @@ public:
     bool HasUnsavedEdits() const;
 
     // Writes the first flashSize bytes to path, keeping a file that stood
-    // there once as its first original. Empty on success, otherwise why
+    // there once as its first original; path becomes the open file. Empty on success, otherwise why
     // nothing was saved, naming the file.
     QString Save(const QString& path);
 

@@ -18,6 +18,9 @@ namespace korvex {
 // None: a plain box, the text and an OK button only.
 enum class MessageIcon { Warning, Information, None };
 
+// The answer to the question about edits that were not saved.
+enum class UnsavedAnswer { Save, Discard, Cancel };
+
 // The version block of the executable: product and file versions, each as
 // four numbers a.b.c.d.
 struct VersionInfo {
@@ -36,15 +39,19 @@ public:
     // A modal question with Yes and No buttons; true for Yes.
     virtual bool AskYesNo(QWidget* owner, const QString& text, const QString& caption) = 0;
 
+    // The desktop's question before edits are thrown away, with Save,
+    // Discard and Cancel buttons; Escape and closing the question are Cancel.
+    virtual UnsavedAnswer AskSaveDiscardCancel(QWidget* owner, const QString& text, const QString& caption) = 0;
+
     // File dialogs. `filter` is a list of "description|patterns" pairs, each
     // part ended by '|', the list ended by an empty pair ("...||"); patterns
-    // are separated by ';'. The open dialog starts in `folder` when one is
+    // are separated by ';'. Each dialog starts in `folder` when one is
     // given. Nothing when the user cancels.
     virtual std::optional<QString> GetOpenFileName(QWidget* owner, const QString& filter,
                                                    const QString& folder) = 0;
-    // Asks before an existing file is overwritten.
+    // Proposes initialName; asks before an existing file is overwritten.
     virtual std::optional<QString> GetSaveFileName(QWidget* owner, const QString& initialName,
-                                                   const QString& filter) = 0;
+                                                   const QString& filter, const QString& folder) = 0;
 
     // A modal question for a whole number from minimum to maximum, starting
     // at value; nothing when the user cancels.

@@ -6,6 +6,7 @@
 #include "db/ChannelDatabase.h"
 #include "db/FlashImage.h"
 #include "db/ImageHistory.h"
+#include "app/ImageFiles.h"
 #include "app/ListState.h"
 
 #include <memory>
@@ -21,6 +22,8 @@ public:
     CharsetChoice& nameCharset() { return nameCharset_; }
     // Every change the open image received, for undo and redo.
     ImageHistory& history() { return *history_; }
+    // Where the open image came from and the user's files are.
+    ImageFiles& files() { return files_; }
 
     // A file being opened is taken in and decoded here, beside the open
     // image, so that a file that cannot be read or is refused costs nothing.
@@ -41,6 +44,7 @@ private:
     std::unique_ptr<ListState> list_ = std::make_unique<ListState>();
     std::unique_ptr<ImageHistory> history_ = std::make_unique<ImageHistory>();
     CharsetChoice nameCharset_{NameCharset(LocaleCharset()), CharsetSource::Locale};
+    ImageFiles files_;
     std::unique_ptr<FlashImage> incomingImage_ = std::make_unique<FlashImage>();
     std::unique_ptr<ChannelDatabase> incomingDatabase_ = std::make_unique<ChannelDatabase>();
 };

@@ -28,6 +28,19 @@ bool QtPlatform::AskYesNo(QWidget* owner, const QString& text, const QString& ca
     return box.exec() == QMessageBox::Yes;
 }
 
+UnsavedAnswer QtPlatform::AskSaveDiscardCancel(QWidget* owner, const QString& text, const QString& caption)
+{
+    QMessageBox box(QMessageBox::Warning, caption, text, QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel,
+                    owner);
+    box.setDefaultButton(QMessageBox::Save);
+    box.setEscapeButton(QMessageBox::Cancel);
+    switch (box.exec()) {
+    case QMessageBox::Save: return UnsavedAnswer::Save;
+    case QMessageBox::Discard: return UnsavedAnswer::Discard;
+    default: return UnsavedAnswer::Cancel;
+    }
+}
+
 QStringList QtNameFilters(const QString& filter)
 {
     QStringList parts = filter.split(QLatin1Char('|'));
@@ -76,9 +89,11 @@ QString ReplaceQuestion(const QString& path)
 } // namespace
 
 std::optional<QString> QtPlatform::GetSaveFileName(QWidget* owner, const QString& initialName,
-                                                   const QString& filter)
+                                                   const QString& filter, const QString& folder)
 {
     QFileDialog dialog(owner);
+    if (!folder.isEmpty())
+        dialog.setDirectory(folder);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setOption(QFileDialog::HideNameFilterDetails);

@@ -10,9 +10,10 @@ class QtPlatform final : public Platform {
 public:
     void ShowMessage(QWidget* owner, const QString& text, const QString& caption, MessageIcon icon) override;
     bool AskYesNo(QWidget* owner, const QString& text, const QString& caption) override;
+    UnsavedAnswer AskSaveDiscardCancel(QWidget* owner, const QString& text, const QString& caption) override;
     std::optional<QString> GetOpenFileName(QWidget* owner, const QString& filter, const QString& folder) override;
-    std::optional<QString> GetSaveFileName(QWidget* owner, const QString& initialName,
-                                           const QString& filter) override;
+    std::optional<QString> GetSaveFileName(QWidget* owner, const QString& initialName, const QString& filter,
+                                           const QString& folder) override;
     std::optional<int> AskNumber(QWidget* owner, const QString& text, const QString& caption, int value,
                                  int minimum, int maximum) override;
     std::optional<int> AskChoice(QWidget* owner, const QString& text, const QString& caption, const QStringList& items,

@@ -91,9 +91,9 @@ bool BenchWindow::Open(TvVideo video)
                                    .string()));
     open_.reset();
     // The edit benchmarks leave edits that were not saved: drop them.
-    platform.yesNoAnswers.assign(1, true);
+    platform.unsavedAnswers.assign(1, UnsavedAnswer::Discard);
     dialog->OnFileOpen();
-    platform.yesNoAnswers.clear();
+    platform.unsavedAnswers.clear();
     if (!platform.messages.empty() || !WaitUntilListDrawn())
         return false;
     open_ = video;

@@ -145,7 +145,7 @@ void ActionBench(benchmark::State& state, bool comparing)
     window.Settle();
     for (auto _ : state) {
         const Clock::time_point start = Clock::now();
-        dialog.OnChangeFlags(Lock(), QStringLiteral("Locked %1."));
+        dialog.OnChangeFlags(Lock(), QStringLiteral("Locked %1."), QStringLiteral("Lock"));
         if (!window.WaitUntilListDrawn()) {
             state.SkipWithError("the list was not drawn");
             break;

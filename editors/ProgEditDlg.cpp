@@ -30,6 +30,7 @@ ProgEditDlg::ProgEditDlg(ProgramState& state, Platform& platform, QWidget* owner
             [this](int position) { EditedProgram.track = LowBits(position, 2); });
     connect(Control<QComboBox>(IDC_CHILD_LOCK), &QComboBox::activated, this,
             [this](int position) { EditedProgram.unlocked = static_cast<std::uint8_t>(position); });
+    LimitNameBytes(IDC_NAME);
 }
 
 const ProgRecord* ProgEditDlg::Source() const
@@ -87,15 +88,26 @@ bool ProgEditDlg::OnInitDialog()
 
 void ProgEditDlg::OnOK()
 {
-    if (!StoreTypedName(IDC_NAME, shownName_, EditedProgram.progName))
+    // Every field is read before any is stored: a refused one leaves the
+    // working copy as it was, so a later OK starts from the record again.
+    NameBytes name = EditedProgram.progName;
+    if (!StoreTypedName(IDC_NAME, shownName_, name))
+        return;
+    // The radio table stores no video PID: its field is not read.
+    const bool hasVideo = EditedProgram.table == ProgTable::Tv;
+    const auto videoPid =
+        hasVideo ? TypedNumber(IDC_VIDEO_PID, fields::kVideoPid) : std::optional<std::uint32_t>(std::uint32_t{EditedProgram.videoPid});
+    const auto audioPid = videoPid ? TypedNumber(IDC_AUDIO_PID, fields::kAudioPid) : std::nullopt;
+    const auto pcrPid = audioPid ? TypedNumber(IDC_PCR_PID, fields::kPcrPid) : std::nullopt;
+    const auto serviceId = pcrPid ? TypedNumber(IDC_SERVICE_ID, fields::kServiceId) : std::nullopt;
+    if (!serviceId)
         return;
     state_.list().RecordEdited = 1;
-    if (EditedProgram.table == ProgTable::Tv)
-        EditedProgram.videoPid = LowBits(ReadNumber(Control<QLineEdit>(IDC_VIDEO_PID)->text(), 4), 13);
-    EditedProgram.audioPid = LowBits(ReadNumber(Control<QLineEdit>(IDC_AUDIO_PID)->text(), 4), 13);
-    EditedProgram.pcrPid = LowBits(ReadNumber(Control<QLineEdit>(IDC_PCR_PID)->text(), 4), 13);
-    EditedProgram.serviceId =
-        static_cast<std::uint16_t>(LowBits(ReadNumber(Control<QLineEdit>(IDC_SERVICE_ID)->text(), 5), 16));
+    EditedProgram.progName = name;
+    EditedProgram.videoPid = *videoPid;
+    EditedProgram.audioPid = *audioPid;
+    EditedProgram.pcrPid = *pcrPid;
+    EditedProgram.serviceId = static_cast<std::uint16_t>(*serviceId);
     std::uint8_t favBits = 0;
     for (std::size_t group = 0; group < std::size(IDC_FAVOURITES); ++group) {
         if (!Control<QCheckBox>(IDC_FAVOURITES[group])->isChecked())

@@ -9,7 +9,10 @@
 #include "app/ModalDialog.h"
 #include "app/Platform.h"
 #include "app/ProgramState.h"
+#include "editors/FieldConversions.h"
 
+#include <cstdint>
+#include <optional>
 #include <string_view>
 
 namespace korvex {
@@ -35,10 +38,21 @@ protected:
     const NameCharset& Charset() const;
 
     // Stores the name typed into the control `nameId` into field (unless it
-    // is the text the editor showed). False, storing nothing, when the charset
-    // cannot store some of its characters: the user is told which, and the
-    // name is selected so that the editor stays open on it.
+    // is the text the editor showed). False, storing nothing, when the name
+    // does not fit the field or the charset cannot store some of its
+    // characters: the user is told why, and the name is selected so that the
+    // editor stays open on it.
     bool StoreTypedName(int nameId, const QString& shownText, NameBytes& field);
+
+    // The number typed into the control `id`, or nothing when it is no number
+    // or does not fit the field: the user is told why, and the field is
+    // selected so that the editor stays open on it.
+    std::optional<std::uint32_t> TypedNumber(int id, const NumberField& field);
+
+    // Typing into the name control `nameId` stops where the name would take
+    // more than 12 bytes in the image's charset, as a field with a maximum
+    // length does. A pasted name is taken as it is and refused on OK.
+    void LimitNameBytes(int nameId);
 
     void keyPressEvent(QKeyEvent* event) override;
 

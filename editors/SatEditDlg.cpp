@@ -28,6 +28,7 @@ SatEditDlg::SatEditDlg(ProgramState& state, Platform& platform, QWidget* owner)
     onChoice(IDC_TONE22K, [](SatRecord& s, unsigned v) { s.tone22K = LowBits(static_cast<int>(v), 1); });
     onChoice(IDC_DISEQC12, [](SatRecord& s, unsigned v) { s.diseqc12En = LowBits(static_cast<int>(v), 1); });
     onChoice(IDC_POWER012V, [](SatRecord& s, unsigned v) { s.power012V = LowBits(static_cast<int>(v), 1); });
+    LimitNameBytes(IDC_NAME);
 }
 
 SatRecord* SatEditDlg::Record()
@@ -67,15 +68,23 @@ void SatEditDlg::OnOK()
         OnCancel();
         return;
     }
+    // Every field is read before any is stored: a refused one leaves the
+    // record as it was.
     NameBytes name = sat->satName;
     if (!StoreTypedName(IDC_NAME, shownName_, name))
         return;
+    const auto longitude = TypedNumber(IDC_LONGITUDE, fields::kLongitude);
+    const auto lnbFreLow = longitude ? TypedNumber(IDC_LNB_FRE_LOW, fields::kLnbFreLow) : std::nullopt;
+    const auto lnbFreHigh = lnbFreLow ? TypedNumber(IDC_LNB_FRE_HIGH, fields::kLnbFreHigh) : std::nullopt;
+    const auto position = lnbFreHigh ? TypedNumber(IDC_POSITION, fields::kPosition) : std::nullopt;
+    if (!position)
+        return;
     state_.list().RecordEdited = 1;
     sat->satName = name;
-    sat->longitude = static_cast<std::uint16_t>(LowBits(ReadNumber(Control<QLineEdit>(IDC_LONGITUDE)->text(), 4), 16));
-    sat->lnbFreLow = static_cast<std::uint16_t>(LowBits(ReadNumber(Control<QLineEdit>(IDC_LNB_FRE_LOW)->text(), 5), 16));
-    sat->lnbFreHigh = static_cast<std::uint16_t>(LowBits(ReadNumber(Control<QLineEdit>(IDC_LNB_FRE_HIGH)->text(), 5), 16));
-    sat->position = LowBits(ReadNumber(Control<QLineEdit>(IDC_POSITION)->text(), 2), 6);
+    sat->longitude = static_cast<std::uint16_t>(*longitude);
+    sat->lnbFreLow = static_cast<std::uint16_t>(*lnbFreLow);
+    sat->lnbFreHigh = static_cast<std::uint16_t>(*lnbFreHigh);
+    sat->position = *position;
     EncodeSat(state_.image(), *sat);
     accept();
 }

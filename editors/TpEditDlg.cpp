@@ -58,8 +58,12 @@ void TpEditDlg::OnOK()
         OnCancel();
         return;
     }
-    tp->frequency = LowBits(ReadNumber(Control<QLineEdit>(IDC_FREQUENCY)->text(), 5), 14);
-    tp->symbolRate = static_cast<std::uint16_t>(LowBits(ReadNumber(Control<QLineEdit>(IDC_SYMBOL_RATE)->text(), 5), 16));
+    const auto frequency = TypedNumber(IDC_FREQUENCY, fields::kFrequency);
+    const auto symbolRate = frequency ? TypedNumber(IDC_SYMBOL_RATE, fields::kSymbolRate) : std::nullopt;
+    if (!symbolRate)
+        return;
+    tp->frequency = *frequency;
+    tp->symbolRate = static_cast<std::uint16_t>(*symbolRate);
     EncodeTp(state_.image(), *tp);
     state_.list().RecordEdited = 1;
     accept();

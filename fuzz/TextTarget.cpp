@@ -5,13 +5,15 @@
 // UTF-16LE text follow; then the 12 bytes of the name field as it stood;
 // whatever remains seeds the other fields of the records.
 //
-// Every number field is read from the text and stored as the editors store it,
-// then the record is written out: only the field's own bits of its packed word
-// may change, and they must hold the low W bits of what atoi makes of the
-// first N characters. The name is read as the editors read it: at most 12
-// bytes, whole characters only, a zero byte behind a shorter name and the
-// bytes behind that zero left alone; a name with a character the charset
-// cannot store is refused whole.
+// Every number field is read from the text as the editors read it: a text of
+// ASCII digits (blanks around them allowed) whose value fits the field's width
+// is taken, anything else is refused with a reason. A taken value is stored
+// and the record written out: only the field's own bits of its packed word
+// may change, and they must hold the value. The name is read as the editors
+// read it: stored whole when it takes at most 12 bytes, with a zero byte
+// behind a shorter name and the bytes behind that zero left alone; a name
+// that takes more, or holds a character the charset cannot store, is refused
+// and the field left as it was.
 
 #include "codepage/NameCharset.h"
 #include "db/ChannelDatabase.h"
@@ -23,7 +25,7 @@
 
 #include <array>
 #include <cstdint>
-#include <cstdlib>
+#include <algorithm>
 #include <cstring>
 #include <optional>
 #include <random>
@@ -51,12 +53,10 @@ struct Records {
 
 enum class Kind { Sat, Tp, Prog };
 
-// A number field of an editor: its character limit and width, the store the
-// editor makes, and where the field's bits lie in the record bytes.
-struct NumberField {
-    const char* name;
-    int maxChars;
-    unsigned bits;
+// A number field of an editor, the store the editor makes, and where the
+// field's bits lie in the record bytes.
+struct FieldPlace {
+    const NumberField& field;
     Kind kind;
     std::size_t wordAt;   // first byte of the big-endian word holding the field
     std::size_t wordSize; // 2 or 4
@@ -64,17 +64,17 @@ struct NumberField {
     void (*store)(Records&, std::uint32_t);
 };
 
-const NumberField kNumberFields[] = {
-    {"longitude", 4, 16, Kind::Sat, 2, 2, 0, [](Records& r, std::uint32_t v) { r.sat.longitude = static_cast<std::uint16_t>(v); }},
-    {"lnbFreLow", 5, 16, Kind::Sat, 4, 2, 0, [](Records& r, std::uint32_t v) { r.sat.lnbFreLow = static_cast<std::uint16_t>(v); }},
-    {"lnbFreHigh", 5, 16, Kind::Sat, 6, 2, 0, [](Records& r, std::uint32_t v) { r.sat.lnbFreHigh = static_cast<std::uint16_t>(v); }},
-    {"position", 2, 6, Kind::Sat, 8, 2, 0, [](Records& r, std::uint32_t v) { r.sat.position = v; }},
-    {"frequency", 5, 14, Kind::Tp, 4, 2, 2, [](Records& r, std::uint32_t v) { r.tp.frequency = v; }},
-    {"symbolRate", 5, 16, Kind::Tp, 6, 2, 0, [](Records& r, std::uint32_t v) { r.tp.symbolRate = static_cast<std::uint16_t>(v); }},
-    {"serviceId", 5, 16, Kind::Prog, 4, 2, 0, [](Records& r, std::uint32_t v) { r.prog.serviceId = static_cast<std::uint16_t>(v); }},
-    {"pcrPid", 4, 13, Kind::Prog, 6, 2, 3, [](Records& r, std::uint32_t v) { r.prog.pcrPid = v; }},
-    {"videoPid", 4, 13, Kind::Prog, 8, 4, 0, [](Records& r, std::uint32_t v) { r.prog.videoPid = v; }},
-    {"audioPid", 4, 13, Kind::Prog, 12, 2, 3, [](Records& r, std::uint32_t v) { r.prog.audioPid = v; }},
+const FieldPlace kNumberFields[] = {
+    {fields::kLongitude, Kind::Sat, 2, 2, 0, [](Records& r, std::uint32_t v) { r.sat.longitude = static_cast<std::uint16_t>(v); }},
+    {fields::kLnbFreLow, Kind::Sat, 4, 2, 0, [](Records& r, std::uint32_t v) { r.sat.lnbFreLow = static_cast<std::uint16_t>(v); }},
+    {fields::kLnbFreHigh, Kind::Sat, 6, 2, 0, [](Records& r, std::uint32_t v) { r.sat.lnbFreHigh = static_cast<std::uint16_t>(v); }},
+    {fields::kPosition, Kind::Sat, 8, 2, 0, [](Records& r, std::uint32_t v) { r.sat.position = v; }},
+    {fields::kFrequency, Kind::Tp, 4, 2, 2, [](Records& r, std::uint32_t v) { r.tp.frequency = v; }},
+    {fields::kSymbolRate, Kind::Tp, 6, 2, 0, [](Records& r, std::uint32_t v) { r.tp.symbolRate = static_cast<std::uint16_t>(v); }},
+    {fields::kServiceId, Kind::Prog, 4, 2, 0, [](Records& r, std::uint32_t v) { r.prog.serviceId = static_cast<std::uint16_t>(v); }},
+    {fields::kPcrPid, Kind::Prog, 6, 2, 3, [](Records& r, std::uint32_t v) { r.prog.pcrPid = v; }},
+    {fields::kVideoPid, Kind::Prog, 8, 4, 0, [](Records& r, std::uint32_t v) { r.prog.videoPid = v; }},
+    {fields::kAudioPid, Kind::Prog, 12, 2, 3, [](Records& r, std::uint32_t v) { r.prog.audioPid = v; }},
 };
 
 std::vector<std::uint8_t> RecordBytes(const Records& records, Kind kind)
@@ -96,7 +96,7 @@ std::vector<std::uint8_t> RecordBytes(const Records& records, Kind kind)
     return bytes;
 }
 
-std::uint32_t WordAt(const std::vector<std::uint8_t>& bytes, const NumberField& field)
+std::uint32_t WordAt(const std::vector<std::uint8_t>& bytes, const FieldPlace& field)
 {
     std::uint32_t word = 0;
     for (std::size_t i = 0; i < field.wordSize; ++i)
@@ -141,35 +141,47 @@ Records RandomRecords(std::mt19937& rng)
     return r;
 }
 
-// What atoi makes of the first maxChars characters. A character outside
-// ASCII is no blank, sign or digit in any charset: it stands in as '?'.
-long Atoi(const QString& text, int maxChars)
+// The value of a text of ASCII digits with blanks around them, or nothing.
+std::optional<std::uint64_t> DigitsValue(const QString& text)
 {
-    std::string bytes;
-    for (const QChar c : text.left(maxChars))
-        bytes.push_back(c.unicode() < 0x80 ? static_cast<char>(c.unicode()) : '?');
-    return std::strtol(bytes.c_str(), nullptr, 10);
+    const QString digits = text.trimmed();
+    if (digits.isEmpty())
+        return std::nullopt;
+    std::uint64_t value = 0;
+    for (const QChar c : digits) {
+        if (c.unicode() < '0' || c.unicode() > '9')
+            return std::nullopt;
+        value = std::min<std::uint64_t>(value * 10 + (c.unicode() - '0'), 1ull << 40);
+    }
+    return value;
 }
 
 void CheckNumberFields(const QString& text, const Records& before)
 {
-    for (const NumberField& field : kNumberFields) {
-        const std::uint32_t mask = (1u << field.bits) - 1u;
-        const std::uint32_t stored = LowBits(ReadNumber(text, field.maxChars), field.bits);
-        const std::uint32_t expected = static_cast<std::uint32_t>(Atoi(text, field.maxChars)) & mask;
-        KORVEX_FUZZ_CHECK(stored == expected, field.name);
+    for (const FieldPlace& place : kNumberFields) {
+        const NumberField& field = place.field;
+        const char* name = field.name.data();
+        const NumberReading reading = ReadNumber(text, field);
+        const std::optional<std::uint64_t> typed = DigitsValue(text);
+        const bool fits = typed && *typed <= field.Max();
+        KORVEX_FUZZ_CHECK(reading.value.has_value() == fits, name);
+        KORVEX_FUZZ_CHECK(reading.refusal.isEmpty() == fits, name);
+        if (!fits)
+            continue;
+        const std::uint32_t expected = static_cast<std::uint32_t>(*typed);
+        KORVEX_FUZZ_CHECK(*reading.value == expected, name);
 
         Records after = before;
-        field.store(after, stored);
-        const std::vector<std::uint8_t> old = RecordBytes(before, field.kind);
-        const std::vector<std::uint8_t> now = RecordBytes(after, field.kind);
+        place.store(after, expected);
+        const std::vector<std::uint8_t> old = RecordBytes(before, place.kind);
+        const std::vector<std::uint8_t> now = RecordBytes(after, place.kind);
         for (std::size_t i = 0; i < old.size(); ++i) {
-            if (i < field.wordAt || i >= field.wordAt + field.wordSize)
-                KORVEX_FUZZ_CHECK(old[i] == now[i], field.name);
+            if (i < place.wordAt || i >= place.wordAt + place.wordSize)
+                KORVEX_FUZZ_CHECK(old[i] == now[i], name);
         }
-        const std::uint32_t fieldBits = mask << field.shift;
-        KORVEX_FUZZ_CHECK((WordAt(old, field) & ~fieldBits) == (WordAt(now, field) & ~fieldBits), field.name);
-        KORVEX_FUZZ_CHECK(((WordAt(now, field) & fieldBits) >> field.shift) == expected, field.name);
+        const std::uint32_t fieldBits = field.Max() << place.shift;
+        KORVEX_FUZZ_CHECK((WordAt(old, place) & ~fieldBits) == (WordAt(now, place) & ~fieldBits), name);
+        KORVEX_FUZZ_CHECK(((WordAt(now, place) & fieldBits) >> place.shift) == expected, name);
     }
 }
 
@@ -196,39 +208,33 @@ void CheckName(const QString& text, const NameBytes& before, const NameCharset& 
                       "a name left as shown was written again");
 
     field = before;
-    const QString unstorable = ReadName(text, shown, field, charset);
+    const QString refusal = ReadName(text, shown, field, charset);
     if (text == shown) {
-        KORVEX_FUZZ_CHECK(unstorable.isEmpty() && field == before, "a name left as shown was written again");
+        KORVEX_FUZZ_CHECK(refusal.isEmpty() && field == before, "a name left as shown was written again");
         return;
     }
-    // The first 12 characters one at a time, as far as whole characters fit
-    // into 12 bytes: their bytes, and the characters the charset refuses.
+    // The characters one at a time: their bytes, and whether the charset
+    // refuses any.
     std::string full;
-    std::u16string refused;
-    for (const std::u16string& character : Characters(text.left(static_cast<qsizetype>(kNameBytes)).toStdU16String())) {
+    bool refused = false;
+    for (const std::u16string& character : Characters(text.toStdU16String())) {
         const EncodedName one = charset.Encode(character);
-        if (!one.unstorable.empty()) {
-            if (refused.find(character) == std::u16string::npos)
-                refused += character;
-            continue;
-        }
-        if (full.size() + one.bytes.size() > kNameBytes)
-            break;
+        refused = refused || !one.unstorable.empty();
         full += one.bytes;
     }
-    KORVEX_FUZZ_CHECK(unstorable.toStdU16String() == refused,
-                      "the characters reported as unstorable are not the ones the charset refuses");
-    if (!refused.empty()) {
-        KORVEX_FUZZ_CHECK(field == before, "a name with characters the charset cannot store was written");
+    if (refused || full.size() > kNameBytes) {
+        KORVEX_FUZZ_CHECK(!refusal.isEmpty(), "a name that cannot be stored whole was not refused");
+        KORVEX_FUZZ_CHECK(field == before, "a refused name was written");
         return;
     }
+    KORVEX_FUZZ_CHECK(refusal.isEmpty(), "a name that fits was refused");
     const std::size_t written = full.size();
 
     NameBytes expected = before;
     std::memcpy(expected.data(), full.data(), written);
     if (written < kNameBytes)
         expected[written] = 0;
-    KORVEX_FUZZ_CHECK(field == expected, "the stored name is not the whole characters that fit into 12 bytes");
+    KORVEX_FUZZ_CHECK(field == expected, "the stored name is not the name typed");
 
     // Decoding what was stored and encoding it again gives the same bytes: no
     // character was cut.

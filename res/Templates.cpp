@@ -62,14 +62,17 @@ std::span<const Anchor> MainDialogAnchors()
 {
     // The list takes every pixel the window gains, the tree the height beside
     // it, the find field the width above it. What stands below the list goes
-    // down with the bottom edge; the buttons, the tabs and the frame around
-    // the buttons stay where the template put them.
+    // down with the bottom edge. The frame around the buttons (the template's
+    // one control without an id) spans the window's width as the frame of
+    // the counters does; the buttons and the tabs stay where the template
+    // put them.
     constexpr unsigned kAtTopLeft = kAnchorLeft | kAnchorTop;
     constexpr unsigned kAtBottomLeft = kAnchorLeft | kAnchorBottom;
     static const Anchor anchors[] = {
         {IDC_CHANNEL_LIST, kAtTopLeft | kAnchorRight | kAnchorBottom},
         {IDC_CHANNEL_TREE, kAtTopLeft | kAnchorBottom},
         {IDC_FILTER, kAtTopLeft | kAnchorRight},
+        {IDC_STATIC, kAtTopLeft | kAnchorRight},
         {IDC_SAT_COUNT, kAtBottomLeft},
         {IDC_TP_COUNT, kAtBottomLeft},
         {IDC_TV_COUNT, kAtBottomLeft},

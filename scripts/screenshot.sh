@@ -24,7 +24,7 @@ fi
 QT_QPA_PLATFORM=xcb "$korvex" samples/korvex-demo.bin &
 pid=$!
 trap 'kill "$pid" 2>/dev/null || true' EXIT
-window=$(timeout 20 xdotool search --sync --onlyvisible --name '^Korvex V')
+window=$(timeout 20 xdotool search --sync --onlyvisible --name 'Korvex V[0-9]')
 # The window is mapped before its first paint has reached the screen.
 sleep 1
 import -window "$window" -strip -define png:compression-level=9 "$out"
@@ -43,7 +43,7 @@ trap 'kill "$pid" 2>/dev/null || true; rm -rf "$work"' EXIT
 out=docs/screenshot-compare.png
 QT_QPA_PLATFORM=xcb "$korvex" "$work/edited.bin" &
 pid=$!
-window=$(timeout 20 xdotool search --sync --onlyvisible --name '^Korvex V')
+window=$(timeout 20 xdotool search --sync --onlyvisible --name 'Korvex V[0-9]')
 sleep 1
 xdotool windowfocus --sync "$window"
 xdotool key ctrl+d

@@ -64,16 +64,18 @@ void ArrangeCommands::Connect(std::function<void()> selectAll, std::function<voi
         const QString name = QString::fromLatin1(kFavouriteGroupNames[group].data(),
                                                  static_cast<qsizetype>(kFavouriteGroupNames[group].size()));
         QObject::connect(a.joinGroup[group], &QAction::triggered, context, [this, group, name] {
-            ChangeFlags(JoinGroup(group), QStringLiteral("Added %1 to ") + name + QLatin1Char('.'));
+            ChangeFlags(JoinGroup(group), QStringLiteral("Added %1 to ") + name + QLatin1Char('.'),
+                        QStringLiteral("Add to ") + name);
         });
         QObject::connect(a.leaveGroup[group], &QAction::triggered, context, [this, group, name] {
-            ChangeFlags(LeaveGroup(group), QStringLiteral("Removed %1 from ") + name + QLatin1Char('.'));
+            ChangeFlags(LeaveGroup(group), QStringLiteral("Removed %1 from ") + name + QLatin1Char('.'),
+                        QStringLiteral("Remove from ") + name);
         });
     }
     QObject::connect(a.lock, &QAction::triggered, context,
-                     [this] { ChangeFlags(Lock(), QStringLiteral("Locked %1.")); });
+                     [this] { ChangeFlags(Lock(), QStringLiteral("Locked %1."), QStringLiteral("Lock")); });
     QObject::connect(a.unlock, &QAction::triggered, context,
-                     [this] { ChangeFlags(Unlock(), QStringLiteral("Unlocked %1.")); });
+                     [this] { ChangeFlags(Unlock(), QStringLiteral("Unlocked %1."), QStringLiteral("Unlock")); });
     QObject::connect(a.selectAll, &QAction::triggered, context, std::move(selectAll));
     QObject::connect(a.find, &QAction::triggered, context, std::move(find));
     UpdateActions();
@@ -89,11 +91,11 @@ void ArrangeCommands::UpdateActions()
     EditActions& a = *parts_.actions;
     ImageHistory& history = state_.history();
     a.undo->setEnabled(history.CanUndo());
-    a.undo->setText(history.CanUndo() ? QStringLiteral("Undo ") + QString::fromStdString(history.UndoLabel())
-                                      : QStringLiteral("Undo"));
+    a.undo->setText(history.CanUndo() ? QStringLiteral("&Undo ") + QString::fromStdString(history.UndoLabel())
+                                      : QStringLiteral("&Undo"));
     a.redo->setEnabled(history.CanRedo());
-    a.redo->setText(history.CanRedo() ? QStringLiteral("Redo ") + QString::fromStdString(history.RedoLabel())
-                                      : QStringLiteral("Redo"));
+    a.redo->setText(history.CanRedo() ? QStringLiteral("&Redo ") + QString::fromStdString(history.RedoLabel())
+                                      : QStringLiteral("&Redo"));
 
     const bool loaded = document_.IsLoaded();
     const QString noImage = loaded ? QString() : QStringLiteral("Open an image first.");
@@ -198,12 +200,12 @@ void ArrangeCommands::Sort(SortKey key)
     Run(QStringLiteral("Sort"), [&] { return arranger_.Sort(key); });
 }
 
-void ArrangeCommands::ChangeFlags(FlagChange change, const QString& done)
+void ArrangeCommands::ChangeFlags(FlagChange change, const QString& done, const QString& label)
 {
     const std::vector<int> rows = parts_.list->Rows();
     if (rows.empty() || !arranger_.ListsPrograms())
         return;
-    Run(QStringLiteral("Favourites"), [&] { return arranger_.ChangeFlags(rows, change, done); });
+    Run(label, [&] { return arranger_.ChangeFlags(rows, change, done); });
 }
 
 void ArrangeCommands::RowsDropped(int beforeRow)

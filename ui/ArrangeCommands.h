@@ -54,7 +54,9 @@ public:
     void MoveTo();
     void Delete();
     void Sort(SortKey key);
-    void ChangeFlags(FlagChange change, const QString& done);
+    // done: what the status line says ("Locked %1."); label: what Undo and
+    // Redo name ("Lock").
+    void ChangeFlags(FlagChange change, const QString& done, const QString& label);
     // The selected rows dropped on the list before the row `beforeRow` (the
     // row count: to the end).
     void RowsDropped(int beforeRow);

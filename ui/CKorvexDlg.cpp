@@ -3,6 +3,7 @@
 #include "app/Messages.h"
 #include "res/ResourceIds.h"
 #include "res/Templates.h"
+#include "ui/AccessKeys.h"
 #include "ui/CAboutDlg.h"
 #include "ui/CompareCommand.h"
 #include "ui/EditActions.h"
@@ -24,6 +25,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -81,7 +83,8 @@ CKorvexDlg::CKorvexDlg(ProgramState& state, Platform& platform)
         state, platform, document_, ArrangeCommands::Parts{this, editActions, selection_.get(), findField, statusLine},
         [this] { ShowImageAgain(); });
     editing_ = std::make_unique<RecordEditing>(state, platform, document_, this, satEditDlg, tpEditDlg, progEditDlg);
-    files_ = std::make_unique<FileCommands>(state, platform, document_, this, [this] { ShowOpenedImage(); });
+    files_ = std::make_unique<FileCommands>(state, platform, document_, this, statusLine,
+                                            FileCommands::Show{[this] { ShowOpenedImage(); }, [this] { UpdateTitle(); }});
     listCommands_ = std::make_unique<ListCommands>(
         state, platform, document_, ListCommands::Parts{this, editActions, selection_.get(), statusLine},
         ListCommands::Show{[this] { ShowImageAgain(); }, [this](std::uint32_t tab) { ShowAllPrograms(tab); }});
@@ -109,6 +112,7 @@ void CKorvexDlg::ConnectControls()
     connect(findField, &QLineEdit::textChanged, this, [this](const QString& text) {
         listFilter_->SetText(text);
         UpdateEditActions();
+        SayFindResult(text);
     });
     connect(channelList->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this] { UpdateEditActions(); });
@@ -141,7 +145,8 @@ bool CKorvexDlg::OnInitDialog()
     setWindowIcon(appIcon);
     setWindowState(Qt::WindowNoState);
     CreateMenuBar();
-    setWindowTitle(res::MainDialogTemplate().caption + QLatin1Char(' ') + GetVersionString());
+    versionTitle_ = res::MainDialogTemplate().caption + QLatin1Char(' ') + GetVersionString();
+    UpdateTitle();
     comSetDlg.selectedPort = 1;
 
     FlashImage& image = state_.image();
@@ -166,6 +171,7 @@ bool CKorvexDlg::OnInitDialog()
     adjustSize();
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
+    ShowToolTips();
     channelList->setFocus();
     return true;
 }
@@ -179,7 +185,14 @@ void CKorvexDlg::CreateMenuBar()
     listCommands_->SetUpdateTranspondersAction(menu.commands.at(res::ID_TOOLS_UPDATE_TPS));
     namesMenu_ = new NamesMenu(menuBar_, menu.help, [this](const std::string& charset) { OnNameCharset(charset); });
     namesMenu_->Show(state_.nameCharset(), LocaleCharset());
+    GiveAccessKeys(menuBar_);
     layout()->setMenuBar(menuBar_);
+    // F10 goes to the menu bar, opening its first menu, as on the desktop.
+    auto* toMenuBar = new QShortcut(QKeySequence(Qt::Key_F10), this);
+    connect(toMenuBar, &QShortcut::activated, this, [this] {
+        if (!menuBar_->actions().isEmpty())
+            menuBar_->setActiveAction(menuBar_->actions().first());
+    });
 }
 
 void CKorvexDlg::OnNameCharset(const std::string& charset)
@@ -192,14 +205,29 @@ void CKorvexDlg::OnNameCharset(const std::string& charset)
 void CKorvexDlg::ApplyNameCharset()
 {
     listModel_->SetNameCharset(state_.nameCharset().charset);
-    if (namesMenu_)
+    if (namesMenu_) {
         namesMenu_->Show(state_.nameCharset(), LocaleCharset());
+        GiveAccessKeys(menuBar_);  // the charsets' entries are labelled anew
+    }
 }
 
 QString CKorvexDlg::GetVersionString()
 {
     const std::optional<VersionInfo> version = platform_.ReadVersionInfo();
     return version ? FormatVersion(*version) : QString();
+}
+
+void CKorvexDlg::UpdateTitle()
+{
+    // The open file's name, marked while it has edits that were not saved,
+    // before the version; the version alone before any Open.
+    const QString name = state_.files().OpenName();
+    if (name.isEmpty()) {
+        setWindowTitle(versionTitle_);
+        return;
+    }
+    const QString mark = HasUnsavedEdits() ? QStringLiteral("*") : QString();
+    setWindowTitle(name + mark + QStringLiteral(" \u2014 ") + versionTitle_);
 }
 
 void CKorvexDlg::OnCommand(int id)
@@ -315,6 +343,22 @@ bool CKorvexDlg::eventFilter(QObject* watched, QEvent* event)
         OnListOpenKey();
         return true;
     }
+    if (watched == channelList && event->type() == QEvent::KeyPress) {
+        const auto& key = *static_cast<QKeyEvent*>(event);
+        if (OpensContextMenu(key)) {
+            // At the current row, or at the top of the list without one.
+            const QRect row = channelList->visualRect(channelList->currentIndex());
+            const QPoint at = row.isValid() ? row.bottomLeft() : QPoint(0, 0);
+            editActions->Menu()->popup(channelList->viewport()->mapToGlobal(at));
+            return true;
+        }
+        // A row key whose action cannot run now says why instead of doing
+        // nothing (or moving the cursor as the list's own key would).
+        if (const QString why = editActions->KeyRefusal(key); !why.isEmpty()) {
+            statusLine->setText(why);
+            return true;
+        }
+    }
     if (watched == findField && event->type() == QEvent::KeyPress && find_->Key(*static_cast<QKeyEvent*>(event)))
         return true;
     // Escape in the list with nothing selected ends a comparison.
@@ -378,7 +422,9 @@ void CKorvexDlg::ShowOpenedImage()
     ApplyNameCharset();
     UpdateCounters();
     BuildTree();
+    fittedColumns_ = {};  // a new image's list is fitted to its own contents
     FillList(kListAllPrograms);
+    UpdateTitle();
 }
 
 void CKorvexDlg::OnFileSave()
@@ -427,11 +473,45 @@ void CKorvexDlg::ExchangeCounterTexts(bool toControls)
     }
 }
 
-void CKorvexDlg::StartTool(const QString& fileName)
+QString CKorvexDlg::ToolPath(const QString& fileName)
 {
     const QString folder = QFileInfo(platform_.ExecutablePath()).absolutePath();
-    // Whether the tool is there and starts is not looked at: it reports for itself.
-    platform_.StartProgram(QDir(folder).filePath(QStringLiteral("Config/") + fileName));
+    return QDir(folder).filePath(QStringLiteral("Config/") + fileName);
+}
+
+void CKorvexDlg::StartTool(const QString& fileName)
+{
+    // Whether the tool is there and starts is not looked at: it reports for
+    // itself. The buttons' tool tips say whether it is there.
+    platform_.StartProgram(ToolPath(fileName));
+    ShowToolTips();
+}
+
+void CKorvexDlg::ShowToolTips()
+{
+    const std::pair<int, QString> tools[] = {{res::IDC_UPGRADE, QStringLiteral("Burnix.exe")},
+                                             {res::IDC_DUMP, QStringLiteral("Pullix.exe")}};
+    for (const auto& [id, fileName] : tools) {
+        const QString path = QDir::toNativeSeparators(ToolPath(fileName));
+        res::FindControl<QPushButton>(this, id)->setToolTip(
+            QFileInfo::exists(ToolPath(fileName))
+                ? QStringLiteral("Starts %1.").arg(path)
+                : QStringLiteral("Starts %1, which is not there: it is a separate program installed beside Korvex.")
+                      .arg(path));
+    }
+}
+
+void CKorvexDlg::SayFindResult(const QString& typed)
+{
+    // Only the find field's own message is taken back when the text changes.
+    const bool noMatch = !typed.trimmed().isEmpty() && listModel_->rowCount() > 0 && listFilter_->rowCount() == 0;
+    if (noMatch) {
+        statusLine->setText(NoMatchText(typed.trimmed(), state_.list().ListType));
+        saidNoMatch_ = true;
+    } else if (saidNoMatch_) {
+        statusLine->clear();
+        saidNoMatch_ = false;
+    }
 }
 
 void CKorvexDlg::OnToolsUpgrade() { StartTool(QStringLiteral("Burnix.exe")); }
@@ -501,6 +581,7 @@ void CKorvexDlg::EditRow(const QModelIndex& shown)
         return;
     statusLine->clear();
     UpdateEditActions();
+    UpdateTitle();
     if (!document_.Reload()) {
         // An edit broke the image's own checks: show nothing that could
         // be edited against the now empty database.
@@ -524,13 +605,33 @@ void CKorvexDlg::FillList(std::uint32_t listType)
     const QString warning = ListFills(state_, *listModel_).Fill(listType, selectedSat, selectedTp);
     compare_->FillGone(listType);
     listModel_->EndFill();
-    const std::span<const ListColumn> columns = listModel_->Columns();
-    for (std::size_t c = 0; c < columns.size(); ++c)
-        channelList->setColumnWidth(static_cast<int>(c), columns[c].width);
+    FitColumns();
     compare_->AfterFill();
     UpdateEditActions();
     if (!warning.isEmpty())
         ShowWarning(platform_, this, warning);
+}
+
+void CKorvexDlg::FitColumns()
+{
+    // Each column as wide as its header and the rows it shows, the last one
+    // taking what is left of the list. Only a list of other columns than the
+    // last one is fitted: a refill after an edit keeps the widths the user
+    // sees and may have set, and measuring costs a refill many times over.
+    // The view measures the rows from the first shown, a hundred at most.
+    const std::span<const ListColumn> columns = listModel_->Columns();
+    if (columns.data() == fittedColumns_.data() && columns.size() == fittedColumns_.size())
+        return;
+    fittedColumns_ = columns;
+    const QAbstractItemView* view = channelList;
+    QHeaderView* header = channelList->horizontalHeader();
+    header->setStretchLastSection(true);
+    header->setResizeContentsPrecision(100);
+    for (std::size_t c = 0; c < columns.size(); ++c) {
+        const int column = static_cast<int>(c);
+        channelList->setColumnWidth(
+            column, std::max(view->sizeHintForColumn(column), header->sectionSizeHint(column)));
+    }
 }
 
 // --- Arranging, undo and find: the work is ArrangeCommands' --------------
@@ -558,6 +659,7 @@ void CKorvexDlg::ShowImageAgain()
     const std::vector<std::uint64_t> selectedKeys = selection_->Keys();
     const ChannelTree::Chosen chosen = tree_.Remember(selectedSat, selectedTp);
 
+    UpdateTitle();
     if (!document_.Reload()) {
         ClearView();
         UpdateEditActions();
@@ -601,7 +703,10 @@ void CKorvexDlg::OnMoveRows(int step) { arrange_->MoveRows(step); }
 void CKorvexDlg::OnMoveTo() { arrange_->MoveTo(); }
 void CKorvexDlg::OnDeleteRows() { arrange_->Delete(); }
 void CKorvexDlg::OnSort(SortKey key) { arrange_->Sort(key); }
-void CKorvexDlg::OnChangeFlags(FlagChange change, const QString& done) { arrange_->ChangeFlags(change, done); }
+void CKorvexDlg::OnChangeFlags(FlagChange change, const QString& done, const QString& label)
+{
+    arrange_->ChangeFlags(change, done, label);
+}
 void CKorvexDlg::OnRowsDropped(int beforeRow) { arrange_->RowsDropped(beforeRow); }
 void CKorvexDlg::OnSelectAll() { channelList->selectAll(); }
 void CKorvexDlg::OnFind() { find_->Focus(); }

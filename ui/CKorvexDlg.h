@@ -23,6 +23,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <span>
 #include <vector>
 
 class QAction;
@@ -111,7 +112,7 @@ public:
     void OnMoveTo();
     void OnDeleteRows();
     void OnSort(SortKey key);
-    void OnChangeFlags(FlagChange change, const QString& done);
+    void OnChangeFlags(FlagChange change, const QString& done, const QString& label);
     void OnSelectAll();
     void OnFind();
     // The selected rows dropped on the list: they go before the row
@@ -164,6 +165,8 @@ protected:
 
 private:
     void CreateMenuBar();
+    // The caption: the open file's name and whether it has unsaved edits.
+    void UpdateTitle();
     void ConnectControls();
     // Moves the four counter strings to their fields, or back.
     void ExchangeCounterTexts(bool toControls);
@@ -179,6 +182,8 @@ private:
     // The list of all programs under the TV (0) or Radio (1) tab, the tree
     // and the tab strip showing it.
     void ShowAllPrograms(std::uint32_t tab);
+    // Sizes the list's columns to their contents, the last one stretching.
+    void FitColumns();
     // Enables the Edit menu's actions for what the list shows and selects.
     void UpdateEditActions();
     // Opens the editor for a row as the list shows it.
@@ -186,12 +191,22 @@ private:
     // Asks before accepted edits that were not saved are thrown away.
     bool MayDiscardEdits();
     void StartTool(const QString& fileName);
+    // Where a sibling tool is: Config/fileName beside the executable.
+    QString ToolPath(const QString& fileName);
+    // The tool buttons' tool tips: the program each starts, and whether it
+    // is there.
+    void ShowToolTips();
+    // Says in the status line that the find field's text matches no row.
+    void SayFindResult(const QString& typed);
     // The list and the menu follow state_.nameCharset(); the tree's labels
     // are made anew by whoever calls it.
     void ApplyNameCharset();
 
     ProgramState& state_;
     Platform& platform_;
+    QString versionTitle_;  // the template's caption and the version
+    bool saidNoMatch_ = false;
+    std::span<const ListColumn> fittedColumns_;  // the columns FitColumns last fitted  // the status line holds the find field's "No ... matches"
     ChannelListModel* listModel_ = nullptr;
     ListFilter* listFilter_ = nullptr;
     QMenuBar* menuBar_ = nullptr;

@@ -37,7 +37,7 @@ void CarryOverCommand::Run()
 {
     if (!document_.IsLoaded())
         return;
-    const std::optional<QString> path = platform_.GetOpenFileName(window_, kImageOpenFilter, {});
+    const std::optional<QString> path = platform_.GetOpenFileName(window_, kImageOpenFilter, state_.files().ImageFolder());
     if (!path)
         return;
     // The earlier image is read beside the open one and dropped afterwards.

@@ -100,7 +100,7 @@ void CompareCommand::Run()
 {
     if (state_.image().fileOpened == 0)
         return;
-    const std::optional<QString> path = platform_.GetOpenFileName(parts_.window, kImageOpenFilter, {});
+    const std::optional<QString> path = platform_.GetOpenFileName(parts_.window, kImageOpenFilter, state_.files().ImageFolder());
     if (!path)
         return;
     if (QString why; !Start(*path, why))

@@ -3,7 +3,10 @@
 #include "db/ChannelDatabase.h"
 #include "db/CleanUp.h"
 
+#include "ui/AccessKeys.h"
+
 #include <QAction>
+#include <QKeyEvent>
 #include <QKeySequence>
 #include <QMenu>
 #include <QWidget>
@@ -25,8 +28,8 @@ QAction* Make(QWidget* owner, const QString& text, const QList<QKeySequence>& ke
 
 EditActions::EditActions(QWidget* window, QWidget* rowKeys) : QObject(window), menu_(new QMenu(QStringLiteral("Edit"), window))
 {
-    undo = Make(window, QStringLiteral("Undo"), {QKeySequence(Qt::CTRL | Qt::Key_Z)});
-    redo = Make(window, QStringLiteral("Redo"),
+    undo = Make(window, QStringLiteral("&Undo"), {QKeySequence(Qt::CTRL | Qt::Key_Z)});
+    redo = Make(window, QStringLiteral("&Redo"),
                 {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
     moveUp = Make(rowKeys, QStringLiteral("Move up"), {QKeySequence(Qt::CTRL | Qt::Key_Up)}, Qt::WidgetShortcut);
     moveDown = Make(rowKeys, QStringLiteral("Move down"), {QKeySequence(Qt::CTRL | Qt::Key_Down)}, Qt::WidgetShortcut);
@@ -94,7 +97,17 @@ EditActions::EditActions(QWidget* window, QWidget* rowKeys) : QObject(window), m
 void EditActions::Allow(QAction* action, const QString& refusal)
 {
     action->setEnabled(refusal.isEmpty());
-    action->setToolTip(refusal.isEmpty() ? action->text() : refusal);
+    action->setToolTip(refusal.isEmpty() ? WithoutAccessKey(action->text()) : refusal);
+}
+
+QString EditActions::KeyRefusal(const QKeyEvent& event) const
+{
+    const QKeySequence pressed(event.keyCombination());
+    for (const QAction* action : {moveUp, moveDown, remove}) {
+        if (!action->isEnabled() && action->shortcuts().contains(pressed))
+            return action->toolTip();
+    }
+    return {};
 }
 
 } // namespace korvex

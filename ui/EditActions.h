@@ -13,6 +13,7 @@
 #include <functional>
 
 class QAction;
+class QKeyEvent;
 class QMenu;
 class QWidget;
 
@@ -53,6 +54,10 @@ public:
     // Enables or disables every action that changes rows, with the reason as
     // its tool tip while it is disabled.
     static void Allow(QAction* action, const QString& refusal);
+
+    // Why the row key pressed does nothing now (the reason its action is
+    // disabled), or an empty text when it is no row key or its action runs.
+    QString KeyRefusal(const QKeyEvent& event) const;
 
 private:
     QMenu* menu_;

@@ -7,6 +7,10 @@
 #include "codepage/CharsetDetection.h"
 #include "db/Queries.h"
 
+#include <QFileInfo>
+#include <QLabel>
+#include <QLocale>
+
 #include <optional>
 
 namespace korvex {
@@ -15,26 +19,52 @@ namespace {
 const QString kSaveFilter = QStringLiteral("Bin文件(*.bin)|*.bin|所有文件(*.*)|*.*||");
 const QString kProposedSaveName = QStringLiteral("KV2930_FlashMapNew.bin");
 
+// "1 satellite", "4 satellites".
+QString Counted(std::size_t count, const QString& one, const QString& many)
+{
+    return QStringLiteral("%1 %2").arg(QLocale().toString(qulonglong{count}), count == 1 ? one : many);
+}
+
+// What Open tells in the status line: the file and what it holds.
+QString OpenedText(const QString& fileName, const ChannelDatabase& db)
+{
+    const QLocale locale;
+    return QStringLiteral("Opened %1: %2, %3, %4 TV and %5 radio %6.")
+        .arg(fileName, Counted(db.numSats, QStringLiteral("satellite"), QStringLiteral("satellites")),
+             Counted(db.numTps, QStringLiteral("transponder"), QStringLiteral("transponders")),
+             locale.toString(db.numTv), locale.toString(db.numRadio),
+             db.numTv + db.numRadio == 1 ? QStringLiteral("program") : QStringLiteral("programs"));
+}
+
 } // namespace
 
 FileCommands::FileCommands(ProgramState& state, Platform& platform, OpenImage& document, QWidget* window,
-                           std::function<void()> showOpened)
-    : state_(state), platform_(platform), document_(document), window_(window), showOpened_(std::move(showOpened))
+                           QLabel* statusLine, Show show)
+    : state_(state), platform_(platform), document_(document), window_(window), statusLine_(statusLine),
+      show_(std::move(show))
 {
 }
 
 bool FileCommands::MayDiscardEdits()
 {
-    return !document_.HasUnsavedEdits() ||
-           platform_.AskYesNo(window_, QStringLiteral("The image has edits that were not saved. Discard them?"),
-                              QStringLiteral("Korvex"));
+    if (!document_.HasUnsavedEdits())
+        return true;
+    const QString text = QStringLiteral("%1 has edits that were not saved. Save them first?")
+                             .arg(state_.files().OpenName());
+    switch (platform_.AskSaveDiscardCancel(window_, text, QStringLiteral("Korvex"))) {
+    case UnsavedAnswer::Save: return Save();
+    case UnsavedAnswer::Discard: return true;
+    case UnsavedAnswer::Cancel: break;
+    }
+    return false;
 }
 
 void FileCommands::Open()
 {
     if (!MayDiscardEdits())
         return;
-    const std::optional<QString> path = platform_.GetOpenFileName(window_, kImageOpenFilter, {});
+    const std::optional<QString> path =
+        platform_.GetOpenFileName(window_, kImageOpenFilter, state_.files().ImageFolder());
     if (path)
         OpenFile(*path);
 }
@@ -57,24 +87,31 @@ bool FileCommands::OpenFile(const QString& path)
     }
     // Names are read in the charset detected from the new image.
     state_.nameCharset() = DefaultNameCharset(RecordNames(state_.database()), LocaleCharset());
-    showOpened_();
+    show_.opened();
+    statusLine_->setText(OpenedText(state_.files().OpenName(), state_.database()));
     return true;
 }
 
-void FileCommands::Save()
+bool FileCommands::Save()
 {
     if (!document_.IsLoaded()) {
         ShowWarning(platform_, window_, QStringLiteral("Please open file first!"));
-        return;
+        return false;
     }
-    const std::optional<QString> path = platform_.GetSaveFileName(window_, kProposedSaveName, kSaveFilter);
+    // The name last saved to in this run, once there is one.
+    const ImageFiles& files = state_.files();
+    const QString proposed = files.lastSavedPath.isEmpty() ? kProposedSaveName : QFileInfo(files.lastSavedPath).fileName();
+    const std::optional<QString> path = platform_.GetSaveFileName(window_, proposed, kSaveFilter, files.ImageFolder());
     if (!path)
-        return;
+        return false;
     if (const QString error = document_.Save(*path); !error.isEmpty()) {
         ShowWarning(platform_, window_, error);
-        return;
+        return false;
     }
+    show_.saved();
+    statusLine_->setText(QStringLiteral("Saved %1.").arg(QFileInfo(*path).fileName()));
     ShowInformation(platform_, window_, QStringLiteral("Save Success!"), QStringLiteral("save"));
+    return true;
 }
 
 } // namespace korvex

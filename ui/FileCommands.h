@@ -8,6 +8,7 @@
 
 #include <functional>
 
+class QLabel;
 class QWidget;
 
 namespace korvex {
@@ -21,9 +22,13 @@ class ProgramState;
 
 class FileCommands {
 public:
-    // showOpened: shows a newly opened image (counters, tree, list).
-    FileCommands(ProgramState& state, Platform& platform, OpenImage& document, QWidget* window,
-                 std::function<void()> showOpened);
+    struct Show {
+        std::function<void()> opened;  // shows a newly opened image (counters, tree, list)
+        std::function<void()> saved;   // shows that the image was saved (the title's mark)
+    };
+
+    FileCommands(ProgramState& state, Platform& platform, OpenImage& document, QWidget* window, QLabel* statusLine,
+                 Show show);
 
     // Asks for a file, after the question about unsaved edits, and opens it;
     // Cancel keeps the open image open, listed, editable and savable.
@@ -35,9 +40,10 @@ public:
     // question about unsaved edits; more are refused.
     void Dropped(const QStringList& paths);
     // Asks for a file name and saves the image there, telling the user how
-    // it went.
-    void Save();
-    // True when there are no unsaved edits, or the user agrees to lose them.
+    // it went. True when the image was saved.
+    bool Save();
+    // True when there are no unsaved edits, or the user saved them or agreed
+    // to lose them; false when the user cancelled or the save failed.
     bool MayDiscardEdits();
 
 private:
@@ -45,7 +51,8 @@ private:
     Platform& platform_;
     OpenImage& document_;
     QWidget* window_;
-    std::function<void()> showOpened_;
+    QLabel* statusLine_;
+    Show show_;
 };
 
 } // namespace korvex

@@ -1,5 +1,7 @@
 #include "ui/FindField.h"
 
+#include "app/ListState.h"
+
 #include "ui/ListFilter.h"
 #include "ui/ListSelection.h"
 
@@ -8,6 +10,14 @@
 #include <QTableView>
 
 namespace korvex {
+
+QString NoMatchText(const QString& typed, std::uint32_t listType)
+{
+    const QString kind = listType == kListSatellites        ? QStringLiteral("satellite")
+                         : listType == kListSatTransponders ? QStringLiteral("transponder")
+                                                            : QStringLiteral("program");
+    return QStringLiteral("No %1 matches %2.").arg(kind, typed);
+}
 
 void FindField::Focus()
 {

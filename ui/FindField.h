@@ -3,12 +3,20 @@
 // clears it or hands the keys back to the list; Enter selects the first row
 // found and goes to the list.
 
+#include <QString>
+
+#include <cstdint>
+
 class QKeyEvent;
 class QLineEdit;
 
 namespace korvex {
 
 class ListSelection;
+
+// What the status line says when the typed text matches no row of a list of
+// this type: "No program matches 11034."
+QString NoMatchText(const QString& typed, std::uint32_t listType);
 
 class FindField {
 public:

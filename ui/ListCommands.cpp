@@ -1,11 +1,14 @@
 #include "ui/ListCommands.h"
 
+#include "ui/AccessKeys.h"
+
 #include "app/OpenImage.h"
 #include "app/ProgramState.h"
 #include "ui/CarryOverCommand.h"
 #include "ui/CleanUpCommand.h"
 #include "ui/EditActions.h"
 #include "ui/KindSelection.h"
+#include "ui/ListFilter.h"
 #include "ui/ListSelection.h"
 #include "ui/RenameCommand.h"
 #include "ui/TransponderUpdateCommand.h"
@@ -86,9 +89,19 @@ void ListCommands::SelectKind(const std::vector<std::uint64_t>& keys, const QStr
         return;
     parts_.list->SelectKeys(keys);
     const std::size_t selected = parts_.list->Rows().size();
-    parts_.statusLine->setText(QStringLiteral("Selected %1 %2 shown: %3.")
-                                   .arg(QLocale().toString(qulonglong{selected}),
-                                        selected == 1 ? QStringLiteral("row") : QStringLiteral("rows"), kind));
+    const int shown = parts_.list->Filter()->rowCount();
+    // How many rows were selected among how many shown, what was looked for
+    // and how much of it the image holds: "Selected 0 of the 11 rows shown:
+    // Duplicates, none found."
+    const QLocale locale;
+    QString found = keys.empty() ? QStringLiteral("none found")
+                                 : QStringLiteral("%1 found").arg(locale.toString(qulonglong{keys.size()}));
+    if (!keys.empty() && selected < keys.size())
+        found += QStringLiteral(", %1 of them not shown").arg(locale.toString(qulonglong{keys.size() - selected}));
+    parts_.statusLine->setText(QStringLiteral("Selected %1 of the %2 %3 shown: %4, %5.")
+                                   .arg(locale.toString(qulonglong{selected}), locale.toString(shown),
+                                        shown == 1 ? QStringLiteral("row") : QStringLiteral("rows"),
+                                        WithoutAccessKey(kind), found));
 }
 
 std::size_t ListCommands::ShowSelecting(const std::vector<std::uint64_t>& keys)

@@ -72,10 +72,15 @@ void TransponderUpdateCommand::Run(std::uint16_t satIndex)
 {
     if (!document_.IsLoaded() || satIndex >= state_.database().Sats().size())
         return;
-    const QString folder = QDir(kScanTableFolder).exists() ? kScanTableFolder : QString();
+    // Scan tables have a folder of their own, apart from the user's images:
+    // the one last chosen from, at first the system's.
+    QString& folder = state_.files().scanTableFolder;
+    if (folder.isEmpty() && QDir(kScanTableFolder).exists())
+        folder = kScanTableFolder;
     const std::optional<QString> path = platform_.GetOpenFileName(window_, kScanTableFilter, folder);
     if (!path)
         return;
+    folder = QFileInfo(*path).absolutePath();
     const ScanTableRead read = ReadScanTable(path->toStdString());
     if (!read.table) {
         ShowWarning(platform_, window_, QString::fromStdString(read.error));

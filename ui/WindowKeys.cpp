@@ -38,4 +38,11 @@ bool OpensCurrentRow(const QKeyEvent& event)
     }
 }
 
+bool OpensContextMenu(const QKeyEvent& event)
+{
+    const Qt::KeyboardModifiers modifiers = event.modifiers() & ~Qt::KeypadModifier;
+    return (event.key() == Qt::Key_Menu && modifiers == Qt::NoModifier) ||
+           (event.key() == Qt::Key_F10 && modifiers == Qt::ShiftModifier);
+}
+
 } // namespace korvex

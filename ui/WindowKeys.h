@@ -15,4 +15,8 @@ QKeySequence CommandShortcut(int commandId);
 // keypad modifier): the keys that open the editor on the list's current row.
 bool OpensCurrentRow(const QKeyEvent& event);
 
+// The context-menu key and Shift+F10: the keys that open the list's context
+// menu at its current row.
+bool OpensContextMenu(const QKeyEvent& event);
+
 } // namespace korvex

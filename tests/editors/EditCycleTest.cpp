@@ -102,7 +102,7 @@ private slots:
     void cleanup();
 
     void editsASatelliteAndShowsItInListTreeAndImage();
-    void editsATransponderWithNumbersWrappedToTheirWidth();
+    void editsATransponderKeepingItsPolarisationAndSatellite();
     void editsATvProgramKeepingEveryOtherBit();
     void opensTheTvTableProgramListedUnderTheRadioTab();
     void showsTheProgramsOwnSatelliteOrNone();
@@ -120,10 +120,29 @@ private slots:
     void aRecordBeyondTheFlashSizeOpensNoEditor();
     void openAsksBeforeEditsAreDroppedAndCancelKeepsThem();
     void namesAreStoredInTheImagesCharsetOrRefused();
+    void everyNumberFieldRefusesOnePastItsRangeAndTakesItsMaximum_data();
+    void everyNumberFieldRefusesOnePastItsRangeAndTakesItsMaximum();
+    void aTextThatIsNoNumberIsRefusedAndNothingWritten();
+    void theNameTakesTwelveBytesTypedAndRefusesALongerPastedOne_data();
+    void theNameTakesTwelveBytesTypedAndRefusesALongerPastedOne();
 
 private:
     // Selects a list row and double-clicks; `act` runs on the editor.
     void EditRow(int row, const std::function<void(QDialog*)>& act);
+    // Lists the records of one editor: "sat" the satellites, "tp" the
+    // transponders of the second satellite, "prog" all TV programs; the
+    // record edited is then the one in row 0 (the second satellite for "sat").
+    int ListFor(const QString& editor);
+    // The value a number field's record holds after the reload.
+    std::uint32_t StoredNumber(const QString& editor, int id) const;
+    // Key presses carrying the characters, as typing them does.
+    static void TypeKeys(QWidget* widget, const QString& text)
+    {
+        for (const QChar c : text) {
+            QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+            QApplication::sendEvent(widget, &press);
+        }
+    }
     void Open(const Bytes& bytes);
     QString Cell(int row, int column) const;
     std::uint8_t ImageByte(std::uint32_t offset) const { return app_.state().image().bytes[offset]; }
@@ -152,6 +171,12 @@ private:
         emit combo->activated(position);
     }
     static void Click(QDialog* editor, int id) { res::FindControl<QPushButton>(editor, id)->click(); }
+    static int OkId(const QString& editor)
+    {
+        return editor == QLatin1String("sat") ? res::sat_edit::IDC_OK
+               : editor == QLatin1String("tp") ? res::tp_edit::IDC_OK
+                                               : res::prog_edit::IDC_OK;
+    }
 
     CKorvexApp& app_;
     FakePlatform& platform_;
@@ -174,7 +199,7 @@ void EditCycleTest::init()
 
 void EditCycleTest::cleanup()
 {
-    platform_.yesNoAnswers.push_back(true);
+    platform_.unsavedAnswers.push_back(UnsavedAnswer::Discard);
     dlg_.reset();
 }
 
@@ -225,8 +250,8 @@ void EditCycleTest::editsASatelliteAndShowsItInListTreeAndImage()
         QCOMPARE(Text(editor, IDC_NAME), QStringLiteral("Hotbird"));
         QCOMPARE(res::FindControl<QComboBox>(editor, IDC_LNB_TYPE)->currentText(), QStringLiteral("Universal"));
         Type(editor, IDC_NAME, QStringLiteral("Hot Bird 13E"));
-        Type(editor, IDC_LONGITUDE, QStringLiteral("13000"));  // four characters: 1300
-        Type(editor, IDC_POSITION, QStringLiteral("99"));      // 99 mod 64
+        Type(editor, IDC_LONGITUDE, QStringLiteral("1300"));
+        Type(editor, IDC_POSITION, QStringLiteral("35"));
         Choose(editor, IDC_LNB_TYPE, 0);
         Choose(editor, IDC_DISEQC10, 4);
         Click(editor, IDC_OK);
@@ -245,7 +270,7 @@ void EditCycleTest::editsASatelliteAndShowsItInListTreeAndImage()
     QVERIFY(dlg_->HasUnsavedEdits());
 }
 
-void EditCycleTest::editsATransponderWithNumbersWrappedToTheirWidth()
+void EditCycleTest::editsATransponderKeepingItsPolarisationAndSatellite()
 {
     using namespace res::tp_edit;
     SatelliteRoot()->setExpanded(true);
@@ -255,8 +280,8 @@ void EditCycleTest::editsATransponderWithNumbersWrappedToTheirWidth()
         QCOMPARE(Text(editor, IDC_SAT_NAME), QStringLiteral("Hotbird"));
         QCOMPARE(Text(editor, IDC_TP_NUMBER), QStringLiteral("0"));
         QCOMPARE(editor->focusWidget(), res::FindControl<QWidget>(editor, IDC_OK));
-        Type(editor, IDC_FREQUENCY, QStringLiteral("20000"));    // mod 16384: 3616
-        Type(editor, IDC_SYMBOL_RATE, QStringLiteral("70000"));  // mod 65536: 4464
+        Type(editor, IDC_FREQUENCY, QStringLiteral("3616"));
+        Type(editor, IDC_SYMBOL_RATE, QStringLiteral("4464"));
         Choose(editor, IDC_POLARISATION, 1);
         Click(editor, IDC_OK);
     });
@@ -278,9 +303,9 @@ void EditCycleTest::editsATvProgramKeepingEveryOtherBit()
         QCOMPARE(Text(editor, IDC_PROG_NUMBER), QStringLiteral("0"));
         QCOMPARE(Text(editor, IDC_NAME), QStringLiteral("Rai 1"));
         Type(editor, IDC_NAME, QStringLiteral("Rai Uno"));
-        Type(editor, IDC_VIDEO_PID, QStringLiteral("9999"));  // mod 8192: 1807
+        Type(editor, IDC_VIDEO_PID, QStringLiteral("1807"));
         Type(editor, IDC_AUDIO_PID, QStringLiteral("0"));
-        Type(editor, IDC_SERVICE_ID, QStringLiteral("70000"));
+        Type(editor, IDC_SERVICE_ID, QStringLiteral("4464"));
         Choose(editor, IDC_TRACK, 1);
         Choose(editor, IDC_CHILD_LOCK, 0);
         res::FindControl<QCheckBox>(editor, IDC_FAVOURITES[0])->setChecked(true);  // Movies
@@ -469,14 +494,14 @@ void EditCycleTest::asksBeforeUnsavedEditsAreDropped()
         Click(editor, res::prog_edit::IDC_OK);
     });
     QVERIFY(dlg_->HasUnsavedEdits());
-    platform_.yesNoAnswers.push_back(false);
+    platform_.unsavedAnswers.push_back(UnsavedAnswer::Cancel);
     QTest::keyClick(dlg_->channelList, Qt::Key_Escape);
     QVERIFY(dlg_->isVisible());
     QCOMPARE(platform_.questions.size(), std::size_t{1});
-    platform_.yesNoAnswers.push_back(false);
+    platform_.unsavedAnswers.push_back(UnsavedAnswer::Cancel);
     dlg_->OnCommand(res::ID_FILE_EXIT);
     QVERIFY(dlg_->isVisible());
-    platform_.yesNoAnswers.push_back(true);
+    platform_.unsavedAnswers.push_back(UnsavedAnswer::Discard);
     dlg_->close();
     QVERIFY(!dlg_->isVisible());
     QCOMPARE(platform_.questions.size(), std::size_t{3});
@@ -614,15 +639,15 @@ void EditCycleTest::openAsksBeforeEditsAreDroppedAndCancelKeepsThem()
     const Bytes edited = ImageNow();
     QVERIFY(edited != built_.bytes);
 
-    // No: the file dialog is not even shown.
-    platform_.yesNoAnswers.push_back(false);
+    // Cancel: the file dialog is not even shown.
+    platform_.unsavedAnswers.push_back(UnsavedAnswer::Cancel);
     dlg_->OnCommand(res::IDC_OPEN);
     QCOMPARE(platform_.questions.size(), std::size_t{1});
     QCOMPARE(platform_.questions[0].caption, QStringLiteral("Korvex"));
     QCOMPARE(platform_.openFilters.size(), qsizetype{1});  // the Open of init() only
 
-    // Yes, then Cancel in the file dialog: the edited image stays open.
-    platform_.yesNoAnswers.push_back(true);
+    // Discard, then Cancel in the file dialog: the edited image stays open.
+    platform_.unsavedAnswers.push_back(UnsavedAnswer::Discard);
     platform_.openAnswers.push_back(std::nullopt);
     dlg_->OnCommand(res::IDC_OPEN);
     QCOMPARE(platform_.openFilters.size(), qsizetype{2});
@@ -669,6 +694,167 @@ void EditCycleTest::namesAreStoredInTheImagesCharsetOrRefused()
     for (std::size_t i = 0; i < gbk.size(); ++i)
         QCOMPARE(ImageByte(at + static_cast<std::uint32_t>(i)), gbk[i]);
     QCOMPARE(Cell(0, 1), QStringLiteral("中文台"));
+}
+
+int EditCycleTest::ListFor(const QString& editor)
+{
+    if (editor == QLatin1String("sat")) {
+        dlg_->channelTree->setCurrentItem(SatelliteRoot());
+        return 1;
+    }
+    if (editor == QLatin1String("tp")) {
+        SatelliteRoot()->setExpanded(true);
+        dlg_->channelTree->setCurrentItem(SatelliteRoot()->child(1));
+    }
+    return 0;
+}
+
+std::uint32_t EditCycleTest::StoredNumber(const QString& editor, int id) const
+{
+    const ChannelDatabase& db = app_.state().database();
+    if (editor == QLatin1String("sat")) {
+        using namespace res::sat_edit;
+        const SatRecord& sat = db.sats[1];
+        return id == IDC_LONGITUDE ? sat.longitude
+               : id == IDC_LNB_FRE_LOW ? sat.lnbFreLow
+               : id == IDC_LNB_FRE_HIGH ? sat.lnbFreHigh
+                                        : std::uint32_t{sat.position};
+    }
+    if (editor == QLatin1String("tp")) {
+        const TpRecord& tp = db.tps[1];
+        return id == res::tp_edit::IDC_FREQUENCY ? std::uint32_t{tp.frequency} : tp.symbolRate;
+    }
+    using namespace res::prog_edit;
+    const ProgRecord& prog = db.tvProgs[0];
+    return id == IDC_VIDEO_PID  ? std::uint32_t{prog.videoPid}
+           : id == IDC_AUDIO_PID ? std::uint32_t{prog.audioPid}
+           : id == IDC_PCR_PID   ? std::uint32_t{prog.pcrPid}
+                                 : prog.serviceId;
+}
+
+void EditCycleTest::everyNumberFieldRefusesOnePastItsRangeAndTakesItsMaximum_data()
+{
+    QTest::addColumn<QString>("editor");
+    QTest::addColumn<int>("id");
+    QTest::addColumn<QString>("label");
+    QTest::addColumn<uint>("max");
+    QTest::newRow("Longitude") << "sat" << res::sat_edit::IDC_LONGITUDE << "Longitude" << 65535u;
+    QTest::newRow("LnbFreLow") << "sat" << res::sat_edit::IDC_LNB_FRE_LOW << "LnbFreLow" << 65535u;
+    QTest::newRow("LnbFreHigh") << "sat" << res::sat_edit::IDC_LNB_FRE_HIGH << "LnbFreHigh" << 65535u;
+    QTest::newRow("Postion") << "sat" << res::sat_edit::IDC_POSITION << "Postion" << 63u;
+    QTest::newRow("Freq") << "tp" << res::tp_edit::IDC_FREQUENCY << "Freq" << 16383u;
+    QTest::newRow("SymbolRate") << "tp" << res::tp_edit::IDC_SYMBOL_RATE << "SymbolRate" << 65535u;
+    QTest::newRow("VideoPID") << "prog" << res::prog_edit::IDC_VIDEO_PID << "VideoPID" << 8191u;
+    QTest::newRow("AudioPID") << "prog" << res::prog_edit::IDC_AUDIO_PID << "AudioPID" << 8191u;
+    QTest::newRow("PCRPID") << "prog" << res::prog_edit::IDC_PCR_PID << "PCRPID" << 8191u;
+    QTest::newRow("ServiceID") << "prog" << res::prog_edit::IDC_SERVICE_ID << "ServiceID" << 65535u;
+}
+
+void EditCycleTest::everyNumberFieldRefusesOnePastItsRangeAndTakesItsMaximum()
+{
+    QFETCH(QString, editor);
+    QFETCH(int, id);
+    QFETCH(QString, label);
+    QFETCH(uint, max);
+    const int row = ListFor(editor);
+    const Bytes before = ImageNow();
+    bool closedByOk = false;
+    EditRow(row, [&](QDialog* dialog) {
+        const QString onePast = QString::number(max + 1);
+        Type(dialog, id, onePast);
+        Click(dialog, OkId(editor));
+        QVERIFY(dialog->isVisible());
+        QCOMPARE(platform_.messages.size(), std::size_t{1});
+        QCOMPARE(platform_.messages[0].text, QStringLiteral("%1 %2 does not fit: 0 to %3.").arg(label, onePast).arg(max));
+        QCOMPARE(platform_.messages[0].caption, QStringLiteral("Waring"));
+        QLineEdit* field = res::FindControl<QLineEdit>(dialog, id);
+        QCOMPARE(dialog->focusWidget(), field);
+        QCOMPARE(field->selectedText(), onePast);
+        QVERIFY(ImageNow() == before);
+        QCOMPARE(app_.state().list().RecordEdited, 0u);
+
+        Type(dialog, id, QString::number(max));
+        Click(dialog, OkId(editor));
+        closedByOk = !dialog->isVisible();
+    });
+    QVERIFY(closedByOk);
+    QCOMPARE(StoredNumber(editor, id), std::uint32_t{max});
+}
+
+void EditCycleTest::aTextThatIsNoNumberIsRefusedAndNothingWritten()
+{
+    using namespace res::tp_edit;
+    ListFor(QStringLiteral("tp"));
+    const Bytes before = ImageNow();
+    EditRow(0, [&](QDialog* dialog) {
+        // A pasted text can hold anything; the field's own check is not all.
+        Type(dialog, IDC_FREQUENCY, QStringLiteral("12a"));
+        Click(dialog, IDC_OK);
+        Type(dialog, IDC_FREQUENCY, QStringLiteral("12000"));
+        Type(dialog, IDC_SYMBOL_RATE, QString());
+        Click(dialog, IDC_OK);
+        QVERIFY(dialog->isVisible());
+        QCOMPARE(dialog->focusWidget(), res::FindControl<QWidget>(dialog, IDC_SYMBOL_RATE));
+        Click(dialog, IDC_CANCEL);
+    });
+    QCOMPARE(platform_.messages.size(), std::size_t{2});
+    QCOMPARE(platform_.messages[0].text, QStringLiteral("Freq 12a is not a number: 0 to 16383."));
+    QCOMPARE(platform_.messages[1].text, QStringLiteral("SymbolRate is empty: type a number from 0 to 65535."));
+    QVERIFY(ImageNow() == before);
+}
+
+void EditCycleTest::theNameTakesTwelveBytesTypedAndRefusesALongerPastedOne_data()
+{
+    QTest::addColumn<QByteArray>("charset");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("taken");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("refusal");
+    QTest::newRow("GBK") << QByteArray("GBK") << QStringLiteral("中文台中文台中") << QStringLiteral("中文台中文台")
+                         << QByteArray("\xD6\xD0\xCE\xC4\xCC\xA8\xD6\xD0\xCE\xC4\xCC\xA8")
+                         << QStringLiteral("The name 中文台中文台中 does not fit 12 bytes: it takes 14 in GBK.");
+    // Four three-byte characters fill the field; an ASCII letter no longer fits.
+    QTest::newRow("UTF-8") << QByteArray("UTF-8") << QStringLiteral("中文台中x") << QStringLiteral("中文台中")
+                           << QByteArray("\xE4\xB8\xAD\xE6\x96\x87\xE5\x8F\xB0\xE4\xB8\xAD")
+                           << QStringLiteral("The name 中文台中x does not fit 12 bytes: it takes 13 in UTF-8.");
+}
+
+void EditCycleTest::theNameTakesTwelveBytesTypedAndRefusesALongerPastedOne()
+{
+    using namespace res::prog_edit;
+    QFETCH(QByteArray, charset);
+    QFETCH(QString, typed);
+    QFETCH(QString, taken);
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, refusal);
+    dlg_->OnNameCharset(charset.toStdString());
+    const Bytes before = ImageNow();
+    EditRow(0, [&](QDialog* dialog) {
+        QLineEdit* name = res::FindControl<QLineEdit>(dialog, IDC_NAME);
+        name->clear();
+        TypeKeys(name, typed);
+        QCOMPARE(name->text(), taken);
+        // Typing in the middle is held to the same limit.
+        name->setCursorPosition(1);
+        TypeKeys(name, QStringLiteral("A"));
+        QCOMPARE(name->text(), taken);
+
+        name->clear();
+        name->insert(typed);  // what a paste does
+        QCOMPARE(name->text(), typed);
+        Click(dialog, IDC_OK);
+        QVERIFY(dialog->isVisible());
+        QCOMPARE(name->selectedText(), typed);
+        QVERIFY(ImageNow() == before);
+        QCOMPARE(platform_.messages.size(), std::size_t{1});
+        QCOMPARE(platform_.messages[0].text, refusal + QStringLiteral(" Nothing was written."));
+
+        name->setText(taken);
+        Click(dialog, IDC_OK);
+    });
+    const std::uint32_t at = built_.RecordOffset(BlockId::TvPrograms, 0) + 14;
+    QCOMPARE(QByteArray(reinterpret_cast<const char*>(&app_.state().image().bytes[at]), 12), bytes);
+    QCOMPARE(Cell(0, 1), taken);
 }
 
 int main(int argc, char** argv)

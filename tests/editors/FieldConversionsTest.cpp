@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 
 namespace korvex {
@@ -12,56 +13,92 @@ namespace {
 
 struct NumberCase {
     const char* text;
-    int maxChars;
-    unsigned bits;
-    std::uint32_t stored;
+    NumberField field;
+    std::optional<std::uint32_t> stored;
+    const char* refusal;
 };
 
 class ReadNumberTest : public ::testing::TestWithParam<NumberCase> {};
 
-TEST_P(ReadNumberTest, ReadsTheLeadingCharactersAndKeepsTheLowBits)
+TEST_P(ReadNumberTest, TakesANumberThatFitsAndRefusesAnythingElseInWords)
 {
     const NumberCase& c = GetParam();
-    EXPECT_EQ(LowBits(ReadNumber(QString::fromUtf8(c.text), c.maxChars), c.bits), c.stored)
-        << '"' << c.text << "\" N=" << c.maxChars << " W=" << c.bits;
+    const NumberReading reading = ReadNumber(QString::fromUtf8(c.text), c.field);
+    EXPECT_EQ(reading.value, c.stored) << '"' << c.text << "\" " << c.field.name;
+    EXPECT_EQ(reading.refusal, QString::fromUtf8(c.refusal)) << '"' << c.text << "\" " << c.field.name;
 }
 
+// Every number field of the editors at its maximum and one past it, then the
+// texts that are no number.
 INSTANTIATE_TEST_SUITE_P(
-    AtoiRules, ReadNumberTest,
-    ::testing::Values(NumberCase{"", 4, 16, 0},              // empty field
-                      NumberCase{"12345", 4, 16, 1234},      // a fifth digit is ignored
-                      NumberCase{"20000", 5, 14, 3616},      // 20000 mod 16384
-                      NumberCase{"70000", 5, 16, 4464},      // 70000 mod 65536
-                      NumberCase{"99", 2, 6, 35},            // 99 mod 64
-                      NumberCase{"123", 2, 6, 12},           // a third digit is ignored
-                      NumberCase{"9999", 4, 13, 1807},       // 9999 mod 8192
-                      NumberCase{"  42", 4, 16, 42},         // leading blanks
-                      NumberCase{"   42", 4, 16, 4},         // ... count among the characters read
-                      NumberCase{"+7", 2, 6, 7},             // a sign
-                      NumberCase{"-1", 2, 6, 63},            // wraps as the field's width does
-                      NumberCase{"4a2", 4, 16, 4},           // digits up to the first other character
-                      NumberCase{"x12", 4, 16, 0},           // nothing to parse
-                      NumberCase{"\xD9\xA3", 4, 16, 0}));    // a digit of another script is not a digit
+    EveryField, ReadNumberTest,
+    ::testing::Values(
+        NumberCase{"65535", fields::kLongitude, 65535, ""},
+        NumberCase{"65536", fields::kLongitude, std::nullopt, "Longitude 65536 does not fit: 0 to 65535."},
+        NumberCase{"65535", fields::kLnbFreLow, 65535, ""},
+        NumberCase{"65536", fields::kLnbFreLow, std::nullopt, "LnbFreLow 65536 does not fit: 0 to 65535."},
+        NumberCase{"65535", fields::kLnbFreHigh, 65535, ""},
+        NumberCase{"65536", fields::kLnbFreHigh, std::nullopt, "LnbFreHigh 65536 does not fit: 0 to 65535."},
+        NumberCase{"63", fields::kPosition, 63, ""},
+        NumberCase{"64", fields::kPosition, std::nullopt, "Postion 64 does not fit: 0 to 63."},
+        NumberCase{"16383", fields::kFrequency, 16383, ""},
+        NumberCase{"16384", fields::kFrequency, std::nullopt, "Freq 16384 does not fit: 0 to 16383."},
+        NumberCase{"99999", fields::kFrequency, std::nullopt, "Freq 99999 does not fit: 0 to 16383."},
+        NumberCase{"65535", fields::kSymbolRate, 65535, ""},
+        NumberCase{"65536", fields::kSymbolRate, std::nullopt, "SymbolRate 65536 does not fit: 0 to 65535."},
+        NumberCase{"8191", fields::kVideoPid, 8191, ""},
+        NumberCase{"8192", fields::kVideoPid, std::nullopt, "VideoPID 8192 does not fit: 0 to 8191."},
+        NumberCase{"8191", fields::kAudioPid, 8191, ""},
+        NumberCase{"8192", fields::kAudioPid, std::nullopt, "AudioPID 8192 does not fit: 0 to 8191."},
+        NumberCase{"8191", fields::kPcrPid, 8191, ""},
+        NumberCase{"8192", fields::kPcrPid, std::nullopt, "PCRPID 8192 does not fit: 0 to 8191."},
+        NumberCase{"65535", fields::kServiceId, 65535, ""},
+        NumberCase{"65536", fields::kServiceId, std::nullopt, "ServiceID 65536 does not fit: 0 to 65535."},
+        NumberCase{"0", fields::kPosition, 0, ""},
+        NumberCase{" 007 ", fields::kPosition, 7, ""},  // blanks around, leading zeros
+        NumberCase{"99999999999999999999999", fields::kServiceId, std::nullopt,
+                   "ServiceID 99999999999999999999999 does not fit: 0 to 65535."},
+        NumberCase{"", fields::kPosition, std::nullopt, "Postion is empty: type a number from 0 to 63."},
+        NumberCase{"4a2", fields::kFrequency, std::nullopt, "Freq 4a2 is not a number: 0 to 16383."},
+        NumberCase{"-1", fields::kPosition, std::nullopt, "Postion -1 is not a number: 0 to 63."},
+        NumberCase{"+7", fields::kPosition, std::nullopt, "Postion +7 is not a number: 0 to 63."},
+        NumberCase{"\xD9\xA3", fields::kPcrPid, std::nullopt,  // a digit of another script
+                   "PCRPID \xD9\xA3 is not a number: 0 to 8191."}));
 
 std::string Bytes(const NameBytes& name) { return std::string(name.begin(), name.end()); }
 
-TEST(ReadName, StoresAtMostTwelveCharactersAndBytes)
+TEST(ReadName, StoresANameOfAtMostTwelveBytesAndRefusesALongerOneWhole)
 {
     const NameCharset utf8("UTF-8");
+    const NameCharset gbk("GBK");
     NameBytes field = testing::Name("ABCDEFGHIJ");
     EXPECT_TRUE(ReadName(QStringLiteral("xy"), QStringLiteral("ABCDEFGHIJ"), field, utf8).isEmpty());
     EXPECT_EQ(Bytes(field), std::string("xy\0DEFGHIJ\0\0", 12)) << "shortening keeps the old bytes behind the zero";
 
-    ReadName(QStringLiteral("THIRTEEN_CHAR"), QString(), field, utf8);
-    EXPECT_EQ(Bytes(field), "THIRTEEN_CHA") << "12 characters, no terminator";
+    EXPECT_TRUE(ReadName(QStringLiteral("TWELVE_CHARS"), QString(), field, utf8).isEmpty());
+    EXPECT_EQ(Bytes(field), "TWELVE_CHARS") << "12 bytes, no terminator";
 
-    // Eleven letters and an e-acute: its two bytes do not fit, so it is left out whole.
-    ReadName(QStringLiteral("ABCDEFGHIJKé"), QString(), field, utf8);
-    EXPECT_EQ(Bytes(field), std::string("ABCDEFGHIJK\0", 12));
-    ReadName(QStringLiteral("中文台中文"), QString(), field, utf8);
+    struct TooLong {
+        const char* text;
+        const NameCharset& charset;
+        const char* refusal;
+    };
+    for (const TooLong& c : {
+             TooLong{"THIRTEEN_CHAR", utf8, "The name THIRTEEN_CHAR does not fit 12 bytes: it takes 13 in UTF-8."},
+             // Eleven letters and an e-acute, whose two bytes do not fit.
+             TooLong{"ABCDEFGHIJKé", utf8, "The name ABCDEFGHIJKé does not fit 12 bytes: it takes 13 in UTF-8."},
+             TooLong{"中文台中文", utf8, "The name 中文台中文 does not fit 12 bytes: it takes 15 in UTF-8."},
+             TooLong{"中文台中文台中", gbk, "The name 中文台中文台中 does not fit 12 bytes: it takes 14 in GBK."},
+         }) {
+        const NameBytes before = field;
+        EXPECT_EQ(ReadName(QString::fromUtf8(c.text), QString(), field, c.charset),
+                  QString::fromUtf8(c.refusal) + QStringLiteral(" Nothing was written."));
+        EXPECT_EQ(field, before) << c.text;
+    }
+    EXPECT_TRUE(ReadName(QStringLiteral("中文台中文台"), QString(), field, gbk).isEmpty());
+    EXPECT_EQ(Bytes(field), "\xD6\xD0\xCE\xC4\xCC\xA8\xD6\xD0\xCE\xC4\xCC\xA8");
+    EXPECT_TRUE(ReadName(QStringLiteral("中文台中"), QString(), field, utf8).isEmpty());
     EXPECT_EQ(Bytes(field), "\xE4\xB8\xAD\xE6\x96\x87\xE5\x8F\xB0\xE4\xB8\xAD");
-    ReadName(QStringLiteral("中文台中文"), QString(), field, NameCharset("GBK"));
-    EXPECT_EQ(Bytes(field), std::string("\xD6\xD0\xCE\xC4\xCC\xA8\xD6\xD0\xCE\xC4\0\xAD", 12));
 }
 
 TEST(ReadName, RefusesANameTheCharsetCannotHoldAndStoresNothing)
@@ -69,14 +106,15 @@ TEST(ReadName, RefusesANameTheCharsetCannotHoldAndStoresNothing)
     NameBytes field = testing::Name("Old");
     const NameBytes before = field;
     EXPECT_EQ(ReadName(QStringLiteral("Ω TV ☃Ω"), QStringLiteral("Old"), field, NameCharset("GBK")),
-              QStringLiteral("☃"));
+              QStringLiteral("The image's names are in GBK, which cannot store ☃. Nothing was written."));
     EXPECT_EQ(field, before);
     EXPECT_EQ(ReadName(QStringLiteral("中文"), QStringLiteral("Old"), field, NameCharset("WINDOWS-1251")),
-              QStringLiteral("中文"));
+              QStringLiteral("The image's names are in WINDOWS-1251, which cannot store 中 文. Nothing was written."));
     EXPECT_EQ(field, before);
     // U+FFFE and U+FEFF are refused as characters, not read as byte order marks.
     const QString marks = QString(QChar(0xFFFE)) + QChar(0xFEFF);
-    EXPECT_EQ(ReadName(marks, QStringLiteral("Old"), field, NameCharset("GBK")), marks);
+    EXPECT_TRUE(ReadName(marks, QStringLiteral("Old"), field, NameCharset("GBK"))
+                    .contains(QString(QChar(0xFFFE)) + QLatin1Char(' ') + QChar(0xFEFF)));
     EXPECT_EQ(field, before);
 }
 

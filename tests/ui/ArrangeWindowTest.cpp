@@ -121,7 +121,7 @@ void ArrangeWindowTest::init()
 
 void ArrangeWindowTest::cleanup()
 {
-    platform_.yesNoAnswers.push_back(true);
+    platform_.unsavedAnswers.push_back(UnsavedAnswer::Discard);
     dlg_.reset();
 }
 
@@ -323,7 +323,7 @@ void ArrangeWindowTest::anEditorsOkIsUndoneLikeAnyOtherChange()
     Select({1});
     dlg_->OnListDblClk();
     QCOMPARE(Names().at(1), QStringLiteral("renamed"));
-    QCOMPARE(Actions().undo->text(), QStringLiteral("Undo Edit"));
+    QCOMPARE(Actions().undo->text(), QStringLiteral("&Undo Edit"));
     Actions().undo->trigger();
     QCOMPARE(Names().at(1), QStringLiteral("Alpha"));
     QVERIFY(!dlg_->HasUnsavedEdits());

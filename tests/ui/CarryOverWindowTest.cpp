@@ -80,7 +80,7 @@ void CarryOverWindowTest::init()
 
 void CarryOverWindowTest::cleanup()
 {
-    platform_.yesNoAnswers.push_back(true);
+    platform_.unsavedAnswers.push_back(UnsavedAnswer::Discard);
     dlg_.reset();
 }
 
@@ -148,7 +148,7 @@ void CarryOverWindowTest::okCarriesTheEarlierListOverAsOneStepAndSelectsTheUnmat
 
     // One step: one Undo gives the rescan back, byte for byte.
     QVERIFY(dlg_->editActions->undo->isEnabled());
-    QCOMPARE(dlg_->editActions->undo->text(), QStringLiteral("Undo Apply an earlier list"));
+    QCOMPARE(dlg_->editActions->undo->text(), QStringLiteral("&Undo Apply an earlier list"));
     dlg_->OnUndo();
     QVERIFY(ImageNow() == images_.rescan.bytes);
     QVERIFY(!dlg_->editActions->undo->isEnabled());

@@ -78,7 +78,7 @@ void CleanUpWindowTest::init()
 
 void CleanUpWindowTest::cleanup()
 {
-    platform_.yesNoAnswers.push_back(true);
+    platform_.unsavedAnswers.push_back(UnsavedAnswer::Discard);
     dlg_.reset();
 }
 
@@ -180,7 +180,7 @@ void CleanUpWindowTest::okDeletesWhatIsTickedAsOneStep()
              QStringLiteral("Cleaned up: deleted 2 transponders, 4 TV programs and 2 radio programs."));
 
     // One step: one Undo gives the image back, byte for byte.
-    QCOMPARE(dlg_->editActions->undo->text(), QStringLiteral("Undo Clean up"));
+    QCOMPARE(dlg_->editActions->undo->text(), QStringLiteral("&Undo Clean up"));
     dlg_->OnUndo();
     QVERIFY(ImageNow() == built_.bytes);
     QVERIFY(!dlg_->editActions->undo->isEnabled());
@@ -215,7 +215,7 @@ void CleanUpWindowTest::selectPicksTheRowsOfAKindForTheEditActions()
     // The list of all TV programs, as it stands after Open.
     dlg_->editActions->selectKind[KindIndex(CleanUpKind::Duplicates)]->trigger();
     QCOMPARE(dlg_->SelectedRows(), (std::vector<int>{1, 4}));
-    QCOMPARE(dlg_->statusLine->text(), QStringLiteral("Selected 2 rows shown: Duplicates."));
+    QCOMPARE(dlg_->statusLine->text(), QStringLiteral("Selected 2 of the 10 rows shown: Duplicates, 3 found, 1 of them not shown."));
 
     dlg_->editActions->selectKind[KindIndex(CleanUpKind::Strays)]->trigger();
     QCOMPARE(dlg_->SelectedRows(), (std::vector<int>{6, 7, 8}));
@@ -228,7 +228,7 @@ void CleanUpWindowTest::selectPicksTheRowsOfAKindForTheEditActions()
     QCOMPARE(dlg_->SelectedRows(), (std::vector<int>{5}));
     dlg_->editActions->selectLocked->trigger();
     QCOMPARE(dlg_->SelectedRows(), (std::vector<int>{2}));
-    QCOMPARE(dlg_->statusLine->text(), QStringLiteral("Selected 1 row shown: Locked."));
+    QCOMPARE(dlg_->statusLine->text(), QStringLiteral("Selected 1 of the 10 rows shown: Locked, 1 found."));
 
     // Delete acts on what Select picked.
     dlg_->editActions->selectKind[KindIndex(CleanUpKind::Duplicates)]->trigger();

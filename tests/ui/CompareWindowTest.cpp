@@ -96,7 +96,7 @@ void CompareWindowTest::init()
 
 void CompareWindowTest::cleanup()
 {
-    platform_.yesNoAnswers.push_back(true);
+    platform_.unsavedAnswers.push_back(UnsavedAnswer::Discard);
     dlg_.reset();
 }
 

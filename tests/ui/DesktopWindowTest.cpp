@@ -95,7 +95,7 @@ private slots:
     void growsWithTheWindowAndNeverBelowItsTemplate_data();
     void growsWithTheWindowAndNeverBelowItsTemplate();
     void editorsAndDialogsKeepTheirFixedSize();
-    void columnsStartAtTheirWidthsAndFitTheirContentsOnDoubleClick();
+    void columnsStartFittedToTheirContentsAndStayTheUsersToSize();
     void keysOpenTheEditorOnTheCurrentRow_data();
     void keysOpenTheEditorOnTheCurrentRow();
     void enterElsewherePressesTheButtonOrEndsAfterTheQuestion();
@@ -136,7 +136,7 @@ void DesktopWindowTest::init()
 
 void DesktopWindowTest::cleanup()
 {
-    platform_.yesNoAnswers.push_back(true);
+    platform_.unsavedAnswers.push_back(UnsavedAnswer::Discard);
     dlg_.reset();
 }
 
@@ -208,6 +208,7 @@ void DesktopWindowTest::growsWithTheWindowAndNeverBelowItsTemplate()
         {res::IDC_CHANNEL_LIST, {true, true, false}},
         {res::IDC_CHANNEL_TREE, {false, true, false}},
         {res::IDC_FILTER, {true, false, false}},
+        {res::IDC_STATIC, {true, false, false}},  // the frame around the buttons
         {res::IDC_SAT_COUNT, {false, false, true}},
         {res::IDC_TP_COUNT, {false, false, true}},
         {res::IDC_TV_COUNT, {false, false, true}},
@@ -216,7 +217,7 @@ void DesktopWindowTest::growsWithTheWindowAndNeverBelowItsTemplate()
         {res::IDC_STATUS, {true, false, true}},
     };
     for (const auto& [control, before] : laidOut) {
-        Follows follows{};  // the buttons, their frame and the tabs stay
+        Follows follows{};  // the buttons and the tabs stay
         for (const auto& [id, how] : following)
             if (control == Control(id))
                 follows = how;
@@ -239,25 +240,26 @@ void DesktopWindowTest::editorsAndDialogsKeepTheirFixedSize()
     }
 }
 
-void DesktopWindowTest::columnsStartAtTheirWidthsAndFitTheirContentsOnDoubleClick()
+void DesktopWindowTest::columnsStartFittedToTheirContentsAndStayTheUsersToSize()
 {
     Open(SampleImage(1, "WWWWWWWWWWWW"));
     QHeaderView* header = dlg_->channelList->horizontalHeader();
-    QCOMPARE(dlg_->channelList->columnWidth(1), 100);
+    const QAbstractItemView* view = dlg_->channelList;
+    const int fitted = std::max(view->sizeHintForColumn(1), header->sectionSizeHint(1));
+    QCOMPARE(dlg_->channelList->columnWidth(1), fitted);
     QCOMPARE(header->sectionResizeMode(1), QHeaderView::Interactive);
 
-    // A double click on the divider right of "ProgName" fits the column to its longest name.
+    // The user may narrow "ProgName"; a double click on its divider fits it again.
+    header->resizeSection(1, 40);
     const QPoint divider(header->sectionViewportPosition(1) + header->sectionSize(1) - 1, header->height() / 2);
     QTest::mouseDClick(header->viewport(), Qt::LeftButton, Qt::NoModifier, divider);
-    const int fitted = dlg_->channelList->columnWidth(1);
-    QVERIFY2(fitted > 100, qPrintable(QString::number(fitted)));
-    const QAbstractItemView* view = dlg_->channelList;
-    QCOMPARE(fitted, std::max(view->sizeHintForColumn(1), header->sectionSizeHint(1)));
+    QCOMPARE(dlg_->channelList->columnWidth(1), fitted);
 
-    // The next list starts again at the widths of its columns.
+    // The next list is fitted to its own contents again.
+    header->resizeSection(1, 40);
     dlg_->channelTree->setCurrentItem(dlg_->channelTree->topLevelItem(1));
     dlg_->channelTree->setCurrentItem(dlg_->channelTree->topLevelItem(0));
-    QCOMPARE(dlg_->channelList->columnWidth(1), 100);
+    QCOMPARE(dlg_->channelList->columnWidth(1), fitted);
 }
 
 void DesktopWindowTest::keysOpenTheEditorOnTheCurrentRow_data()
@@ -324,11 +326,11 @@ void DesktopWindowTest::enterElsewherePressesTheButtonOrEndsAfterTheQuestion()
     Open(SampleImage(1));
     MakeAnEdit();
     dlg_->channelTree->setFocus();
-    platform_.yesNoAnswers = {false};
+    platform_.unsavedAnswers = {UnsavedAnswer::Cancel};
     QTest::keyClick(dlg_->channelTree, Qt::Key_Return);
     QCOMPARE(platform_.questions.size(), std::size_t{1});
     QVERIFY(dlg_->isVisible());
-    platform_.yesNoAnswers = {true};
+    platform_.unsavedAnswers = {UnsavedAnswer::Discard};
     QTest::keyClick(dlg_->channelTree, Qt::Key_Return);
     QVERIFY(dlg_->isHidden());
     QCOMPARE(dlg_->result(), int(QDialog::Accepted));
@@ -338,14 +340,14 @@ void DesktopWindowTest::menuEntriesShowAndTakeTheirShortcuts()
 {
     QStringList shown;
     for (QAction* popup : dlg_->findChild<QMenuBar*>()->actions()) {
-        if (popup->text() == QStringLiteral("File") || popup->text() == QStringLiteral("Tools") ||
-            popup->text() == QStringLiteral("Help"))
+        if (popup->text() == QStringLiteral("&File") || popup->text() == QStringLiteral("&Tools") ||
+            popup->text() == QStringLiteral("&Help"))
             for (QAction* item : popup->menu()->actions())
                 shown << item->text() + QLatin1Char('=') + item->shortcut().toString();
     }
-    QCOMPARE(shown, QStringList({"open=Ctrl+O", "save=Ctrl+S", "Compare with\u2026=Ctrl+D", "End comparison=",
-                                 "exit=Ctrl+Q", "upgrade=", "dump=", "Clean up…=", "Update transponders…=", "about=",
-                                 "user guide="}));
+    QCOMPARE(shown, QStringList({"&open=Ctrl+O", "&save=Ctrl+S", "&Compare with\u2026=Ctrl+D", "&End comparison=",
+                                 "e&xit=Ctrl+Q", "&upgrade=", "&dump=", "&Clean up…=", "Update &transponders…=",
+                                 "&about=", "&user guide="}));
 
     QTest::keyClick(dlg_->channelList, Qt::Key_O, Qt::ControlModifier);
     QCOMPARE(platform_.openFilters.size(), 1);
@@ -356,11 +358,11 @@ void DesktopWindowTest::menuEntriesShowAndTakeTheirShortcuts()
 
     Open(SampleImage(1));
     MakeAnEdit();
-    platform_.yesNoAnswers = {false};
+    platform_.unsavedAnswers = {UnsavedAnswer::Cancel};
     QTest::keyClick(dlg_->channelList, Qt::Key_Q, Qt::ControlModifier);
     QCOMPARE(platform_.questions.size(), std::size_t{1});
     QVERIFY(dlg_->isVisible());
-    platform_.yesNoAnswers = {true};
+    platform_.unsavedAnswers = {UnsavedAnswer::Discard};
     QTest::keyClick(dlg_->channelList, Qt::Key_Q, Qt::ControlModifier);
     QVERIFY(dlg_->isHidden());
 }
@@ -423,12 +425,12 @@ void DesktopWindowTest::aDroppedFileAsksBeforeDroppingEdits()
     Open(SampleImage(1));
     MakeAnEdit();
     const QString dropped = WriteTestFile(dir_, QStringLiteral("dropped.bin"), SampleImage(4));
-    platform_.yesNoAnswers = {false};
+    platform_.unsavedAnswers = {UnsavedAnswer::Cancel};
     Drop(dlg_.get(), {QUrl::fromLocalFile(dropped)});
     QCOMPARE(platform_.questions.size(), std::size_t{1});
     QCOMPARE(Counter(res::IDC_SAT_COUNT), QStringLiteral("Sat: 1"));
     QVERIFY(dlg_->HasUnsavedEdits());
-    platform_.yesNoAnswers = {true};
+    platform_.unsavedAnswers = {UnsavedAnswer::Discard};
     Drop(dlg_.get(), {QUrl::fromLocalFile(dropped)});
     QCOMPARE(Counter(res::IDC_SAT_COUNT), QStringLiteral("Sat: 4"));
     QVERIFY(!dlg_->HasUnsavedEdits());

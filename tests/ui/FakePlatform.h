@@ -37,6 +37,16 @@ public:
         return answer;
     }
 
+    UnsavedAnswer AskSaveDiscardCancel(QWidget*, const QString& text, const QString& caption) override
+    {
+        questions.push_back({text, caption, MessageIcon::Warning});
+        if (unsavedAnswers.empty())
+            return UnsavedAnswer::Cancel;
+        const UnsavedAnswer answer = unsavedAnswers.front();
+        unsavedAnswers.pop_front();
+        return answer;
+    }
+
     std::optional<QString> GetOpenFileName(QWidget*, const QString& filter, const QString& folder) override
     {
         openFilters << filter;
@@ -44,10 +54,12 @@ public:
         return Next(openAnswers);
     }
 
-    std::optional<QString> GetSaveFileName(QWidget*, const QString& initialName, const QString& filter) override
+    std::optional<QString> GetSaveFileName(QWidget*, const QString& initialName, const QString& filter,
+                                           const QString& folder) override
     {
         saveInitialNames << initialName;
         saveFilters << filter;
+        saveFolders << folder;
         return Next(saveAnswers);
     }
 
@@ -95,6 +107,7 @@ public:
         messages.clear();
         questions.clear();
         yesNoAnswers.clear();
+        unsavedAnswers.clear();
         openAnswers.clear();
         numberAnswers.clear();
         numberRanges.clear();
@@ -105,12 +118,15 @@ public:
         openFolders.clear();
         saveFilters.clear();
         saveInitialNames.clear();
+        saveFolders.clear();
         startedPrograms.clear();
         systemMenuItems.clear();
     }
 
-    // What the test arranges. Unanswered questions are answered No.
+    // What the test arranges. Unanswered questions are answered No, and
+    // Cancel.
     std::deque<bool> yesNoAnswers;
+    std::deque<UnsavedAnswer> unsavedAnswers;
     std::deque<std::optional<QString>> openAnswers;
     std::deque<std::optional<QString>> saveAnswers;
     std::deque<std::optional<int>> numberAnswers;
@@ -127,6 +143,7 @@ public:
     QStringList openFolders;
     QStringList saveFilters;
     QStringList saveInitialNames;
+    QStringList saveFolders;
     QStringList startedPrograms;
     std::vector<std::pair<int, QString>> systemMenuItems;
 

@@ -9,6 +9,7 @@
 #include "tests/support/ImageBuilder.h"
 #include "tests/ui/FakePlatform.h"
 #include "tests/ui/TestFiles.h"
+#include "ui/AccessKeys.h"
 #include "ui/CKorvexApp.h"
 #include "ui/CKorvexDlg.h"
 
@@ -158,6 +159,7 @@ void MainWindowTest::init()
     // Each test starts as the program does: no list shown, nothing loaded.
     app_.state().list() = *std::make_unique<ListState>();
     app_.state().database() = *std::make_unique<ChannelDatabase>();
+    app_.state().files() = {};
     platform_.Reset();
     platform_.versionInfo = VersionInfo{{1, 0, 0, 3}, {10, 10, 22, 9}};
     dlg_ = std::make_unique<CKorvexDlg>(app_.state(), platform_);
@@ -288,17 +290,19 @@ void MainWindowTest::laysOutControlsAndMenuFromTheTemplate()
     QVERIFY(menuBar);
     QStringList items;
     for (QAction* popup : menuBar->actions()) {
-        if (popup->text() == QStringLiteral("Names") || popup->text() == QStringLiteral("Edit"))
+        if (popup->text() == QStringLiteral("&Names") || popup->text() == QStringLiteral("&Edit"))
             continue;  // not menus of the template: the charsets and the arranging, tested on their own
         QStringList texts;
         for (QAction* item : popup->menu()->actions())
             texts << QStringLiteral("%1=%2").arg(item->text()).arg(item->data().toInt());
         items << popup->text() + QLatin1Char(':') + texts.join(QLatin1Char(','));
     }
-    QCOMPARE(items, QStringList({QStringLiteral("File:open=57601,save=57603,Compare with\u2026=32790,"
-                                                "End comparison=32791,exit=32773"),
-                                 QStringLiteral("Tools:upgrade=32774,dump=32775,Clean up…=32792,Update transponders…=32793"),
-                                 QStringLiteral("Help:about=32781,user guide=32783")}));
+    // Each text with its access key marked.
+    QCOMPARE(items, QStringList({QStringLiteral("&File:&open=57601,&save=57603,&Compare with\u2026=32790,"
+                                                "&End comparison=32791,e&xit=32773"),
+                                 QStringLiteral("&Tools:&upgrade=32774,&dump=32775,&Clean up…=32792,"
+                                                "Update &transponders…=32793"),
+                                 QStringLiteral("&Help:&about=32781,&user guide=32783")}));
 
     // Tab order: list, tree, then the buttons Upgrade, Dump, Open, Save.
     QWidget* expected[] = {dlg_->channelList, dlg_->channelTree,
@@ -497,22 +501,22 @@ void MainWindowTest::namesMenuReadsTheNamesAnewWithoutTouchingTheImage()
     QStringList titles;
     for (QAction* popup : menuBar->actions()) {
         titles << popup->text();
-        if (popup->text() == QStringLiteral("Names"))
+        if (popup->text() == QStringLiteral("&Names"))
             names = popup->menu();
     }
-    QCOMPARE(titles, QStringList({"File", "Edit", "Tools", "Names", "Help"}));
+    QCOMPARE(titles, QStringList({"&File", "&Edit", "&Tools", "&Names", "&Help"}));
     QVERIFY(names);
     const auto checked = [names] {
         QStringList texts;
         for (QAction* action : names->actions())
             if (action->isChecked())
-                texts << action->text();
+                texts << WithoutAccessKey(action->text());
         return texts;
     };
     QCOMPARE(checked(), QStringList{QStringLiteral("GBK (detected)")});
 
     for (QAction* action : names->actions())
-        if (action->text() == QStringLiteral("Big5"))
+        if (WithoutAccessKey(action->text()) == QStringLiteral("Big5"))
             action->trigger();
     QCOMPARE(checked(), QStringList{QStringLiteral("Big5")});
     QVERIFY(Cell(0, 1) != QStringLiteral("中央电视台"));
@@ -520,7 +524,7 @@ void MainWindowTest::namesMenuReadsTheNamesAnewWithoutTouchingTheImage()
     QVERIFY(std::equal(bytes.begin(), bytes.end(), app_.state().image().bytes.begin()));
 
     for (QAction* action : names->actions())
-        if (action->text() == QStringLiteral("GBK"))
+        if (WithoutAccessKey(action->text()) == QStringLiteral("GBK"))
             action->trigger();
     QCOMPARE(checked(), QStringList{QStringLiteral("GBK")});
     QCOMPARE(Cell(1, 1), QStringLiteral("湖南卫视"));
@@ -578,9 +582,12 @@ void MainWindowTest::listsSatellitesWithTheirColumns()
     SelectTreeNode(SatelliteRoot());
     QCOMPARE(Headers(), QStringList({"SatNO.", "SatName", "Longitude(E)", "LnbType", "LnbPower", "LnbFreLow",
                                      "LnbFreHigh", "22K", "0/12V", "DiSEqC1.0", "DiSEqC1.2En", "Postion"}));
-    const int widths[] = {60, 80, 80, 60, 80, 80, 80, 60, 60, 80, 80, 60};
-    for (int c = 0; c < 12; ++c)
-        QCOMPARE(dlg_->channelList->columnWidth(c), widths[c]);
+    // Each column as wide as its contents; the last one takes the rest.
+    const QAbstractItemView* view = dlg_->channelList;
+    QHeaderView* header = dlg_->channelList->horizontalHeader();
+    for (int c = 0; c < 11; ++c)
+        QCOMPARE(dlg_->channelList->columnWidth(c), std::max(view->sizeHintForColumn(c), header->sectionSizeHint(c)));
+    QVERIFY(header->stretchLastSection());
     QCOMPARE(Rows(), 4);
     QStringList row;
     for (int c = 0; c < 12; ++c)

@@ -82,7 +82,7 @@ void ReadOnlyWindowTest::init()
 
 void ReadOnlyWindowTest::cleanup()
 {
-    platform_.yesNoAnswers.push_back(true);
+    platform_.unsavedAnswers.push_back(UnsavedAnswer::Discard);
     dlg_.reset();
 }
 

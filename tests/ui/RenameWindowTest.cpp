@@ -113,7 +113,7 @@ void RenameWindowTest::init()
 
 void RenameWindowTest::cleanup()
 {
-    platform_.yesNoAnswers.push_back(true);
+    platform_.unsavedAnswers.push_back(UnsavedAnswer::Discard);
     dlg_.reset();
 }
 
@@ -170,7 +170,7 @@ void RenameWindowTest::okRenamesTheSelectedProgramsAsOneStep()
     QCOMPARE(dlg_->statusLine->text(), QStringLiteral("Renamed 2 programs."));
     QCOMPARE(dlg_->SelectedRows(), (std::vector<int>{0, 2, 3}));
 
-    QCOMPARE(dlg_->editActions->undo->text(), QStringLiteral("Undo Rename"));
+    QCOMPARE(dlg_->editActions->undo->text(), QStringLiteral("&Undo Rename"));
     dlg_->OnUndo();
     QVERIFY(ImageNow() == built_.bytes);
     QVERIFY(!dlg_->editActions->undo->isEnabled());

@@ -118,7 +118,7 @@ void TransponderUpdateWindowTest::init()
 
 void TransponderUpdateWindowTest::cleanup()
 {
-    platform_.yesNoAnswers.push_back(true);
+    platform_.unsavedAnswers.push_back(UnsavedAnswer::Discard);
     dlg_.reset();
 }
 
@@ -169,7 +169,7 @@ void TransponderUpdateWindowTest::theCommandNeedsASatelliteChosenInTheTree()
 {
     QAction* command = Command();
     QVERIFY(command);
-    QCOMPARE(command->text(), QStringLiteral("Update transponders…"));
+    QCOMPARE(command->text(), QStringLiteral("Update &transponders…"));
     QVERIFY(!command->isEnabled());  // the list of all programs
     QTreeWidgetItem* hotbird = dlg_->channelTree->topLevelItem(1)->child(0);
     dlg_->channelTree->setCurrentItem(hotbird);
@@ -235,7 +235,7 @@ void TransponderUpdateWindowTest::okWritesTheTickedChangesAsOneStep()
              QStringLiteral("Updated the frequency and symbol rate of 1 transponder of Hotbird."));
     // The satellite stays chosen and its list shows the new values.
     QVERIFY(Command()->isEnabled());
-    QCOMPARE(dlg_->editActions->undo->text(), QStringLiteral("Undo Update transponders"));
+    QCOMPARE(dlg_->editActions->undo->text(), QStringLiteral("&Undo Update transponders"));
     dlg_->OnUndo();
     QVERIFY(ImageNow() == built_.bytes);
     QVERIFY(!dlg_->HasUnsavedEdits());
