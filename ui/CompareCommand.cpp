@@ -31,8 +31,6 @@ namespace {
 
 constexpr int kChangeColumnWidth = 220;
 constexpr int kChangeColumnShownAt = 2;
-// Whether a tree node carries the mark.
-constexpr int kTreeMarkRole = Qt::UserRole + 0x4D;
 
 // The kinds of change the bar's filter offers, in its order.
 struct ChangeChoice {
@@ -241,10 +239,10 @@ void CompareCommand::MarkTree(bool marks)
         else if (marks && node.kind == kTreeTransponder)
             marked = marks_.TransponderMarked(node.tpIndex);
         // Only the nodes whose mark changes are touched: every change to an
-        // item is a signal to the tree's view.
-        if (marked == node.item->data(0, kTreeMarkRole).toBool())
+        // item is a signal to the tree's view. The ground says whether a node
+        // carries the mark.
+        if (marked == node.item->data(0, Qt::BackgroundRole).isValid())
             continue;
-        node.item->setData(0, kTreeMarkRole, marked);
         node.item->setData(0, Qt::BackgroundRole, marked ? QVariant(QBrush(kTreeMarkGround)) : QVariant());
         QFont font = node.item->font(0);
         font.setBold(marked);
