@@ -37,7 +37,7 @@ ChangeOutcome RenamePrograms(FlashImage& image, const ChannelDatabase& db, std::
         const std::uint64_t at = RecordOffsetOf(prog->entryWord) + kProgNameOffset;
         const auto [first, added] = nameOfRecord.try_emplace(at, &rename);
         if (!added && first->second->name != rename.name)
-            return Refused(kOneRecordTwoNamesText);
+            return ChangeOutcome::Refused(kOneRecordTwoNamesText);
         owned.push_back({at, at + kNameBytes});
     }
     const std::string_view broken = WriteThenVerify(image, owned, [&](FlashImage& target) {
