@@ -374,7 +374,7 @@ TEST(CarryOver, ATableThePlanLeavesAloneDoesNotBlockIt)
     ASSERT_EQ(plan.refusal, "");
     ASSERT_TRUE(plan.tables[0].Reorders());
     ASSERT_FALSE(plan.tables[1].Changes());
-    const CarryOverOutcome outcome = ApplyCarryOver(*rescan.image, *rescan.db, plan);
+    const ChangeOutcome outcome = ApplyCarryOver(*rescan.image, *rescan.db, plan);
     EXPECT_EQ(outcome.refusal, "");
     EXPECT_TRUE(outcome.done);
     EXPECT_EQ(Labels(*rescan.db, ProgTable::Tv), Labels(*earlier.db, ProgTable::Tv));
