@@ -100,7 +100,7 @@ void WindowBench(benchmark::State& state, bool fromOk)
     if (!update.Load(state))
         return;
     QTemporaryDir dir;
-    const QString table = dir.filePath(QStringLiteral("Busiest-13.0E"));
+    const QString table = dir.filePath(QStringLiteral("Busiest"));
     if (!WriteDvbv5(table, update.table)) {
         state.SkipWithError("cannot write the table");
         return;
