@@ -80,9 +80,10 @@ ComparePair MakeEditedCopy()
     PutEntry(later.bytes, later.EntryOffset(BlockId::RadioPrograms, 1), ProgramFlagByte(movies),
              pair.earlier.RecordOffset(BlockId::RadioPrograms, 1));
 
-    pair.expected.tv = {{"F", "moved by -5"}, {"B2", "changed: audioPid, progName"}, {"D", "changed: lock"}};
-    pair.expected.radio = {{"R2", "changed: Movies"}};
+    pair.expected.tv = {{"F", "moved from 6 to 1"}, {"B2", "audio PID was 2102; name was B"}, {"D", "unlocked"}};
+    pair.expected.radio = {{"R2", "now in Movies"}};
     pair.expected.goneTv = {"C"};
+    pair.expected.goneTvNumbers = {3};
     pair.expected.gone = 1;
     pair.expected.moved = 1;
     pair.expected.changed = 3;
@@ -117,11 +118,12 @@ ComparePair MakeRescanPair()
         .AddRadio(Program("Bayern 3", 2, 2, 28402, false));
 
     ComparePair pair{earlier.Build(), rescan.Build(), {}};
-    pair.expected.tv = {{"Das Erste", "moved by 2"},
-                        {"ZDF", "moved by 2"},
-                        {"Rai Due", "changed: progName"},
+    pair.expected.tv = {{"Das Erste", "moved from 1 to 3"},
+                        {"ZDF", "moved from 2 to 4"},
+                        {"Rai Due", "name was Rai 2"},
                         {"Welt", "new"}};
     pair.expected.goneTv = {"Old"};
+    pair.expected.goneTvNumbers = {5};
     pair.expected.added = 1;
     pair.expected.gone = 1;
     pair.expected.moved = 2;

@@ -19,11 +19,13 @@
 namespace korvex::testing {
 
 struct ExpectedMarks {
-    // Program name (in the later image) -> the "Change" text it must show;
-    // programs not named here show no change.
+    // Program name (in the later image) -> the "Change" text it must show,
+    // numbers as the list of all programs numbers its rows; programs not
+    // named here show no change.
     std::map<std::string, std::string> tv;
     std::map<std::string, std::string> radio;
     std::vector<std::string> goneTv;     // names in the earlier image, in its order
+    std::vector<int> goneTvNumbers;      // their numbers in the earlier list of all programs
     std::vector<std::string> goneRadio;
     std::size_t added = 0, gone = 0, moved = 0, changed = 0;  // programs of both tables
 };

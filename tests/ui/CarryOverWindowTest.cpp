@@ -7,6 +7,7 @@
 #include "db/CarryOver.h"
 #include "samples/DemoImage.h"
 #include "tests/support/LoadedImage.h"
+#include "db/RecordCodec.h"
 #include "tests/support/RescanImages.h"
 #include "tests/ui/WindowFixture.h"
 #include "ui/shell/CKorvexApp.h"
@@ -17,13 +18,14 @@
 #include <QAction>
 #include <QLabel>
 #include <QPushButton>
-#include <QTableView>
+#include <QRegularExpression>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 
@@ -44,6 +46,7 @@ private slots:
     void deletingTheUnmatchedLeavesOnlyTheMatched();
     void cancelAndAFileThatIsNoImageWriteNothing();
     void theEarlierListsNamesAreReadInItsOwnCharset();
+    void namesTickedListEveryNameThatChangesByTheListsNumber();
 
 private:
     // Opens the rescan, then applies the arranged image: `onPreview` sees the
@@ -162,6 +165,56 @@ void CarryOverWindowTest::cancelAndAFileThatIsNoImageWriteNothing()
     QVERIFY(!dlg_->editActions->undo->isEnabled());
 }
 
+void CarryOverWindowTest::namesTickedListEveryNameThatChangesByTheListsNumber()
+{
+    // The scan gave one program both lists hold another name.
+    const ChannelDatabase& db = app_.state().database();
+    const auto& added = images_.expected[0].added;
+    std::string earlierName;
+    Bytes bytes = images_.rescan.bytes;
+    for (const ProgRecord& prog : db.TvProgs())
+        if (prog.videoPid != 0 && std::ranges::find(added, ProgramLabel(db, prog)) == added.end()) {
+            earlierName = NameView(prog.progName);
+            const NameBytes scanName = testing::Name("Scan name");
+            std::ranges::copy(scanName, bytes.begin() + RecordOffsetOf(prog.entryWord) + kProgNameOffset);
+            break;
+        }
+    QVERIFY(!earlierName.empty());
+    platform_.openAnswers.push_back(WriteFile(QStringLiteral("renamed.bin"), bytes));
+    dlg_->OnFileOpen();
+    // Its number in the list of all programs, as the preview must give it.
+    QString number;
+    const QAbstractItemModel* list = dlg_->channelList->model();
+    for (int row = 0; row < list->rowCount(); ++row)
+        if (list->index(row, 1).data().toString() == QStringLiteral("Scan name"))
+            number = QStringLiteral("TV ") + list->index(row, 0).data().toString();
+    QVERIFY(!number.isEmpty());
+
+    Apply([&](CarryOverPreview& preview) {
+        QVERIFY(preview.OkButton()->isDefault());
+        QVERIFY(!preview.Lists()->isTabVisible(2));
+        CarryOverChoices choices;
+        choices.names = true;
+        preview.SetChoices(choices);
+        QVERIFY(preview.Lists()->isTabVisible(2));
+        QCOMPARE(preview.Lists()->tabText(2), QStringLiteral("Names (1)"));
+        const QAbstractItemModel* names = preview.List(2);
+        QCOMPARE(names->rowCount(), 1);
+        QCOMPARE(names->index(0, 0).data().toString(), number);
+        QCOMPARE(names->index(0, 1).data().toString(), QStringLiteral("Scan name"));
+        QCOMPARE(names->index(0, 2).data().toString(), QString::fromStdString(earlierName));
+        // The programs not matched are named the way the list names them.
+        const QAbstractItemModel* unmatched = preview.List(0);
+        QVERIFY(unmatched->rowCount() > 0);
+        QVERIFY2(QRegularExpression(QStringLiteral("^(TV|Radio) [1-9][0-9]*$"))
+                     .match(unmatched->index(0, 0).data().toString())
+                     .hasMatch(),
+                 qPrintable(unmatched->index(0, 0).data().toString()));
+        preview.reject();
+    });
+    QVERIFY(previewShown_);
+}
+
 void CarryOverWindowTest::theEarlierListsNamesAreReadInItsOwnCharset()
 {
     // The open list is a European box's, its names ASCII and read in the
@@ -175,7 +228,7 @@ void CarryOverWindowTest::theEarlierListsNamesAreReadInItsOwnCharset()
     const auto readNames = [&earlierNames](CarryOverPreview& preview) {
         const QAbstractItemModel* gone = qobject_cast<QTableView*>(preview.Lists()->widget(1))->model();
         for (int row = 0; row < gone->rowCount(); ++row)
-            earlierNames << gone->index(row, 2).data().toString();
+            earlierNames << gone->index(row, 1).data().toString();
     };
     QVERIFY(AnswerModal<CarryOverPreview>([this] { dlg_->editActions->applyEarlier->trigger(); }, readNames));
     const testing::LoadedImage loaded(earlier);

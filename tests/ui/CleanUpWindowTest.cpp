@@ -15,6 +15,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QTableView>
@@ -41,11 +42,12 @@ private slots:
     void okDeletesWhatIsTickedAsOneStep();
     void ticksChangeWhatIsListedAndCancelWritesNothing();
     void selectPicksTheRowsOfAKindForTheEditActions();
+    void countsAreGroupedTheLocalesWayAndTicksFollowTheKeyboard();
 
 private:
     // Runs Tools → "Clean up…": `onPreview` sees the preview and answers it.
     void CleanUp(const std::function<void(CleanUpPreview&)>& onPreview);
-    // The row of the preview that lists this record ("TV 8", "Transponder 3").
+    // The row of the preview that lists this record ("TV 8", "Transponder 0_12100").
     static int RowOf(const CleanUpPreview& preview, const QString& record);
     std::vector<std::string> TvNames() const;
 
@@ -112,7 +114,19 @@ void CleanUpWindowTest::okDeletesWhatIsTickedAsOneStep()
         QCOMPARE(rows->index(orphan, 4).data().toString(), QStringLiteral("H"));
         QCOMPARE(rows->index(orphan, 5).data().toString(), QStringLiteral("No satellite has satId 77"));
         QCOMPARE(rows->index(RowOf(preview, QStringLiteral("TV 2")), 5).data().toString(),
-                 QStringLiteral("Same satellite, transponder and service ID as TV program 1"));
+                 QStringLiteral("Same satellite, transponder and service ID as TV 1"));
+        // Satellites and transponders as the tree labels them; one that no
+        // satellite holds stands in no tree and goes by its frequency.
+        QVERIFY(RowOf(preview, QStringLiteral("Transponder 0_12100")) >= 0);
+        QVERIFY(RowOf(preview, QStringLiteral("Transponder 12000")) >= 0);
+        QCOMPARE(preview.findChild<QGroupBox*>()->title(), QStringLiteral("Delete these kinds:"));
+        QVERIFY(preview.OkButton()->isDefault());
+        // Every reason shows in full at the size the preview opens at.
+        const QFontMetrics metrics = preview.List()->fontMetrics();
+        for (int row = 0; row < rows->rowCount(); ++row) {
+            const QString reason = rows->index(row, 5).data().toString();
+            QVERIFY2(metrics.horizontalAdvance(reason) < preview.List()->columnWidth(5), qPrintable(reason));
+        }
         // A program that goes with its transponder cannot be kept alone.
         QVERIFY(!(rows->flags(rows->index(RowOf(preview, QStringLiteral("Radio 4")), 0)) & Qt::ItemIsUserCheckable));
         QCOMPARE(preview.Effect()->text(), QStringLiteral("OK deletes 1 satellite, 3 transponders, 5 TV programs and "
@@ -195,6 +209,43 @@ void CleanUpWindowTest::selectPicksTheRowsOfAKindForTheEditActions()
     dlg_->editActions->remove->trigger();
     QCOMPARE(TvNames(), (std::vector<std::string>{"Das Erste", "Rai 3", "Rai 3", "Sky", "Lost", "Orphan", "Nowhere",
                                                   "Movie"}));
+}
+
+void CleanUpWindowTest::countsAreGroupedTheLocalesWayAndTicksFollowTheKeyboard()
+{
+    // 1,350 scrambled TV programs on one transponder, and one more in clear.
+    testing::ImageBuilder builder(1);
+    builder.AddSat({.satId = 1, .longitude = 192, .satName = testing::Name("Astra")});
+    builder.AddTp({.tpId = 10, .satId = 1, .frequency = 11778, .polarisation = 1, .symbolRate = 27500});
+    for (std::uint16_t k = 0; k < 1350; ++k)
+        builder.AddTv(testing::Tv(1, 10, static_cast<std::uint16_t>(100 + k), "Pay", 0x7C, 1));
+    builder.AddTv(testing::Tv(1, 10, 9, "Free", 0x7C));
+    platform_.openAnswers.push_back(WriteFile(QStringLiteral("pay.bin"), builder.Build().bytes));
+    dlg_->OnFileOpen();
+    QVERIFY(platform_.messages.empty());
+
+    const QLocale before;
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    CleanUp([&](CleanUpPreview& preview) {
+        preview.KindBox(CleanUpKind::Scrambled)->click();
+        QVERIFY(preview.KindBox(CleanUpKind::Scrambled)->text().startsWith(QStringLiteral("Scrambled (1,350): ")));
+        QCOMPARE(preview.Effect()->text(),
+                 QStringLiteral("OK deletes 1,350 TV programs, as one step that Undo takes back."));
+
+        // Space unticks the row the cursor is on, and the cursor stays there.
+        QTableView* list = preview.List();
+        list->setFocus();
+        QTest::keyClick(list, Qt::Key_Down);
+        QTest::keyClick(list, Qt::Key_Space);
+        QCOMPARE(list->model()->index(1, 0).data(Qt::CheckStateRole).toInt(), int(Qt::Unchecked));
+        QCOMPARE(list->currentIndex().row(), 1);
+        QCOMPARE(preview.Effect()->text(),
+                 QStringLiteral("OK deletes 1,349 TV programs, as one step that Undo takes back."));
+        preview.OkButton()->click();
+    });
+    QLocale::setDefault(before);
+    QVERIFY(previewShown_);
+    QCOMPARE(dlg_->statusLine->text(), QStringLiteral("Cleaned up: deleted 1,349 TV programs."));
 }
 
 KORVEX_WINDOW_TEST_MAIN(CleanUpWindowTest)

@@ -29,6 +29,7 @@
 #include <QTreeWidget>
 #include <QtTest>
 
+#include <algorithm>
 #include <memory>
 
 using namespace korvex;
@@ -62,6 +63,7 @@ private slots:
     void marksFollowEachActionAndEndGivesTheNormalListBack();
     void thePairingCanBeSwitched();
     void renameTakesNoGreyedRowOfAGoneProgram();
+    void eachActionIsSaidInTheListsWords();
     void aFileThatIsNoImageStartsNoComparison();
 
 private:
@@ -150,7 +152,10 @@ void CompareWindowTest::marksAndCountsShowExactlyWhatChanged()
     QFETCH(QString, status);
     QFETCH(int, pairingIndex);
     const ComparePair pair = fixture == 0 ? testing::MakeEditedCopy() : testing::MakeRescanPair();
+    // What the status line said before the comparison is not about it.
+    dlg_->statusLine->setText(QStringLiteral("Undid Edit."));
     OpenAndCompare(pair);
+    QCOMPARE(dlg_->statusLine->text(), QString());
 
     QCOMPARE(dlg_->channelList->model()->headerData(ChangeColumn(), Qt::Horizontal).toString(),
              QStringLiteral("Change"));
@@ -163,6 +168,12 @@ void CompareWindowTest::marksAndCountsShowExactlyWhatChanged()
     // The gone programs stand greyed where they stood, after the program
     // that preceded them in the earlier list.
     QCOMPARE(Names(), tvOrder);
+    // A gone program has the number it had in the earlier file's list.
+    const QAbstractItemModel* list = dlg_->channelList->model();
+    for (std::size_t k = 0; k < pair.expected.goneTv.size(); ++k) {
+        const int row = static_cast<int>(tvOrder.indexOf(QString::fromStdString(pair.expected.goneTv[k])));
+        QCOMPARE(list->index(row, 0).data().toString(), QString::number(pair.expected.goneTvNumbers[k]));
+    }
     for (int tab : {0, 1}) {
         ShowTab(tab);
         const auto& expected = tab == 0 ? pair.expected.tv : pair.expected.radio;
@@ -178,15 +189,19 @@ void CompareWindowTest::marksAndCountsShowExactlyWhatChanged()
         }
     }
     // The tree marks the satellites and transponders holding the changes: in
-    // both fixtures every one of them.
+    // both fixtures every one of them. The mark is the label's ground, not an
+    // icon before it, so every label stays in line.
     int marked = 0;
     for (std::size_t n = 0; n < dlg_->Tree().numTreeNodes; ++n) {
         const TreeNode& node = dlg_->Tree().treeNodes[n];
+        QVERIFY(node.item->icon(0).isNull());
         if (node.kind == kTreeSatellite || node.kind == kTreeTransponder) {
-            QVERIFY2(!node.item->icon(0).isNull(), qPrintable(node.item->text(0)));
+            QVERIFY2(node.item->data(0, Qt::BackgroundRole).isValid(), qPrintable(node.item->text(0)));
+            QVERIFY(node.item->font(0).bold());
             ++marked;
         }
     }
+
     QCOMPARE(marked, fixture == 0 ? 2 : 4);
     // The earlier file was read, never written.
     QFile earlier(earlierPath_);
@@ -245,8 +260,9 @@ void CompareWindowTest::marksFollowEachActionAndEndGivesTheNormalListBack()
         QCOMPARE(dlg_->channelList->horizontalHeader()->visualIndex(column), column);
     QCOMPARE(Names(), (QStringList{"F", "A", "B2", "D", "E"}));
     QVERIFY(!StatusCounts()->isVisible());
+    QCOMPARE(dlg_->statusLine->text(), QString());
     for (std::size_t n = 0; n < dlg_->Tree().numTreeNodes; ++n)
-        QVERIFY(dlg_->Tree().treeNodes[n].item->icon(0).isNull());
+        QVERIFY(!dlg_->Tree().treeNodes[n].item->data(0, Qt::BackgroundRole).isValid());
     QVERIFY(dlg_->isVisible());  // Escape ended the comparison, not the window
 
     // File → End comparison does the same.
@@ -289,9 +305,41 @@ void CompareWindowTest::thePairingCanBeSwitched()
     QCOMPARE(dlg_->Comparison().Pairing(), DiffPairing::Offsets);
     // Paired by offset, the scan's programs are other programs at the same places.
     QCOMPARE(Names(), (QStringList{"Rai 1", "Rai Due", "Das Erste", "ZDF", "Welt"}));
-    QCOMPARE(Shown()[0].change, QStringLiteral("changed: satId, tpId, serviceId, videoPid, audioPid, progName"));
+    QCOMPARE(Shown()[0].change, QStringLiteral("satellite ID was 7; transponder ID was 20; service ID was 28106; "
+                                               "video PID was 4530; audio PID was 5530; name was Das Erste"));
     // Bayern 3, at the same place in both, has the scan's own ids.
     QCOMPARE(Counts(), QStringLiteral("Compared with earlier.bin (same image): 0 new, 0 gone, 0 moved, 6 changed."));
+}
+
+void CompareWindowTest::eachActionIsSaidInTheListsWords()
+{
+    // The edited copy compared with itself; then actions on the open image.
+    const ComparePair edited = testing::MakeEditedCopy();
+    OpenAndCompare({edited.later, edited.later, {}});
+    QCOMPARE(Names(), (QStringList{"F", "A", "B2", "D", "E"}));
+    const struct {
+        int tab;
+        int row;
+        QAction* action;
+        QString change;
+    } cases[] = {
+        {0, 1, dlg_->editActions->lock, QStringLiteral("locked")},
+        {0, 1, dlg_->editActions->joinGroup[4], QStringLiteral("locked; now in Sport")},
+        // D up two places: it alone moved, from 4 to 2.
+        {0, 3, dlg_->editActions->moveUp, QString()},
+        {0, 2, dlg_->editActions->moveUp, QStringLiteral("moved from 4 to 2")},
+        {1, 1, dlg_->editActions->leaveGroup[0], QStringLiteral("no longer in Movies")},
+    };
+    for (const auto& c : cases) {
+        ShowTab(c.tab);
+        dlg_->SelectRows({c.row});
+        c.action->trigger();
+        if (c.change.isEmpty())
+            continue;
+        const auto rows = Shown();
+        const auto it = std::ranges::find_if(rows, [&](const ShownRow& row) { return row.change == c.change; });
+        QVERIFY2(it != rows.end(), qPrintable(c.change));
+    }
 }
 
 void CompareWindowTest::aFileThatIsNoImageStartsNoComparison()

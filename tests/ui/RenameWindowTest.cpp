@@ -55,9 +55,10 @@ QStringList Column(const RenamePreview& preview, int column)
     return texts;
 }
 
-constexpr int kNameColumn = 2;
-constexpr int kNewNameColumn = 3;
-constexpr int kNoteColumn = 4;
+constexpr int kProgramColumn = 0;
+constexpr int kNameColumn = 1;
+constexpr int kNewNameColumn = 2;
+constexpr int kNoteColumn = 3;
 
 } // namespace
 
@@ -121,8 +122,10 @@ void RenameWindowTest::okRenamesTheSelectedProgramsAsOneStep()
         preview.SetRule({QStringLiteral("^(.*) HD$"), QStringLiteral("HD \\1"), true, false});
         // Nothing is written while the preview is open.
         QVERIFY(ImageNow() == built_.bytes);
+        QCOMPARE(Column(preview, kProgramColumn), (QStringList{"TV 1", "TV 3", "TV 4"}));
         QCOMPARE(Column(preview, kNameColumn), (QStringList{"Das Erste HD", "Arte HD", "Sky Sports"}));
         QCOMPARE(Column(preview, kNewNameColumn), (QStringList{"HD Das Erste", "HD Arte", ""}));
+        QVERIFY(preview.OkButton()->isDefault());
         QCOMPARE(preview.Effect()->text(), QStringLiteral("OK renames 2 programs, as one step that Undo takes back."));
         QVERIFY(preview.OkButton()->isEnabled());
         preview.OkButton()->click();

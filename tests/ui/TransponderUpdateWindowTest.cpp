@@ -20,6 +20,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -54,7 +55,8 @@ const QByteArray kDvbv5Table =
     "[CHANNEL]\n\tDELIVERY_SYSTEM = DVBS2\n\tFREQUENCY = 12596000\n\tPOLARIZATION = VERTICAL\n\tSYMBOL_RATE = 27500000\n\n"
     "[CHANNEL]\n\tDELIVERY_SYSTEM = DVBS\n\tFREQUENCY = 11502000\n\tPOLARIZATION = HORIZONTAL\n\tSYMBOL_RATE = 22000000\n\n"
     "[CHANNEL]\n\tDELIVERY_SYSTEM = DVBS\n\tFREQUENCY = 11000000\n\tPOLARIZATION = HORIZONTAL\n\tSYMBOL_RATE = 27500000\n\n"
-    "[CHANNEL]\n\tDELIVERY_SYSTEM = DVBS\n\tFREQUENCY = 3840000\n\tPOLARIZATION = LEFT\n\tSYMBOL_RATE = 30000000\n";
+    "[CHANNEL]\n\tDELIVERY_SYSTEM = DVBS\n\tFREQUENCY = 3840000\n\tPOLARIZATION = LEFT\n\tSYMBOL_RATE = 30000000\n\n"
+    "[CHANNEL]\n\tDELIVERY_SYSTEM = DVBS\n\tFREQUENCY = 11000000\n\tPOLARIZATION = HORIZONTAL\n\tSYMBOL_RATE = 27500000\n";
 
 Bytes AsBytes(const QByteArray& text) { return Bytes(text.begin(), text.end()); }
 
@@ -73,6 +75,7 @@ private slots:
     void theCommandNeedsASatelliteChosenInTheTree();
     void okWritesTheTickedChangesAsOneStep();
     void aRecordTheGuardRefusesIsShownUntickedAndLeftAlone();
+    void thePreviewOpensOverTheWindowKeepsItsSizeAndTicksByKeyboard();
     void aSatellitesXmlFileAsksWhichSatelliteAndCancelWritesNothing();
     void aFileThatIsNoUsableTableIsSaidAndNothingWritten();
     void aTableForAnotherPositionIsAskedAboutFirstAndNoIsTheAnswerByDefault();
@@ -148,19 +151,28 @@ void TransponderUpdateWindowTest::okWritesTheTickedChangesAsOneStep()
         QVERIFY(ImageNow() == built_.bytes);
         QAbstractItemModel* changes = preview.Changes()->model();
         QCOMPARE(changes->rowCount(), 2);
-        QCOMPARE(changes->index(0, 0).data().toString(), QStringLiteral("Transponder 1"));
+        QCOMPARE(changes->index(0, 0).data().toString(), QStringLiteral("1_12597"));
         QCOMPARE(changes->index(0, 1).data().toString(), QStringLiteral("V"));
         QCOMPARE(changes->index(0, 2).data().toString(), QStringLiteral("12597 → 12596"));
         QCOMPARE(changes->index(0, 3).data().toString(), QStringLiteral("29900 → 27500"));
-        QCOMPARE(changes->index(1, 0).data().toString(), QStringLiteral("Transponder 2"));
+        QCOMPARE(changes->index(1, 0).data().toString(), QStringLiteral("2_11500"));
         QCOMPARE(changes->index(1, 2).data().toString(), QStringLiteral("11500 → 11502"));
         QCOMPARE(changes->index(1, 3).data().toString(), QStringLiteral("22000"));
         QCOMPARE(changes->index(1, 0).data(Qt::CheckStateRole).toInt(), int(Qt::Checked));
 
         QCOMPARE(preview.Lists()->tabText(0), QStringLiteral("Not in the table (1)"));
-        QCOMPARE(preview.List(0)->model()->index(0, 0).data().toString(), QStringLiteral("Transponder 3"));
+        QCOMPARE(preview.List(0)->model()->index(0, 0).data().toString(), QStringLiteral("3_11800"));
         QCOMPARE(preview.List(0)->model()->index(0, 2).data().toString(), QStringLiteral("11800"));
+        QCOMPARE(preview.Heading()->text(),
+                 QStringLiteral("Satellite 0_Hotbird from Hotbird-13.0E: 6 entries, 5 usable, paired within 5 MHz.\n"
+                                "1 transponder is already as the table gives it."));
         QCOMPARE(preview.Lists()->tabText(1), QStringLiteral("Not added (1)"));
+        // Korvex adds no transponder: it says who does, and counts the
+        // entry that repeats another in the singular.
+        QCOMPARE(preview.ListExplanation(1),
+                 QStringLiteral("Entries that pair with no transponder of the satellite. Korvex changes only the "
+                                "transponders the image holds; a scan on the box adds new ones. 1 entry repeats "
+                                "another entry's values, not listed."));
         QCOMPARE(preview.List(1)->model()->index(0, 0).data().toString(), QStringLiteral("Entry 4"));
         QCOMPARE(preview.List(1)->model()->index(0, 2).data().toString(), QStringLiteral("11000"));
         QCOMPARE(preview.Lists()->tabText(2), QStringLiteral("Not usable (1)"));
@@ -208,7 +220,7 @@ void TransponderUpdateWindowTest::aRecordTheGuardRefusesIsShownUntickedAndLeftAl
         QAbstractItemModel* changes = preview.Changes()->model();
         QCOMPARE(changes->rowCount(), 2);
         const QModelIndex held = changes->index(0, 0);
-        QCOMPARE(held.data().toString(), QStringLiteral("Transponder 1"));
+        QCOMPARE(held.data().toString(), QStringLiteral("1_12597"));
         QCOMPARE(held.data(Qt::CheckStateRole).toInt(), int(Qt::Unchecked));
         QVERIFY(!(changes->flags(held) & Qt::ItemIsEnabled));
         QVERIFY(!changes->setData(held, Qt::Checked, Qt::CheckStateRole));
@@ -221,6 +233,44 @@ void TransponderUpdateWindowTest::aRecordTheGuardRefusesIsShownUntickedAndLeftAl
     QVERIFY(ImageNow() == WithValues(bytes, 2, 11502, 0, 22000));
 }
 
+void TransponderUpdateWindowTest::thePreviewOpensOverTheWindowKeepsItsSizeAndTicksByKeyboard()
+{
+    const QString table = WriteTestFile(dir_, QStringLiteral("Hotbird-13.0E"), AsBytes(kDvbv5Table));
+    dlg_->resize(900, 560);
+    dlg_->move(40, 30);
+    Update(0, table, [&](TransponderUpdatePreview& preview) {
+        const QRect screen = dlg_->screen()->availableGeometry();
+        QVERIFY2(screen.contains(preview.frameGeometry()), qPrintable(QDebug::toString(preview.frameGeometry())));
+        QVERIFY(preview.width() <= 1024 && preview.height() <= 700);
+        const QPoint offCentre = preview.frameGeometry().center() - dlg_->frameGeometry().center();
+        QVERIFY2(offCentre.manhattanLength() <= 4 || !screen.contains(dlg_->frameGeometry()),
+                 qPrintable(QDebug::toString(offCentre)));
+        QVERIFY(preview.OkButton()->isDefault());
+
+        // Down the tick boxes with the arrows, Space toggling each.
+        QTableView* changes = preview.Changes();
+        changes->setFocus();
+        QTest::keyClick(changes, Qt::Key_Space);
+        QCOMPARE(changes->model()->index(0, 0).data(Qt::CheckStateRole).toInt(), int(Qt::Unchecked));
+        QTest::keyClick(changes, Qt::Key_Down);
+        QTest::keyClick(changes, Qt::Key_Right);
+        QTest::keyClick(changes, Qt::Key_Space);
+        QCOMPARE(changes->model()->index(1, 0).data(Qt::CheckStateRole).toInt(), int(Qt::Unchecked));
+        QVERIFY(!preview.OkButton()->isEnabled());
+        QTest::keyClick(changes, Qt::Key_Space);
+        QCOMPARE(changes->model()->index(1, 0).data(Qt::CheckStateRole).toInt(), int(Qt::Checked));
+        preview.resize(520, 400);
+        preview.reject();
+    });
+    QVERIFY(previewShown_);
+    // The size the user gave it stays for the rest of the run.
+    Update(0, table, [&](TransponderUpdatePreview& preview) {
+        QCOMPARE(preview.size(), QSize(520, 400));
+        preview.reject();
+    });
+    QVERIFY(ImageNow() == built_.bytes);
+}
+
 void TransponderUpdateWindowTest::aSatellitesXmlFileAsksWhichSatelliteAndCancelWritesNothing()
 {
     const QString table = WriteFile(QStringLiteral("satellites.xml"), AsBytes(testing::kTwoSatellitesXml));
@@ -230,12 +280,14 @@ void TransponderUpdateWindowTest::aSatellitesXmlFileAsksWhichSatelliteAndCancelW
     QVERIFY(!previewShown_);
     QCOMPARE(platform_.choices.size(), std::size_t{1});
     QCOMPARE(platform_.choices[0].first,
-             (QStringList{QStringLiteral("13.0E  13.0E Hot Bird  (1 transponders)"),
-                          QStringLiteral("0.8W  0.8W Thor  (1 transponders)")}));
+             (QStringList{QStringLiteral("13.0E  13.0E Hot Bird  (1 transponder)"),
+                          QStringLiteral("0.8W  0.8W Thor  (1 transponder)")}));
     QCOMPARE(platform_.choices[0].second, 1);  // Thor is at 0.8W
 
     platform_.choiceAnswers.push_back(1);
     Update(1, table, [&](TransponderUpdatePreview& preview) {
+        QCOMPARE(preview.Heading()->text(), QStringLiteral("Satellite 1_Thor from satellites.xml (0.8W Thor): 1 entry, "
+                                                           "1 usable, paired within 5 MHz."));
         QCOMPARE(preview.Changes()->model()->index(0, 2).data().toString(), QStringLiteral("10778 → 10779"));
         preview.reject();
     });

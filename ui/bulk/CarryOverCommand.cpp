@@ -55,7 +55,8 @@ void CarryOverCommand::Run()
     const NameCharset earlierNames = NamesCharset(given, *earlier).charset;
     const ChannelMatch match =
         MatchChannels(*earlier, state_.database(), {.names = SingleByteCharactersOf(current.charset)});
-    CarryOverPreview preview(window_, QFileInfo(*path).fileName(), current.charset, earlierNames,
+    CarryOverPreview preview(window_, QFileInfo(*path).fileName(), state_.database(), *earlier, current.charset,
+                             earlierNames,
                              [&](const CarryOverChoices& choices) {
                                  return PlanCarryOver(state_.image(), state_.database(), *earlier, match, choices);
                              });

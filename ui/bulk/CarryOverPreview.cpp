@@ -3,6 +3,7 @@
 #include "text/ShownText.h"
 #include "ui/list/ChannelListModel.h"
 #include "ui/bulk/PreviewFooter.h"
+#include "ui/list/RecordNames.h"
 
 #include <QAbstractTableModel>
 #include <QCheckBox>
@@ -21,12 +22,16 @@
 
 namespace korvex {
 
-// The programs a preview lists, one row each: table, number, name,
-// satellite, frequency and polarisation. Cells are made when drawn, so a
-// list of thousands opens at once.
+// The programs a preview lists, one row each: the program as the list names
+// it ("TV 3"), name, satellite, frequency and polarisation. Cells are made
+// when drawn, so a list of thousands opens at once.
 class ProgramListingModel final : public QAbstractTableModel {
 public:
-    ProgramListingModel(const NameCharset& names, QObject* parent) : QAbstractTableModel(parent), names_(names) {}
+    // db: the database the listings are of, which numbers them.
+    ProgramListingModel(const ChannelDatabase& db, const NameCharset& names, QObject* parent)
+        : QAbstractTableModel(parent), names_(names), numbers_(db, names)
+    {
+    }
 
     struct Row {
         ProgTable table;
@@ -44,7 +49,7 @@ public:
     {
         return parent.isValid() ? 0 : static_cast<int>(rows_.size());
     }
-    int columnCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : 6; }
+    int columnCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : 5; }
 
     QVariant data(const QModelIndex& index, int role) const override
     {
@@ -53,28 +58,85 @@ public:
         const Row& row = rows_[static_cast<std::size_t>(index.row())];
         const ProgramListing& listing = *row.listing;
         switch (index.column()) {
-        case 0: return row.table == ProgTable::Tv ? QStringLiteral("TV") : QStringLiteral("Radio");
-        case 1: return QString::number(listing.position + 1);
-        case 2: return NameText(listing.name, names_);
-        case 3: return listing.satellite ? NameText(listing.satellite->satName, names_) : QStringLiteral("-");
-        case 4: return listing.transponder ? QString::number(listing.transponder->frequency) : QStringLiteral("-");
-        case 5: return listing.transponder ? PolarisationName(listing.transponder->polarisation) : QStringLiteral("-");
+        case 0: return numbers_.ProgramText(row.table, listing.position);
+        case 1: return NameText(listing.name, names_);
+        case 2: return listing.satellite ? NameText(listing.satellite->satName, names_) : QStringLiteral("-");
+        case 3: return listing.transponder ? QString::number(listing.transponder->frequency) : QStringLiteral("-");
+        case 4: return listing.transponder ? PolarisationName(listing.transponder->polarisation) : QStringLiteral("-");
         default: return {};
         }
     }
 
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override
     {
-        static const QString titles[] = {QStringLiteral("Table"),     QStringLiteral("No."),
-                                         QStringLiteral("Name"),      QStringLiteral("Satellite"),
-                                         QStringLiteral("Frequency"), QStringLiteral("Polarization")};
-        if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 || section >= 6)
+        static const QString titles[] = {QStringLiteral("Program"), QStringLiteral("Name"),
+                                         QStringLiteral("Satellite"), QStringLiteral("Frequency"),
+                                         QStringLiteral("Polarization")};
+        if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 || section >= 5)
             return {};
         return titles[section];
     }
 
 private:
     NameCharset names_;
+    RecordNames numbers_;
+    std::vector<Row> rows_;
+};
+
+// The names carrying over would change, one row each: the program as the
+// list names it now, its name now and the earlier name it receives.
+class NameChangesModel final : public QAbstractTableModel {
+public:
+    NameChangesModel(const ChannelDatabase& db, const NameCharset& names, QObject* parent)
+        : QAbstractTableModel(parent), names_(names), numbers_(db, names)
+    {
+    }
+
+    struct Row {
+        ProgTable table;
+        const NameCarry* name;
+    };
+
+    void SetRows(std::vector<Row> rows)
+    {
+        beginResetModel();
+        rows_ = std::move(rows);
+        endResetModel();
+    }
+
+    int rowCount(const QModelIndex& parent = {}) const override
+    {
+        return parent.isValid() ? 0 : static_cast<int>(rows_.size());
+    }
+    int columnCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : 3; }
+
+    QVariant data(const QModelIndex& index, int role) const override
+    {
+        if (role != Qt::DisplayRole || !index.isValid())
+            return {};
+        const Row& row = rows_[static_cast<std::size_t>(index.row())];
+        switch (index.column()) {
+        case 0: return numbers_.ProgramText(row.table, row.name->position);
+        case 1: return NameText(row.name->before, names_);
+        // The earlier name's bytes go into the record as they are, and the
+        // list then reads them in this image's charset.
+        case 2: return NameText(row.name->after, names_);
+        default: return {};
+        }
+    }
+
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override
+    {
+        static const QString titles[] = {QStringLiteral("Program"), QStringLiteral("Name"),
+                                         QStringLiteral("New name")};
+        if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 || section >= 3)
+            return {};
+        return titles[section];
+    }
+
+private:
+    NameCharset names_;
+    RecordNames numbers_;
     std::vector<Row> rows_;
 };
 
@@ -90,7 +152,7 @@ std::vector<ProgramListingModel::Row> RowsOf(const CarryOverPlan& plan,
     return rows;
 }
 
-QTableView* ListView(ProgramListingModel* model, QWidget* parent)
+QTableView* ListView(QAbstractItemModel* model, QWidget* parent)
 {
     auto* view = new QTableView(parent);
     view->setModel(model);
@@ -132,7 +194,8 @@ QString EffectText(const CarryOverPlan& plan)
 
 } // namespace
 
-CarryOverPreview::CarryOverPreview(QWidget* owner, const QString& earlierName, const NameCharset& currentNames,
+CarryOverPreview::CarryOverPreview(QWidget* owner, const QString& earlierName, const ChannelDatabase& current,
+                                   const ChannelDatabase& earlier, const NameCharset& currentNames,
                                    const NameCharset& earlierNames, Planner planner)
     : ModalDialog(owner), planner_(std::move(planner))
 {
@@ -165,21 +228,31 @@ CarryOverPreview::CarryOverPreview(QWidget* owner, const QString& earlierName, c
     layout->addWidget(unmatchedGroup);
 
     lists_ = new QTabWidget(this);
-    unmatched_ = new ProgramListingModel(currentNames, this);
-    notFound_ = new ProgramListingModel(earlierNames, this);
+    unmatched_ = new ProgramListingModel(current, currentNames, this);
+    notFound_ = new ProgramListingModel(earlier, earlierNames, this);
+    renamed_ = new NameChangesModel(current, currentNames, this);
     lists_->addTab(ListView(unmatched_, lists_), QString());
     lists_->addTab(ListView(notFound_, lists_), QString());
+    lists_->addTab(ListView(renamed_, lists_), QString());
     layout->addWidget(lists_, 1);
 
     const PreviewFooter footer = AddPreviewFooter(this, layout);
     effect_ = footer.effect;
     ok_ = footer.ok;
-    resize(640, 480);
+    PlacePreview(this, "carryOver", {680, 500});
 
     SetChoices(CarryOverChoices{});
     for (QCheckBox* box : {order_, favourites_, lock_, names_})
         connect(box, &QCheckBox::toggled, this, [this] { PlanAgain(); });
     connect(delete_, &QRadioButton::toggled, this, [this] { PlanAgain(); });
+}
+
+CarryOverPreview::~CarryOverPreview() = default;
+
+QAbstractItemModel* CarryOverPreview::List(int k) const
+{
+    const auto* view = qobject_cast<QTableView*>(lists_->widget(k));
+    return view ? view->model() : nullptr;
 }
 
 CarryOverChoices CarryOverPreview::Choices() const
@@ -233,8 +306,16 @@ void CarryOverPreview::PlanAgain()
     // The listings live in the plan: the models point into it.
     unmatched_->SetRows(RowsOf(plan_, &TableCarryOver::unmatched));
     notFound_->SetRows(RowsOf(plan_, &TableCarryOver::notFound));
+    std::vector<NameChangesModel::Row> names;
+    for (const TableCarryOver& table : plan_.tables)
+        for (const NameCarry& name : table.names)
+            names.push_back({table.table, &name});
+    const std::size_t renamed = names.size();
+    renamed_->SetRows(std::move(names));
     lists_->setTabText(0, QStringLiteral("Not matched (%1)").arg(GroupedNumber(unmatched)));
     lists_->setTabText(1, QStringLiteral("No longer received (%1)").arg(GroupedNumber(notFound)));
+    lists_->setTabText(2, QStringLiteral("Names (%1)").arg(GroupedNumber(renamed)));
+    lists_->setTabVisible(2, plan_.choices.names);
     effect_->setText(EffectText(plan_));
     ok_->setEnabled(plan_.refusal.empty() && plan_.Changes());
 }

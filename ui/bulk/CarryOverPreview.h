@@ -2,7 +2,7 @@
 // The preview of carrying an earlier list over to the open image: how many
 // programs matched and how, which programs of the open image are not matched
 // and which earlier programs are no longer received, the choices of what is
-// carried over, and what OK will write. Nothing is written while it is open;
+// carried over, the names that change, and what OK will write. Nothing is written while it is open;
 // every change of a choice plans again, so that OK writes exactly the plan
 // shown.
 
@@ -12,6 +12,7 @@
 
 #include <functional>
 
+class QAbstractItemModel;
 class QCheckBox;
 class QLabel;
 class QPushButton;
@@ -20,16 +21,20 @@ class QTabWidget;
 
 namespace korvex {
 
+class NameChangesModel;
 class ProgramListingModel;
 
 class CarryOverPreview final : public ModalDialog {
 public:
     using Planner = std::function<CarryOverPlan(const CarryOverChoices&)>;
 
-    // earlierName: the earlier file as the user knows it; currentNames and
+    // earlierName: the earlier file as the user knows it; current and
+    // earlier: the two databases, which outlive the dialog; currentNames and
     // earlierNames: the charsets each image's names are read in.
-    CarryOverPreview(QWidget* owner, const QString& earlierName, const NameCharset& currentNames,
-                     const NameCharset& earlierNames, Planner planner);
+    CarryOverPreview(QWidget* owner, const QString& earlierName, const ChannelDatabase& current,
+                     const ChannelDatabase& earlier, const NameCharset& currentNames, const NameCharset& earlierNames,
+                     Planner planner);
+    ~CarryOverPreview() override;
 
     // The plan shown last: what OK writes.
     const CarryOverPlan& Plan() const { return plan_; }
@@ -40,7 +45,10 @@ public:
     bool OnInitDialog() override;
 
     QPushButton* OkButton() const { return ok_; }
+    // The tabs: 0 not matched, 1 no longer received, 2 the names that change
+    // (shown while Names is ticked).
     QTabWidget* Lists() const { return lists_; }
+    QAbstractItemModel* List(int k) const;
 
 private:
     void PlanAgain();
@@ -57,6 +65,7 @@ private:
     QTabWidget* lists_;
     ProgramListingModel* unmatched_;
     ProgramListingModel* notFound_;
+    NameChangesModel* renamed_;
     QLabel* effect_;
     QPushButton* ok_;
 };

@@ -5,6 +5,7 @@
 #include "db/CleanUp.h"
 #include "ui/bulk/CleanUpPreview.h"
 #include "ui/list/HistoryStep.h"
+#include "ui/list/RecordNames.h"
 
 namespace korvex {
 
@@ -32,9 +33,9 @@ void CleanUpCommand::Apply(const CleanUpPlan& plan)
     step_.Run(
         QStringLiteral("Clean up"), [&] { return ApplyCleanUp(state_.image(), state_.database(), plan); },
         [](const ChangeOutcome& outcome) {
-            const std::string deleted = RecordCountText(outcome.removed);
-            return deleted.empty() ? QStringLiteral("Clean up: nothing to delete.")
-                                   : QStringLiteral("Cleaned up: deleted %1.").arg(QString::fromStdString(deleted));
+            const QString deleted = RecordCounts(outcome.removed);
+            return deleted.isEmpty() ? QStringLiteral("Clean up: nothing to delete.")
+                                     : QStringLiteral("Cleaned up: deleted %1.").arg(deleted);
         });
 }
 

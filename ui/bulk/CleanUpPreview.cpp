@@ -4,6 +4,7 @@
 #include "text/ShownText.h"
 #include "ui/list/ChannelListModel.h"
 #include "ui/bulk/PreviewFooter.h"
+#include "ui/list/RecordNames.h"
 
 #include <QAbstractTableModel>
 #include <QCheckBox>
@@ -25,8 +26,45 @@ class CleanUpListModel final : public QAbstractTableModel {
 public:
     CleanUpListModel(const ChannelDatabase& db, const NameCharset& names, std::function<void(int, bool)> ticked,
                      QObject* parent)
-        : QAbstractTableModel(parent), db_(db), ids_(db), names_(names), ticked_(std::move(ticked))
+        : QAbstractTableModel(parent),
+          db_(db),
+          ids_(db),
+          names_(names),
+          recordNames_(db, names),
+          tpByPosition_(IndexByPosition(db.Tps())),
+          ticked_(std::move(ticked))
     {
+    }
+
+    // Why a record goes, in the list's and the tree's names of the records
+    // it names, starting with a capital.
+    QString ReasonText(const CleanUpCandidate& candidate) const
+    {
+        QString reason;
+        const BlockId table = candidate.record.table;
+        if (candidate.reason == CleanUpReason::SameService && IsProgramTable(table))
+            reason = QStringLiteral("same satellite, transponder and service ID as %1")
+                         .arg(recordNames_.ProgramText(ProgTableOf(table), candidate.other));
+        else if (candidate.reason == CleanUpReason::WithTransponder)
+            reason = QStringLiteral("goes with transponder %1").arg(TransponderAt(candidate.other));
+        else
+            reason = QString::fromStdString(CleanUpReasonText(candidate, 1));
+        if (!reason.isEmpty())
+            reason[0] = reason[0].toUpper();
+        return reason;
+    }
+
+    // The widest text the Reason column shows, for its width.
+    QString WidestReason() const
+    {
+        QString widest;
+        if (items_)
+            for (const CleanUpItem& item : *items_) {
+                const QString reason = ReasonText(item.candidate);
+                if (reason.size() > widest.size())
+                    widest = reason;
+            }
+        return widest;
     }
 
     // The rows are the plan's items; the plan outlives them.
@@ -65,12 +103,8 @@ public:
         const CleanUpRecord& record = item.candidate.record;
         if (index.column() == 0)
             return RecordText(record);
-        if (index.column() == 5) {
-            QString reason = QString::fromStdString(CleanUpReasonText(item.candidate, 1));
-            if (!reason.isEmpty())
-                reason[0] = reason[0].toUpper();
-            return reason;
-        }
+        if (index.column() == 5)
+            return ReasonText(item.candidate);
         const CleanUpListing where = ListCleanUpRecord(db_, ids_, record);
         switch (index.column()) {
         case 1: return where.name ? NameText(*where.name, names_) : QStringLiteral("-");
@@ -105,15 +139,40 @@ private:
 
     const CleanUpItem& Item(const QModelIndex& index) const { return (*items_)[static_cast<std::size_t>(index.row())]; }
 
-    // Programs are numbered from 1 and satellites and transponders from 0,
-    // as the channel list numbers them.
-    static QString RecordText(const CleanUpRecord& record)
+    static bool IsProgramTable(BlockId table)
+    {
+        return table == BlockId::TvPrograms || table == BlockId::RadioPrograms;
+    }
+    static ProgTable ProgTableOf(BlockId table)
+    {
+        return table == BlockId::TvPrograms ? ProgTable::Tv : ProgTable::Radio;
+    }
+    static std::vector<std::uint32_t> IndexByPosition(std::span<const TpRecord> tps)
+    {
+        std::vector<std::uint32_t> index;
+        for (std::uint32_t i = 0; i < tps.size(); ++i) {
+            if (tps[i].tableIndex >= index.size())
+                index.resize(tps[i].tableIndex + 1, kNoMatch);
+            index[tps[i].tableIndex] = i;
+        }
+        return index;
+    }
+    // The transponder at this entry position, as the tree labels it.
+    QString TransponderAt(std::uint32_t position) const
+    {
+        const std::uint32_t index = position < tpByPosition_.size() ? tpByPosition_[position] : kNoMatch;
+        return index == kNoMatch ? QString::number(position) : recordNames_.Transponder(index);
+    }
+
+    // Programs by the tab that lists them and their "ProgNO." there,
+    // satellites and transponders as the tree labels them.
+    QString RecordText(const CleanUpRecord& record) const
     {
         switch (record.table) {
-        case BlockId::Satellites: return QStringLiteral("Satellite %1").arg(record.position);
-        case BlockId::Transponders: return QStringLiteral("Transponder %1").arg(record.position);
-        case BlockId::TvPrograms: return QStringLiteral("TV %1").arg(qulonglong{record.position} + 1);
-        case BlockId::RadioPrograms: return QStringLiteral("Radio %1").arg(qulonglong{record.position} + 1);
+        case BlockId::Satellites: return QStringLiteral("Satellite ") + recordNames_.Satellite(record.index);
+        case BlockId::Transponders: return QStringLiteral("Transponder ") + recordNames_.Transponder(record.index);
+        case BlockId::TvPrograms:
+        case BlockId::RadioPrograms: return recordNames_.ProgramText(ProgTableOf(record.table), record.position);
         }
         return {};
     }
@@ -121,6 +180,8 @@ private:
     const ChannelDatabase& db_;
     RecordsById ids_;
     NameCharset names_;
+    RecordNames recordNames_;
+    std::vector<std::uint32_t> tpByPosition_;
     std::function<void(int, bool)> ticked_;
     const std::vector<CleanUpItem>* items_ = nullptr;
 };
@@ -146,8 +207,7 @@ QString EffectText(const CleanUpPlan& plan)
         return QStringLiteral("Can't clean up: %1").arg(QString::fromStdString(plan.refusal));
     if (!plan.Changes())
         return QStringLiteral("Nothing to delete.");
-    return QStringLiteral("OK deletes %1, as one step that Undo takes back.")
-        .arg(QString::fromStdString(RecordCountText(plan.going)));
+    return QStringLiteral("OK deletes %1, as one step that Undo takes back.").arg(RecordCounts(plan.going));
 }
 
 } // namespace
@@ -157,7 +217,7 @@ CleanUpPreview::CleanUpPreview(QWidget* owner, const ChannelDatabase& db, const 
 {
     setWindowTitle(QStringLiteral("Clean up"));
     auto* layout = new QVBoxLayout(this);
-    auto* kindsGroup = new QGroupBox(QStringLiteral("Delete"), this);
+    auto* kindsGroup = new QGroupBox(QStringLiteral("Delete these kinds:"), this);
     auto* kindsColumn = new QVBoxLayout(kindsGroup);
     for (std::size_t k = 0; k < kCleanUpKinds; ++k) {
         kinds_[k] = new QCheckBox(kindsGroup);
@@ -178,20 +238,32 @@ CleanUpPreview::CleanUpPreview(QWidget* owner, const ChannelDatabase& db, const 
     list_->verticalHeader()->setDefaultSectionSize(list_->fontMetrics().height() + 6);
     const QFontMetrics metrics = list_->fontMetrics();
     const int checkBox = style()->pixelMetric(QStyle::PM_IndicatorWidth) + 16;
-    list_->horizontalHeader()->resizeSection(0, metrics.horizontalAdvance(QStringLiteral("Transponder 2999")) + checkBox);
-    list_->horizontalHeader()->resizeSection(1, metrics.horizontalAdvance(QStringLiteral("MMMMMMMMMMMM")));
-    list_->horizontalHeader()->resizeSection(2, metrics.horizontalAdvance(QStringLiteral("MMMMMMMMMM")));
+    list_->horizontalHeader()->resizeSection(0, metrics.horizontalAdvance(QStringLiteral("Transponder 299_12345")) +
+                                                    checkBox);
+    // Twelve characters of a name, as wide as most names are.
+    list_->horizontalHeader()->resizeSection(1, metrics.horizontalAdvance(QStringLiteral("Nnnnnnnnnnnn")) + 12);
+    list_->horizontalHeader()->resizeSection(2, metrics.horizontalAdvance(QStringLiteral("Nnnnnnnnnnnn")) + 12);
     for (const int column : {3, 4})
         list_->horizontalHeader()->resizeSection(
             column, metrics.horizontalAdvance(model_->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString()) + 24);
+    TickByKeyboard(list_, 0);
     layout->addWidget(list_, 1);
 
     const PreviewFooter footer = AddPreviewFooter(this, layout);
     effect_ = footer.effect;
     ok_ = footer.ok;
-    resize(900, 560);
 
     SetKinds(CleanUpChoices{}.kinds);
+    // The reason stands right after the record, as wide as the longest
+    // reason of the first plan, so that it shows in full however narrow the
+    // screen makes the dialog; where the record is comes after it.
+    list_->horizontalHeader()->moveSection(5, 1);
+    FitReasons();
+    int listWidth = list_->verticalScrollBar()->sizeHint().width() + 2 * list_->frameWidth();
+    for (int column = 0; column < 6; ++column)
+        listWidth += list_->horizontalHeader()->sectionSize(column);
+    const QMargins margins = layout->contentsMargins();
+    PlacePreview(this, "cleanUp", {std::max(900, listWidth + margins.left() + margins.right()), 560});
     for (QCheckBox* box : kinds_)
         connect(box, &QCheckBox::toggled, this, [this] { PlanAgain(); });
 }
@@ -246,6 +318,19 @@ void CleanUpPreview::PlanAgain()
     list_->verticalScrollBar()->setValue(scrolled);
     effect_->setText(EffectText(plan_));
     ok_->setEnabled(plan_.refusal.empty() && plan_.Changes());
+    FitReasons();
+}
+
+void CleanUpPreview::FitReasons()
+{
+    // Only wider: a column that jumps narrower as ticks change reads badly.
+    const QFontMetrics metrics = list_->fontMetrics();
+    const int width =
+        std::max(metrics.horizontalAdvance(model_->WidestReason()),
+                 metrics.horizontalAdvance(model_->headerData(5, Qt::Horizontal, Qt::DisplayRole).toString())) +
+        24;
+    if (width > list_->horizontalHeader()->sectionSize(5))
+        list_->horizontalHeader()->resizeSection(5, width);
 }
 
 } // namespace korvex

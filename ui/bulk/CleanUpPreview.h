@@ -48,6 +48,8 @@ public:
 
 private:
     void PlanAgain();
+    // The Reason column as wide as its widest text.
+    void FitReasons();
 
     Planner planner_;
     CleanUpPlan plan_;

@@ -38,7 +38,7 @@ void RenameCommand::Run()
         return;
     const std::vector<ProgramEntry> programs = Programs();
     const NameCharset charset = state_.nameCharset().charset;
-    RenamePreview preview(window_, [&](const RenameRule& rule) {
+    RenamePreview preview(window_, state_.database(), [&](const RenameRule& rule) {
         return PlanRename(state_.database(), programs, rule, charset);
     });
     if (preview.DoModal() != QDialog::Accepted)

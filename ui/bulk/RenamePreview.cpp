@@ -2,6 +2,7 @@
 
 #include "text/ShownText.h"
 #include "ui/bulk/PreviewFooter.h"
+#include "ui/list/RecordNames.h"
 
 #include <QAbstractTableModel>
 #include <QBrush>
@@ -18,13 +19,17 @@
 
 namespace korvex {
 
-// The plan's rows, one a program: table, number, name, new name, and what
-// happens to it. Cells are made when drawn, so thousands of rows show at once.
+// The plan's rows, one a program: the program as the list names it ("TV 3"),
+// name, new name, and what happens to it. Cells are made when drawn, so
+// thousands of rows show at once.
 class RenameRowsModel final : public QAbstractTableModel {
 public:
-    using QAbstractTableModel::QAbstractTableModel;
+    RenameRowsModel(const ChannelDatabase& db, QObject* parent)
+        : QAbstractTableModel(parent), numbers_(db, NameCharset(LocaleCharset()))
+    {
+    }
 
-    enum Column { kTable, kNumber, kName, kNewName, kNote, kColumns };
+    enum Column { kProgram, kName, kNewName, kNote, kColumns };
 
     void SetPlan(const RenamePlan* plan)
     {
@@ -51,8 +56,7 @@ public:
         if (role != Qt::DisplayRole)
             return {};
         switch (index.column()) {
-        case kTable: return row.program.table == ProgTable::Tv ? QStringLiteral("TV") : QStringLiteral("Radio");
-        case kNumber: return QString::number(row.program.position + 1);
+        case kProgram: return numbers_.ProgramText(row.program.table, row.program.position);
         case kName: return rename.before;
         case kNewName: return rename.result == RenameResult::NotMatched ? QString() : rename.after;
         case kNote:
@@ -67,14 +71,15 @@ public:
 
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override
     {
-        static const QString titles[] = {QStringLiteral("Table"), QStringLiteral("No."), QStringLiteral("Name"),
-                                         QStringLiteral("New name"), QString()};
+        static const QString titles[] = {QStringLiteral("Program"), QStringLiteral("Name"), QStringLiteral("New name"),
+                                         QString()};
         if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 || section >= kColumns)
             return {};
         return titles[section];
     }
 
 private:
+    RecordNames numbers_;
     const RenamePlan* plan_ = nullptr;
 };
 
@@ -106,7 +111,8 @@ QString EffectText(const RenamePlan& plan, const RenameRule& rule)
 
 } // namespace
 
-RenamePreview::RenamePreview(QWidget* owner, Planner planner) : ModalDialog(owner), planner_(std::move(planner))
+RenamePreview::RenamePreview(QWidget* owner, const ChannelDatabase& db, Planner planner)
+    : ModalDialog(owner), planner_(std::move(planner))
 {
     setWindowTitle(QStringLiteral("Rename"));
     auto* layout = new QVBoxLayout(this);
@@ -129,7 +135,7 @@ RenamePreview::RenamePreview(QWidget* owner, Planner planner) : ModalDialog(owne
     counts_ = new QLabel(this);
     layout->addWidget(counts_);
     rows_ = new QTableView(this);
-    model_ = new RenameRowsModel(this);
+    model_ = new RenameRowsModel(db, this);
     rows_->setModel(model_);
     rows_->setSelectionBehavior(QAbstractItemView::SelectRows);
     rows_->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -141,8 +147,7 @@ RenamePreview::RenamePreview(QWidget* owner, Planner planner) : ModalDialog(owne
     rows_->verticalHeader()->setDefaultSectionSize(rows_->fontMetrics().height() + 4);
     rows_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     rows_->horizontalHeader()->setStretchLastSection(true);
-    rows_->setColumnWidth(RenameRowsModel::kTable, 50);
-    rows_->setColumnWidth(RenameRowsModel::kNumber, 50);
+    rows_->setColumnWidth(RenameRowsModel::kProgram, rows_->fontMetrics().horizontalAdvance(QStringLiteral("Radio 2000")) + 16);
     rows_->setColumnWidth(RenameRowsModel::kName, 140);
     rows_->setColumnWidth(RenameRowsModel::kNewName, 140);
     layout->addWidget(rows_, 1);
@@ -150,7 +155,7 @@ RenamePreview::RenamePreview(QWidget* owner, Planner planner) : ModalDialog(owne
     const PreviewFooter footer = AddPreviewFooter(this, layout);
     effect_ = footer.effect;
     ok_ = footer.ok;
-    resize(720, 480);
+    PlacePreview(this, "rename", {720, 480});
 
     PlanAgain();
     for (QLineEdit* field : {find_, replace_})
@@ -158,6 +163,8 @@ RenamePreview::RenamePreview(QWidget* owner, Planner planner) : ModalDialog(owne
     for (QCheckBox* box : {regex_, cut_})
         connect(box, &QCheckBox::toggled, this, [this] { PlanAgain(); });
 }
+
+RenamePreview::~RenamePreview() = default;
 
 RenameRule RenamePreview::Rule() const
 {

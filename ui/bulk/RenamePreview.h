@@ -25,7 +25,10 @@ class RenamePreview final : public ModalDialog {
 public:
     using Planner = std::function<RenamePlan(const RenameRule&)>;
 
-    RenamePreview(QWidget* owner, Planner planner);
+    // db: the database the programs are of, which numbers them as the list
+    // does; it outlives the dialog.
+    RenamePreview(QWidget* owner, const ChannelDatabase& db, Planner planner);
+    ~RenamePreview() override;
 
     // The plan shown last: what OK writes.
     const RenamePlan& Plan() const { return plan_; }

@@ -9,6 +9,7 @@
 #include "text/ShownText.h"
 #include "ui/list/ChannelListModel.h"
 #include "ui/list/HistoryStep.h"
+#include "ui/list/RecordNames.h"
 #include "ui/bulk/TransponderUpdatePreview.h"
 
 #include <QDir>
@@ -26,7 +27,7 @@ QString SatelliteChoiceText(const ScanTableSatellite& satellite)
     QString text = QString::fromStdString(satellite.name);
     if (satellite.position)
         text = QString::fromStdString(OrbitalPositionText(*satellite.position)) + QStringLiteral("  ") + text;
-    return text + QStringLiteral("  (%1 transponders)").arg(satellite.entries.size());
+    return text + QStringLiteral("  (%1)").arg(GroupedCountText(satellite.entries.size(), "transponder", "transponders"));
 }
 
 } // namespace
@@ -107,14 +108,15 @@ void TransponderUpdateCommand::Run(std::uint16_t satIndex)
         ShowWarning(platform_, window_, QStringLiteral("%1 %2.").arg(fileName, QString::fromStdString(plan.refusal)));
         return;
     }
-    QString heading = QStringLiteral("Satellite %1 \"%2\" from %3").arg(satIndex).arg(NameText(sat.satName, names), fileName);
+    QString heading = QStringLiteral("Satellite %1 from %2")
+                          .arg(RecordNames::SatelliteLabel(satIndex, NameText(sat.satName, names)),
+                               fileName);
     if (read.table->format == ScanTableFormat::SatellitesXml)
         heading += QStringLiteral(" (%1)").arg(QString::fromStdString(tableSatellite->name));
     if (!tableSatellite->position)
         heading += QStringLiteral(", position unknown");
-    heading += QStringLiteral(": %1 entries, %2 usable, paired within %3 MHz.")
-                   .arg(entries.size())
-                   .arg(plan.usable)
+    heading += QStringLiteral(": %1, %2 usable, paired within %3 MHz.")
+                   .arg(GroupedCountText(entries.size(), "entry", "entries"), GroupedNumber(plan.usable))
                    .arg(kDefaultTpTolerance);
     TransponderUpdatePreview preview(window_, heading, state_.database(), plan, entries);
     if (preview.DoModal() != QDialog::Accepted)

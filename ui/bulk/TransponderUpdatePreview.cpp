@@ -2,6 +2,7 @@
 
 #include "text/ShownText.h"
 #include "ui/bulk/PreviewFooter.h"
+#include "ui/list/RecordNames.h"
 
 #include <QAbstractTableModel>
 #include <QGroupBox>
@@ -77,7 +78,7 @@ QTableView* NewList(QWidget* parent, QAbstractItemModel* model)
     for (int column = 0; column + 1 < model->columnCount(); ++column)
         list->horizontalHeader()->resizeSection(
             column, std::max(metrics.horizontalAdvance(model->headerData(column, Qt::Horizontal).toString()),
-                             metrics.horizontalAdvance(QStringLiteral("Transponder 299"))) + 24);
+                             metrics.horizontalAdvance(QStringLiteral("Transponder 299_12345"))) + 24);
     return list;
 }
 
@@ -85,9 +86,9 @@ QTableView* NewList(QWidget* parent, QAbstractItemModel* model)
 // counts them.
 QString EntryText(std::uint32_t entry) { return QStringLiteral("Entry %1").arg(entry + 1); }
 
-// Transponders are numbered from 0, as the list of a satellite's
-// transponders numbers its rows.
-QString TransponderText(std::uint32_t row) { return QStringLiteral("Transponder %1").arg(row); }
+// A transponder as the tree labels it under its satellite: its row in the
+// satellite's list, from 0, and its frequency before the update.
+QString TransponderText(std::uint32_t row, unsigned frequency) { return RecordNames::TransponderLabel(row, frequency); }
 
 } // namespace
 
@@ -130,7 +131,7 @@ public:
         if (role != Qt::DisplayRole && !(role == Qt::ToolTipRole && index.column() == 4))
             return {};
         switch (index.column()) {
-        case 0: return TransponderText(change.row);
+        case 0: return TransponderText(change.row, change.before.frequency);
         case 1: return PolarisationName(change.before.polarisation);
         case 2: return korvex::Change(change.before.frequency, change.frequency);
         case 3: return korvex::Change(change.before.symbolRate, change.symbolRate);
@@ -179,16 +180,16 @@ TransponderUpdatePreview::TransponderUpdatePreview(QWidget* owner, const QString
     auto* layout = new QVBoxLayout(this);
     QString intro = heading;
     if (plan.upToDate)
-        intro += QLatin1Char('\n') + GroupedCountText(plan.upToDate, "transponder is", "transponders are") +
-                 QStringLiteral(" already as the table gives them.");
-    auto* headingLabel = new QLabel(intro, this);
-    headingLabel->setWordWrap(true);
-    headingLabel->setTextFormat(Qt::PlainText);
-    layout->addWidget(headingLabel);
+        intro += QLatin1Char('\n') + GroupedCountText(plan.upToDate, "transponder is already as the table gives it.",
+                                              "transponders are already as the table gives them.");
+    heading_ = new QLabel(intro, this);
+    heading_->setWordWrap(true);
+    heading_->setTextFormat(Qt::PlainText);
+    layout->addWidget(heading_);
 
     for (const TransponderChange& change : plan.changes)
         ticked_.push_back(change.refusal.empty());
-    auto* changesGroup = new QGroupBox(QStringLiteral("Changes (%1)").arg(plan.changes.size()), this);
+    auto* changesGroup = new QGroupBox(QStringLiteral("Changes (%1)").arg(GroupedNumber(plan.changes.size())), this);
     auto* changesColumn = new QVBoxLayout(changesGroup);
     model_ = new TransponderChangesModel(plan_, ticked_, [this](int row, bool ticked) { SetTicked(row, ticked); }, this);
     changes_ = NewList(changesGroup, model_);
@@ -203,7 +204,7 @@ TransponderUpdatePreview::TransponderUpdatePreview(QWidget* owner, const QString
     std::vector<QStringList> missing;
     for (const UnpairedTransponder& unpaired : plan.notInTable) {
         const TpRecord& tp = db.Tps()[unpaired.tpIndex];
-        missing.push_back({TransponderText(unpaired.row), PolarisationName(tp.polarisation), Number(tp.frequency),
+        missing.push_back({TransponderText(unpaired.row, tp.frequency), PolarisationName(tp.polarisation), Number(tp.frequency),
                            Number(tp.symbolRate)});
     }
     std::vector<QStringList> notAdded;
@@ -230,16 +231,18 @@ TransponderUpdatePreview::TransponderUpdatePreview(QWidget* owner, const QString
         label->setWordWrap(true);
         column->addWidget(label);
         column->addWidget(NewList(page, model));
-        lists_->addTab(page, QStringLiteral("%1 (%2)").arg(title).arg(model->rowCount()));
+        lists_->addTab(page, QStringLiteral("%1 (%2)").arg(title, QLocale().toString(model->rowCount())));
     };
     addList(QStringLiteral("Not in the table"),
             QStringLiteral("Transponders of the satellite that no entry of the table pairs with; they stay as they are."),
             new TextRowsModel(recordColumns, std::move(missing), this));
-    QString noRoom = QStringLiteral("The image has no room for new transponders; not added.");
+    QString notAddedText = QStringLiteral(
+        "Entries that pair with no transponder of the satellite. Korvex changes only the transponders the image "
+        "holds; a scan on the box adds new ones.");
     if (plan.repeats)
-        noRoom += QStringLiteral(" %1 repeating another's values not listed.")
-                      .arg(GroupedCountText(plan.repeats, "entry", "entries"));
-    addList(QStringLiteral("Not added"), noRoom, new TextRowsModel(entryColumns, std::move(notAdded), this));
+        notAddedText += QStringLiteral(" %1 another entry's values, not listed.")
+                            .arg(GroupedCountText(plan.repeats, "entry repeats", "entries repeat"));
+    addList(QStringLiteral("Not added"), notAddedText, new TextRowsModel(entryColumns, std::move(notAdded), this));
     addList(QStringLiteral("Not usable"),
             QStringLiteral("Entries that no transponder record can hold: the table's own values (kHz, symbols per "
                            "second) and why."),
@@ -257,7 +260,8 @@ TransponderUpdatePreview::TransponderUpdatePreview(QWidget* owner, const QString
     const PreviewFooter footer = AddPreviewFooter(this, layout);
     effect_ = footer.effect;
     ok_ = footer.ok;
-    resize(760, 620);
+    TickByKeyboard(changes_, 0);
+    PlacePreview(this, "transponderUpdate", {760, 620});
     ShowEffect();
 }
 
@@ -285,6 +289,13 @@ QTableView* TransponderUpdatePreview::List(int k) const
 {
     QWidget* page = lists_->widget(k);
     return page ? page->findChild<QTableView*>() : nullptr;
+}
+
+QString TransponderUpdatePreview::ListExplanation(int k) const
+{
+    QWidget* page = lists_->widget(k);
+    const QLabel* label = page ? page->findChild<QLabel*>() : nullptr;
+    return label ? label->text() : QString();
 }
 
 bool TransponderUpdatePreview::OnInitDialog()

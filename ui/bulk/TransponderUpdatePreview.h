@@ -3,8 +3,9 @@
 // new frequency and symbol rate, each with a tick box (a record the write
 // guard refuses is shown unticked, with the reason, and cannot be ticked);
 // below them, on tabs, the satellite's transponders that the table lacks, the
-// table's entries that the image has no room for, and the entries no record
-// can hold. Nothing is written while it is open; OK writes what is ticked.
+// table's entries that pair with no transponder (a scan on the box adds those;
+// Korvex changes only the transponders the image holds), and the entries no
+// record can hold. Nothing is written while it is open; OK writes what is ticked.
 
 #include "app/ModalDialog.h"
 #include "db/TransponderUpdate.h"
@@ -35,10 +36,13 @@ public:
 
     bool OnInitDialog() override;
 
+    QLabel* Heading() const { return heading_; }
     QTableView* Changes() const { return changes_; }
     QTabWidget* Lists() const { return lists_; }
-    // The list on tab k: 0 not in the table, 1 not added, 2 not usable.
+    // The list on tab k: 0 not in the table, 1 not added, 2 not usable; and
+    // the sentence above it.
     QTableView* List(int k) const;
+    QString ListExplanation(int k) const;
     QLabel* Effect() const { return effect_; }
     QPushButton* OkButton() const { return ok_; }
 
@@ -47,6 +51,7 @@ private:
 
     const TransponderUpdatePlan& plan_;
     std::vector<bool> ticked_;
+    QLabel* heading_;
     TransponderChangesModel* model_;
     QTableView* changes_;
     QTabWidget* lists_;

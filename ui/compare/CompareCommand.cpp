@@ -18,8 +18,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
-#include <QPainter>
-#include <QPixmap>
+#include <QBrush>
+#include <QFont>
 #include <QTableView>
 #include <QToolButton>
 #include <QTreeWidgetItem>
@@ -31,8 +31,6 @@ namespace {
 
 constexpr int kChangeColumnWidth = 220;
 constexpr int kChangeColumnShownAt = 2;
-// Whether a tree node carries the mark, beside its icon.
-constexpr int kTreeMarkRole = Qt::UserRole + 0x4D;
 
 // The kinds of change the bar's filter offers, in its order.
 struct ChangeChoice {
@@ -47,19 +45,10 @@ constexpr ChangeChoice kChangeChoices[] = {
     {"Gone", kChangeGone},
 };
 
-// The tree's mark: a small triangle, which reads without its colour.
-QIcon TreeMarkIcon()
-{
-    QPixmap pixmap(12, 12);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(QPen(QColor(0x80, 0x40, 0x00), 1));
-    painter.setBrush(QColor(0xF0, 0x90, 0x20));
-    const QPointF triangle[] = {{6, 1}, {11, 11}, {1, 11}};
-    painter.drawPolygon(triangle, 3);
-    return QIcon(pixmap);
-}
+// The tree's mark: the node's label on an amber ground, in bold, so that it
+// reads without its colour too. Nothing is put before the label, which stays
+// in line with the labels of the nodes without a mark.
+const QColor kTreeMarkGround(0xFF, 0xD8, 0x90);
 
 QString PairingText(DiffPairing pairing)
 {
@@ -138,6 +127,8 @@ bool CompareCommand::Start(const QString& path, QString& why)
         const QSignalBlocker quiet(changes_);
         changes_->setCurrentIndex(0);
     }
+    // What the status line said belongs to what went before.
+    parts_.statusLine->clear();
     bar_->show();
     counts_->show();
     parts_.model->SetComparison(&marks_);
@@ -155,6 +146,7 @@ void CompareCommand::End()
     marks_ = ComparisonMarks();
     parts_.model->SetComparison(nullptr);
     parts_.filter->FollowComparison(false);
+    parts_.statusLine->clear();
     bar_->hide();
     counts_->hide();
     placeBar_();
@@ -206,7 +198,7 @@ void CompareCommand::FillGone(ListType listType)
     for (const ProgTable table : {ProgTable::Tv, ProgTable::Radio})
         for (const GoneProgram& gone : marks_.Gone(table))
             if ((gone.record.videoPid == 0) == radioTab)
-                parts_.model->AppendGoneProgram(gone.record, gone.followsKey, gone.followsAny);
+                parts_.model->AppendGoneProgram(gone.record, gone.number, gone.followsKey, gone.followsAny);
 }
 
 void CompareCommand::AfterFill()
@@ -236,7 +228,6 @@ QString CompareCommand::CountsText() const
 
 void CompareCommand::MarkTree(bool marks)
 {
-    static const QIcon icon = TreeMarkIcon();
     const ChannelTree& tree = *parts_.tree;
     for (std::size_t n = 0; n < tree.numTreeNodes; ++n) {
         const TreeNode& node = tree.treeNodes[n];
@@ -248,11 +239,14 @@ void CompareCommand::MarkTree(bool marks)
         else if (marks && node.kind == kTreeTransponder)
             marked = marks_.TransponderMarked(node.tpIndex);
         // Only the nodes whose mark changes are touched: every change to an
-        // item is a signal to the tree's view.
-        if (marked == node.item->data(0, kTreeMarkRole).toBool())
+        // item is a signal to the tree's view. The ground says whether a node
+        // carries the mark.
+        if (marked == node.item->data(0, Qt::BackgroundRole).isValid())
             continue;
-        node.item->setData(0, kTreeMarkRole, marked);
-        node.item->setIcon(0, marked ? icon : QIcon());
+        node.item->setData(0, Qt::BackgroundRole, marked ? QVariant(QBrush(kTreeMarkGround)) : QVariant());
+        QFont font = node.item->font(0);
+        font.setBold(marked);
+        node.item->setFont(0, font);
         node.item->setToolTip(0, marked ? QStringLiteral("Changed since %1").arg(earlierName_) : QString());
     }
 }

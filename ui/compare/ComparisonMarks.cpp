@@ -1,12 +1,16 @@
 #include "ui/compare/ComparisonMarks.h"
 
 #include "db/ChannelMatch.h"
+#include "text/ShownText.h"
 #include "ui/list/ChannelListModel.h"
+#include "ui/list/RecordNames.h"
 
 #include <QStringList>
 
 #include <algorithm>
 #include <optional>
+#include <type_traits>
+#include <variant>
 
 namespace korvex {
 namespace {
@@ -37,33 +41,60 @@ std::uint64_t KeyOf(const TpRecord& tp) { return ChannelListModel::TransponderKe
 std::uint64_t KeyOf(const ProgRecord& prog) { return ChannelListModel::ProgramKey(prog); }
 
 // Each marked record of one table: its index in the current array and its
-// kinds of change, gathered under its key.
-template <typename Record, typename Marks>
+// kinds of change, gathered under its key; a moved record with its number in
+// the earlier list (by its earlier entry position) and in the list now (by
+// its current index).
+template <typename Record, typename Marks, typename EarlierNumber, typename CurrentNumber>
 void Gather(const TableDifference& table, std::span<const Record> current, Marks& marks,
-            std::vector<bool>* markedIndex)
+            std::vector<bool>* markedIndex, EarlierNumber earlierNumber, CurrentNumber currentNumber)
 {
     const std::vector<std::uint32_t> byPosition = IndexByPosition(current);
-    const auto touch = [&](std::uint32_t position) -> RecordMark* {
-        const std::uint32_t index = At(byPosition, position);
+    const auto touch = [&](std::uint32_t position, std::uint32_t& index) -> RecordMark* {
+        index = At(byPosition, position);
         if (index == kNone)
             return nullptr;
         if (markedIndex)
             (*markedIndex)[index] = true;
-        return &marks.At(KeyOf(current[index]), RecordMark{});
+        RecordMark& mark = marks.At(KeyOf(current[index]), RecordMark{});
+        mark.program = std::is_same_v<Record, ProgRecord>;
+        return &mark;
     };
+    std::uint32_t index = kNone;
     for (const RecordAt& added : table.added)
-        if (RecordMark* p = touch(added.position))
+        if (RecordMark* p = touch(added.position, index))
             p->kinds |= kChangeNew;
     for (const PairedRecord& moved : table.moved)
-        if (RecordMark* p = touch(moved.newPosition)) {
+        if (RecordMark* p = touch(moved.newPosition, index)) {
             p->kinds |= kChangeMoved;
-            p->movedBy = static_cast<std::int32_t>(std::int64_t{moved.newPosition} - std::int64_t{moved.before.position});
+            p->movedFrom = earlierNumber(moved.before.position);
+            p->movedTo = currentNumber(index);
         }
     for (const PairedRecord& changed : table.changed)
-        if (RecordMark* p = touch(changed.newPosition)) {
+        if (RecordMark* p = touch(changed.newPosition, index)) {
             p->kinds |= kChangeChanged;
             p->fields = &changed.fields;
         }
+}
+
+ListNumber ProgramListNumber(const RecordNames& names, ProgTable table, std::uint32_t position)
+{
+    const ProgramNumber number = names.Program(table, position);
+    return {number.number, number.number > 0, number.radioTab};
+}
+
+ListNumber TransponderListNumber(const RecordNames& names, std::uint32_t index)
+{
+    const std::uint32_t place = names.TransponderPlace(index);
+    return {place, place != RecordNames::kNoPlace, false};
+}
+
+QString NumberText(const ListNumber& number, bool withTab)
+{
+    if (!number.known)
+        return QStringLiteral("?");
+    if (withTab)
+        return ProgramNumber{number.radioTab, number.number}.Text();
+    return QString::number(number.number);
 }
 
 // The current position of each earlier entry position both images hold.
@@ -80,22 +111,86 @@ std::vector<std::uint32_t> CurrentPositions(const TableDifference& table)
 
 } // namespace
 
-QString RecordMark::Text() const
+QString FieldChangeText(const FieldChange& change, const NameCharset& names)
+{
+    const QString field = QString::fromStdString(change.field);
+    const auto value = [](const FieldValue& v) {
+        return std::holds_alternative<std::int64_t>(v) ? QString::number(std::get<std::int64_t>(v))
+                                                       : QString::fromStdString(std::get<std::string>(v));
+    };
+    const QString before = value(change.before);
+    const QString after = value(change.after);
+    const auto coded = [&](std::span<const std::string_view> table) {
+        const std::string_view name =
+            std::holds_alternative<std::int64_t>(change.before)
+                ? CodedValueName(table, static_cast<unsigned>(std::get<std::int64_t>(change.before)))
+                : std::string_view();
+        return name.empty() ? before : QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size()));
+    };
+    if (change.beforeName)
+        return QStringLiteral("name was %1").arg(NameText(*change.beforeName, names));
+    if (field == QLatin1StringView("lock"))
+        return after;  // "locked", "unlocked"
+    for (const std::string_view group : kFavouriteGroupNames)
+        if (change.field == group)
+            return (after == QLatin1StringView("in") ? QStringLiteral("now in %1") : QStringLiteral("no longer in %1"))
+                .arg(field);
+    if (field == QLatin1StringView("scramble"))
+        return after == QLatin1StringView("0") ? QStringLiteral("no longer scrambled") : QStringLiteral("scrambled");
+    if (field == QLatin1StringView("polarisation"))
+        return QStringLiteral("polarization was %1").arg(coded(kPolarisationNames));
+    if (field == QLatin1StringView("lnbType"))
+        return QStringLiteral("LNB type was %1").arg(coded(kLnbTypeNames));
+    if (field == QLatin1StringView("lnbPower"))
+        return QStringLiteral("LNB power was %1").arg(coded(kLnbPowerNames));
+    // The fields a list column shows, by the words of its title.
+    static const std::pair<const char*, const char*> kWords[] = {
+        {"serviceId", "service ID"},
+        {"videoPid", "video PID"},
+        {"audioPid", "audio PID"},
+        {"pcrPid", "PCR PID"},
+        {"track", "track"},
+        {"satId", "satellite ID"},
+        {"tpId", "transponder ID"},
+        {"frequency", "frequency"},
+        {"symbolRate", "symbol rate"},
+        {"longitude", "longitude"},
+        {"lnbFreLow", "LNB low frequency"},
+        {"lnbFreHigh", "LNB high frequency"},
+        {"tone22K", "22K"},
+        {"power012V", "0/12V"},
+        {"diseqc10", "DiSEqC 1.0"},
+        {"diseqc12En", "DiSEqC 1.2"},
+        {"position", "position"},
+    };
+    for (const auto& [name, words] : kWords)
+        if (change.field == name)
+            return QStringLiteral("%1 was %2").arg(QLatin1StringView(words), before);
+    if (field == QLatin1StringView("flagByte") || field == QLatin1StringView("flagBit7"))
+        return QStringLiteral("entry flags changed");
+    // Bytes no field of the list shows: the undecoded parts of a record.
+    return QStringLiteral("bytes the list does not show changed");
+}
+
+QString RecordMark::Text(const NameCharset& names) const
 {
     QStringList parts;
     if (kinds & kChangeGone)
         parts << QStringLiteral("gone");
     if (kinds & kChangeNew)
         parts << QStringLiteral("new");
-    if (kinds & kChangeMoved)
-        parts << QStringLiteral("moved by %1").arg(movedBy);
-    if (kinds & kChangeChanged) {
-        QStringList names;
-        if (fields)
-            for (const FieldChange& field : *fields)
-                names << QString::fromStdString(field.field);
-        parts << QStringLiteral("changed: ") + names.join(QStringLiteral(", "));
+    if (kinds & kChangeMoved) {
+        // A program that changed tabs is moved from one tab's list to the
+        // other's: both tabs are named.
+        const bool withTab = program && movedFrom.known && movedTo.known && movedFrom.radioTab != movedTo.radioTab;
+        parts << QStringLiteral("moved from %1 to %2").arg(NumberText(movedFrom, withTab), NumberText(movedTo, withTab));
     }
+    if ((kinds & kChangeChanged) && fields)
+        for (const FieldChange& field : *fields) {
+            const QString text = FieldChangeText(field, names);
+            if (!parts.contains(text))
+                parts << text;
+        }
     return parts.join(QStringLiteral("; "));
 }
 
@@ -111,10 +206,30 @@ ComparisonMarks::ComparisonMarks(ImageDifference difference, const ChannelDataba
     const auto table = [&](BlockId id) -> const TableDifference& { return tables[static_cast<std::size_t>(id)]; };
     std::vector<bool> tvMarked(current.TvProgs().size(), false);
     std::vector<bool> radioMarked(current.RadioProgs().size(), false);
-    Gather(table(BlockId::Satellites), current.Sats(), marks_, &satMarked_);
-    Gather(table(BlockId::Transponders), current.Tps(), marks_, &tpMarked_);
-    Gather(table(BlockId::TvPrograms), current.TvProgs(), marks_, &tvMarked);
-    Gather(table(BlockId::RadioPrograms), current.RadioProgs(), marks_, &radioMarked);
+    // Numbers as the list shows them, in the earlier file and now.
+    const RecordNames earlierNames(earlier, NameCharset(LocaleCharset()));
+    const RecordNames currentNames(current, NameCharset(LocaleCharset()));
+    const std::vector<std::uint32_t> earlierSat = IndexByPosition(earlier.Sats());
+    const std::vector<std::uint32_t> earlierTp = IndexByPosition(earlier.Tps());
+    Gather(
+        table(BlockId::Satellites), current.Sats(), marks_, &satMarked_,
+        [&](std::uint32_t position) {
+            const std::uint32_t index = At(earlierSat, position);
+            return ListNumber{index, index != kNone, false};
+        },
+        [](std::uint32_t index) { return ListNumber{index, true, false}; });
+    Gather(
+        table(BlockId::Transponders), current.Tps(), marks_, &tpMarked_,
+        [&](std::uint32_t position) { return TransponderListNumber(earlierNames, At(earlierTp, position)); },
+        [&](std::uint32_t index) { return TransponderListNumber(currentNames, index); });
+    for (const ProgTable which : {ProgTable::Tv, ProgTable::Radio}) {
+        const std::span<const ProgRecord> now = which == ProgTable::Tv ? current.TvProgs() : current.RadioProgs();
+        Gather(
+            table(which == ProgTable::Tv ? BlockId::TvPrograms : BlockId::RadioPrograms), now, marks_,
+            which == ProgTable::Tv ? &tvMarked : &radioMarked,
+            [&](std::uint32_t position) { return ProgramListNumber(earlierNames, which, position); },
+            [&](std::uint32_t index) { return ProgramListNumber(currentNames, which, now[index].tableIndex); });
+    }
 
     for (const BlockId id : {BlockId::TvPrograms, BlockId::RadioPrograms}) {
         const TableDifference& diff = table(id);
@@ -170,7 +285,7 @@ ComparisonMarks::ComparisonMarks(ImageDifference difference, const ChannelDataba
             const std::uint32_t index = At(beforeIndex, removed.position);
             if (index == kNone)
                 continue;
-            GoneProgram program{before[index], 0, false};
+            GoneProgram program{before[index], earlierNames.Program(which, removed.position).number, 0, false};
             std::uint32_t previous = kNone;
             if (removed.position > 0 && !nearest.empty())
                 previous = nearest[std::min<std::size_t>(removed.position - 1, nearest.size() - 1)];

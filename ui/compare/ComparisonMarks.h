@@ -1,11 +1,13 @@
 #pragma once
 // What a comparison with an earlier image marks in the window, worked out
 // from the difference db/ImageDifference computes: for each record of the
-// open image whether it is new, moved (by how many places) or changed (which
-// fields), keyed as the list keys its rows; the programs only the earlier
+// open image whether it is new, moved (from which number to which, as the
+// list numbers its rows) or changed (which fields), keyed as the list keys
+// its rows; the programs only the earlier
 // image holds, with the row of the open image they followed there; the
 // satellites and transponders that hold a change; and the counts.
 
+#include "codepage/NameCharset.h"
 #include "db/ChannelDatabase.h"
 #include "db/FlatMap.h"
 #include "db/ImageDifference.h"
@@ -27,19 +29,35 @@ enum ChangeKind : unsigned {
     kChangeGone = 1u << 3,
 };
 
+// A record's number as the list shows it: a program's "ProgNO." in the list
+// of all programs under its tab, a satellite's "SatNO.", a transponder's
+// "TpNO." in its satellite's list.
+struct ListNumber {
+    std::uint32_t number = 0;
+    bool known = false;
+    bool radioTab = false;  // of a program
+};
+
 // A record's change; its text is made when it is shown.
 struct RecordMark {
     unsigned kinds = 0;
-    std::int32_t movedBy = 0;  // places in its table, up when negative
+    ListNumber movedFrom, movedTo;  // of a moved record
+    bool program = false;
     const std::vector<FieldChange>* fields = nullptr;  // of a changed record
 
-    // "new", "moved by 2", "changed: audioPid, progName", or these joined by "; ".
-    QString Text() const;
+    // In the list's words: "new", "moved from 3 to 1", "name was ZDF",
+    // "service ID was 101", "locked", "now in Sport", "no longer in News",
+    // joined by "; ". An earlier name is read in `names`.
+    QString Text(const NameCharset& names) const;
 };
+
+// What one field's change says: "name was ZDF", "locked", "now in Sport".
+QString FieldChangeText(const FieldChange& change, const NameCharset& names);
 
 // A program only the earlier image holds.
 struct GoneProgram {
     ProgRecord record;  // as the earlier image holds it
+    std::uint32_t number = 0;  // its "ProgNO." in the earlier file's list of all programs
     // The key of the open image's program that stood before it in the
     // earlier table (the nearest one both images hold); none when nothing did.
     std::uint64_t followsKey = 0;

@@ -138,11 +138,12 @@ void ChannelListModel::AppendProgram(const ProgRecord& prog)
                      static_cast<int>(std::size(kProgramColumns)), static_cast<int>(rows_.size()) + 1});
 }
 
-void ChannelListModel::AppendGoneProgram(const ProgRecord& earlier, std::uint64_t followsKey, bool follows)
+void ChannelListModel::AppendGoneProgram(const ProgRecord& earlier, std::uint32_t number, std::uint64_t followsKey,
+                                         bool follows)
 {
     gone_.push_back({earlier, followsKey, follows});
     rows_.push_back({Kind::Gone, static_cast<std::uint32_t>(gone_.size() - 1),
-                     static_cast<int>(std::size(kProgramColumns)), static_cast<int>(earlier.tableIndex) + 1});
+                     static_cast<int>(std::size(kProgramColumns)), static_cast<int>(number)});
 }
 
 void ChannelListModel::EndFill()
@@ -203,7 +204,7 @@ QVariant ChannelListModel::ChangeData(const Row& row, int index, int role) const
     const RecordMark* mark = gone ? nullptr : marks_->Mark(RowKey(index));
     const unsigned kinds = gone ? kChangeGone : (mark ? mark->kinds : 0);
     if (role == Qt::DisplayRole)
-        return gone ? QStringLiteral("gone") : (mark ? mark->Text() : QString());
+        return gone ? QStringLiteral("gone") : (mark ? mark->Text(charset_) : QString());
     if (role == Qt::BackgroundRole) {
         // One colour per kind; the "Change" column says the same in words.
         if (kinds & kChangeChanged)

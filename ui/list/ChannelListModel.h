@@ -49,11 +49,12 @@ public:
     // marks are read when a cell is drawn and must outlive the comparison.
     void SetComparison(const ComparisonMarks* marks);
     bool Comparing() const { return marks_ != nullptr; }
-    // A program only the earlier image holds, shown greyed, numbered by its
-    // earlier place and never selectable; it goes after the listed program
-    // with key followsKey (to the top when follows is false). Appended after
-    // every listed row, between BeginFill and EndFill.
-    void AppendGoneProgram(const ProgRecord& earlier, std::uint64_t followsKey, bool follows);
+    // A program only the earlier image holds, shown greyed, numbered as the
+    // earlier file's list numbered it (`number`) and never selectable; it
+    // goes after the listed program with key followsKey (to the top when
+    // follows is false). Appended after every listed row, between BeginFill
+    // and EndFill.
+    void AppendGoneProgram(const ProgRecord& earlier, std::uint32_t number, std::uint64_t followsKey, bool follows);
     // The rows that stand for records of the open image: all but the gone
     // rows, which come after them.
     int ListedRows() const { return listedRows_; }
