@@ -4,6 +4,7 @@
 #include "db/RecordCodec.h"
 
 #include <algorithm>
+#include <stdexcept>
 #include <cstdint>
 #include <map>
 #include <utility>
@@ -184,9 +185,8 @@ void CompareProgramFlags(std::uint8_t a, std::uint8_t b, std::vector<FieldChange
         const bool inAfter = InFavouriteGroup(b & 0x7E, group);
         if (inBefore == inAfter)
             continue;
-        const std::string_view name = kFavouriteGroupNames[group];
-        changes.push_back({std::string(name), std::string(inBefore ? "in" : "out"), std::string(inAfter ? "in" : "out"),
-                           {}, {}});
+        changes.push_back({kFavouriteGroupNames[group], std::string(inBefore ? "in" : "out"),
+                           std::string(inAfter ? "in" : "out"), {}, {}});
     }
     if ((a & 0x80) != (b & 0x80))
         changes.push_back({"flagBit7", std::int64_t{a >> 7}, std::int64_t{b >> 7}, {}, {}});
@@ -201,42 +201,40 @@ void CompareUndecodedBytes(const DiffSide& a, std::uint32_t offsetA, const DiffS
     const auto recordB = b.image.Region<kProgRecordSize>(offsetB);
     if (!recordA || !recordB)
         return;
-    const std::pair<std::size_t, std::size_t> spans[] = {{26, 2}, {28, 8}};
-    for (const auto& [from, length] : spans) {
+    struct Span {
+        std::size_t from, length;
+        std::string_view field;
+    };
+    static constexpr Span kSpans[] = {{26, 2, "bytes26..27"}, {28, 8, "bytes28..35"}};
+    for (const auto& [from, length, field] : kSpans) {
         const auto bytesA = recordA->subspan(from, length);
         const auto bytesB = recordB->subspan(from, length);
         if (!std::equal(bytesA.begin(), bytesA.end(), bytesB.begin()))
-            changes.push_back({"bytes" + std::to_string(from) + ".." + std::to_string(from + length - 1),
-                               Hex(bytesA), Hex(bytesB), {}, {}});
+            changes.push_back({field, Hex(bytesA), Hex(bytesB), {}, {}});
     }
 }
 
-std::vector<FieldChange> FieldChanges(const SatRecord& a, const SatRecord& b, const DiffSide&, const DiffSide&,
-                                      DiffPairing pairing)
+// Each appends the changes of one pair of records to `changes`.
+void FieldChanges(const SatRecord& a, const SatRecord& b, const DiffSide&, const DiffSide&, DiffPairing pairing,
+                  std::vector<FieldChange>& changes)
 {
-    std::vector<FieldChange> changes;
     CompareNumbers<SatRecord>(kSatNumbers, a, b, pairing, changes);
     CompareName("satName", a.satName, b.satName, changes);
-    return changes;
 }
 
-std::vector<FieldChange> FieldChanges(const TpRecord& a, const TpRecord& b, const DiffSide&, const DiffSide&,
-                                      DiffPairing pairing)
+void FieldChanges(const TpRecord& a, const TpRecord& b, const DiffSide&, const DiffSide&, DiffPairing pairing,
+                  std::vector<FieldChange>& changes)
 {
-    std::vector<FieldChange> changes;
     CompareNumbers<TpRecord>(kTpNumbers, a, b, pairing, changes);
-    return changes;
 }
 
-std::vector<FieldChange> FieldChanges(const ProgRecord& a, const ProgRecord& b, const DiffSide& sideA,
-                                      const DiffSide& sideB, DiffPairing pairing)
+void FieldChanges(const ProgRecord& a, const ProgRecord& b, const DiffSide& sideA, const DiffSide& sideB,
+                  DiffPairing pairing, std::vector<FieldChange>& changes)
 {
-    std::vector<FieldChange> changes;
     CompareNumbers<ProgRecord>(kProgNumbers, a, b, pairing, changes);
     CompareName("progName", a.progName, b.progName, changes);
     CompareProgramFlags(FlagByteOf(a.entryWord), FlagByteOf(b.entryWord), changes);
     CompareUndecodedBytes(sideA, RecordOffsetOf(a.entryWord), sideB, RecordOffsetOf(b.entryWord), changes);
-    return changes;
 }
 
 std::optional<NameBytes> RecordName(const SatRecord& sat) { return sat.satName; }
@@ -268,14 +266,21 @@ TableDifference DiffTable(std::span<const Record> a, std::span<const Record> b, 
         table.pairs.emplace_back(before.position, after.position);
     }
     const std::vector<bool> moved = MovedElements(newPositions, oldPositions);
+    // A window compares anew after every action, thousands of pairs each
+    // time: the changes of a pair are gathered in one vector kept for the
+    // whole table, and each changed record takes a copy of its exact size.
+    std::vector<FieldChange> changes;
     for (std::size_t k = 0; k < pairing.pairs.size(); ++k) {
         const auto& [before, after] = pairing.pairs[k];
         PairedRecord paired{at(before, a[before.index]), after.position, {}};
         if (moved[k])
             table.moved.push_back(paired);
-        paired.fields = FieldChanges(a[before.index], b[after.index], sideA, sideB, kind);
-        if (!paired.fields.empty())
+        changes.clear();
+        FieldChanges(a[before.index], b[after.index], sideA, sideB, kind, changes);
+        if (!changes.empty()) {
+            paired.fields.assign(std::make_move_iterator(changes.begin()), std::make_move_iterator(changes.end()));
             table.changed.push_back(std::move(paired));
+        }
     }
     return table;
 }
@@ -390,42 +395,46 @@ std::vector<bool> MovedElements(std::span<const std::uint32_t> newPositions,
     // The best increasing run ending at each record: longest first, then the
     // most records that stand where they stood, then the later record. A
     // Fenwick tree over the ranks of the new positions gives the best run
-    // ending below a rank in logarithmic time.
-    struct Run {
-        std::uint32_t length = 0;
-        std::uint32_t standing = 0;
-        std::size_t last = SIZE_MAX;  // the record the run ends with
-
-        bool operator<(const Run& other) const
-        {
-            if (length != other.length)
-                return length < other.length;
-            if (standing != other.standing)
-                return standing < other.standing;
-            return last + 1 < other.last + 1;  // SIZE_MAX (no record) below every record
-        }
-    };
+    // ending below a rank in logarithmic time. A window compares anew after
+    // every action, so a run is one number whose order is that order:
+    // length, standing records and the last record plus one (0: none), 21
+    // bits each, room for more records than an image of 1 MiB can hold.
+    constexpr unsigned kBits = 21;
+    constexpr std::uint64_t kField = (std::uint64_t{1} << kBits) - 1;
     const std::size_t n = newPositions.size();
-    std::vector<std::uint32_t> ranks(newPositions.begin(), newPositions.end());
-    std::sort(ranks.begin(), ranks.end());
-    std::vector<Run> tree(n + 1);
+    if (n >= kField)
+        throw std::length_error("MovedElements: more records than an image holds");
+    const auto lengthOf = [](std::uint64_t run) { return run >> (2 * kBits); };
+    const auto standingOf = [&](std::uint64_t run) { return (run >> kBits) & kField; };
+    const auto lastOf = [&](std::uint64_t run) { return static_cast<std::size_t>(run & kField) - 1; };
+
+    // Each record's rank among the new positions, which are distinct.
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> byPosition(n);
+    for (std::size_t i = 0; i < n; ++i)
+        byPosition[i] = {newPositions[i], static_cast<std::uint32_t>(i)};
+    std::sort(byPosition.begin(), byPosition.end());
+    std::vector<std::uint32_t> rankOf(n);
+    for (std::size_t r = 0; r < n; ++r)
+        rankOf[byPosition[r].second] = static_cast<std::uint32_t>(r);
+
+    std::vector<std::uint64_t> tree(n + 1, 0);
     std::vector<std::size_t> previous(n, SIZE_MAX);
-    Run best;
+    std::uint64_t best = 0;
     for (std::size_t i = 0; i < n; ++i) {
-        const auto rank = static_cast<std::size_t>(std::lower_bound(ranks.begin(), ranks.end(), newPositions[i]) -
-                                                   ranks.begin());
-        Run before;  // the best run over the ranks below this one
+        const std::size_t rank = rankOf[i];
+        std::uint64_t before = 0;  // the best run over the ranks below this one
         for (std::size_t k = rank; k > 0; k -= k & (~k + 1))
             before = std::max(before, tree[k]);
-        previous[i] = before.last;
+        previous[i] = before == 0 ? SIZE_MAX : lastOf(before);
         const bool standing = i < oldPositions.size() && oldPositions[i] == newPositions[i];
-        const Run run{before.length + 1, before.standing + (standing ? 1u : 0u), i};
+        const std::uint64_t run = ((lengthOf(before) + 1) << (2 * kBits)) |
+                                  ((standingOf(before) + (standing ? 1u : 0u)) << kBits) | (i + 1);
         for (std::size_t k = rank + 1; k <= n; k += k & (~k + 1))
             tree[k] = std::max(tree[k], run);
         best = std::max(best, run);
     }
     std::vector<bool> moved(n, true);
-    for (std::size_t i = best.last; i != SIZE_MAX; i = previous[i])
+    for (std::size_t i = best == 0 ? SIZE_MAX : lastOf(best); i != SIZE_MAX; i = previous[i])
         moved[i] = false;
     return moved;
 }

@@ -29,6 +29,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <variant>
 #include <vector>
@@ -49,7 +50,9 @@ inline constexpr std::array<const char*, 4> kDiffTableNames{"sats", "tps", "tv",
 using FieldValue = std::variant<std::int64_t, std::string>;
 
 struct FieldChange {
-    std::string field;
+    // The field's name, as `dump --csv` names it ("progName", "lock",
+    // "bytes28..35"): always a name the comparison holds as a constant.
+    std::string_view field;
     FieldValue before;  // unused for a name
     FieldValue after;
     // A name's 12 bytes in each image, when the field is a name: each is read

@@ -33,4 +33,9 @@ QString GroupedCountText(std::size_t n, const char* one, const char* many)
 
 QString GroupedNumber(std::size_t n) { return QLocale().toString(qulonglong{n}); }
 
+QString FieldName(std::string_view field)
+{
+    return QString::fromLatin1(field.data(), static_cast<qsizetype>(field.size()));
+}
+
 } // namespace korvex

@@ -1,6 +1,6 @@
 #pragma once
 // Text that the window and korvex-cli both show, written once: a record's
-// name, a polarisation, a count with its noun.
+// name, a polarisation, a count with its noun, a compared field's name.
 //
 // A count is written two ways. People reading the window get the digits
 // grouped as their locale groups them ("12,345 programs"); korvex-cli's
@@ -13,6 +13,7 @@
 #include <QString>
 
 #include <cstddef>
+#include <string_view>
 
 namespace korvex {
 
@@ -32,5 +33,9 @@ QString GroupedCountText(std::size_t n, const char* one, const char* many);
 
 // A number with the locale's digit grouping, for the window.
 QString GroupedNumber(std::size_t n);
+
+// A field's name as the comparison of two images gives it ("progName",
+// "lock"): ASCII.
+QString FieldName(std::string_view field);
 
 } // namespace korvex

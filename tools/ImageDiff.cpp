@@ -159,7 +159,7 @@ QJsonObject PairedJson(const PairedRecord& paired, const DiffCharsets& names)
     QJsonArray fields;
     for (const FieldChange& fieldChange : paired.fields) {
         const ShownChange change = Shown(fieldChange, names);
-        QJsonObject field{{QStringLiteral("field"), QString::fromStdString(fieldChange.field)},
+        QJsonObject field{{QStringLiteral("field"), FieldName(fieldChange.field)},
                           {QStringLiteral("old"), change.before},
                           {QStringLiteral("new"), change.after}};
         if (!change.beforeHex.isEmpty()) {
@@ -187,7 +187,7 @@ QByteArray DiffText(const ImageDifference& difference, const DiffCharsets& names
 {
     std::vector<Line> lines;
     for (const HeaderChange& change : difference.header)
-        lines.push_back({QString::fromStdString(change.where), QString::fromStdString(change.field),
+        lines.push_back({QString::fromStdString(change.where), FieldName(change.field),
                          QString::number(change.before) + Arrow() + QString::number(change.after)});
     for (std::size_t t = 0; t < difference.tables.size(); ++t) {
         const TableDifference& table = difference.tables[t];
@@ -202,7 +202,7 @@ QByteArray DiffText(const ImageDifference& difference, const DiffCharsets& names
                              QString::number(record.before.position) + Arrow() + QString::number(record.newPosition)});
         for (const PairedRecord& record : table.changed)
             for (const FieldChange& change : record.fields)
-                lines.push_back({RecordLabel(t, record.before, names.before), QString::fromStdString(change.field),
+                lines.push_back({RecordLabel(t, record.before, names.before), FieldName(change.field),
                                  FieldChangeText(Shown(change, names))});
     }
     for (const ByteRange& range : difference.outside)
@@ -221,7 +221,7 @@ QByteArray DiffJson(const ImageDifference& difference, const DiffCharsets& names
     QJsonArray header;
     for (const HeaderChange& change : difference.header)
         header.append(QJsonObject{{QStringLiteral("where"), QString::fromStdString(change.where)},
-                                  {QStringLiteral("field"), QString::fromStdString(change.field)},
+                                  {QStringLiteral("field"), FieldName(change.field)},
                                   {QStringLiteral("old"), qint64{change.before}},
                                   {QStringLiteral("new"), qint64{change.after}}});
     QJsonObject tables;

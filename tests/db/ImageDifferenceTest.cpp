@@ -129,7 +129,7 @@ TableNames NamesOf(const TableDifference& table)
     for (const PairedRecord& paired : table.changed) {
         std::string text = name(paired.before) + ":";
         for (const FieldChange& field : paired.fields)
-            text += " " + field.field;
+            (text += " ") += field.field;
         names.changed.push_back(text);
     }
     return names;

@@ -113,7 +113,7 @@ std::vector<std::uint32_t> CurrentPositions(const TableDifference& table)
 
 QString FieldChangeText(const FieldChange& change, const NameCharset& names)
 {
-    const QString field = QString::fromStdString(change.field);
+    const QString field = FieldName(change.field);
     const auto value = [](const FieldValue& v) {
         return std::holds_alternative<std::int64_t>(v) ? QString::number(std::get<std::int64_t>(v))
                                                        : QString::fromStdString(std::get<std::string>(v));
