@@ -22,21 +22,26 @@
 
 namespace korvex {
 
-// The programs a preview lists, one row each: the program as the list names
-// it ("TV 3"), name, satellite, frequency and polarisation. Cells are made
-// when drawn, so a list of thousands opens at once.
-class ProgramListingModel final : public QAbstractTableModel {
+// Programs the preview lists, one row each: the program as the list names it
+// ("TV 3"), then the columns `cells` gives of the item the row shows. Cells
+// are made when drawn, so a list of thousands opens at once.
+template <typename Item>
+class ProgramRowsModel final : public QAbstractTableModel {
 public:
-    // db: the database the listings are of, which numbers them.
-    ProgramListingModel(const ChannelDatabase& db, const NameCharset& names, QObject* parent)
-        : QAbstractTableModel(parent), names_(names), numbers_(db, names)
-    {
-    }
-
     struct Row {
         ProgTable table;
-        const ProgramListing* listing;
+        const Item* item;
     };
+    // The columns after the program: `column` counts from 1.
+    using Cells = QString (*)(const Item& item, int column, const NameCharset& names);
+
+    // db: the database the items are of, which numbers them; titles: every
+    // column's, the program's first.
+    ProgramRowsModel(const ChannelDatabase& db, const NameCharset& names, QStringList titles, Cells cells,
+                     QObject* parent)
+        : QAbstractTableModel(parent), names_(names), numbers_(db, names), titles_(std::move(titles)), cells_(cells)
+    {
+    }
 
     void SetRows(std::vector<Row> rows)
     {
@@ -49,103 +54,74 @@ public:
     {
         return parent.isValid() ? 0 : static_cast<int>(rows_.size());
     }
-    int columnCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : 5; }
+    int columnCount(const QModelIndex& parent = {}) const override
+    {
+        return parent.isValid() ? 0 : static_cast<int>(titles_.size());
+    }
 
     QVariant data(const QModelIndex& index, int role) const override
     {
         if (role != Qt::DisplayRole || !index.isValid())
             return {};
         const Row& row = rows_[static_cast<std::size_t>(index.row())];
-        const ProgramListing& listing = *row.listing;
-        switch (index.column()) {
-        case 0: return numbers_.ProgramText(row.table, listing.position);
-        case 1: return NameText(listing.name, names_);
-        case 2: return listing.satellite ? NameText(listing.satellite->satName, names_) : QStringLiteral("-");
-        case 3: return listing.transponder ? QString::number(listing.transponder->frequency) : QStringLiteral("-");
-        case 4: return listing.transponder ? PolarisationName(listing.transponder->polarisation) : QStringLiteral("-");
-        default: return {};
-        }
+        if (index.column() == 0)
+            return numbers_.ProgramText(row.table, row.item->position);
+        return cells_(*row.item, index.column(), names_);
     }
 
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override
     {
-        static const QString titles[] = {QStringLiteral("Program"), QStringLiteral("Name"),
-                                         QStringLiteral("Satellite"), QStringLiteral("Frequency"),
-                                         QStringLiteral("Polarization")};
-        if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 || section >= 5)
+        if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 || section >= titles_.size())
             return {};
-        return titles[section];
+        return titles_[section];
     }
 
 private:
     NameCharset names_;
     RecordNames numbers_;
-    std::vector<Row> rows_;
-};
-
-// The names carrying over would change, one row each: the program as the
-// list names it now, its name now and the earlier name it receives.
-class NameChangesModel final : public QAbstractTableModel {
-public:
-    NameChangesModel(const ChannelDatabase& db, const NameCharset& names, QObject* parent)
-        : QAbstractTableModel(parent), names_(names), numbers_(db, names)
-    {
-    }
-
-    struct Row {
-        ProgTable table;
-        const NameCarry* name;
-    };
-
-    void SetRows(std::vector<Row> rows)
-    {
-        beginResetModel();
-        rows_ = std::move(rows);
-        endResetModel();
-    }
-
-    int rowCount(const QModelIndex& parent = {}) const override
-    {
-        return parent.isValid() ? 0 : static_cast<int>(rows_.size());
-    }
-    int columnCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : 3; }
-
-    QVariant data(const QModelIndex& index, int role) const override
-    {
-        if (role != Qt::DisplayRole || !index.isValid())
-            return {};
-        const Row& row = rows_[static_cast<std::size_t>(index.row())];
-        switch (index.column()) {
-        case 0: return numbers_.ProgramText(row.table, row.name->position);
-        case 1: return NameText(row.name->before, names_);
-        // The earlier name's bytes go into the record as they are, and the
-        // list then reads them in this image's charset.
-        case 2: return NameText(row.name->after, names_);
-        default: return {};
-        }
-    }
-
-    QVariant headerData(int section, Qt::Orientation orientation, int role) const override
-    {
-        static const QString titles[] = {QStringLiteral("Program"), QStringLiteral("Name"),
-                                         QStringLiteral("New name")};
-        if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 || section >= 3)
-            return {};
-        return titles[section];
-    }
-
-private:
-    NameCharset names_;
-    RecordNames numbers_;
+    QStringList titles_;
+    Cells cells_;
     std::vector<Row> rows_;
 };
 
 namespace {
 
-std::vector<ProgramListingModel::Row> RowsOf(const CarryOverPlan& plan,
+// A program not matched or no longer received: name, satellite, frequency
+// and polarisation.
+ProgramRowsModel<ProgramListing>* NewListingModel(const ChannelDatabase& db, const NameCharset& names, QObject* parent)
+{
+    const auto cells = [](const ProgramListing& listing, int column, const NameCharset& names) -> QString {
+        switch (column) {
+        case 1: return NameText(listing.name, names);
+        case 2: return listing.satellite ? NameText(listing.satellite->satName, names) : QStringLiteral("-");
+        case 3: return listing.transponder ? QString::number(listing.transponder->frequency) : QStringLiteral("-");
+        case 4: return listing.transponder ? PolarisationName(listing.transponder->polarisation) : QStringLiteral("-");
+        default: return {};
+        }
+    };
+    return new ProgramRowsModel<ProgramListing>(db, names,
+                                                {QStringLiteral("Program"), QStringLiteral("Name"),
+                                                 QStringLiteral("Satellite"), QStringLiteral("Frequency"),
+                                                 QStringLiteral("Polarization")},
+                                                cells, parent);
+}
+
+// A name carrying over would change: the name now and the earlier name the
+// program receives. The earlier name's bytes go into the record as they are,
+// and the list then reads them in this image's charset.
+ProgramRowsModel<NameCarry>* NewNameChangesModel(const ChannelDatabase& db, const NameCharset& names, QObject* parent)
+{
+    const auto cells = [](const NameCarry& name, int column, const NameCharset& names) -> QString {
+        return NameText(column == 1 ? name.before : name.after, names);
+    };
+    return new ProgramRowsModel<NameCarry>(
+        db, names, {QStringLiteral("Program"), QStringLiteral("Name"), QStringLiteral("New name")}, cells, parent);
+}
+
+std::vector<ProgramRowsModel<ProgramListing>::Row> RowsOf(const CarryOverPlan& plan,
                                              const std::vector<ProgramListing> TableCarryOver::*listings)
 {
-    std::vector<ProgramListingModel::Row> rows;
+    std::vector<ProgramRowsModel<ProgramListing>::Row> rows;
     for (const TableCarryOver& table : plan.tables)
         for (const ProgramListing& listing : table.*listings)
             rows.push_back({table.table, &listing});
@@ -228,9 +204,9 @@ CarryOverPreview::CarryOverPreview(QWidget* owner, const QString& earlierName, c
     layout->addWidget(unmatchedGroup);
 
     lists_ = new QTabWidget(this);
-    unmatched_ = new ProgramListingModel(current, currentNames, this);
-    notFound_ = new ProgramListingModel(earlier, earlierNames, this);
-    renamed_ = new NameChangesModel(current, currentNames, this);
+    unmatched_ = NewListingModel(current, currentNames, this);
+    notFound_ = NewListingModel(earlier, earlierNames, this);
+    renamed_ = NewNameChangesModel(current, currentNames, this);
     lists_->addTab(ListView(unmatched_, lists_), QString());
     lists_->addTab(ListView(notFound_, lists_), QString());
     lists_->addTab(ListView(renamed_, lists_), QString());
@@ -306,7 +282,7 @@ void CarryOverPreview::PlanAgain()
     // The listings live in the plan: the models point into it.
     unmatched_->SetRows(RowsOf(plan_, &TableCarryOver::unmatched));
     notFound_->SetRows(RowsOf(plan_, &TableCarryOver::notFound));
-    std::vector<NameChangesModel::Row> names;
+    std::vector<ProgramRowsModel<NameCarry>::Row> names;
     for (const TableCarryOver& table : plan_.tables)
         for (const NameCarry& name : table.names)
             names.push_back({table.table, &name});

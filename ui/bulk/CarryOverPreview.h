@@ -21,8 +21,8 @@ class QTabWidget;
 
 namespace korvex {
 
-class NameChangesModel;
-class ProgramListingModel;
+template <typename Item>
+class ProgramRowsModel;
 
 class CarryOverPreview final : public ModalDialog {
 public:
@@ -63,9 +63,9 @@ private:
     QRadioButton* keep_;
     QRadioButton* delete_;
     QTabWidget* lists_;
-    ProgramListingModel* unmatched_;
-    ProgramListingModel* notFound_;
-    NameChangesModel* renamed_;
+    ProgramRowsModel<ProgramListing>* unmatched_;
+    ProgramRowsModel<ProgramListing>* notFound_;
+    ProgramRowsModel<NameCarry>* renamed_;
     QLabel* effect_;
     QPushButton* ok_;
 };
