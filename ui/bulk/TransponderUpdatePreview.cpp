@@ -74,11 +74,13 @@ QTableView* NewList(QWidget* parent, QAbstractItemModel* model)
     list->setWordWrap(false);
     list->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     list->verticalHeader()->setDefaultSectionSize(list->fontMetrics().height() + 6);
+    // Each column but the last as wide as its title or a transponder's tree
+    // label ("299_12345"), whichever is wider; the last takes the rest.
     const QFontMetrics metrics = list->fontMetrics();
     for (int column = 0; column + 1 < model->columnCount(); ++column)
         list->horizontalHeader()->resizeSection(
             column, std::max(metrics.horizontalAdvance(model->headerData(column, Qt::Horizontal).toString()),
-                             metrics.horizontalAdvance(QStringLiteral("Transponder 299_12345"))) + 24);
+                             metrics.horizontalAdvance(QStringLiteral("299_12345"))) + 24);
     return list;
 }
 
