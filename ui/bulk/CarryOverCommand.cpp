@@ -7,13 +7,13 @@
 #include "db/CarryOver.h"
 #include "db/ChannelMatch.h"
 #include "text/NamesCharset.h"
+#include "text/ShownText.h"
 #include "ui/bulk/CarryOverPreview.h"
 #include "ui/list/ChannelListModel.h"
 #include "ui/shell/FileCommands.h"
 #include "ui/list/HistoryStep.h"
 
 #include <QFileInfo>
-#include <QLocale>
 
 #include <algorithm>
 #include <memory>
@@ -92,18 +92,17 @@ void CarryOverCommand::Apply(const CarryOverPlan& plan)
         [&] { return ApplyCarryOver(state_.image(), state_.database(), plan); },
         [&](const ChangeOutcome&) {
             const std::size_t selected = selectPrograms_(unmatched);
-            const QLocale locale;
-            const QString matchedText = locale.toString(qulonglong{matched});
+            const QString matchedText = GroupedNumber(matched);
             if (unmatched.empty())
                 return QStringLiteral("Applied the earlier list: %1 programs matched.").arg(matchedText);
-            const QString unmatchedText = locale.toString(qulonglong{unmatched.size()});
+            const QString unmatchedText = GroupedNumber(unmatched.size());
             if (selected == unmatched.size())
                 return QStringLiteral("Applied the earlier list: %1 programs matched, %2 not matched and selected.")
                     .arg(matchedText, unmatchedText);
             // Under one tab the list of all programs does not show every program.
             return QStringLiteral("Applied the earlier list: %1 programs matched, %2 not matched, %3 of them selected "
                                   "here.")
-                .arg(matchedText, unmatchedText, locale.toString(qulonglong{selected}));
+                .arg(matchedText, unmatchedText, GroupedNumber(selected));
         });
 }
 

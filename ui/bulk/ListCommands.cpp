@@ -99,14 +99,13 @@ void ListCommands::SelectKind(const std::vector<std::uint64_t>& keys, const QStr
     // How many rows were selected among how many shown, what was looked for
     // and how much of it the image holds: "Selected 0 of the 11 rows shown:
     // Duplicates, none found."
-    const QLocale locale;
     QString found = keys.empty() ? QStringLiteral("none found")
-                                 : QStringLiteral("%1 found").arg(locale.toString(qulonglong{keys.size()}));
+                                 : QStringLiteral("%1 found").arg(GroupedNumber(keys.size()));
     if (!keys.empty() && selected < keys.size())
-        found += QStringLiteral(", %1 of them not shown").arg(locale.toString(qulonglong{keys.size() - selected}));
-    parts_.statusLine->setText(QStringLiteral("Selected %1 of the %2 %3 shown: %4, %5.")
-                                   .arg(locale.toString(qulonglong{selected}), locale.toString(shown),
-                                        shown == 1 ? QStringLiteral("row") : QStringLiteral("rows"),
+        found += QStringLiteral(", %1 of them not shown").arg(GroupedNumber(keys.size() - selected));
+    parts_.statusLine->setText(QStringLiteral("Selected %1 of the %2 shown: %3, %4.")
+                                   .arg(GroupedNumber(selected),
+                                        GroupedCountText(static_cast<std::size_t>(shown), "row", "rows"),
                                         WithoutAccessKey(kind), found));
 }
 

@@ -233,7 +233,7 @@ TransponderUpdatePreview::TransponderUpdatePreview(QWidget* owner, const QString
         label->setWordWrap(true);
         column->addWidget(label);
         column->addWidget(NewList(page, model));
-        lists_->addTab(page, QStringLiteral("%1 (%2)").arg(title, QLocale().toString(model->rowCount())));
+        lists_->addTab(page, QStringLiteral("%1 (%2)").arg(title, GroupedNumber(static_cast<std::size_t>(model->rowCount()))));
     };
     addList(QStringLiteral("Not in the table"),
             QStringLiteral("Transponders of the satellite that no entry of the table pairs with; they stay as they are."),

@@ -5,6 +5,7 @@
 #include "app/OpenImage.h"
 #include "app/Platform.h"
 #include "app/ProgramState.h"
+#include "text/ShownText.h"
 #include "ui/list/ChannelListModel.h"
 #include "ui/list/ChannelTree.h"
 #include "ui/shell/FileCommands.h"
@@ -17,7 +18,6 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QLocale>
 #include <QBrush>
 #include <QFont>
 #include <QTableView>
@@ -218,12 +218,10 @@ void CompareCommand::AfterFill()
 
 QString CompareCommand::CountsText() const
 {
-    const QLocale locale;
     const ComparisonCounts& c = marks_.counts;
     return QStringLiteral("Compared with %1 (%2): %3 new, %4 gone, %5 moved, %6 changed.")
-        .arg(earlierName_, PairingText(pairing_), locale.toString(qulonglong{c.added}),
-             locale.toString(qulonglong{c.gone}), locale.toString(qulonglong{c.moved}),
-             locale.toString(qulonglong{c.changed}));
+        .arg(earlierName_, PairingText(pairing_), GroupedNumber(c.added), GroupedNumber(c.gone),
+             GroupedNumber(c.moved), GroupedNumber(c.changed));
 }
 
 void CompareCommand::MarkTree(bool marks)

@@ -5,10 +5,10 @@
 #include "app/Platform.h"
 #include "app/ProgramState.h"
 #include "text/NamesCharset.h"
+#include "text/ShownText.h"
 
 #include <QFileInfo>
 #include <QLabel>
-#include <QLocale>
 
 #include <optional>
 
@@ -18,20 +18,13 @@ namespace {
 const QString kSaveFilter = QStringLiteral("Bin文件(*.bin)|*.bin|所有文件(*.*)|*.*||");
 const QString kProposedSaveName = QStringLiteral("KV2930_FlashMapNew.bin");
 
-// "1 satellite", "4 satellites".
-QString Counted(std::size_t count, const QString& one, const QString& many)
-{
-    return QStringLiteral("%1 %2").arg(QLocale().toString(qulonglong{count}), count == 1 ? one : many);
-}
-
 // What Open tells in the status line: the file and what it holds.
 QString OpenedText(const QString& fileName, const ChannelDatabase& db)
 {
-    const QLocale locale;
     return QStringLiteral("Opened %1: %2, %3, %4 TV and %5 radio %6.")
-        .arg(fileName, Counted(db.numSats, QStringLiteral("satellite"), QStringLiteral("satellites")),
-             Counted(db.numTps, QStringLiteral("transponder"), QStringLiteral("transponders")),
-             locale.toString(db.numTv), locale.toString(db.numRadio),
+        .arg(fileName, GroupedCountText(db.numSats, "satellite", "satellites"),
+             GroupedCountText(db.numTps, "transponder", "transponders"), GroupedNumber(db.numTv),
+             GroupedNumber(db.numRadio),
              db.numTv + db.numRadio == 1 ? QStringLiteral("program") : QStringLiteral("programs"));
 }
 
