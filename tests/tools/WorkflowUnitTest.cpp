@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <utility>
 #include <vector>
 
 namespace korvex::cli {
@@ -43,6 +45,42 @@ TEST_P(MovedElementsTest, MovesTheFewestRecordsThatExplainTheNewOrder)
 }
 
 INSTANTIATE_TEST_SUITE_P(Diff, MovedElementsTest, ::testing::ValuesIn(kMovedCases));
+
+// Every order of up to seven records: the records kept keep their order, are
+// as many as the longest run allows, and of the runs as long they keep the
+// most records standing where they stood (found here the slow way).
+TEST(MovedElementsEveryOrder, KeepsALongestRunWithTheMostRecordsStanding)
+{
+    for (std::uint32_t n = 1; n <= 7; ++n) {
+        std::vector<std::uint32_t> order(n);
+        for (std::uint32_t i = 0; i < n; ++i)
+            order[i] = i;
+        do {
+            // best[i]: the longest run ending at i, then its most standing.
+            std::vector<std::pair<std::uint32_t, std::uint32_t>> best(n);
+            for (std::uint32_t i = 0; i < n; ++i) {
+                best[i] = {1, order[i] == i ? 1u : 0u};
+                for (std::uint32_t j = 0; j < i; ++j)
+                    if (order[j] < order[i])
+                        best[i] = std::max(best[i], std::pair{best[j].first + 1, best[j].second + (order[i] == i)});
+            }
+            const auto [length, standing] = *std::max_element(best.begin(), best.end());
+
+            const std::vector<bool> moved = MovedElements(order);
+            std::uint32_t kept = 0, keptStanding = 0, last = 0;
+            for (std::uint32_t i = 0; i < n; ++i) {
+                if (moved[i])
+                    continue;
+                ASSERT_TRUE(kept == 0 || order[i] > last) << "records kept out of order";
+                last = order[i];
+                ++kept;
+                keptStanding += order[i] == i;
+            }
+            ASSERT_EQ(kept, length);
+            ASSERT_EQ(keptStanding, standing);
+        } while (std::next_permutation(order.begin(), order.end()));
+    }
+}
 
 TEST(TerminalSafeTest, EscapesWhatATerminalWouldTakeAsACommandAndNothingElse)
 {
