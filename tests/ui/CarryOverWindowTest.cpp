@@ -9,6 +9,7 @@
 #include "tests/support/LoadedImage.h"
 #include "db/RecordCodec.h"
 #include "tests/support/RescanImages.h"
+#include "tests/ui/PreviewGuide.h"
 #include "tests/ui/WindowFixture.h"
 #include "ui/shell/CKorvexApp.h"
 #include "ui/shell/CKorvexDlg.h"
@@ -192,6 +193,7 @@ void CarryOverWindowTest::namesTickedListEveryNameThatChangesByTheListsNumber()
 
     Apply([&](CarryOverPreview& preview) {
         QVERIFY(preview.OkButton()->isDefault());
+        QCOMPARE(testing::GuidePageAfterF1(preview), QStringLiteral("after-a-new-scan.md"));
         QVERIFY(!preview.Lists()->isTabVisible(2));
         CarryOverChoices choices;
         choices.names = true;

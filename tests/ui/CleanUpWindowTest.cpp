@@ -7,6 +7,7 @@
 #include "db/CleanUp.h"
 #include "res/ResourceIds.h"
 #include "tests/support/CleanUpImages.h"
+#include "tests/ui/PreviewGuide.h"
 #include "tests/ui/WindowFixture.h"
 #include "ui/shell/CKorvexApp.h"
 #include "ui/shell/CKorvexDlg.h"
@@ -121,6 +122,7 @@ void CleanUpWindowTest::okDeletesWhatIsTickedAsOneStep()
         QVERIFY(RowOf(preview, QStringLiteral("Transponder 12000")) >= 0);
         QCOMPARE(preview.findChild<QGroupBox*>()->title(), QStringLiteral("Delete these kinds:"));
         QVERIFY(preview.OkButton()->isDefault());
+        QCOMPARE(testing::GuidePageAfterF1(preview), QStringLiteral("cleaning-up.md"));
         // Every reason shows in full at the size the preview opens at.
         const QFontMetrics metrics = preview.List()->fontMetrics();
         for (int row = 0; row < rows->rowCount(); ++row) {

@@ -6,6 +6,7 @@
 
 #include "db/RecordCodec.h"
 #include "tests/support/ImageBuilder.h"
+#include "tests/ui/PreviewGuide.h"
 #include "tests/ui/WindowFixture.h"
 #include "ui/shell/CKorvexApp.h"
 #include "ui/shell/CKorvexDlg.h"
@@ -126,6 +127,7 @@ void RenameWindowTest::okRenamesTheSelectedProgramsAsOneStep()
         QCOMPARE(Column(preview, kNameColumn), (QStringList{"Das Erste HD", "Arte HD", "Sky Sports"}));
         QCOMPARE(Column(preview, kNewNameColumn), (QStringList{"HD Das Erste", "HD Arte", ""}));
         QVERIFY(preview.OkButton()->isDefault());
+        QCOMPARE(testing::GuidePageAfterF1(preview), QStringLiteral("renaming.md"));
         QCOMPARE(preview.Effect()->text(), QStringLiteral("OK renames 2 programs, as one step that Undo takes back."));
         QVERIFY(preview.OkButton()->isEnabled());
         preview.OkButton()->click();

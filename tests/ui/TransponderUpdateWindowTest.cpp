@@ -8,6 +8,7 @@
 
 #include "res/ResourceIds.h"
 #include "tests/support/TransponderTables.h"
+#include "tests/ui/PreviewGuide.h"
 #include "tests/ui/WindowFixture.h"
 #include "ui/shell/CKorvexApp.h"
 #include "ui/shell/CKorvexDlg.h"
@@ -246,6 +247,7 @@ void TransponderUpdateWindowTest::thePreviewOpensOverTheWindowKeepsItsSizeAndTic
         QVERIFY2(offCentre.manhattanLength() <= 4 || !screen.contains(dlg_->frameGeometry()),
                  qPrintable(QDebug::toString(offCentre)));
         QVERIFY(preview.OkButton()->isDefault());
+        QCOMPARE(testing::GuidePageAfterF1(preview), QStringLiteral("updating-transponders.md"));
 
         // Down the tick boxes with the arrows, Space toggling each.
         QTableView* changes = preview.Changes();

@@ -215,6 +215,7 @@ CarryOverPreview::CarryOverPreview(QWidget* owner, const QString& earlierName, c
     const PreviewFooter footer = AddPreviewFooter(this, layout);
     effect_ = footer.effect;
     ok_ = footer.ok;
+    OfferGuidePage(this, "after-a-new-scan.md");
     PlacePreview(this, "carryOver", {680, 500});
 
     SetChoices(CarryOverChoices{});

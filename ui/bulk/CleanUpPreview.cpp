@@ -263,6 +263,7 @@ CleanUpPreview::CleanUpPreview(QWidget* owner, const ChannelDatabase& db, const 
     for (int column = 0; column < 6; ++column)
         listWidth += list_->horizontalHeader()->sectionSize(column);
     const QMargins margins = layout->contentsMargins();
+    OfferGuidePage(this, "cleaning-up.md");
     PlacePreview(this, "cleanUp", {std::max(900, listWidth + margins.left() + margins.right()), 560});
     for (QCheckBox* box : kinds_)
         connect(box, &QCheckBox::toggled, this, [this] { PlanAgain(); });

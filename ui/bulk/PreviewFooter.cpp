@@ -1,5 +1,7 @@
 #include "ui/bulk/PreviewFooter.h"
 
+#include "ui/shell/HelpWindow.h"
+
 #include <QBoxLayout>
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -9,6 +11,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QTableView>
 
 #include <algorithm>
@@ -140,6 +143,17 @@ PreviewFooter AddPreviewFooter(QDialog* dialog, QBoxLayout* layout)
     QPushButton* ok = buttons->button(QDialogButtonBox::Ok);
     ok->setDefault(true);
     return {effect, ok};
+}
+
+void OfferGuidePage(QDialog* dialog, const char* page)
+{
+    QObject::connect(new QShortcut(QKeySequence::HelpContents, dialog), &QShortcut::activated, dialog,
+                     [dialog, page = QString::fromLatin1(page)] {
+                         auto* guide = dialog->findChild<HelpWindow*>(QString(), Qt::FindDirectChildrenOnly);
+                         if (!guide)
+                             guide = new HelpWindow(dialog);
+                         guide->ShowPage(page);
+                     });
 }
 
 void PlacePreview(QDialog* dialog, const char* key, QSize preferred)

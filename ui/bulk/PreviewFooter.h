@@ -33,6 +33,12 @@ inline constexpr QSize kLargestPreview{1000, 640};
 // names the dialog among the previews.
 void PlacePreview(QDialog* dialog, const char* key, QSize preferred);
 
+// F1 in the dialog opens the user guide at `page` (a file name of the guide,
+// "cleaning-up.md") in a guide window of the dialog's own: the preview is
+// modal, and would leave a guide window of the main window out of reach. It
+// closes with the dialog.
+void OfferGuidePage(QDialog* dialog, const char* page);
+
 // The tick boxes in `column` of the view: arrows move between the rows and
 // Space toggles the tick of the row the cursor is on, whichever cell of it
 // is current; Tab leaves the list rather than walking its cells. The cursor

@@ -155,6 +155,7 @@ RenamePreview::RenamePreview(QWidget* owner, const ChannelDatabase& db, Planner 
     const PreviewFooter footer = AddPreviewFooter(this, layout);
     effect_ = footer.effect;
     ok_ = footer.ok;
+    OfferGuidePage(this, "renaming.md");
     PlacePreview(this, "rename", {720, 480});
 
     PlanAgain();

@@ -263,6 +263,7 @@ TransponderUpdatePreview::TransponderUpdatePreview(QWidget* owner, const QString
     effect_ = footer.effect;
     ok_ = footer.ok;
     TickByKeyboard(changes_, 0);
+    OfferGuidePage(this, "updating-transponders.md");
     PlacePreview(this, "transponderUpdate", {760, 620});
     ShowEffect();
 }
