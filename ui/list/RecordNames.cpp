@@ -4,7 +4,6 @@
 #include "text/ShownText.h"
 #include "ui/list/ChannelListModel.h"
 
-#include <QLocale>
 #include <QStringList>
 
 namespace korvex {
