@@ -226,7 +226,7 @@ bool Act(Workspace& work, Script& script, std::uint8_t kind, std::vector<ByteSpa
         const std::uint8_t b = script.Byte();
         const CarryOverChoices choices{(b & 1) != 0, (b & 2) != 0, (b & 4) != 0, (b & 8) != 0, (b & 16) != 0};
         const ChannelMatch match =
-            MatchChannels(work.earlier, db, MatchOptions{static_cast<std::uint16_t>(script.Byte() % 8)});
+            MatchChannels(work.earlier, db, MatchOptions{.frequencyTolerance = static_cast<std::uint16_t>(script.Byte() % 8), .names = {}});
         const CarryOverPlan plan = PlanCarryOver(image, db, work.earlier, match, choices);
         for (const TableCarryOver& table : plan.tables) {
             for (const ByteSpan& span : OwnedByArranging(image, BlockOf(table.table)))

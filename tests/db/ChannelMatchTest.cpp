@@ -251,7 +251,7 @@ TEST_P(MatchTranspondersTest, PairsAsExpected)
     const TpCase& c = GetParam();
     const LoadedImage earlier = Load({{{1, 192, "Astra"}, {8, 130, "Hotbird"}}, c.earlier, {}});
     const LoadedImage current = Load({{{2, 192, "Astra"}, {9, 130, "Hotbird"}}, c.current, {}});
-    const ChannelMatch match = MatchChannels(*earlier.db, *current.db, {.frequencyTolerance = c.tolerance});
+    const ChannelMatch match = MatchChannels(*earlier.db, *current.db, {.frequencyTolerance = c.tolerance, .names = {}});
     EXPECT_EQ(TransponderPairs(match, *earlier.db, *current.db), c.pairs);
     ExpectConsistent(match, *earlier.db, *current.db);
 }
