@@ -2,7 +2,6 @@
 
 #include "db/Arrange.h"
 #include "db/ChannelMatch.h"
-#include "db/CountedNoun.h"
 #include "db/FlatMap.h"
 #include "db/LoadDatabase.h"
 #include "db/WriteGuard.h"
@@ -418,19 +417,6 @@ CleanUpListing ListCleanUpRecord(const ChannelDatabase& db, const RecordsById& i
     }
     }
     return listing;
-}
-
-std::string RecordCountText(const std::array<std::uint32_t, 4>& entries)
-{
-    constexpr const char* kPlurals[] = {"satellites", "transponders", "TV programs", "radio programs"};
-    std::vector<std::string> parts;
-    for (std::size_t id = 0; id < entries.size(); ++id)
-        if (entries[id] > 0)
-            parts.push_back(CountedNoun(entries[id], kRecordWords[id], kPlurals[id]));
-    std::string text;
-    for (std::size_t k = 0; k < parts.size(); ++k)
-        text += (k == 0 ? "" : k + 1 == parts.size() ? " and " : ", ") + parts[k];
-    return text;
 }
 
 std::string_view CleanUpKindName(CleanUpKind kind)

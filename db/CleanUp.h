@@ -149,9 +149,6 @@ struct CleanUpListing {
 };
 CleanUpListing ListCleanUpRecord(const ChannelDatabase& db, const RecordsById& ids, const CleanUpRecord& record);
 
-// Entries by BlockId for people: "1 satellite, 3 transponders and 5 TV
-// programs"; empty when there are none.
-std::string RecordCountText(const std::array<std::uint32_t, 4>& entries);
 
 // "Duplicates", "Strays", "Scrambled", "In no favourite group", "Left empty".
 std::string_view CleanUpKindName(CleanUpKind kind);

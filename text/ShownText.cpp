@@ -4,6 +4,7 @@
 #include "db/CountedNoun.h"
 
 #include <QLocale>
+#include <QStringList>
 
 #include <string_view>
 
@@ -32,6 +33,21 @@ QString GroupedCountText(std::size_t n, const char* one, const char* many)
 }
 
 QString GroupedNumber(std::size_t n) { return QLocale().toString(qulonglong{n}); }
+
+QString RecordCountsText(const std::array<std::uint32_t, 4>& byTable,
+                         QString (*count)(std::size_t n, const char* one, const char* many))
+{
+    static constexpr const char* kOne[] = {"satellite", "transponder", "TV program", "radio program"};
+    static constexpr const char* kMany[] = {"satellites", "transponders", "TV programs", "radio programs"};
+    QStringList parts;
+    for (std::size_t id = 0; id < byTable.size(); ++id)
+        if (byTable[id] > 0)
+            parts << count(byTable[id], kOne[id], kMany[id]);
+    if (parts.size() < 2)
+        return parts.join(QString());
+    const QString last = parts.takeLast();
+    return parts.join(QStringLiteral(", ")) + QStringLiteral(" and ") + last;
+}
 
 QString FieldName(std::string_view field)
 {

@@ -12,7 +12,9 @@
 
 #include <QString>
 
+#include <array>
 #include <cstddef>
+#include <cstdint>
 #include <string_view>
 
 namespace korvex {
@@ -33,6 +35,12 @@ QString GroupedCountText(std::size_t n, const char* one, const char* many);
 
 // A number with the locale's digit grouping, for the window.
 QString GroupedNumber(std::size_t n);
+
+// Records by table (BlockId), each count with its noun as `count` writes it
+// (CountText for korvex-cli, GroupedCountText for the window): "1 satellite,
+// 3 transponders and 1,350 TV programs"; empty when there are none.
+QString RecordCountsText(const std::array<std::uint32_t, 4>& byTable,
+                         QString (*count)(std::size_t n, const char* one, const char* many));
 
 // A field's name as the comparison of two images gives it ("progName",
 // "lock"): ASCII.

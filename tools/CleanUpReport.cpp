@@ -71,7 +71,7 @@ QByteArray CleanUpText(const CleanUpReport& report)
     text += AlignedText(listed);
 
     const QString verb = report.dryRun ? QStringLiteral("Would delete ") : QStringLiteral("Deleted ");
-    text += (plan.Changes() ? verb + QString::fromStdString(RecordCountText(plan.going)) + QLatin1Char('.') : QStringLiteral("Nothing to delete."))
+    text += (plan.Changes() ? verb + RecordCountsText(plan.going, CountText) + QLatin1Char('.') : QStringLiteral("Nothing to delete."))
                 .toUtf8() +
             '\n';
     return text;

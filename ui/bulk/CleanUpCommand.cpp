@@ -3,9 +3,9 @@
 #include "app/OpenImage.h"
 #include "app/ProgramState.h"
 #include "db/CleanUp.h"
+#include "text/ShownText.h"
 #include "ui/bulk/CleanUpPreview.h"
 #include "ui/list/HistoryStep.h"
-#include "ui/list/RecordNames.h"
 
 namespace korvex {
 
@@ -33,7 +33,7 @@ void CleanUpCommand::Apply(const CleanUpPlan& plan)
     step_.Run(
         QStringLiteral("Clean up"), [&] { return ApplyCleanUp(state_.image(), state_.database(), plan); },
         [](const ChangeOutcome& outcome) {
-            const QString deleted = RecordCounts(outcome.removed);
+            const QString deleted = RecordCountsText(outcome.removed, GroupedCountText);
             return deleted.isEmpty() ? QStringLiteral("Clean up: nothing to delete.")
                                      : QStringLiteral("Cleaned up: deleted %1.").arg(deleted);
         });

@@ -207,7 +207,7 @@ QString EffectText(const CleanUpPlan& plan)
         return QStringLiteral("Can't clean up: %1").arg(QString::fromStdString(plan.refusal));
     if (!plan.Changes())
         return QStringLiteral("Nothing to delete.");
-    return QStringLiteral("OK deletes %1, as one step that Undo takes back.").arg(RecordCounts(plan.going));
+    return QStringLiteral("OK deletes %1, as one step that Undo takes back.").arg(RecordCountsText(plan.going, GroupedCountText));
 }
 
 } // namespace

@@ -8,20 +8,6 @@
 
 namespace korvex {
 
-QString RecordCounts(const std::array<std::uint32_t, 4>& byTable)
-{
-    static constexpr const char* kOne[] = {"satellite", "transponder", "TV program", "radio program"};
-    static constexpr const char* kMany[] = {"satellites", "transponders", "TV programs", "radio programs"};
-    QStringList parts;
-    for (std::size_t id = 0; id < byTable.size(); ++id)
-        if (byTable[id] > 0)
-            parts << GroupedCountText(byTable[id], kOne[id], kMany[id]);
-    if (parts.size() < 2)
-        return parts.join(QString());
-    const QString last = parts.takeLast();
-    return parts.join(QStringLiteral(", ")) + QStringLiteral(" and ") + last;
-}
-
 QString ProgramNumber::Text() const
 {
     return (radioTab ? QStringLiteral("Radio %1") : QStringLiteral("TV %1")).arg(number);

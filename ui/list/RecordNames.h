@@ -17,11 +17,6 @@
 
 namespace korvex {
 
-// Records by table (BlockId) for people, counts in the locale's digit
-// grouping: "1 satellite, 3 transponders and 1,350 TV programs"; empty when
-// none.
-QString RecordCounts(const std::array<std::uint32_t, 4>& byTable);
-
 // A program's place in the list of all programs: the tab that lists it and
 // its number there.
 struct ProgramNumber {
